@@ -1,0 +1,71 @@
+#pragma once
+
+#include "MaskMatcher.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Our directory search: reads one folder completely with one open and getdents64, closes it, and
+// then offers its entries in a fixed order: "." and ".." first (except in "/", which has
+// neither), then the other entries sorted by their upper-case names, ties broken by the raw
+// bytes. An entry is a directory exactly when it is one itself: symbolic links never count as
+// directories and are never followed. The entries that the mask matches are marked, and, when
+// asked, the size of each matching non-directory is read with fstatat relative to the folder,
+// so no full path is built for a system call. No descriptor stays open once the read returns.
+class FolderSnapshot final {
+public:
+    struct Entry {
+        std::uint32_t nameOffset;
+        std::uint32_t nameLength;
+        std::uint32_t keyOffset;
+        std::uint32_t keyLength;
+        std::uint64_t keyPrefix; // first eight key bytes, big-endian, for a quick compare
+        std::int64_t size;       // matching non-directories, when sizes were asked for
+        bool directory;
+        bool matched;
+    };
+
+    enum class Start { FollowLink, NoFollow };
+
+    FolderSnapshot() = default;
+    FolderSnapshot(const FolderSnapshot&) = delete;
+    FolderSnapshot& operator=(const FolderSnapshot&) = delete;
+
+    // Reads the folder at `path` (a NUL-terminated byte path). Returns false with `error()` set
+    // when it cannot be opened or read; the snapshot is then empty.
+    bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes);
+
+    int error() const { return error_; }
+    dev_t device() const { return device_; }
+    ino_t inode() const { return inode_; }
+
+    std::size_t count() const { return entries_.size(); }
+    std::size_t matchedCount() const { return matched_; }
+    const Entry& entry(std::size_t i) const { return entries_[i]; }
+    std::string_view name(const Entry& e) const {
+        return std::string_view(names_).substr(e.nameOffset, e.nameLength);
+    }
+    // "." or "..": always directory entries, never descended into.
+    static bool isDotEntry(std::string_view name) { return name == "." || name == ".."; }
+
+private:
+    void clear();
+    bool readEntries(int fd);
+    void addEntry(std::string_view name, bool directory);
+    void sortEntries(std::size_t first);
+    void markMatches(const MaskMatcher& mask);
+    void readSizes(int fd);
+
+    std::vector<Entry> entries_;
+    std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
+    std::string names_;                      // every name NUL-terminated
+    std::string keys_;
+    std::size_t matched_ = 0;
+    int error_ = 0;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ResultLines.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The lines of a listing. Numbers are decimal without grouping; a width fills with blanks on the
+// right and never cuts; widths count characters, not bytes. Names arrive raw (the bytes the file
+// system gave) and are shown as AppendDisplayText shows them.
+
+// Appends `value` left-aligned in `width` characters.
+void AppendPaddedNumber(std::string& out, std::int64_t value, std::size_t width);
+
+// The four heading lines of a folder: two blank lines, "Verzeichnis von <folder>", a blank line.
+void AppendFolderHeading(ResultLines& lines, std::string_view rawFolderText);
+
+// "%-9d  %-50s" with 0 and "<DIR> <name>".
+void AppendDirectoryLine(ResultLines& lines, std::string_view rawName);
+
+// "%-15d  %-50s" with the size and the name.
+void AppendFileLine(ResultLines& lines, std::int64_t size, std::string_view rawName);
+
+// A blank line and "<files> Datei(en), <bytes> Bytes".
+void AppendFolderSum(ResultLines& lines, std::int64_t files, std::int64_t bytes);
+
+// The simple listing line of one entry: the full path or the bare name, without its extension
+// when `showExtensions` is false ("archive.tar.gz" gives "archive.tar", "README" stays).
+void AppendSimpleLine(ResultLines& lines, std::string_view rawFolderText, std::string_view rawName,
+                      bool fullPath, bool showExtensions);
+
+// The megabyte figure of `bytes` with two decimals, rounded half away from zero on its exact
+// value, with `decimalSeparator` between the whole and the decimals.
+QString FormatMegabytes(std::int64_t bytes, const QString& decimalSeparator);
+
+// The decimal separator of the user's locale now; a point when the locale gives none.
+QString CurrentDecimalSeparator();
+
+// The four lines of the totals footer.
+void AppendTotalsFooter(ResultLines& lines, std::int64_t totalFiles, std::int64_t totalBytes,
+                        std::int64_t totalFolders, const QString& decimalSeparator);

@@ -1,0 +1,61 @@
+#include "MaskMatcher.h"
+
+#include "Utf8Text.h"
+
+namespace {
+
+// Bytes taken by the character at `pos`: a valid UTF-8 sequence, or one invalid byte.
+std::size_t characterLength(std::string_view text, std::size_t pos) {
+    char32_t ignored = 0;
+    const std::size_t length = DecodeUtf8(text.substr(pos), ignored);
+    return length == 0 ? 1 : length;
+}
+
+} // namespace
+
+MaskMatcher::MaskMatcher(const QString& mask) {
+    const QByteArray utf8 = mask.toUtf8();
+    const std::string_view raw(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    everything_ = raw == "*.*" || raw == "*";
+    nothing_ = raw.find('/') != std::string_view::npos;
+    key_ = UpperKey(raw);
+}
+
+bool MaskMatcher::matches(std::string_view rawName) const {
+    return matchesKey(UpperKey(rawName));
+}
+
+bool MaskMatcher::matchesKey(std::string_view name) const {
+    if (everything_)
+        return true;
+    if (nothing_)
+        return false;
+
+    const std::string_view mask = key_;
+    constexpr std::size_t none = std::string_view::npos;
+    std::size_t m = 0;
+    std::size_t n = 0;
+    std::size_t starMask = none; // mask position just behind the last "*"
+    std::size_t starName = 0;    // name position that "*" has reached
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = ++m;
+            starName = n;
+        } else if (m < mask.size() && mask[m] == '?') {
+            ++m;
+            n += characterLength(name, n);
+        } else if (m < mask.size() && mask[m] == name[n]) {
+            ++m;
+            ++n;
+        } else if (starMask != none) {
+            starName += characterLength(name, starName);
+            n = starName;
+            m = starMask;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}

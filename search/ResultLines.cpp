@@ -1,0 +1,63 @@
+#include "ResultLines.h"
+
+void ResultLines::append(std::string_view utf8Line) {
+    starts_.push_back(data_.size());
+    data_.append(utf8Line);
+    data_.push_back('\n');
+}
+
+void ResultLines::append(const QString& line) {
+    const QByteArray utf8 = line.toUtf8();
+    append(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+void ResultLines::append(const ResultLines& other) {
+    const std::size_t base = data_.size();
+    starts_.reserve(starts_.size() + other.starts_.size());
+    for (const std::size_t start : other.starts_)
+        starts_.push_back(base + start);
+    data_.append(other.data_);
+}
+
+void ResultLines::clear() {
+    data_.clear();
+    starts_.clear();
+}
+
+void ResultLines::reserve(std::size_t lines, std::size_t bytes) {
+    starts_.reserve(lines);
+    data_.reserve(bytes);
+}
+
+std::string_view ResultLines::view(qsizetype i) const {
+    const auto index = static_cast<std::size_t>(i);
+    const std::size_t start = starts_[index];
+    const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : data_.size();
+    return std::string_view(data_).substr(start, end - start - 1);
+}
+
+QString ResultLines::at(qsizetype i) const {
+    const std::string_view line = view(i);
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+}
+
+QStringList ResultLines::toStringList() const {
+    QStringList lines;
+    lines.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        lines.append(at(i));
+    return lines;
+}
+
+std::string& ResultLines::beginLine() {
+    starts_.push_back(data_.size());
+    return data_;
+}
+
+void ResultLines::finishLine() {
+    data_.push_back('\n');
+}
+
+bool operator==(const ResultLines& a, const ResultLines& b) {
+    return a.size() == b.size() && a.text() == b.text();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An ordered list of text lines kept as UTF-8 in one buffer, every line followed by a line feed.
+// Lists of a million lines stay compact (the text plus one offset a line), appending copies only
+// the line's bytes, and the whole list can be written out in one piece.
+class ResultLines final {
+public:
+    ResultLines() = default;
+
+    // Appends one line. The text must not hold a line feed.
+    void append(std::string_view utf8Line);
+    void append(const QString& line);
+    // Appends every line of `other`, in its order.
+    void append(const ResultLines& other);
+    void clear();
+    void reserve(std::size_t lines, std::size_t bytes);
+
+    qsizetype size() const { return static_cast<qsizetype>(starts_.size()); }
+    bool isEmpty() const { return starts_.empty(); }
+
+    // Line i without its line feed.
+    std::string_view view(qsizetype i) const;
+    QString at(qsizetype i) const;
+    QStringList toStringList() const;
+
+    // All lines, each followed by a line feed.
+    std::string_view text() const { return data_; }
+    std::size_t byteSize() const { return data_.size(); }
+
+    // Lets a formatter write a line straight into the buffer: begin, write to the returned
+    // string's end, then finish.
+    std::string& beginLine();
+    void finishLine();
+
+private:
+    std::string data_;
+    std::vector<std::size_t> starts_;
+};
+
+bool operator==(const ResultLines& a, const ResultLines& b);

@@ -1,0 +1,56 @@
+#include "SearchDriver.h"
+
+#include "FolderScanner.h"
+#include "ListingFormat.h"
+#include "SearchProgress.h"
+#include "SplitText.h"
+
+#include <cstdint>
+
+namespace {
+
+// Lowers the flag on every way out, an exception included.
+class SearchingFlag final {
+public:
+    explicit SearchingFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~SearchingFlag() { flag_ = false; }
+    SearchingFlag(const SearchingFlag&) = delete;
+    SearchingFlag& operator=(const SearchingFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+ResultLines RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended) {
+    SearchProgress& progress = CurrentSearchProgress();
+    // A cancel click still queued from before is handled here, before the flag goes up, so it
+    // cannot stop this search.
+    progress.processMessages();
+    const SearchingFlag searching(settings.Searching);
+
+    ResultLines lines;
+    const QStringList masks = SplitText(QStringLiteral(";"), settings.Masks, 0);
+    std::int64_t totalFiles = 0;
+    std::int64_t totalBytes = 0;
+    std::int64_t totalFolders = 0;
+    if (settings.Folders.size() != settings.Recurse.size())
+        return lines;
+
+    for (const QString& mask : masks) {
+        if (!settings.Searching)
+            break;
+        for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
+            if (!settings.Searching)
+                break;
+            progress.processMessages();
+            ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
+                       fullPath, showExtensions, extended, lines, totalBytes, totalFiles,
+                       totalFolders);
+        }
+    }
+    if (extended)
+        AppendTotalsFooter(lines, totalFiles, totalBytes, totalFolders, CurrentDecimalSeparator());
+    return lines;
+}

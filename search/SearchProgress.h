@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What the search engine tells the outside world while it runs: the two progress captions
+// (the folder being searched and the number of files found), the message pump that lets a
+// cancel click run, and, for whoever wants them, the folders that could not be read.
+// Every operation does nothing by default, so the engine runs headless.
+class SearchProgress {
+public:
+    SearchProgress() = default;
+    virtual ~SearchProgress();
+    SearchProgress(const SearchProgress&) = delete;
+    SearchProgress& operator=(const SearchProgress&) = delete;
+
+    // "Suchen in <folder>", set once per folder and mask that has a matching entry.
+    virtual void setSearchCaption(const QString& text);
+    // "Elemente gefunden: <n>", set together with the search caption.
+    virtual void setFoundCaption(const QString& text);
+    // Handles all pending window messages and returns.
+    virtual void processMessages();
+    // The pump between entries and before descents; may skip calls that come too soon after the
+    // last one. Forwards to processMessages by default.
+    virtual void processMessagesSoon();
+    // A folder could not be opened or read (errno in `error`). Changes no listing line.
+    virtual void folderUnreadable(const QByteArray& path, int error);
+};
+
+// The progress receiver the engine reports to; a do-nothing one unless one is installed.
+SearchProgress& CurrentSearchProgress();
+
+// Installs `progress` (nullptr: the do-nothing one) for as long as the object lives.
+class ScopedSearchProgress final {
+public:
+    explicit ScopedSearchProgress(SearchProgress* progress);
+    ~ScopedSearchProgress();
+    ScopedSearchProgress(const ScopedSearchProgress&) = delete;
+    ScopedSearchProgress& operator=(const ScopedSearchProgress&) = delete;
+
+private:
+    SearchProgress* previous_;
+};

@@ -1,0 +1,154 @@
+#include "Utf8Text.h"
+
+#include <QChar>
+
+namespace {
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+bool isControl(char32_t codePoint) {
+    return codePoint < 0x20 || codePoint == 0x7F;
+}
+
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+} // namespace
+
+std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint) {
+    if (text.empty())
+        return 0;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    if (b0 < 0x80) {
+        codePoint = b0;
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0)
+            low = 0xA0;
+        if (b0 == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0)
+            low = 0x90;
+        if (b0 == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length)
+        return 0;
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    if (b1 < low || b1 > high)
+        return 0;
+    char32_t value = b0 & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (!isContinuation(b))
+            return 0;
+        value = (value << 6) | (b & 0x3Fu);
+    }
+    codePoint = value;
+    return length;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsPrintableAscii(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+std::size_t AppendDisplayText(std::string& out, std::string_view raw) {
+    if (IsPrintableAscii(raw)) {
+        out.append(raw);
+        return raw.size();
+    }
+    std::size_t characters = 0;
+    while (!raw.empty()) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8(raw, cp);
+        if (length == 0) {
+            out.append(replacementCharacter);
+            raw.remove_prefix(1);
+        } else {
+            if (isControl(cp))
+                out.push_back('?');
+            else
+                out.append(raw.substr(0, length));
+            raw.remove_prefix(length);
+        }
+        ++characters;
+    }
+    return characters;
+}
+
+std::string DisplayText(std::string_view raw) {
+    std::string shown;
+    shown.reserve(raw.size());
+    AppendDisplayText(shown, raw);
+    return shown;
+}
+
+std::size_t CountCharacters(std::string_view utf8) {
+    std::size_t characters = 0;
+    for (const char c : utf8)
+        characters += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
+    return characters;
+}
+
+void AppendUpperKey(std::string& out, std::string_view raw) {
+    while (!raw.empty()) {
+        const auto byte = static_cast<unsigned char>(raw.front());
+        if (byte < 0x80) {
+            out.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 0x20)
+                                                     : static_cast<char>(byte));
+            raw.remove_prefix(1);
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8(raw, cp);
+        if (length == 0) {
+            out.push_back(static_cast<char>(byte));
+            raw.remove_prefix(1);
+        } else {
+            AppendUtf8(out, QChar::toUpper(cp));
+            raw.remove_prefix(length);
+        }
+    }
+}
+
+std::string UpperKey(std::string_view raw) {
+    std::string key;
+    key.reserve(raw.size());
+    AppendUpperKey(key, raw);
+    return key;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Names on Linux are bytes. These helpers turn them into what a listing shows and into the keys
+// that order and match them, treating every byte that is not valid UTF-8 as one character.
+
+// Length of the valid UTF-8 sequence at the start of `text` (1 to 4) with its code point in
+// `codePoint`, or 0 when the first byte does not start a valid sequence.
+std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint);
+
+// Appends `codePoint` to `out` as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+// True when every byte is printable ASCII (blank to tilde): such text is shown as it is.
+bool IsPrintableAscii(std::string_view text);
+
+// Appends `raw` as a listing shows it: control characters become "?", each byte that is not
+// valid UTF-8 becomes U+FFFD. Returns the number of characters (code points) appended.
+std::size_t AppendDisplayText(std::string& out, std::string_view raw);
+
+// `raw` as a listing shows it.
+std::string DisplayText(std::string_view raw);
+
+// Number of characters of valid UTF-8 text.
+std::size_t CountCharacters(std::string_view utf8);
+
+// The upper-case form used to order and match names: every valid character upper-cased, every
+// invalid byte kept as it is.
+void AppendUpperKey(std::string& out, std::string_view raw);
+std::string UpperKey(std::string_view raw);

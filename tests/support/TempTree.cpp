@@ -1,0 +1,65 @@
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void writeBytes(const QByteArray& path, std::int64_t size) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path.constData();
+    if (size > 0) {
+        // Small files get real content; large ones are sparse.
+        if (size <= 65536) {
+            const std::string content(static_cast<std::size_t>(size), 'x');
+            ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(size));
+        } else {
+            ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        }
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+TempTree::TempTree() {
+    EXPECT_TRUE(dir_.isValid());
+}
+
+std::string TempTree::rootBytes() const {
+    return QFile::encodeName(root()).toStdString();
+}
+
+QString TempTree::path(const QString& relative) const {
+    return root() + QLatin1Char('/') + relative;
+}
+
+void TempTree::folder(const QString& relative) const {
+    ASSERT_TRUE(QDir().mkpath(path(relative))) << relative.toStdString();
+}
+
+void TempTree::file(const QString& relative, std::int64_t size) const {
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).path());
+    writeBytes(QFile::encodeName(full), size);
+}
+
+void TempTree::rawFile(const std::string& relativeFolder, const std::string& rawName,
+                       std::int64_t size) const {
+    std::string full = rootBytes() + "/";
+    if (!relativeFolder.empty())
+        full += relativeFolder + "/";
+    full += rawName;
+    writeBytes(QByteArray::fromStdString(full), size);
+}
+
+void TempTree::symlink(const QString& target, const QString& relative) const {
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                        QFile::encodeName(path(relative)).constData()),
+              0);
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running FolderInventory need, but only
+# those that are missing, so a second call costs nothing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-translations-l10n libgl-dev
+    libgtest-dev
+    fonts-dejavu-core
+)
+# Extra groups for the screenshot and benchmark targets.
+case "${1:-}" in
+    screenshots) packages+=(xvfb xauth imagemagick) ;;
+    bench) packages+=(valgrind findutils) ;;
+esac
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
