@@ -1,1 +1,111 @@
+#include "FolderSnapshot.h"
+#include "TempTree.h"
+
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Listed {
+    std::string name;
+    bool directory;
+    bool matched;
+    std::int64_t size;
+};
+
+std::vector<Listed> read(const std::string& path, const QString& mask, bool sizes = true) {
+    FolderSnapshot snapshot;
+    EXPECT_TRUE(snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask),
+                              sizes))
+        << path;
+    std::vector<Listed> listed;
+    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+        const auto& e = snapshot.entry(i);
+        listed.push_back({std::string(snapshot.name(e)), e.directory, e.matched, e.size});
+    }
+    return listed;
+}
+
+std::vector<std::string> names(const std::vector<Listed>& listed) {
+    std::vector<std::string> result;
+    for (const auto& l : listed)
+        result.push_back(l.name);
+    return result;
+}
+
+TEST(DirectorySearch, DotEntriesFirstThenCaseInsensitiveNameOrder) {
+    TempTree tree;
+    for (const char* name : {"b.txt", "A.txt", "a.txt", "_x", "Z", "ä.txt", "10", "9"})
+        tree.file(QString::fromUtf8(name));
+    const auto listed = read(tree.rootBytes(), "*.*");
+    // Upper-cased comparison puts "_" after the letters; equal keys fall back to the bytes.
+    EXPECT_EQ(names(listed), (std::vector<std::string>{".", "..", "10", "9", "A.txt", "a.txt",
+                                                       "b.txt", "Z", "_x", "ä.txt"}));
+    EXPECT_TRUE(listed[0].directory);
+    EXPECT_TRUE(listed[1].directory);
+}
+
+TEST(DirectorySearch, KindsAreTheEntriesOwnLinksAreNeverFollowed) {
+    TempTree tree;
+    tree.folder("dir");
+    tree.file("file", 3);
+    tree.symlink(tree.path("dir"), "link-to-dir");
+    tree.symlink("missing", "dangling");
+    const auto listed = read(tree.rootBytes(), "*.*");
+    ASSERT_EQ(listed.size(), 6u);
+    EXPECT_EQ(listed[2].name, "dangling");
+    EXPECT_FALSE(listed[2].directory);
+    EXPECT_EQ(listed[2].size, 7); // the link's own size: its target text
+    EXPECT_EQ(listed[3].name, "dir");
+    EXPECT_TRUE(listed[3].directory);
+    EXPECT_EQ(listed[3].size, 0);
+    EXPECT_EQ(listed[4].name, "file");
+    EXPECT_EQ(listed[4].size, 3);
+    EXPECT_EQ(listed[5].name, "link-to-dir");
+    EXPECT_FALSE(listed[5].directory);
+}
+
+TEST(DirectorySearch, MaskMarksEntriesAndSizesOnlyWhereAsked) {
+    TempTree tree;
+    tree.file("a.txt", 5);
+    tree.file("b.doc", 6);
+    const auto withSizes = read(tree.rootBytes(), "*.TXT");
+    EXPECT_TRUE(withSizes[2].matched);
+    EXPECT_EQ(withSizes[2].size, 5);
+    EXPECT_FALSE(withSizes[3].matched);
+    EXPECT_EQ(withSizes[3].size, 0); // not matched: never asked for
+
+    const auto without = read(tree.rootBytes(), "*.*", false);
+    EXPECT_EQ(without[2].size, 0);
+}
+
+TEST(DirectorySearch, UnreadableFoldersReportTheirError) {
+    TempTree tree;
+    tree.file("plain", 1);
+    FolderSnapshot snapshot;
+    const MaskMatcher all(QStringLiteral("*.*"));
+    EXPECT_FALSE(snapshot.read((tree.rootBytes() + "/missing").c_str(),
+                               FolderSnapshot::Start::FollowLink, all, false));
+    EXPECT_EQ(snapshot.error(), ENOENT);
+    EXPECT_FALSE(snapshot.read((tree.rootBytes() + "/plain/x").c_str(),
+                               FolderSnapshot::Start::FollowLink, all, false));
+    EXPECT_EQ(snapshot.error(), ENOTDIR);
+    EXPECT_EQ(snapshot.count(), 0u);
+}
+
+TEST(DirectorySearch, StartFolderMayBeALinkButDescentsNeverFollowOne) {
+    TempTree tree;
+    tree.file("real/x", 1);
+    tree.symlink(tree.path("real"), "link");
+    const std::string link = tree.rootBytes() + "/link";
+    const MaskMatcher all(QStringLiteral("*.*"));
+    FolderSnapshot snapshot;
+    EXPECT_TRUE(snapshot.read(link.c_str(), FolderSnapshot::Start::FollowLink, all, false));
+    EXPECT_EQ(snapshot.count(), 3u);
+    EXPECT_FALSE(snapshot.read(link.c_str(), FolderSnapshot::Start::NoFollow, all, false));
+}
+
+} // namespace

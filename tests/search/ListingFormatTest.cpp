@@ -1,1 +1,117 @@
+#include "ListingFormat.h"
+#include "ScanHelpers.h"
+#include "Utf8Text.h"
+
+#include <QLocale>
+
 #include <gtest/gtest.h>
+
+namespace {
+
+QStringList footer(std::int64_t files, std::int64_t bytes, std::int64_t folders,
+                   const QString& separator) {
+    ResultLines lines;
+    AppendTotalsFooter(lines, files, bytes, folders, separator);
+    return lines.toStringList();
+}
+
+TEST(TotalsFooter, GermanAndEnglishSeparators) {
+    EXPECT_EQ(footer(3, 1572864, 1, ","),
+              QStringList({"", "", "3          Datei(en) insgesamt, 1572864 Bytes (~ 1,50 MB)",
+                           "1          Verzeichnis(se)"}));
+    EXPECT_EQ(footer(0, 0, 0, ".")[2], "0          Datei(en) insgesamt, 0 Bytes (~ 0.00 MB)");
+}
+
+TEST(TotalsFooter, WideNumbersAreNeverCut) {
+    EXPECT_EQ(footer(12345678901, 5000000000, 10000000000, ".")[2],
+              "12345678901 Datei(en) insgesamt, 5000000000 Bytes (~ 4768.37 MB)");
+    EXPECT_EQ(footer(0, 0, 10000000000, ".")[3], "10000000000 Verzeichnis(se)");
+}
+
+TEST(Megabytes, RoundsHalfAwayFromZeroOnTheExactValue) {
+    EXPECT_EQ(FormatMegabytes(5242, ","), "0,00");
+    EXPECT_EQ(FormatMegabytes(5243, ","), "0,01");
+    EXPECT_EQ(FormatMegabytes(131072, ","), "0,13");  // exactly 0.125
+    EXPECT_EQ(FormatMegabytes(393216, ","), "0,38");  // exactly 0.375
+    EXPECT_EQ(FormatMegabytes(1048576, ","), "1,00");
+    EXPECT_EQ(FormatMegabytes(1572864, "."), "1.50");
+    EXPECT_EQ(FormatMegabytes(5000000000, "."), "4768.37");
+    EXPECT_EQ(FormatMegabytes(INT64_MAX, "."), "8796093022208.00");
+}
+
+TEST(Megabytes, SeparatorFollowsTheLocaleAtFormattingTime) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(CurrentDecimalSeparator(), ",");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(CurrentDecimalSeparator(), ".");
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(CurrentDecimalSeparator(), ".");
+    QLocale::setDefault(before);
+}
+
+TEST(ListingLines, ColumnsAndFill) {
+    ResultLines lines;
+    AppendDirectoryLine(lines, ".");
+    AppendFileLine(lines, 1234, "a.txt");
+    AppendFileLine(lines, 5000000000, "big");
+    AppendFolderSum(lines, 1, 1234);
+    const QStringList text = lines.toStringList();
+    EXPECT_EQ(text[0], QString("0") + QString(10, ' ') + "<DIR> ." + QString(43, ' '));
+    EXPECT_EQ(text[1], QString("1234") + QString(13, ' ') + "a.txt" + QString(45, ' '));
+    EXPECT_EQ(text[2].left(20), "5000000000       big");
+    EXPECT_EQ(text[3], "");
+    EXPECT_EQ(text[4], "1 Datei(en), 1234 Bytes");
+    EXPECT_EQ(text[0].size(), 61);
+    EXPECT_EQ(text[1].size(), 67);
+}
+
+TEST(ListingLines, LongNamesAreWrittenWhole) {
+    const std::string name51(51, 'n');
+    const std::string name45(45, 'd');
+    ResultLines lines;
+    AppendFileLine(lines, 1, name51);
+    AppendDirectoryLine(lines, name45);
+    EXPECT_EQ(lines.at(0), "1" + QString(16, ' ') + QString::fromStdString(name51));
+    EXPECT_EQ(lines.at(1), "0" + QString(10, ' ') + "<DIR> " + QString::fromStdString(name45));
+}
+
+TEST(ListingLines, WidthsCountCharactersNotBytes) {
+    ResultLines lines;
+    AppendFileLine(lines, 7, "Müller.txt");
+    EXPECT_EQ(lines.at(0), FileLine(7, "Müller.txt"));
+    EXPECT_EQ(lines.at(0).size(), 67);
+}
+
+TEST(DisplayText, ControlCharactersAndInvalidBytes) {
+    EXPECT_EQ(DisplayText("a\nb\tc\x7f"), "a?b?c?");
+    EXPECT_EQ(DisplayText("bad\xff.txt"), "bad\xEF\xBF\xBD.txt");
+    EXPECT_EQ(DisplayText("\xC3"), "\xEF\xBF\xBD");            // truncated sequence
+    EXPECT_EQ(DisplayText("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // surrogate
+    EXPECT_EQ(DisplayText("Über"), "Über");
+    std::string shown;
+    EXPECT_EQ(AppendDisplayText(shown, "x\xff\xfey"), 4u);
+}
+
+TEST(SimpleLines, ExtensionCutting) {
+    const auto simple = [](std::string_view name, bool fullPath) {
+        ResultLines lines;
+        AppendSimpleLine(lines, "/daten/", name, fullPath, false);
+        return lines.at(0);
+    };
+    EXPECT_EQ(simple("report.txt", false), "report");
+    EXPECT_EQ(simple("archive.tar.gz", false), "archive.tar");
+    EXPECT_EQ(simple("README", false), "README");
+    EXPECT_EQ(simple(".profile", false), "");
+    EXPECT_EQ(simple(".", false), "");
+    EXPECT_EQ(simple("..", false), ".");
+    EXPECT_EQ(simple("report.txt", true), "/daten/report");
+    EXPECT_EQ(simple(".", true), "/daten/");
+    EXPECT_EQ(simple("..", true), "/daten/.");
+
+    ResultLines lines;
+    AppendSimpleLine(lines, "/daten.alt/", "README", true, false);
+    EXPECT_EQ(lines.at(0), "/daten.alt/README");
+}
+
+} // namespace

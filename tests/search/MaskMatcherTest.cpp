@@ -1,1 +1,64 @@
+#include "MaskMatcher.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+bool match(const char* mask, const char* name) {
+    return MaskMatcher(QString::fromUtf8(mask)).matches(name);
+}
+
+TEST(MaskMatcher, StarAndQuestionMark) {
+    EXPECT_TRUE(match("*.txt", "a.txt"));
+    EXPECT_TRUE(match("*.txt", ".txt"));
+    EXPECT_TRUE(match("*.txt", "a.b.txt"));
+    EXPECT_FALSE(match("*.txt", "a.txt.bak"));
+    EXPECT_TRUE(match("a*b*c", "aXXbYYc"));
+    EXPECT_TRUE(match("a*b*c", "abbc"));
+    EXPECT_FALSE(match("a*b*c", "acb"));
+    EXPECT_TRUE(match("?.txt", "a.txt"));
+    EXPECT_FALSE(match("?.txt", "ab.txt"));
+    EXPECT_FALSE(match("?.txt", ".txt"));
+    EXPECT_TRUE(match("**", ""));
+    EXPECT_TRUE(match("report", "REPORT"));
+}
+
+TEST(MaskMatcher, StarDotStarMatchesEveryName) {
+    for (const char* name : {"a", "a.b", ".", "..", ".profile", "README"})
+        EXPECT_TRUE(match("*.*", name)) << name;
+    EXPECT_TRUE(match("*", "."));
+    EXPECT_FALSE(match("*.", "a"));
+}
+
+TEST(MaskMatcher, LetterCaseDoesNotMatterBeyondAscii) {
+    EXPECT_TRUE(match("*.TXT", "brief.txt"));
+    EXPECT_TRUE(match("ü*", "Über.txt"));
+    EXPECT_TRUE(match("ÜBER.TXT", "über.txt"));
+    EXPECT_TRUE(match("?ber.txt", "Über.txt"));  // one character, two bytes
+    EXPECT_FALSE(match("??ber.txt", "Über.txt"));
+    EXPECT_TRUE(match("stra?e", "Straße"));
+}
+
+TEST(MaskMatcher, BracketsAndBackslashAreLiteral) {
+    EXPECT_TRUE(match("a[1].txt", "a[1].txt"));
+    EXPECT_FALSE(match("a[1].txt", "a1.txt"));
+    EXPECT_TRUE(match("*]", "x]"));
+    EXPECT_TRUE(match("c\\*", "c\\d"));
+    EXPECT_FALSE(match("c\\*", "cd"));
+    EXPECT_TRUE(match(" *.doc", " x.doc"));
+    EXPECT_FALSE(match(" *.doc", "x.doc"));
+}
+
+TEST(MaskMatcher, SlashMatchesNothing) {
+    EXPECT_FALSE(match("*/*", "a"));
+    EXPECT_FALSE(match("/", "a"));
+    EXPECT_FALSE(match("a/b", "a"));
+}
+
+TEST(MaskMatcher, InvalidBytesCountAsOneCharacter) {
+    EXPECT_TRUE(match("a?b", "a\xff" "b"));
+    EXPECT_TRUE(match("*b", "\xfe\xff" "b"));
+    EXPECT_FALSE(match("a??b", "a\xff" "b"));
+}
+
+} // namespace

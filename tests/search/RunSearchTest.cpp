@@ -1,1 +1,190 @@
+#include "RecordingProgress.h"
+#include "ScanHelpers.h"
+#include "SearchDriver.h"
+#include "TempTree.h"
+
+#include <QLocale>
+
 #include <gtest/gtest.h>
+
+namespace {
+
+// German regional settings for the footer, restored afterwards.
+class RunSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    QStringList headingsOf(const QStringList& lines) const {
+        QStringList headings;
+        for (const QString& line : lines) {
+            if (line.startsWith("Verzeichnis von "))
+                headings.append(line.mid(16).remove(tree.root() + "/"));
+        }
+        return headings;
+    }
+
+    TempTree tree;
+};
+
+const QStringList emptyFooter = {"", "", "0          Datei(en) insgesamt, 0 Bytes (~ 0,00 MB)",
+                                 "0          Verzeichnis(se)"};
+
+TEST_F(RunSearchTest, BlocksRunMaskByMaskThenFolderByFolder) {
+    tree.file("A/1.txt", 1);
+    tree.file("A/2.doc", 2);
+    tree.file("B/3.txt", 3);
+    tree.file("B/4.doc", 4);
+    const QStringList lines = Search({tree.path("A"), tree.path("B")}, "*.txt;*.doc", {});
+    EXPECT_EQ(headingsOf(lines), QStringList({"A/", "B/", "A/", "B/"}));
+    EXPECT_TRUE(lines.contains(FileLine(1, "1.txt")));
+    EXPECT_EQ(lines.indexOf(FileLine(3, "3.txt")) < lines.indexOf(FileLine(2, "2.doc")), true);
+    EXPECT_EQ(lines.mid(lines.size() - 4),
+              QStringList({"", "", "4          Datei(en) insgesamt, 10 Bytes (~ 0,00 MB)",
+                           "4          Verzeichnis(se)"}));
+}
+
+TEST_F(RunSearchTest, AFileMatchedByTwoMasksCountsTwice) {
+    tree.file("A/x.txt", 1048576);
+    const QStringList lines = Search({tree.path("A")}, "*.txt;x.*", {});
+    EXPECT_EQ(lines.count(FileLine(1048576, "x.txt")), 2);
+    EXPECT_EQ(lines.at(lines.size() - 2),
+              "2          Datei(en) insgesamt, 2097152 Bytes (~ 2,00 MB)");
+}
+
+TEST_F(RunSearchTest, NoMasksOrNoFoldersGiveOnlyTheFooter) {
+    tree.file("A/x.txt", 1);
+    EXPECT_EQ(Search({tree.path("A")}, "", {}), emptyFooter);
+    EXPECT_EQ(Search({}, "*.*", {}), emptyFooter);
+    EXPECT_TRUE(Search({tree.path("A")}, "", {.extended = false}).isEmpty());
+    EXPECT_TRUE(Search({}, "*.*", {.extended = false}).isEmpty());
+}
+
+TEST_F(RunSearchTest, SemicolonAloneIsOneEmptyMaskScannedAsEverything) {
+    tree.file("A/x.txt", 1);
+    EXPECT_EQ(Search({tree.path("A")}, ";", {.extended = false}), QStringList({".", "..", "x.txt"}));
+}
+
+TEST_F(RunSearchTest, LeadingBlankStaysPartOfTheMask) {
+    tree.file("A/x.txt", 1);
+    tree.file("A/y.doc", 1);
+    tree.file("A/ z.doc", 1);
+    EXPECT_EQ(Search({tree.path("A")}, "*.txt; *.doc", {.extended = false}),
+              QStringList({"x.txt", " z.doc"}));
+}
+
+TEST_F(RunSearchTest, FooterOfThreeFilesAndASparseGiant) {
+    tree.file("A/a", 524288);
+    tree.file("A/b", 524288);
+    tree.file("A/c", 524288);
+    const QStringList three = Search({tree.path("A")}, "*.*", {});
+    EXPECT_EQ(three.at(three.size() - 2),
+              "3          Datei(en) insgesamt, 1572864 Bytes (~ 1,50 MB)");
+
+    tree.file("B/giant.bin", 5000000000);
+    const QStringList lines = Search({tree.path("B")}, "*.bin", {});
+    EXPECT_TRUE(lines.contains(FileLine(5000000000, "giant.bin")));
+    EXPECT_TRUE(lines.contains("1 Datei(en), 5000000000 Bytes"));
+    EXPECT_EQ(lines.at(lines.size() - 2),
+              "1          Datei(en) insgesamt, 5000000000 Bytes (~ 4768,37 MB)");
+}
+
+TEST_F(RunSearchTest, EnglishSettingsGiveAPoint) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    tree.file("A/half", 131072);
+    const QStringList lines = Search({tree.path("A")}, "half", {});
+    EXPECT_EQ(lines.at(lines.size() - 2),
+              "1          Datei(en) insgesamt, 131072 Bytes (~ 0.13 MB)");
+}
+
+TEST_F(RunSearchTest, RecursionFollowsEachFoldersOwnText) {
+    tree.file("A/sub/x.txt", 1);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Folders.append(tree.path("A"));
+    settings.Recurse.append("True");
+    settings.Masks = "*.txt";
+    const QStringList lines = RunSearch(settings, false, true, false).toStringList();
+    EXPECT_EQ(lines, QStringList({"x.txt"}));
+}
+
+TEST_F(RunSearchTest, UnequalListsGiveNothingAndLowerTheFlag) {
+    tree.file("A/x.txt", 1);
+    TSearchFiles settings;
+    settings.Folders = {tree.path("A"), tree.path("A")};
+    settings.Recurse = {"true"};
+    settings.Masks = "*.*";
+    EXPECT_TRUE(RunSearch(settings, false, true, true).isEmpty());
+    EXPECT_FALSE(settings.Searching);
+}
+
+TEST_F(RunSearchTest, FlagIsUpExactlyWhileSearching) {
+    tree.file("A/x.txt", 1);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Masks = "*.*";
+    RecordingProgress progress;
+    std::vector<bool> seen;
+    progress.onPump = [&](int) { seen.push_back(settings.Searching); };
+    const ScopedSearchProgress scope(&progress);
+    RunSearch(settings, false, true, true);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_FALSE(seen.front()); // the pump that runs before the search starts
+    EXPECT_TRUE(seen.back());
+    EXPECT_FALSE(settings.Searching);
+}
+
+TEST_F(RunSearchTest, CancelBeforeTheSearchStartsIsForgotten) {
+    tree.file("A/x.txt", 1);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Masks = "*.*";
+    RecordingProgress progress;
+    progress.onPump = [&](int pump) {
+        if (pump == 1)
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    const QStringList lines = RunSearch(settings, false, true, false).toStringList();
+    EXPECT_EQ(lines, QStringList({".", "..", "x.txt"}));
+}
+
+TEST_F(RunSearchTest, CancelBeforeTheFirstFolderAppendsNothingButTheFooter) {
+    tree.file("A/x.txt", 1);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Masks = "*.*";
+    RecordingProgress progress;
+    progress.onPump = [&](int pump) {
+        if (pump == 2) // the pump before the first folder
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    EXPECT_EQ(RunSearch(settings, false, true, true).toStringList(), emptyFooter);
+    EXPECT_TRUE(progress.searchCaptions.isEmpty());
+}
+
+TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
+    tree.file("A/x1.txt", 100);
+    tree.file("A/x2.txt", 100);
+    tree.file("A/x3.txt", 100);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Masks = "*.txt";
+    RecordingProgress progress;
+    progress.onPump = [&](int pump) {
+        if (pump == 3) // inside the first file's size lookup
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    const QStringList lines = RunSearch(settings, false, true, true).toStringList();
+    EXPECT_EQ(lines, QStringList({"", "", "Verzeichnis von " + tree.path("A") + "/", "",
+                                  FileLine(100, "x1.txt"), "", "1 Datei(en), 100 Bytes", "", "",
+                                  "1          Datei(en) insgesamt, 100 Bytes (~ 0,00 MB)",
+                                  "1          Verzeichnis(se)"}));
+    EXPECT_FALSE(settings.Searching);
+}
+
+} // namespace

@@ -1,1 +1,162 @@
+#include "FolderScanner.h"
+#include "RecordingProgress.h"
+#include "ScanHelpers.h"
+#include "TempTree.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+class ScanFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.folder("Daten/Alt");
+        tree.file("Daten/a.txt", 1234);
+        daten = tree.path("Daten");
+    }
+
+    TempTree tree;
+    QString daten;
+};
+
+TEST_F(ScanFolderTest, WorkedExampleGivesExactlyTenLines) {
+    ScanTotals totals{100, 10, 1};
+    const QStringList lines = Scan(daten, "*.*", {}, &totals);
+    const QStringList expected = {
+        "",
+        "",
+        "Verzeichnis von " + daten + "/",
+        "",
+        "0" + QString(10, ' ') + "<DIR> ." + QString(43, ' '),
+        "0" + QString(10, ' ') + "<DIR> .." + QString(42, ' '),
+        "0" + QString(10, ' ') + "<DIR> Alt" + QString(41, ' '),
+        "1234" + QString(13, ' ') + "a.txt" + QString(45, ' '),
+        "",
+        "1 Datei(en), 1234 Bytes",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(totals.files, 11);
+    EXPECT_EQ(totals.folders, 2);
+    EXPECT_EQ(totals.bytes, 1334);
+}
+
+TEST_F(ScanFolderTest, TrailingSeparatorMakesNoDifference) {
+    EXPECT_EQ(Scan(daten, "*.*", {}), Scan(daten + "/", "*.*", {}));
+}
+
+TEST_F(ScanFolderTest, EmptyMaskMeansEverything) {
+    EXPECT_EQ(Scan(daten, "", {}), Scan(daten, "*.*", {}));
+}
+
+TEST_F(ScanFolderTest, RecursionVisitsSubfoldersDepthFirstInNameOrder) {
+    tree.file("Daten/Alt/b.txt", 5);
+    tree.file("Daten/Zeta/c.txt", 6);
+    tree.file("Daten/beta/d.txt", 7);
+    ScanTotals totals;
+    const QStringList lines = Scan(daten, "*.txt", {.recursive = true}, &totals);
+    QStringList headings;
+    for (const QString& line : lines) {
+        if (line.startsWith("Verzeichnis von "))
+            headings.append(line.mid(16 + daten.size()));
+    }
+    EXPECT_EQ(headings, QStringList({"/", "/Alt/", "/beta/", "/Zeta/"}));
+    EXPECT_EQ(totals.files, 4);
+    EXPECT_EQ(totals.bytes, 1234 + 5 + 6 + 7);
+    EXPECT_EQ(totals.folders, 4);
+}
+
+TEST_F(ScanFolderTest, WithoutRecursionNoSubfolderIsVisited) {
+    tree.file("Daten/Alt/b.txt", 5);
+    for (const bool extended : {true, false}) {
+        const QStringList lines = Scan(daten, "b.txt", {.extended = extended});
+        EXPECT_TRUE(lines.isEmpty()) << lines.join('|').toStdString();
+    }
+}
+
+TEST_F(ScanFolderTest, FolderWithOnlyMatchingDirectoriesHasNoSumLine) {
+    const QStringList lines = Scan(daten, "Alt", {});
+    EXPECT_EQ(lines, QStringList({"", "", "Verzeichnis von " + daten + "/", "", DirLine("Alt")}));
+}
+
+TEST_F(ScanFolderTest, FolderWithoutMatchIsSkippedButItsSubfoldersAreVisited) {
+    tree.file("Daten/Alt/x.doc", 3);
+    const QStringList lines = Scan(daten, "*.doc", {.recursive = true});
+    EXPECT_EQ(lines, QStringList({"", "", "Verzeichnis von " + daten + "/Alt/", "",
+                                  FileLine(3, "x.doc"), "", "1 Datei(en), 3 Bytes"}));
+}
+
+TEST_F(ScanFolderTest, SimpleOutputListsEveryMatchingEntry) {
+    tree.file("Daten/archive.tar.gz", 1);
+    tree.file("Daten/.profile", 1);
+    ScanTotals totals;
+    EXPECT_EQ(Scan(daten, "*.*", {.extended = false}, &totals),
+              QStringList({".", "..", ".profile", "a.txt", "Alt", "archive.tar.gz"}));
+    EXPECT_EQ(totals.files, 3);
+    EXPECT_EQ(totals.bytes, 0);
+    EXPECT_EQ(totals.folders, 0);
+
+    EXPECT_EQ(Scan(daten, "*.*", {.showExtensions = false, .extended = false}),
+              QStringList({"", ".", "", "a", "Alt", "archive.tar"}));
+    const QString d = daten + "/";
+    EXPECT_EQ(Scan(daten, "*.*", {.fullPath = true, .showExtensions = false, .extended = false}),
+              QStringList({d, d + ".", d, d + "a", d + "Alt", d + "archive.tar"}));
+    EXPECT_EQ(Scan(daten, "a*", {.fullPath = true, .extended = false}),
+              QStringList({d + "a.txt", d + "Alt", d + "archive.tar.gz"}));
+}
+
+TEST_F(ScanFolderTest, ProgressCaptionsOncePerFolderWithAMatch) {
+    tree.file("Daten/Alt/b.txt", 1);
+    tree.folder("Daten/Leer");
+    RecordingProgress progress;
+    const ScopedSearchProgress scope(&progress);
+    ScanTotals totals{0, 5, 0};
+    Scan(daten, "*.txt", {.recursive = true}, &totals);
+    EXPECT_EQ(progress.searchCaptions,
+              QStringList({"Suchen in " + daten + "/", "Suchen in " + daten + "/Alt/"}));
+    EXPECT_EQ(progress.foundCaptions,
+              QStringList({"Elemente gefunden: 5", "Elemente gefunden: 6"}));
+}
+
+TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
+    for (int i = 0; i < 6; ++i)
+        tree.file(QString("Daten/f%1.txt").arg(i), 10);
+    tree.file("Daten/Alt/later.txt", 1);
+    TSearchFiles settings;
+    settings.Searching = true;
+    RecordingProgress progress;
+    // The third pump comes while the second file is handled: that entry is still listed, the
+    // next test of the flag stops the folder.
+    progress.onPump = [&](int pump) {
+        if (pump == 3)
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    ResultLines lines;
+    ScanTotals t;
+    ScanFolder(settings, daten, "*.txt", true, false, true, true, lines, t.bytes, t.files,
+               t.folders);
+    EXPECT_EQ(lines.toStringList(),
+              QStringList({"", "", "Verzeichnis von " + daten + "/", "", FileLine(1234, "a.txt"),
+                           FileLine(10, "f0.txt"), "", "2 Datei(en), 1244 Bytes"}));
+    EXPECT_EQ(t.files, 2);
+}
+
+TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
+    TSearchFiles settings;
+    ResultLines lines;
+    ScanTotals t;
+    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files,
+               t.folders);
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(t.files + t.bytes + t.folders, 0);
+}
+
+TEST(ScanFolder, RootHasNoDotEntries) {
+    const QStringList lines = Scan("/", "*.*", {.extended = false});
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_FALSE(lines.contains("."));
+    EXPECT_FALSE(lines.contains(".."));
+    EXPECT_TRUE(lines.contains("tmp") || lines.contains("usr"));
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,15 @@ void writeBytes(const QByteArray& path, std::int64_t size) {
 
 TempTree::TempTree() {
     EXPECT_TRUE(dir_.isValid());
+}
+
+// rm copes with trees deeper than the path limit, which QDir cannot remove.
+TempTree::~TempTree() {
+    QProcess rm;
+    rm.setStandardOutputFile(QProcess::nullDevice());
+    rm.setStandardErrorFile(QProcess::nullDevice());
+    rm.start(QStringLiteral("rm"), {QStringLiteral("-rf"), root()});
+    rm.waitForFinished(-1);
 }
 
 std::string TempTree::rootBytes() const {

@@ -10,6 +10,9 @@
 class TempTree final {
 public:
     TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
 
     // The tree's root without a trailing "/".
     QString root() const { return dir_.path(); }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+// Readable failure messages for Qt texts in GoogleTest assertions.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << "{\n";
+    for (const QString& line : list)
+        *os << "  \"" << line.toStdString() << "\"\n";
+    *os << '}';
+}

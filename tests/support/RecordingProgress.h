@@ -1,0 +1,36 @@
+#pragma once
+
+#include "SearchProgress.h"
+#include "SearchSettings.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// Records what the engine reports and can act inside a pump, as a cancel click would.
+class RecordingProgress final : public SearchProgress {
+public:
+    void setSearchCaption(const QString& text) override { searchCaptions.append(text); }
+    void setFoundCaption(const QString& text) override { foundCaptions.append(text); }
+    void processMessages() override {
+        ++pumps;
+        if (onPump)
+            onPump(pumps);
+    }
+    void folderUnreadable(const QByteArray& path, int error) override {
+        unreadable.push_back({path, error});
+    }
+
+    struct Unreadable {
+        QByteArray path;
+        int error;
+    };
+
+    QStringList searchCaptions;
+    QStringList foundCaptions;
+    int pumps = 0;
+    std::function<void(int)> onPump;
+    std::vector<Unreadable> unreadable;
+};

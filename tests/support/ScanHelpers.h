@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ResultLines.h"
+#include "QtPrinters.h"
+#include "SearchSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+struct ScanTotals {
+    std::int64_t bytes = 0;
+    std::int64_t files = 0;
+    std::int64_t folders = 0;
+};
+
+struct ScanOptions {
+    bool recursive = false;
+    bool fullPath = false;
+    bool showExtensions = true;
+    bool extended = true;
+};
+
+// Runs ScanFolder on a fresh settings record with the search flag up.
+QStringList Scan(const QString& folder, const QString& mask, ScanOptions options,
+                 ScanTotals* totals = nullptr);
+
+// Runs RunSearch over the given folders, all with the same recursion text.
+QStringList Search(const QStringList& folders, const QString& masks, ScanOptions options);
+
+// A directory line and a file line as the listing writes them.
+QString DirLine(const QString& name);
+QString FileLine(std::int64_t size, const QString& name);
