@@ -1,0 +1,108 @@
+#include "CliRunner.h"
+#include "EngineListing.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+
+namespace {
+
+// A small tree with nested folders, sizes, a non-ASCII name and a name holding a line feed.
+class CliListingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.file("A/report.txt", 1234);
+        tree.file("A/archive.tar.gz", 70000);
+        tree.file("A/Sub/Müller.doc", 5);
+        tree.file("A/Sub/Deep/.profile", 1);
+        tree.folder("A/Empty");
+        tree.file("B/README", 10);
+        tree.file("B/notes.txt", 3);
+        tree.rawFile("B", "two\nlines.txt", 2);
+    }
+
+    TempTree tree;
+};
+
+TEST_F(CliListingTest, ExtendedListingIsHeaderPlusTheEngineLines) {
+    const CliResult result =
+        RunCli({tree.path("A"), "-R", tree.path("B"), "-m", "*.txt;*.doc; *.gz"});
+    CliOptions expected = WithFolders({{tree.path("A"), true}, {tree.path("B"), false}});
+    expected.masks = "*.txt;*.doc; *.gz";
+    EXPECT_EQ(result.out, EngineListing(expected));
+    EXPECT_TRUE(result.out.startsWith("**    FolderInventory     **\n"));
+    EXPECT_TRUE(result.out.contains("two?lines.txt"));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+}
+
+TEST_F(CliListingTest, SimpleListingsHaveNoHeader) {
+    struct Case {
+        QStringList flags;
+        bool fullPath;
+        bool noExtensions;
+    };
+    for (const Case& c :
+         {Case{{"-s"}, false, false}, Case{{"-s", "-p"}, true, false},
+          Case{{"--simple", "--no-extensions"}, false, true}, Case{{"-spx"}, true, true}}) {
+        const CliResult result = RunCli(c.flags + QStringList{tree.path("A"), tree.path("B")});
+        CliOptions expected = WithFolders({{tree.path("A"), true}, {tree.path("B"), true}});
+        expected.simple = true;
+        expected.fullPath = c.fullPath;
+        expected.noExtensions = c.noExtensions;
+        EXPECT_EQ(result.out, EngineListing(expected)) << c.flags.join(' ').toStdString();
+        EXPECT_FALSE(result.out.contains("FolderInventory"));
+        EXPECT_EQ(result.exitCode, 0);
+    }
+}
+
+TEST_F(CliListingTest, EachFolderKeepsTheRecursionInForceAtItsPlace) {
+    const QString a = tree.path("A");
+    const QString b = tree.path("B");
+    const CliResult result = RunCli({"-R", a, "-r", b, a});
+    EXPECT_EQ(result.out, EngineListing(WithFolders({{a, false}, {b, true}, {a, true}})));
+    EXPECT_TRUE(result.out.contains(" " + a.toUtf8() + " [ohne Unterverzeichnisse]\n " +
+                                    b.toUtf8() + " [mit Unterverzeichnissen]\n " + a.toUtf8() +
+                                    " [mit Unterverzeichnissen]\n"));
+    // The same folder twice is listed twice; only the recursive pass reaches Sub.
+    EXPECT_EQ(result.out.count("Verzeichnis von " + a.toUtf8() + "/\n"), 2);
+    EXPECT_EQ(result.out.count("Verzeichnis von " + a.toUtf8() + "/Sub/\n"), 1);
+}
+
+TEST_F(CliListingTest, FoldersAreTakenAsGivenAndDoubleDashAllowsADashName) {
+    tree.file("-x/inside.txt", 7);
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tree.root()));
+    const CliOptions expected = WithFolders({{"-x", true}, {"A//", true}, {"./B", true}});
+    const QByteArray engine = EngineListing(expected);
+    QDir::setCurrent(previous);
+
+    const CliResult result = RunCli({"--", "-x", "A//", "./B"}, "C", tree.root());
+    EXPECT_EQ(result.out, engine);
+    EXPECT_TRUE(result.out.contains("\nVerzeichnis von -x/\n"));
+    EXPECT_TRUE(result.out.contains("\nVerzeichnis von A//\n"));
+    EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST_F(CliListingTest, NoFolderGivesHeaderAndEmptyFooter) {
+    const CliResult result = RunCli({"-m", "*.txt"});
+    CliOptions expected;
+    expected.masks = "*.txt";
+    EXPECT_EQ(result.out, EngineListing(expected));
+    EXPECT_TRUE(result.out.endsWith("\n\n\n0          Datei(en) insgesamt, 0 Bytes (~ 0.00 MB)\n"
+                                    "0          Verzeichnis(se)\n"));
+    EXPECT_TRUE(RunCli({"-s"}).out.isEmpty());
+}
+
+TEST_F(CliListingTest, FooterDecimalSeparatorFollowsLang) {
+    tree.file("C/a.bin", 1048576);
+    tree.file("C/b.bin", 524288);
+    const QByteArray german = RunCli({tree.path("C")}, "de_DE.UTF-8").out;
+    const QByteArray plain = RunCli({tree.path("C")}, "C").out;
+    EXPECT_TRUE(german.contains("2          Datei(en) insgesamt, 1572864 Bytes (~ 1,50 MB)\n"))
+        << german.toStdString();
+    EXPECT_TRUE(plain.contains("2          Datei(en) insgesamt, 1572864 Bytes (~ 1.50 MB)\n"))
+        << plain.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+#include "CliRunner.h"
+#include "EngineListing.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(contents), contents.size());
+}
+
+class CliOutputFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.file("Data/a.txt", 100);
+        tree.file("Data/Sub/Grüße.txt", 7);
+        tree.folder("Out");
+    }
+
+    QStringList entriesOf(const QString& relative) const {
+        return QDir(tree.path(relative))
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    }
+
+    TempTree tree;
+};
+
+TEST_F(CliOutputFileTest, FileHoldsTheListingWithCrLfAndNothingGoesToStandardOutput) {
+    const QString list = tree.path("Out/list.txt");
+    const CliResult result = RunCli({"-o", list, tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+    const QByteArray bytes = contentsOf(list);
+    EXPECT_EQ(bytes, EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
+    // UTF-8 without byte-order mark, and no bare line feed anywhere.
+    EXPECT_TRUE(bytes.startsWith("**    FolderInventory     **\r\n"));
+    EXPECT_TRUE(bytes.contains("Grüße.txt"));
+    EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
+}
+
+TEST_F(CliOutputFileTest, SimpleOutputIsSavedTheSameWay) {
+    const QString list = tree.path("Out/simple.txt");
+    ASSERT_EQ(RunCli({"--simple", "--full-path", "--output=" + list, tree.path("Data")}).exitCode,
+              0);
+    CliOptions expected = WithFolders({{tree.path("Data"), true}});
+    expected.simple = true;
+    expected.fullPath = true;
+    EXPECT_EQ(contentsOf(list), EngineListing(expected, "\r\n"));
+}
+
+TEST_F(CliOutputFileTest, ExistingFileIsReplacedWholeByANewFile) {
+    const QString list = tree.path("Out/list.txt");
+    writeFile(list, "old inventory\r\n");
+    // A second name for the old file: it keeps the old text only if the list was put in place
+    // as a new file rather than written into the old one.
+    ASSERT_EQ(::link(QFile::encodeName(list).constData(),
+                     QFile::encodeName(tree.path("Out/old.txt")).constData()),
+              0);
+    ASSERT_EQ(RunCli({"-o", list, tree.path("Data")}).exitCode, 0);
+    EXPECT_EQ(contentsOf(list), EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
+    EXPECT_EQ(contentsOf(tree.path("Out/old.txt")), "old inventory\r\n");
+    EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt", "old.txt"}));
+}
+
+TEST_F(CliOutputFileTest, ListSavedIntoTheSearchedFolderShowsNoTemporaryFile) {
+    // The listing is taken from the folder as it was before the run: neither the list nor a
+    // temporary file of the writer appears in it.
+    const QByteArray before = EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n");
+    const QString list = tree.path("Data/list.txt");
+    ASSERT_EQ(RunCli({"-o", list, tree.path("Data")}).exitCode, 0);
+    EXPECT_EQ(contentsOf(list), before);
+}
+
+TEST_F(CliOutputFileTest, FileThatCannotBeCreatedIsAUsageErrorBeforeTheSearch) {
+    tree.file("plain.txt", 1);
+    for (const QString& target :
+         {tree.path("missing/list.txt"), tree.path("plain.txt/list.txt"), tree.path("Out")}) {
+        const CliResult result = RunCli({"-o", target, tree.path("Data")});
+        EXPECT_EQ(result.exitCode, 2) << target.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_TRUE(result.err.startsWith("folderinventory-cli: Cannot create file "))
+            << result.err.toStdString();
+    }
+    EXPECT_TRUE(entriesOf("Out").isEmpty());
+}
+
+TEST_F(CliOutputFileTest, ReadOnlyExistingFileIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write any file, so a read-only file is no obstacle";
+    const QString list = tree.path("Out/list.txt");
+    writeFile(list, "keep\r\n");
+    ASSERT_TRUE(QFile::setPermissions(list, QFile::ReadOwner));
+    const CliResult result = RunCli({"-o", list, tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(contentsOf(list), "keep\r\n");
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#include "CliRunner.h"
+#include "TempTree.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int folders = 20;
+constexpr int filesPerFolder = 250;
+constexpr int terminalColumns = 40;
+
+// One tree of 5000 files for the whole suite. Named many times on one command line it makes a
+// search of seconds, long enough to be interrupted, while the mask "file_1" keeps the listing
+// small.
+class CliSignalTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        tree = std::make_unique<TempTree>();
+        for (int f = 0; f < folders; ++f) {
+            for (int i = 0; i < filesPerFolder; ++i)
+                tree->file(QStringLiteral("d%1/file_%2").arg(f).arg(i), 1);
+        }
+    }
+    static void TearDownTestSuite() { tree.reset(); }
+
+    static QStringList rootTimes(int count) {
+        QStringList roots;
+        for (int i = 0; i < count; ++i)
+            roots.append(tree->root());
+        return roots;
+    }
+
+    static std::unique_ptr<TempTree> tree;
+};
+
+std::unique_ptr<TempTree> CliSignalTest::tree;
+
+// The texts the progress line drew, one per redraw, without the erase sequence.
+QStringList drawnTexts(const QByteArray& terminal) {
+    QStringList texts;
+    for (const QByteArray& piece : terminal.split('\r')) {
+        const QString text = QString::fromUtf8(piece).remove(QStringLiteral("\x1b[K"));
+        if (!text.isEmpty())
+            texts.append(text);
+    }
+    return texts;
+}
+
+TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
+    const int fullHeadings = 3000 * folders; // the root itself holds no "file_1"
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal == SIGINT ? "SIGINT" : "SIGTERM");
+        bool sent = false;
+        QByteArray terminal;
+        // The signal goes out once the progress line shows that the search is under way.
+        const CliResult result =
+            RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(3000), terminalColumns,
+                             terminal, [&](const QByteArray& seen, qint64 pid) {
+                                 if (!sent && seen.contains("Suchen in ")) {
+                                     ::kill(static_cast<pid_t>(pid), signal);
+                                     sent = true;
+                                 }
+                             });
+        ASSERT_TRUE(sent) << "no progress seen";
+        EXPECT_FALSE(result.crashed);
+        EXPECT_EQ(result.exitCode, 130);
+        EXPECT_TRUE(result.out.startsWith("**    FolderInventory     **\n"));
+
+        // The footer closes the shortened list, and its folder count matches the headings.
+        const QRegularExpressionMatch footer =
+            QRegularExpression(
+                "\n\n\n(\\d+) +Datei\\(en\\) insgesamt, \\d+ Bytes \\(~ \\d+\\.\\d\\d "
+                "MB\\)\n(\\d+) +Verzeichnis\\(se\\)\n$")
+                .match(QString::fromUtf8(result.out));
+        ASSERT_TRUE(footer.hasMatch()) << result.out.right(300).toStdString();
+        const qsizetype headings = result.out.count("\nVerzeichnis von ");
+        EXPECT_EQ(footer.captured(2).toLongLong(), headings);
+        EXPECT_LT(headings, fullHeadings);
+        EXPECT_GT(headings, 0);
+    }
+}
+
+TEST_F(CliSignalTest, ProgressLineFitsTheTerminalAndIsErasedAtTheEnd) {
+    QByteArray terminal;
+    const CliResult result =
+        RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(40), terminalColumns, terminal,
+                         [](const QByteArray&, qint64) {});
+    EXPECT_EQ(result.exitCode, 0);
+    const QStringList drawn = drawnTexts(terminal);
+    ASSERT_FALSE(drawn.isEmpty());
+    for (const QString& text : drawn) {
+        EXPECT_LE(text.size(), terminalColumns - 1) << text.toStdString();
+        EXPECT_TRUE(text.startsWith("Elemente gefunden: ")) << text.toStdString();
+    }
+    EXPECT_TRUE(terminal.endsWith("\r\x1b[K"));
+    // The list itself went to standard output only.
+    EXPECT_FALSE(terminal.contains("Verzeichnis von"));
+    EXPECT_TRUE(result.out.contains("Verzeichnis von"));
+}
+
+TEST_F(CliSignalTest, QuietShowsNoProgressEvenOnATerminal) {
+    QByteArray terminal;
+    const CliResult result =
+        RunCliOnTerminal(QStringList{"-q", "-m", "file_1"} + rootTimes(40), terminalColumns,
+                         terminal, [](const QByteArray&, qint64) {});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(terminal.isEmpty()) << terminal.toStdString();
+}
+
+TEST_F(CliSignalTest, ReaderThatStopsEarlyEndsTheToolQuietly) {
+    // About a megabyte of names, far more than a pipe holds, so the tool is still writing when
+    // head goes away. The shell keeps the tool's status in a file.
+    TempTree scratch;
+    const QString statusFile = scratch.path("status");
+    const CliResult result =
+        RunShell("status=$1; shift; (\"$0\" -s \"$@\"; echo $? > \"$status\") | head -n 1",
+                 QStringList{statusFile} + rootTimes(20));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, ".\n");
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+    QFile status(statusFile);
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    EXPECT_EQ(status.readAll(), "141\n");
+}
+
+} // namespace

@@ -1,0 +1,31 @@
+#include "EngineListing.h"
+
+#include <HeaderBlock.h>
+#include <SearchDriver.h>
+#include <SearchSettings.h>
+
+QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd) {
+    TSearchFiles settings;
+    InitSearchFiles(settings);
+    for (const FolderArgument& folder : options.folders)
+        AddSearchFolder(settings, folder.path, folder.recursive);
+    settings.Masks = options.masks;
+    const ResultLines lines =
+        RunSearch(settings, options.fullPath, !options.noExtensions, !options.simple);
+    QByteArray listing;
+    if (!options.simple) {
+        for (const QString& line : BuildHeaderBlock(settings))
+            listing += line.toUtf8() + lineEnd;
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines.view(i);
+        listing += QByteArray(line.data(), static_cast<qsizetype>(line.size())) + lineEnd;
+    }
+    return listing;
+}
+
+CliOptions WithFolders(std::vector<FolderArgument> folders) {
+    CliOptions options;
+    options.folders = std::move(folders);
+    return options;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "CliOptions.h"
+
+#include <QByteArray>
+
+// What the result window would hold for these settings, straight from the engine: the header
+// block (extended output) and RunSearch's lines, each followed by `lineEnd`.
+QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd = "\n");
+
+// Shorthands for the folder list of the options.
+CliOptions WithFolders(std::vector<FolderArgument> folders);
