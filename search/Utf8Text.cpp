@@ -8,11 +8,29 @@ bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-bool isControl(char32_t codePoint) {
-    return codePoint < 0x20 || codePoint == 0x7F;
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// Blank to tilde; the other ASCII bytes are the control characters.
+bool isPrintableAsciiByte(unsigned char byte) {
+    return byte >= 0x20 && byte < 0x7F;
 }
 
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+std::size_t endOfAscii(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
+// ASCII letters upper-cased, every other ASCII byte as it is; one append for the whole run.
+void appendUpperAscii(std::string& out, std::string_view ascii) {
+    const std::size_t start = out.size();
+    out.append(ascii);
+    char* const upper = out.data() + start;
+    for (std::size_t i = 0; i < ascii.size(); ++i) {
+        if (upper[i] >= 'a' && upper[i] <= 'z')
+            upper[i] = static_cast<char>(upper[i] - ('a' - 'A'));
+    }
+}
 
 } // namespace
 
@@ -88,26 +106,29 @@ bool IsPrintableAscii(std::string_view text) {
 }
 
 std::size_t AppendDisplayText(std::string& out, std::string_view raw) {
-    if (IsPrintableAscii(raw)) {
-        out.append(raw);
-        return raw.size();
-    }
+    // Characters shown as they are pile up in a run that goes over in one append; only a control
+    // character or a byte that is not valid UTF-8 breaks it.
     std::size_t characters = 0;
-    while (!raw.empty()) {
-        char32_t cp = 0;
-        const std::size_t length = DecodeUtf8(raw, cp);
-        if (length == 0) {
-            out.append(replacementCharacter);
-            raw.remove_prefix(1);
-        } else {
-            if (isControl(cp))
-                out.push_back('?');
-            else
-                out.append(raw.substr(0, length));
-            raw.remove_prefix(length);
-        }
+    std::size_t runStart = 0;
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
         ++characters;
+        const auto byte = static_cast<unsigned char>(raw[pos]);
+        if (isPrintableAsciiByte(byte)) {
+            ++pos;
+            continue;
+        }
+        char32_t ignored = 0;
+        const std::size_t length = byte < 0x80 ? 0 : DecodeUtf8(raw.substr(pos), ignored);
+        if (length > 0) {
+            pos += length;
+            continue;
+        }
+        out.append(raw.substr(runStart, pos - runStart));
+        out.append(byte < 0x80 ? std::string_view("?") : replacementCharacter);
+        runStart = ++pos;
     }
+    out.append(raw.substr(runStart));
     return characters;
 }
 
@@ -126,22 +147,27 @@ std::size_t CountCharacters(std::string_view utf8) {
 }
 
 void AppendUpperKey(std::string& out, std::string_view raw) {
-    while (!raw.empty()) {
-        const auto byte = static_cast<unsigned char>(raw.front());
-        if (byte < 0x80) {
-            out.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 0x20)
-                                                     : static_cast<char>(byte));
-            raw.remove_prefix(1);
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        const std::size_t asciiEnd = endOfAscii(raw, pos);
+        if (asciiEnd > pos) {
+            appendUpperAscii(out, raw.substr(pos, asciiEnd - pos));
+            pos = asciiEnd;
             continue;
         }
         char32_t cp = 0;
-        const std::size_t length = DecodeUtf8(raw, cp);
+        const std::size_t length = DecodeUtf8(raw.substr(pos), cp);
         if (length == 0) {
-            out.push_back(static_cast<char>(byte));
-            raw.remove_prefix(1);
+            out.push_back(raw[pos]);
+            ++pos;
         } else {
-            AppendUtf8(out, QChar::toUpper(cp));
-            raw.remove_prefix(length);
+            // A character without an upper-case form keeps its bytes.
+            const char32_t upper = QChar::toUpper(cp);
+            if (upper == cp)
+                out.append(raw.substr(pos, length));
+            else
+                AppendUtf8(out, upper);
+            pos += length;
         }
     }
 }
