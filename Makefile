@@ -40,8 +40,9 @@ screenshots: build
 	@tools/install-deps.sh screenshots
 	tools/screenshots.sh $(BUILD)
 
-bench: build
+bench: configure
 	@tools/install-deps.sh bench
+	cmake --build $(BUILD) -j $(JOBS) --target folderinventory-cli fi_bench_tree fi_bench_gui
 	bench/run.sh $(BUILD)
 
 clean:

@@ -1,0 +1,132 @@
+#include "GuiRunDriver.h"
+
+#include "FolderChooser.h"
+#include "LineView.h"
+#include "SearchSettings.h"
+#include "Startup.h"
+#include "uList.h"
+#include "uLoad.h"
+#include "uMain.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// Controls are found by their object names, as a test finds them; a missing one stops the
+// benchmark with its name.
+template <typename Widget> Widget* requireChild(const QObject* window, const char* name) {
+    auto* widget = window->findChild<Widget*>(QLatin1String(name));
+    if (widget == nullptr)
+        throw std::runtime_error(std::string("control not found: ") + name);
+    return widget;
+}
+
+} // namespace
+
+GuiRunDriver::GuiRunDriver(const QString& folder) {
+    clock_.start();
+    QApplication::setApplicationName(QStringLiteral("FolderInventory"));
+    InstallQtTranslation(*qApp, QLocale::system());
+    CreateFolderInventoryWindows();
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    btnAddDir_ = requireChild<QPushButton>(frmMain, "btnAddDir");
+    btnGo_ = requireChild<QPushButton>(frmMain, "btnGo");
+    btnCancel_ = requireChild<QPushButton>(frmLoad, "btnCancel");
+    progress_ = requireChild<QProgressBar>(frmLoad, "Progress");
+    mList_ = requireChild<LineView>(frmList, "mList");
+    btnBack_ = requireChild<QPushButton>(frmList, "btnBack");
+    progress_->installEventFilter(this);
+    frmList->installEventFilter(this);
+
+    cancelTimer_.setSingleShot(true);
+    connect(&cancelTimer_, &QTimer::timeout, this, &GuiRunDriver::clickCancel);
+
+    frmMain->show();
+    if (!QTest::qWaitForWindowExposed(frmMain))
+        throw std::runtime_error("the main window was not exposed");
+    addFolder(folder);
+}
+
+GuiRunDriver::~GuiRunDriver() {
+    progress_->removeEventFilter(this);
+    frmList->removeEventFilter(this);
+    DestroyFolderInventoryWindows();
+}
+
+void GuiRunDriver::addFolder(const QString& folder) {
+    const ScopedFolderChooserAnswer answer([folder](int, const QString&) { return folder; });
+    QTest::mouseClick(btnAddDir_, Qt::LeftButton);
+    if (SearchFiles.Folders != QStringList{folder})
+        throw std::runtime_error("\"Hinzufügen\" did not add the folder");
+}
+
+double GuiRunDriver::now() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+}
+
+// The whole run happens inside the click: btnGoClick returns when the result window closes.
+void GuiRunDriver::clickStart() {
+    progressShownAt_.reset();
+    progressAfterCancelAt_.reset();
+    resultShownAt_.reset();
+    resultLines_ = 0;
+    startedAt_ = now();
+    QTest::mouseClick(btnGo_, Qt::LeftButton);
+}
+
+void GuiRunDriver::clickCancel() {
+    cancelInSearch_ = SearchFiles.Searching;
+    cancelledAt_ = now();
+    QTest::mouseClick(btnCancel_, Qt::LeftButton);
+}
+
+std::optional<GuiRunDriver::Run> GuiRunDriver::run() {
+    cancelledAt_.reset();
+    clickStart();
+    if (!resultShownAt_)
+        return std::nullopt;
+    Run result;
+    result.runMs = *resultShownAt_ - startedAt_;
+    result.searchMs = progressShownAt_ ? *progressShownAt_ - startedAt_ : result.runMs;
+    result.lines = resultLines_;
+    return result;
+}
+
+std::optional<GuiRunDriver::Cancel> GuiRunDriver::runAndCancel(int afterMs) {
+    cancelledAt_.reset();
+    cancelInSearch_ = false;
+    cancelTimer_.start(afterMs);
+    clickStart();
+    cancelTimer_.stop();
+    if (!resultShownAt_ || !cancelledAt_ || !progressAfterCancelAt_)
+        return std::nullopt;
+    Cancel result;
+    result.cancelMs = *progressAfterCancelAt_ - *cancelledAt_;
+    result.clickedInSearch = cancelInSearch_;
+    result.lines = resultLines_;
+    return result;
+}
+
+bool GuiRunDriver::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Show)
+        return false;
+    const double at = now();
+    if (watched == progress_) {
+        progressShownAt_ = at;
+        if (cancelledAt_ && !progressAfterCancelAt_)
+            progressAfterCancelAt_ = at;
+    } else if (watched == frmList && !resultShownAt_) {
+        resultShownAt_ = at;
+        resultLines_ = mList_->lineCount();
+        // "Zurück", from inside the window's modal loop.
+        QTimer::singleShot(0, btnBack_, [this] { QTest::mouseClick(btnBack_, Qt::LeftButton); });
+    }
+    return false;
+}

@@ -1,0 +1,39 @@
+// fi_bench_tree ROOT TOP SUB FILES: builds the benchmark tree below the empty folder ROOT with TOP
+// top folders of SUB subfolders each and FILES files in every folder, and prints its size.
+
+#include "TreeGenerator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+int positive(const char* text) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 1000000)
+        throw std::invalid_argument(std::string("not a count: ") + text);
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s ROOT TOP SUB FILES\n", argv[0]);
+        return 2;
+    }
+    try {
+        const TreeShape shape{positive(argv[2]), positive(argv[3]), positive(argv[4])};
+        const TreeStats stats = GenerateTree(argv[1], shape);
+        std::printf("folders %lld files %lld bytes %lld\n", static_cast<long long>(stats.folders),
+                    static_cast<long long>(stats.files), static_cast<long long>(stats.bytes));
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "fi_bench_tree: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,286 @@
+#!/usr/bin/env bash
+# FolderInventory against GNU find on generated trees ("make bench", or bench/run.sh BUILD_DIR).
+#
+# The anchor is find doing the least work the same listing needs: one directory read and one
+# stat per entry (find TREE -printf '%s %p\n'). It is timed in the same rounds as the program on
+# the same warm tree, so the figures are ratios that hold on a busy machine. Every figure is the
+# median of FI_BENCH_RUNS runs (default 5) after one warm-up round; cancel_ms is the worst of
+# five. Output: "name value" lines, comments starting with "#", and one summary line at the end.
+#
+# Trees: T200K (200,000 files in 2,000 folders) for the timings, T1M (1,000,000 files in 10,000
+# folders) for memory and cancelling; both are built in a temporary folder under /tmp and removed
+# at the end. FI_BENCH_SKIP_T1M=1 leaves out T1M and the figures that need it.
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+runs=${FI_BENCH_RUNS:-5}
+cli=$build/cli/folderinventory-cli
+tree_tool=$build/bench/fi_bench_tree
+gui=$build/bench/fi_bench_gui
+
+# One locale for every program: UTF-8 names, the same number format in every listing.
+export LC_ALL=C.UTF-8
+export QT_QPA_PLATFORM=offscreen
+
+work=$(mktemp -d /tmp/fi-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+declare -A figures=()
+
+# ---- helpers --------------------------------------------------------------------------------
+
+note() { echo "# $*"; }
+
+figure() {
+    echo "$1 $2"
+    figures[$1]=$2
+}
+
+# Microseconds the command takes, its standard output thrown away.
+elapsed_us() {
+    local start=$EPOCHREALTIME
+    "$@" > /dev/null
+    local end=$EPOCHREALTIME
+    echo $((${end/./} - ${start/./}))
+}
+
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 }
+        END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+maximum() { printf '%s\n' "$@" | sort -g | tail -n 1; }
+
+# calc EXPRESSION [FORMAT]: floating-point arithmetic on the figures.
+calc() { awk "BEGIN { printf \"${2:-%.3f}\", $1 }"; }
+
+us_to_ms() { calc "$1 / 1000"; }
+
+load_average() { cut -d' ' -f1-3 /proc/loadavg; }
+
+# The value of NAME in "name value" lines.
+field() { awk -v name="$1" '$1 == name { print $2 }' <<< "$2"; }
+
+# make_tree NAME TOP SUB FILES: builds the tree $work/NAME (in tree_dir) and warms the caches
+# with one find.
+make_tree() {
+    local start=$EPOCHREALTIME
+    tree_dir=$work/$1
+    mkdir "$tree_dir"
+    "$tree_tool" "$tree_dir" "$2" "$3" "$4" | sed "s/^/# $1: /"
+    find "$tree_dir" -printf '%s %p\n' > /dev/null
+    note "$1: built in $(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1e6" %.1f) s"
+}
+
+remove_tree() {
+    local start=$EPOCHREALTIME
+    rm -rf "$1"
+    note "$(basename "$1"): removed in $(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1e6" %.1f) s"
+}
+
+# ---- the command-line tool ------------------------------------------------------------------
+
+# cli_rounds TREE LABEL: find, the extended and the simple listing, interleaved round by round.
+cli_rounds() {
+    local tree=$1 label=$2 round
+    local -a finds=() exts=() simples=()
+    for ((round = 0; round <= runs; round++)); do
+        local f e s
+        f=$(elapsed_us find "$tree" -printf '%s %p\n')
+        e=$(elapsed_us "$cli" "$tree")
+        s=$(elapsed_us "$cli" --simple --full-path "$tree")
+        if ((round > 0)); then
+            finds+=("$f") exts+=("$e") simples+=("$s")
+        fi
+    done
+    local find_us ext_us simple_us
+    find_us=$(median "${finds[@]}")
+    ext_us=$(median "${exts[@]}")
+    simple_us=$(median "${simples[@]}")
+    figure "find_${label}_ms" "$(us_to_ms "$find_us")"
+    figure "cli_ext_${label}_ms" "$(us_to_ms "$ext_us")"
+    figure "cli_simple_${label}_ms" "$(us_to_ms "$simple_us")"
+    find_run_us=$find_us
+    cli_ext_ratio=$(calc "$ext_us / $find_us")
+    cli_simple_ratio=$(calc "$simple_us / $find_us")
+}
+
+cli_profile() {
+    local tree=$1 entries=$2 out=$work/cli.callgrind
+    if ! command -v valgrind > /dev/null; then
+        note "valgrind is not installed: no instruction count"
+        return
+    fi
+    valgrind --tool=callgrind --callgrind-out-file="$out" \
+        "$cli" --quiet "$tree" > /dev/null 2> "$work/callgrind.log"
+    local instructions
+    instructions=$(awk '/^(summary|totals):/ { print $2; exit }' "$out")
+    figure cli_ext_instructions "$instructions"
+    figure cli_ext_instructions_per_entry "$(calc "$instructions / $entries" %.0f)"
+    note "top functions of folderinventory-cli --quiet T200K (callgrind, own cost):"
+    # The function lines only: no library paths, parameter lists or template arguments.
+    callgrind_annotate "$out" 2> /dev/null | grep -E '^ *[0-9,]+ \( *[0-9.]+%\) ' |
+        sed -E 's/ \[[^]]*\]$//; s/\?\?\?://; s/\[abi:cxx11\]//g' |
+        perl -pe 'my ($cost, $name) = /^(\s*[\d,]+ \(\s*[\d.]+%\)\s+)(.*)$/ or next;
+            $name =~ s{^\S*/[^/:]*:}{};
+            1 while $name =~ s/\((?!anonymous namespace\))[^()]*\)(?=.)//g;
+            1 while $name =~ s/<[^<>]*>//g;
+            $_ = "$cost$name\n"' |
+        cut -c1-110 | head -n 20 | sed 's/^/#   /'
+}
+
+# ---- the windows ----------------------------------------------------------------------------
+
+# The window driver, its messages kept apart and shown only when it fails.
+run_gui() {
+    if ! timeout 600 "$gui" "$@" 2> "$work/gui.log"; then
+        sed 's/^/#   /' "$work/gui.log" >&2
+        return 1
+    fi
+}
+
+# gui_rounds TREE: whole runs in the real windows, each in a fresh program, against find.
+gui_rounds() {
+    local tree=$1 round out
+    local -a finds=() totals=() searches=() writes=()
+    for ((round = 0; round <= runs; round++)); do
+        local f
+        f=$(elapsed_us find "$tree" -printf '%s %p\n')
+        out=$(run_gui run "$tree") || return 1
+        ((round > 0)) || continue
+        finds+=("$f")
+        totals+=("$(field gui_run_ms "$out")")
+        searches+=("$(field gui_search_ms "$out")")
+        writes+=("$(field gui_write_ms "$out")")
+        gui_lines=$(field gui_lines "$out")
+    done
+    local find_ms run_ms
+    find_ms=$(us_to_ms "$(median "${finds[@]}")")
+    run_ms=$(median "${totals[@]}")
+    figure find_t200k_gui_rounds_ms "$find_ms"
+    figure gui_run_t200k_ms "$run_ms"
+    figure gui_search_t200k_ms "$(median "${searches[@]}")"
+    figure gui_write_t200k_ms "$(median "${writes[@]}")"
+    figure gui_lines_t200k "$gui_lines"
+    gui_ratio=$(calc "$run_ms / $find_ms")
+}
+
+# The whole run on T1M in one fresh program: its peak memory, scaled to a million lines.
+gui_memory() {
+    local tree=$1 out
+    out=$(run_gui run "$tree") || return 1
+    local rss lines
+    rss=$(field gui_rss_mb "$out")
+    lines=$(field gui_lines "$out")
+    t1m_search_ms=$(field gui_search_ms "$out")
+    figure gui_run_t1m_ms "$(field gui_run_ms "$out")"
+    figure gui_search_t1m_ms "$t1m_search_ms"
+    figure gui_lines_t1m "$lines"
+    figure gui_rss_mb_t1m "$rss"
+    gui_rss_ratio=$(calc "$rss * 1000000 / $lines" %.1f)
+}
+
+# Clicks on "Abbrechen" spread over the search of T1M, one warm-up and then the measured ones.
+gui_cancel() {
+    local tree=$1 search_ms=$2 delays=() fraction out
+    for fraction in 0.10 0.20 0.35 0.50 0.65 0.80; do
+        delays+=("$(calc "$search_ms * $fraction" %.0f)")
+    done
+    note "cancel clicks after ${delays[*]} ms (the first is the warm-up)"
+    out=$(run_gui cancel "$tree" "${delays[@]}") || return 1
+    local -a cancels
+    # The first click is the warm-up; a click that came outside the search measures nothing.
+    mapfile -t cancels < <(awk '$1 ~ /^cancel_(ms|outside)/' <<< "$out" | tail -n +2 |
+        awk '$1 == "cancel_ms" { print $2 }')
+    if [ "${#cancels[@]}" -lt 5 ]; then
+        note "some clicks came outside the search:"
+        sed 's/^/#   /' <<< "$out"
+    fi
+    [ "${#cancels[@]}" -gt 0 ] || return 1
+    note "cancel times: ${cancels[*]} ms"
+    cancel_worst=$(maximum "${cancels[@]}")
+}
+
+# ---- the run --------------------------------------------------------------------------------
+
+cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
+note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
+note "load at start: $(load_average)"
+figure load_start "$(load_average | cut -d' ' -f1)"
+
+make_tree t200k 40 49 100
+t200=$tree_dir
+t200_entries=$(find "$t200" | wc -l)
+note "T200K: $t200_entries entries"
+find_run_us=0
+
+if [ -x "$cli" ]; then
+    cli_rounds "$t200" t200k
+    figure find_us_per_entry "$(calc "$find_run_us / $t200_entries")"
+    figure cli_ext_vs_find "$cli_ext_ratio"
+    figure cli_simple_vs_find "$cli_simple_ratio"
+    cli_profile "$t200" "$t200_entries"
+    cli_lines=$("$cli" "$t200" | wc -l)
+else
+    note "$cli is missing: no command-line figures"
+fi
+
+gui_ready=no
+if [ -x "$gui" ] && gui_rounds "$t200"; then
+    gui_ready=yes
+    figure gui_run_vs_find "$gui_ratio"
+    if [ -n "${cli_lines:-}" ] && [ "$cli_lines" != "$gui_lines" ]; then
+        note "WARNING: the result window had $gui_lines lines, the command-line listing $cli_lines"
+    fi
+else
+    note "no window figures: \"Start!\" does not lead to the result window in this build"
+fi
+
+if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
+    make_tree t1m 100 99 100
+    t1m=$tree_dir
+    if [ -x "$cli" ]; then
+        cli_rounds "$t1m" t1m
+        figure cli_ext_t1m_vs_find "$cli_ext_ratio"
+        figure cli_simple_t1m_vs_find "$cli_simple_ratio"
+        cli_ext_ratio=${figures[cli_ext_vs_find]} cli_simple_ratio=${figures[cli_simple_vs_find]}
+    fi
+    if [ "$gui_ready" = yes ] && gui_memory "$t1m"; then
+        figure gui_rss_mb_per_1m_lines "$gui_rss_ratio"
+        if gui_cancel "$t1m" "$t1m_search_ms"; then
+            figure cancel_ms "$cancel_worst"
+        fi
+    fi
+    remove_tree "$t1m"
+fi
+
+note "load at end: $(load_average)"
+figure load_end "$(load_average | cut -d' ' -f1)"
+
+# The summary: each figure against its target.
+summary="summary"
+missed=()
+check() {
+    local name=$1 value=$2 target=$3
+    summary+=" $name=$value"
+    if [ "$value" = n/a ]; then
+        missed+=("$name(not measured)")
+    elif [ "$(calc "$value <= $target" %d)" != 1 ]; then
+        missed+=("$name(>$target)")
+    fi
+}
+check cli_ext_vs_find "$cli_ext_ratio" 1.0
+check cli_simple_vs_find "$cli_simple_ratio" 1.0
+check gui_run_vs_find "$gui_ratio" 2.0
+check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 400
+check cancel_ms "$cancel_worst" 50
+summary+=" load=${figures[load_start]}/${figures[load_end]}"
+if [ ${#missed[@]} -eq 0 ]; then
+    summary+=" targets=all-met"
+else
+    summary+=" missed=$(IFS=,; echo "${missed[*]}")"
+fi
+echo "$summary"
