@@ -1,1 +1,3 @@
-// filled in by its window
+#include "SearchRun.h"
+
+void RunSearchFromMainWindow(TfrmMain&) {}

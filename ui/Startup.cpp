@@ -1,1 +1,125 @@
-// filled in by its window
+#include "Startup.h"
+
+#include "uList.h"
+#include "uLoad.h"
+#include "uMain.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QTranslator>
+
+namespace {
+
+// The wait before a tool-tip shows is a style hint that QApplication asks the widget's style.
+class ToolTipTimingStyle final : public QProxyStyle {
+public:
+    ToolTipTimingStyle(const QString& baseStyle, int wakeUpMs)
+        : QProxyStyle(baseStyle), wakeUpMs_(wakeUpMs) {}
+
+    void setWakeUp(int wakeUpMs) { wakeUpMs_ = wakeUpMs; }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return wakeUpMs_;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    int wakeUpMs_;
+};
+
+// How long a tool-tip stays is a property of each widget; a widget that has none of its own
+// gets the application's duration the first time it is asked for its tool-tip, before it
+// shows it. So windows and controls created later are covered as well.
+class ToolTipDurationFilter final : public QObject {
+public:
+    ToolTipDurationFilter(int durationMs, QObject* parent)
+        : QObject(parent), durationMs_(durationMs) {}
+
+    void setDuration(int durationMs) { durationMs_ = durationMs; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->toolTipDuration() <= 0)
+                widget->setToolTipDuration(durationMs_);
+        }
+        return false;
+    }
+
+private:
+    int durationMs_;
+};
+
+void setToolTipWakeUp(int wakeUpMs) {
+    if (auto* timing = dynamic_cast<ToolTipTimingStyle*>(QApplication::style())) {
+        timing->setWakeUp(wakeUpMs);
+        return;
+    }
+    QApplication::setStyle(new ToolTipTimingStyle(QApplication::style()->name(), wakeUpMs));
+}
+
+void setToolTipDuration(int durationMs) {
+    static QPointer<ToolTipDurationFilter> filter;
+    if (filter) {
+        filter->setDuration(durationMs);
+        return;
+    }
+    filter = new ToolTipDurationFilter(durationMs, qApp);
+    qApp->installEventFilter(filter);
+}
+
+} // namespace
+
+QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
+void SetApplicationToolTipTiming(int wakeUpMs, int durationMs) {
+    setToolTipWakeUp(wakeUpMs);
+    setToolTipDuration(durationMs);
+}
+
+void CreateFolderInventoryWindows() {
+    frmMain = new TfrmMain;
+    frmList = new TfrmList;
+    frmLoad = new TfrmLoad;
+}
+
+void DestroyFolderInventoryWindows() {
+    delete frmLoad;
+    frmLoad = nullptr;
+    delete frmList;
+    frmList = nullptr;
+    delete frmMain;
+    frmMain = nullptr;
+}
+
+int RunFolderInventory(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The application name, not the display name: Qt appends a display name to the title of
+    // every other window, and the progress and result windows have titles of their own.
+    QApplication::setApplicationName(QStringLiteral("FolderInventory"));
+    InstallQtTranslation(app, QLocale::system());
+
+    CreateFolderInventoryWindows();
+    // The program ends when the main window closes, whatever other window is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(frmMain, &QDialog::finished, &app, &QCoreApplication::quit);
+    frmMain->show();
+    const int status = QApplication::exec();
+    DestroyFolderInventoryWindows();
+    return status;
+}

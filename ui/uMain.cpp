@@ -1,1 +1,385 @@
-// filled in by its window
+#include "uMain.h"
+
+#include "FolderChooser.h"
+#include "SearchRun.h"
+#include "SearchSettings.h"
+#include "Startup.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+
+TfrmMain* frmMain = nullptr;
+bool Writing = false;
+
+namespace {
+
+constexpr int ClientWidth = 484;
+constexpr int ClientHeight = 277;
+constexpr int FolderItemHeight = 13;
+constexpr int CsidlDrives = 17;
+constexpr int ToolTipWakeUpMs = 250;
+constexpr int ToolTipDurationMs = 5000;
+constexpr qreal SmallestPointSize = 6.0;
+constexpr qreal PointSizeStep = 0.5;
+
+const QString DefaultMasks = QStringLiteral("*.*");
+const QString FolderChooserTitle = QStringLiteral("Verzeichnis auswählen");
+const QString AboutTitle = QStringLiteral("Über FolderInventory");
+const QString AboutText = QStringLiteral("FolderInventory (c) 2026 die FolderInventory-Entwickler\n"
+                                         "https://folderinventory.example.org\n"
+                                         "kontakt@folderinventory.example.org");
+
+// The folder list shows one path per row at the fixed row height of the window's layout.
+class FixedRowHeightDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(FolderItemHeight);
+        return size;
+    }
+};
+
+template <typename Widget> Widget* place(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+template <typename Widget>
+Widget* place(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
+    auto* widget = place<Widget>(parent, name, geometry);
+    widget->setText(caption);
+    return widget;
+}
+
+QGroupBox* placeGroup(QWidget* parent, const char* name, const QRect& geometry,
+                      const QString& title) {
+    auto* group = place<QGroupBox>(parent, name, geometry);
+    group->setTitle(title);
+    return group;
+}
+
+// A folder name may hold "<" and ">"; a tool-tip would take such a path for rich text and show
+// something else than the path, so that path is escaped and shown on one line.
+QString plainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped());
+}
+
+// Whether a caption is drawn whole in its control, measured with the control's font and style.
+bool groupTitleFits(const QGroupBox& group) {
+    const QFontMetrics metrics = group.fontMetrics();
+    return metrics.horizontalAdvance(group.title()) + 2 * metrics.averageCharWidth() <=
+           group.width();
+}
+
+bool buttonCaptionFits(const QPushButton& button) {
+    const QStyle* style = button.style();
+    const int margin = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) +
+                            style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button));
+    const QFontMetrics metrics = button.fontMetrics();
+    return metrics.horizontalAdvance(button.text()) + margin <= button.width() &&
+           metrics.height() <= button.height();
+}
+
+bool captionFits(const QWidget& widget) {
+    if (const auto* group = qobject_cast<const QGroupBox*>(&widget))
+        return groupTitleFits(*group);
+    if (const auto* button = qobject_cast<const QPushButton*>(&widget))
+        return buttonCaptionFits(*button);
+    if (qobject_cast<const QLabel*>(&widget) || qobject_cast<const QAbstractButton*>(&widget))
+        return widget.sizeHint().width() <= widget.width() &&
+               widget.fontMetrics().height() <= widget.height();
+    return true;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("FolderInventory"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(ClientWidth, ClientHeight);
+    setSizeGripEnabled(false);
+
+    createSettingsGroup();
+    createButtonRow();
+    arrangeTabOrder();
+    setToolTips();
+    FormCreate();
+    fitFontToCaptions();
+    connectHandlers();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate() {
+    InitSearchFiles(SearchFiles);
+    SetApplicationToolTipTiming(ToolTipWakeUpMs, ToolTipDurationMs);
+}
+
+void TfrmMain::createSettingsGroup() {
+    gbSettings = placeGroup(this, "gbSettings", {8, 8, 473, 233}, QStringLiteral("Einstellungen"));
+    lbDirectories = place<QLabel>(gbSettings, "lbDirectories", {8, 16, 65, 13},
+                                  QStringLiteral("Verzeichnisse"));
+    lbFolders = place<QListWidget>(gbSettings, "lbFolders", {8, 32, 185, 65});
+    lbFolders->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbFolders->setItemDelegate(new FixedRowHeightDelegate(lbFolders));
+    btnAddDir =
+        place<QPushButton>(gbSettings, "btnAddDir", {8, 104, 75, 25}, QStringLiteral("Hinzufügen"));
+    btnRemoveDir = place<QPushButton>(gbSettings, "btnRemoveDir", {120, 104, 75, 25},
+                                      QStringLiteral("Entfernen"));
+    createRecurseGroup();
+    lbFileMasks = place<QLabel>(gbSettings, "lbFileMasks", {200, 88, 151, 13},
+                                QStringLiteral("Suche nach folgenden Dateien:"));
+    edFileMasks = place<QLineEdit>(gbSettings, "edFileMasks", {200, 104, 265, 21});
+    edFileMasks->setMaxLength(std::numeric_limits<int>::max());
+    edFileMasks->setText(DefaultMasks);
+    createOutputGroup();
+}
+
+void TfrmMain::createRecurseGroup() {
+    gbRecurse = placeGroup(gbSettings, "gbRecurse", {200, 16, 265, 65},
+                           QStringLiteral("Suchen in Unterverzeichnissen"));
+    cbUseSettingsForAll =
+        place<QCheckBox>(gbRecurse, "cbUseSettingsForAll", {8, 16, 249, 17},
+                         QStringLiteral("Suchoptionen für alle Verzeichnisse übernehmen"));
+    cbUseSettingsForAll->setChecked(true);
+    cbRecurse = place<QCheckBox>(gbRecurse, "cbRecurse", {8, 40, 241, 17},
+                                 QStringLiteral("Unterverzeichnisse durchsuchen"));
+    cbRecurse->setChecked(true);
+}
+
+void TfrmMain::createOutputGroup() {
+    gbOutPut = placeGroup(gbSettings, "gbOutPut", {8, 136, 457, 89}, QStringLiteral("Ausgabe"));
+    cbFileExts = place<QCheckBox>(gbOutPut, "cbFileExts", {8, 64, 441, 17},
+                                  QStringLiteral("Dateiendungen anzeigen"));
+    cbFileExts->setChecked(true);
+    cbFileExts->setEnabled(false);
+    rbAdvOutPut = place<QRadioButton>(gbOutPut, "rbAdvOutPut", {8, 16, 225, 17},
+                                      QStringLiteral("Erweiterte Ausgabe"));
+    rbAdvOutPut->setChecked(true);
+    rbSimpleOutPut = place<QRadioButton>(gbOutPut, "rbSimpleOutPut", {232, 16, 217, 17},
+                                         QStringLiteral("Einfache Ausgabe"));
+    cbFullPath = place<QCheckBox>(gbOutPut, "cbFullPath", {8, 40, 257, 17},
+                                  QStringLiteral("Vollständigen Pfad anzeigen"));
+    cbFullPath->setEnabled(false);
+}
+
+void TfrmMain::createButtonRow() {
+    btnGo = place<QPushButton>(this, "btnGo", {8, 248, 113, 25}, QStringLiteral("Start!"));
+    QFont bold;
+    bold.setBold(true);
+    btnGo->setFont(bold);
+    btnGo->setDefault(true);
+    btnReset = place<QPushButton>(this, "btnReset", {128, 248, 113, 25},
+                                  QStringLiteral("Felder zurücksetzen"));
+    btnQuit = place<QPushButton>(this, "btnQuit", {368, 248, 113, 25}, QStringLiteral("Beenden"));
+    btnAbout = place<QPushButton>(this, "btnAbout", {248, 248, 113, 25}, QStringLiteral("Über..."));
+}
+
+// Group by group, as the window's tab order runs: the settings group with its two inner groups,
+// then the button row, where "Beenden" comes before "Über...".
+void TfrmMain::arrangeTabOrder() {
+    QWidget* const order[] = {lbFolders,      btnAddDir,   btnRemoveDir, cbUseSettingsForAll,
+                              cbRecurse,      edFileMasks, cbFileExts,   rbAdvOutPut,
+                              rbSimpleOutPut, cbFullPath,  btnGo,        btnReset,
+                              btnQuit,        btnAbout};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TfrmMain::setToolTips() {
+    lbFolders->setToolTip(QStringLiteral("Liste mit Verzeichnissen, in denen gesucht wird."));
+    btnAddDir->setToolTip(QStringLiteral("Fügt ein Verzeichnis der Liste hinzu."));
+    btnRemoveDir->setToolTip(
+        QStringLiteral("Entfernt das aktuelle markierte Verzeichnis aus der Liste."));
+    cbUseSettingsForAll->setToolTip(
+        QStringLiteral("Sollen die Suchoptionen für alle Verzeichnisse übernommen werden?"));
+    cbRecurse->setToolTip(
+        QStringLiteral("Sollen die Unterverzeichnisse ebenfalls durchsucht werden?"));
+    edFileMasks->setToolTip(
+        QStringLiteral("Geben Sie die Dateitypen ein, nach denen gesucht werden soll. Sie können "
+                       "auch Wildcards, wie * oder ? verwenden."));
+    cbFileExts->setToolTip(QStringLiteral("Sollen die Endungen der Dateien angezeigt werden?"));
+    rbAdvOutPut->setToolTip(
+        QStringLiteral("Erweiterte Ausgabe der Ergebnisse, mit Anzeige der Dateigröße etc."));
+    rbSimpleOutPut->setToolTip(QStringLiteral("Einfache Ausgabe der Ergebnisse"));
+    cbFullPath->setToolTip(
+        QStringLiteral("Soll der vollständige Pfad zur Datei angezeigt werden?"));
+    btnGo->setToolTip(QStringLiteral("Die Suche starten."));
+    btnReset->setToolTip(QStringLiteral("Alle Felder in den Ursprungszustand zurückversetzen."));
+    btnQuit->setToolTip(QStringLiteral("FolderInventory beenden."));
+    btnAbout->setToolTip(QStringLiteral("Über FolderInventory..."));
+}
+
+// The control sizes were made for a narrow 8-point bitmap font; the platform's UI font is
+// usually wider, so its size steps down from the platform's own until every caption fits.
+void TfrmMain::fitFontToCaptions() {
+    QFont font = QApplication::font();
+    const qreal platformSize = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    for (qreal size = platformSize; size >= SmallestPointSize; size -= PointSizeStep) {
+        font.setPointSizeF(size);
+        setFont(font);
+        if (std::all_of(controls.begin(), controls.end(),
+                        [](const QWidget* control) { return captionFits(*control); }))
+            return;
+    }
+}
+
+// Connected after the controls have their initial states, so no handler runs while the window
+// is built. Entries that the code adds, removes or clears never run lbFoldersClick: those
+// changes block the list's signals.
+void TfrmMain::connectHandlers() {
+    connect(btnAddDir, &QPushButton::clicked, this, &TfrmMain::btnAddDirClick);
+    connect(lbFolders, &QListWidget::itemSelectionChanged, this, &TfrmMain::lbFoldersClick);
+    connect(btnRemoveDir, &QPushButton::clicked, this, &TfrmMain::btnRemoveDirClick);
+    connect(btnGo, &QPushButton::clicked, this, &TfrmMain::btnGoClick);
+    connect(btnQuit, &QPushButton::clicked, this, &TfrmMain::btnQuitClick);
+    connect(cbRecurse, &QCheckBox::toggled, this, &TfrmMain::cbRecurseClick);
+    connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
+    connect(btnReset, &QPushButton::clicked, this, &TfrmMain::btnResetClick);
+    for (QRadioButton* style : {rbAdvOutPut, rbSimpleOutPut}) {
+        connect(style, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                rbAdvOutPutClick();
+        });
+    }
+}
+
+QString TfrmMain::SelectFolder(int specialFolder, const QString& title) {
+    return ChooseFolder(this, specialFolder, title);
+}
+
+int TfrmMain::selectedFolderIndex() const {
+    const QList<QListWidgetItem*> selected = lbFolders->selectedItems();
+    return selected.isEmpty() ? -1 : lbFolders->row(selected.first());
+}
+
+void TfrmMain::appendFolderEntry(const QString& path) {
+    const QSignalBlocker quiet(lbFolders);
+    lbFolders->addItem(path);
+}
+
+void TfrmMain::btnAddDirClick() {
+    const QString path = SelectFolder(CsidlDrives, FolderChooserTitle);
+    if (path.isEmpty())
+        return;
+    // cbUseSettingsForAll has no say: a new folder takes the state of cbRecurse.
+    AddSearchFolder(SearchFiles, path, cbRecurse->isChecked());
+    appendFolderEntry(path);
+    lbFoldersClick();
+}
+
+void TfrmMain::lbFoldersClick() {
+    const int index = selectedFolderIndex();
+    if (index < 0)
+        return;
+    cbRecurse->setChecked(SearchFiles.Recurse.at(index) == RecurseTrue);
+    lbFolders->setToolTip(plainToolTip(lbFolders->item(index)->text()));
+}
+
+void TfrmMain::cbRecurseClick() {
+    const int index = selectedFolderIndex();
+    if (index < 0)
+        return;
+    SearchFiles.Recurse[index] = cbRecurse->isChecked() ? RecurseTrue : RecurseFalse;
+}
+
+void TfrmMain::btnRemoveDirClick() {
+    const int index = selectedFolderIndex();
+    if (index < 0)
+        return;
+    DeleteSearchFolder(SearchFiles, index);
+    const QSignalBlocker quiet(lbFolders);
+    delete lbFolders->takeItem(index);
+    lbFolders->clearSelection();
+    lbFolders->setCurrentItem(nullptr);
+}
+
+void TfrmMain::rbAdvOutPutClick() {
+    const bool simple = !rbAdvOutPut->isChecked();
+    cbFullPath->setEnabled(simple);
+    cbFileExts->setEnabled(simple);
+}
+
+void TfrmMain::btnResetClick() {
+    SearchFiles.Folders.clear();
+    SearchFiles.Recurse.clear();
+    SearchFiles.Masks = DefaultMasks;
+    {
+        const QSignalBlocker quiet(lbFolders);
+        lbFolders->clear();
+    }
+    cbUseSettingsForAll->setChecked(true);
+    cbRecurse->setChecked(true);
+    edFileMasks->setText(DefaultMasks);
+    rbAdvOutPut->setChecked(true);
+    cbFullPath->setEnabled(false);
+    cbFileExts->setEnabled(false);
+}
+
+void TfrmMain::btnAboutClick() {
+    QMessageBox about(QMessageBox::Information, AboutTitle, AboutText, QMessageBox::Ok, this);
+    about.setObjectName(QStringLiteral("aboutBox"));
+    about.setTextFormat(Qt::PlainText);
+    about.exec();
+}
+
+void TfrmMain::btnQuitClick() {
+    close();
+}
+
+void TfrmMain::btnGoClick() {
+    RunSearchFromMainWindow(*this);
+}
+
+// Escape would reject the dialog and so close the main window; here it does nothing.
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        centreOnScreen();
+    }
+    QDialog::showEvent(event);
+}
+
+// Centred the first time only; later shows keep the place the user left it at.
+void TfrmMain::centreOnScreen() {
+    const QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (target == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(target->availableGeometry().center());
+    move(frame.topLeft());
+}

@@ -1,0 +1,90 @@
+#include "MainWindowFixture.h"
+#include "Startup.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QProcess>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+#include <QToolTip>
+#include <QTranslator>
+
+namespace {
+
+// Qt's own texts follow the user's language: a German locale gets German buttons.
+TEST(QtTranslation, GermanLocaleGivesGermanStandardTexts) {
+    QTranslator* translator =
+        InstallQtTranslation(*qApp, QLocale(QLocale::German, QLocale::Germany));
+    ASSERT_NE(translator, nullptr);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+}
+
+TEST(QtTranslation, LocaleWithoutTranslationInstallsNothing) {
+    EXPECT_EQ(InstallQtTranslation(*qApp, QLocale::c()), nullptr);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+}
+
+using ToolTipTimingTest = MainWindowFixture;
+
+// The pointer resting on a control shows its tool-tip after the short wait; the tool-tip
+// goes away by itself after five seconds instead of Qt's usual ten.
+TEST_F(ToolTipTimingTest, ToolTipShowsAfterAShortRestAndHidesAfterFiveSeconds) {
+    QPushButton* add = button("btnAddDir");
+    EXPECT_EQ(add->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, add), 250);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    QTest::mouseMove(add, add->rect().center());
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        return QToolTip::isVisible() && QToolTip::text() == "Fügt ein Verzeichnis der Liste hinzu.";
+    }));
+    EXPECT_EQ(add->toolTipDuration(), 5000);
+    QElapsedTimer shown;
+    shown.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 9000));
+    EXPECT_GE(shown.elapsed(), 4000);
+}
+
+TEST_F(ToolTipTimingTest, WindowsCreatedAgainKeepOneTimingStyle) {
+    QStyle* style = QApplication::style();
+    DestroyFolderInventoryWindows();
+    CreateFolderInventoryWindows();
+    window = frmMain;
+    EXPECT_EQ(QApplication::style(), style);
+    EXPECT_EQ(style->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 250);
+}
+
+// The real program starts, shows and paints its main window from its event loop, and keeps
+// running until it is told to end. Qt's painting log tells when the main window was drawn.
+TEST(ProgramStart, ExecutableRunsItsEventLoopUntilEnded) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                       QStringLiteral("qt.widgets.painting=true"));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(QStringLiteral(FI_EXECUTABLE), QStringList());
+    ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
+
+    QByteArray log;
+    const bool painted = QTest::qWaitFor(
+        [&] {
+            program.waitForReadyRead(50);
+            log += program.readAllStandardError();
+            return log.contains("Drawing") && log.contains("name=\"frmMain\"");
+        },
+        30000);
+    EXPECT_TRUE(painted) << log.right(2000).toStdString();
+    EXPECT_EQ(program.state(), QProcess::Running);
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(10000));
+}
+
+} // namespace

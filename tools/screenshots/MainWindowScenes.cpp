@@ -1,0 +1,33 @@
+#include "FolderChooser.h"
+#include "Scenes.h"
+#include "Startup.h"
+#include "uMain.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+namespace {
+
+void addFolders(const QStringList& folders) {
+    for (const QString& folder : folders) {
+        const ScopedFolderChooserAnswer answer([&](int, const QString&) { return folder; });
+        frmMain->btnAddDir->click();
+    }
+}
+
+} // namespace
+
+void MainWindowScenes(Shots& shots) {
+    CreateFolderInventoryWindows();
+    frmMain->show();
+    shots.save(*frmMain, QStringLiteral("main-window"));
+
+    addFolders({QStringLiteral("/home/anna/Dokumente"), QStringLiteral("/srv/projekte/archiv"),
+                QStringLiteral("/usr/share/doc")});
+    frmMain->rbSimpleOutPut->click();
+    shots.save(*frmMain, QStringLiteral("main-window-three-folders-simple"));
+
+    shots.saveModal([] { frmMain->btnAbout->click(); }, QStringLiteral("about-box"));
+    DestroyFolderInventoryWindows();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <QString>
+
+class QWidget;
+
+// Writes the pictures of the screenshot scenes into one folder and counts what went wrong.
+class Shots final {
+public:
+    explicit Shots(QString folder);
+
+    // Saves the window as it is drawn now, as <name>.png.
+    void save(QWidget& window, const QString& name);
+    // Runs `open`, which opens a modal window, saves that window from inside its event loop as
+    // <name>.png and closes it again.
+    void saveModal(const std::function<void()>& open, const QString& name);
+
+    int failures() const { return failures_; }
+
+private:
+    void fail(const QString& message);
+
+    QString folder_;
+    int failures_ = 0;
+};
+
+// One function per window; each builds the windows through the program's start-up code,
+// arranges its scenes and saves them.
+void MainWindowScenes(Shots& shots);
+void ResultWindowScenes(Shots& shots);

@@ -1,0 +1,24 @@
+#pragma once
+
+class QCoreApplication;
+class QLocale;
+class QTranslator;
+
+// Loads Qt's own translation (qtbase_<language>.qm) for `locale`, so the standard dialogs and
+// buttons speak the user's language. Returns the installed translator, owned by `app`, or
+// nullptr when there is no translation for that locale.
+QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale);
+
+// For every widget of the application: how long the pointer rests before a tool-tip shows,
+// and how long the tool-tip stays.
+void SetApplicationToolTipTiming(int wakeUpMs, int durationMs);
+
+// Creates frmMain, frmList and frmLoad, in this order, all hidden.
+void CreateFolderInventoryWindows();
+
+// Destroys the three windows and sets the globals back to nullptr.
+void DestroyFolderInventoryWindows();
+
+// The program: application title, translation, the three windows, and the event loop, which
+// ends when the main window is closed.
+int RunFolderInventory(int argc, char** argv);

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+// The main window: the folder list with its recursion flags, the masks and the output style.
+// It is a QDialog because a dialog gives the default-button behaviour of "Start!" (Enter presses
+// it unless another push button has the focus); the window flags make it an ordinary top-level
+// window with a minimize box, and Escape does not close it.
+class TfrmMain final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmMain)
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Opens the folder chooser; the chosen folder, or the empty text when cancelled.
+    QString SelectFolder(int specialFolder, const QString& title);
+
+    // Row of the selected entry of lbFolders, -1 when none is selected.
+    int selectedFolderIndex() const;
+
+    // Controls in the order of the window's declaration; the search run reads them.
+    QGroupBox* gbSettings = nullptr;
+    QLabel* lbDirectories = nullptr;
+    QListWidget* lbFolders = nullptr;
+    QPushButton* btnAddDir = nullptr;
+    QPushButton* btnRemoveDir = nullptr;
+    QGroupBox* gbRecurse = nullptr;
+    QCheckBox* cbUseSettingsForAll = nullptr;
+    QCheckBox* cbRecurse = nullptr;
+    QLabel* lbFileMasks = nullptr;
+    QLineEdit* edFileMasks = nullptr;
+    QGroupBox* gbOutPut = nullptr;
+    QCheckBox* cbFileExts = nullptr;
+    QPushButton* btnGo = nullptr;
+    QPushButton* btnReset = nullptr;
+    QPushButton* btnQuit = nullptr;
+    QPushButton* btnAbout = nullptr;
+    QRadioButton* rbAdvOutPut = nullptr;
+    QRadioButton* rbSimpleOutPut = nullptr;
+    QCheckBox* cbFullPath = nullptr;
+
+public:
+    // Event handlers, named after control and event.
+    void btnAddDirClick();
+    void lbFoldersClick();
+    void btnRemoveDirClick();
+    void btnGoClick();
+    void btnQuitClick();
+    void cbRecurseClick();
+    void btnAboutClick();
+    void btnResetClick();
+    void rbAdvOutPutClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void createSettingsGroup();
+    void createRecurseGroup();
+    void createOutputGroup();
+    void createButtonRow();
+    void arrangeTabOrder();
+    void setToolTips();
+    void fitFontToCaptions();
+    void connectHandlers();
+    void appendFolderEntry(const QString& path);
+    void centreOnScreen();
+
+    bool shownBefore_ = false;
+};
+
+extern TfrmMain* frmMain;
+
+// True only while a search run copies lines into the result window.
+extern bool Writing;
