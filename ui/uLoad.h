@@ -1,8 +1,19 @@
 #pragma once
 
+#include "SearchProgress.h"
+
+#include <QElapsedTimer>
 #include <QWidget>
 
-// The progress window shown while a search runs.
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The progress window of a search run: names the folder being searched and the number of files
+// found, then shows a bar while the list is written; "Abbrechen" stops whichever phase runs.
+// While it is shown it blocks input to every other window of the program, so the main window
+// takes no input during a run and keeps its look.
 class TfrmLoad final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmLoad)
@@ -10,6 +21,45 @@ class TfrmLoad final : public QWidget {
 public:
     explicit TfrmLoad(QWidget* parent = nullptr);
     ~TfrmLoad() override;
+
+    // The engine's view of this window: the two captions and the message pump.
+    SearchProgress& progress();
+
+    // Pumps pending messages unless the last pump was only moments ago; used between lines of
+    // the writing phase, where a pump with nothing pending would cost more than the line.
+    void processMessagesSoon();
+
+    QLabel* lbClickCancel = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QGroupBox* gbSearch = nullptr;
+    QLabel* lbSearching = nullptr;
+    QLabel* lbSearch = nullptr;
+    QLabel* lbFound = nullptr;
+    QProgressBar* Progress = nullptr;
+
+public Q_SLOTS:
+    void btnCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Reporter;
+
+    void createControls();
+    bool pumpIsDue();
+
+    Reporter* reporter_;
+    QElapsedTimer sinceLastPump_;
+    unsigned callsSinceClockCheck_ = 0;
+    bool shownBefore_ = false;
 };
 
 extern TfrmLoad* frmLoad;
+
+// The searching text of lbSearching, as the window first shows it.
+extern const QString SearchingText;
+// The text of lbSearching while the list is written.
+extern const QString WritingText;
