@@ -1,12 +1,211 @@
 #include "uList.h"
 
+#include "ErrorBox.h"
+#include "LineView.h"
+#include "ListFileWriter.h"
+#include "SaveDialog.h"
+
+#include <algorithm>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
 TfrmList* frmList = nullptr;
 
-TfrmList::TfrmList(QWidget* parent) : QDialog(parent) {}
+namespace {
+
+constexpr int clientWidth = 648;
+constexpr int clientHeight = 394; // the list's 361 pixels and the row of buttons below it
+constexpr int buttonHeight = 25;
+constexpr qreal minimumPointSize = 6;
+
+const QString textFilter = QStringLiteral("Textdateien (*.txt)");
+const QString allFilesFilter = QStringLiteral("Alle Dateien (*.*)");
+
+// "Courier New" where it is installed, else the system's fixed-pitch font; 9 point.
+QFont ListFont() {
+    const QString courier = QStringLiteral("Courier New");
+    QFont font = QFontDatabase::hasFamily(courier)
+                     ? QFont(courier)
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setPointSize(9);
+    return font;
+}
+
+// Writes every line followed by CR LF; the file is replaced only when all of it was written.
+QString WriteListFile(const ResultLines& lines, const QString& fileName) {
+    ListFileWriter writer(fileName);
+    if (QString error = writer.open(); !error.isEmpty())
+        return error;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        writer.writeLine(lines.view(i));
+    return writer.commit();
+}
+
+} // namespace
+
+TfrmList::TfrmList(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmList"));
+    setWindowTitle(QStringLiteral("FolderInventory - Dateiliste"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    createControls();
+    fitButtonFont();
+    resize(clientWidth, clientHeight);
+    FormResize();
+}
+
 TfrmList::~TfrmList() = default;
-void TfrmList::clearList() {}
-void TfrmList::appendLine(std::string_view) {}
-void TfrmList::appendLine(const QString&) {}
+
+void TfrmList::createControls() {
+    mList = new LineView(this);
+    mList->setObjectName(QStringLiteral("mList"));
+    mList->setFont(ListFont());
+    btnCopyToClipboard =
+        createButton("btnCopyToClipboard", QStringLiteral("In die Zwischenablage kopieren"), 177);
+    btnBack = createButton("btnBack", QStringLiteral("Zurück"), 83);
+    btnSaveAs = createButton("btnSaveAs", QStringLiteral("Speichern unter..."), 177);
+    setTabOrder(mList, btnCopyToClipboard);
+    setTabOrder(btnCopyToClipboard, btnBack);
+    setTabOrder(btnBack, btnSaveAs);
+
+    connect(btnCopyToClipboard, &QPushButton::clicked, this, &TfrmList::btnCopyToClipboardClick);
+    connect(btnSaveAs, &QPushButton::clicked, this, &TfrmList::btnSaveAsClick);
+    connect(btnBack, &QPushButton::clicked, this, &QDialog::accept); // modal result OK
+}
+
+// The window's font is the platform's own, made smaller where a caption would not fit inside
+// its button's fixed width.
+void TfrmList::fitButtonFont() {
+    QFont buttonFont = font();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin);
+    const auto fits = [&](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const QPushButton* button : {btnCopyToClipboard, btnBack, btnSaveAs}) {
+            if (metrics.horizontalAdvance(button->text()) + margin > button->width())
+                return false;
+        }
+        return true;
+    };
+    while (buttonFont.pointSizeF() > minimumPointSize && !fits(buttonFont))
+        buttonFont.setPointSizeF(buttonFont.pointSizeF() - 0.5);
+    setFont(buttonFont);
+}
+
+// No button is the default or reacts to Enter.
+QPushButton* TfrmList::createButton(const char* name, const QString& caption, int width) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->resize(width, buttonHeight);
+    return button;
+}
+
+// ---- What the search run uses ----------------------------------------------------------------
+
+void TfrmList::clearList() {
+    mList->clear();
+}
+
+void TfrmList::appendLine(std::string_view utf8Line) {
+    mList->appendLine(utf8Line);
+}
+
+void TfrmList::appendLine(const QString& line) {
+    mList->appendLine(line);
+}
+
 int TfrmList::showModal() {
     return exec();
+}
+
+// ---- Window ----------------------------------------------------------------------------------
+
+// Centred on the screen the first time only; afterwards the window keeps the place and size the
+// user left it with (a window placed by the program is not centred again by QDialog).
+void TfrmList::setVisible(bool visible) {
+    const bool firstShow = visible && !placed_;
+    if (firstShow) {
+        placed_ = true;
+        centreOnScreen(); // before showing, so the window appears in its place
+    }
+    QDialog::setVisible(visible);
+    if (firstShow)
+        centreOnScreen(); // again with the frame, once the window system has told its size
+}
+
+void TfrmList::centreOnScreen() {
+    const QWidget* active = QApplication::activeWindow();
+    const QScreen* screen =
+        active != nullptr && active != this ? active->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void TfrmList::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+// There is no cancel button: Escape leaves the window open.
+void TfrmList::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The list fills the client area above a row of buttons kept 4 pixels from the bottom edge:
+// "Zurück" at the right, the two others at the left. A client area lower than the button row
+// leaves the list 0 pixels high.
+void TfrmList::FormResize() {
+    const int listHeight = std::max(0, height() - btnBack->height() - 8);
+    mList->setGeometry(0, 0, width(), listHeight);
+    const int top = listHeight + 4;
+    btnBack->move(width() - btnBack->width() - 4, top);
+    btnCopyToClipboard->move(8, top);
+    btnSaveAs->move(btnCopyToClipboard->x() + btnCopyToClipboard->width() + 8, top);
+}
+
+// ---- Actions ---------------------------------------------------------------------------------
+
+void TfrmList::btnCopyToClipboardClick() {
+    mList->selectAll();
+    mList->copy();
+}
+
+void TfrmList::btnSaveAsClick() {
+    SaveDialogRequest request;
+    request.parent = this;
+    request.title = QStringLiteral("Datei speichern unter...");
+    request.folder = DefaultSaveFolder();
+    request.fileName = saveFileName_;
+    request.filters = QStringList{textFilter, allFilesFilter};
+    request.selectedFilter = saveFilter_.isEmpty() ? textFilter : saveFilter_;
+    request.defaultSuffix = QStringLiteral("txt");
+    const SaveDialogAnswer answer = ShowSaveDialog(request);
+    if (!answer.accepted || answer.fileName.isEmpty())
+        return;
+    const QString fileName = WithDefaultSuffix(answer.fileName, request.defaultSuffix);
+    saveFileName_ = fileName;
+    if (request.filters.contains(answer.selectedFilter))
+        saveFilter_ = answer.selectedFilter;
+    saveList(fileName);
+}
+
+// A failed save is shown in the error box; the window stays open with its text unchanged and an
+// existing file of that name keeps its old content.
+void TfrmList::saveList(const QString& fileName) {
+    const QString error = WriteListFile(mList->lines(), fileName);
+    if (!error.isEmpty())
+        ShowErrorBox(this, error);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QDialog>
-
+#include <QString>
 #include <string_view>
 
 class LineView;
@@ -22,10 +22,32 @@ public:
     void appendLine(const QString& line);
     int showModal();
 
+    void setVisible(bool visible) override;
+
     LineView* mList = nullptr;
     QPushButton* btnCopyToClipboard = nullptr;
     QPushButton* btnBack = nullptr;
     QPushButton* btnSaveAs = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void fitButtonFont();
+    QPushButton* createButton(const char* name, const QString& caption, int width);
+    void centreOnScreen();
+
+    void btnCopyToClipboardClick();
+    void FormResize();
+    void btnSaveAsClick();
+    void saveList(const QString& fileName);
+
+    // The save dialog's file name and filter, offered again at the next save.
+    QString saveFileName_;
+    QString saveFilter_;
+    bool placed_ = false;
 };
 
 extern TfrmList* frmList;

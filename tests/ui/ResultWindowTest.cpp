@@ -1,1 +1,172 @@
+#include "ResultWindowTestSupport.h"
+#include "uList.h"
+
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class ResultWindowTest : public ::testing::Test {
+protected:
+    LineView* list() const { return FindChild<LineView>(*window, "mList"); }
+    QPushButton* button(const char* name) const { return FindChild<QPushButton>(*window, name); }
+
+    void showWindow() {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void resizeClient(QSize size) {
+        window->resize(size);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == size; }));
+    }
+
+    // The layout rule: the list above, the buttons 4 pixels above the bottom edge.
+    void expectLayoutFor(QSize client) {
+        SCOPED_TRACE(testing::Message() << client.width() << " x " << client.height());
+        resizeClient(client);
+        const int listHeight = std::max(0, client.height() - 33);
+        const int top = listHeight + 4;
+        EXPECT_EQ(list()->geometry(), QRect(0, 0, client.width(), listHeight));
+        EXPECT_EQ(button("btnCopyToClipboard")->geometry(), QRect(8, top, 177, 25));
+        EXPECT_EQ(button("btnSaveAs")->geometry(), QRect(193, top, 177, 25));
+        EXPECT_EQ(button("btnBack")->geometry(), QRect(client.width() - 87, top, 83, 25));
+    }
+
+    std::unique_ptr<TfrmList> window = std::make_unique<TfrmList>();
+};
+
+TEST_F(ResultWindowTest, HasItsCaptionControlsAndTabOrder) {
+    EXPECT_EQ(window->windowTitle(), "FolderInventory - Dateiliste");
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(button("btnCopyToClipboard")->text(), "In die Zwischenablage kopieren");
+    EXPECT_EQ(button("btnSaveAs")->text(), "Speichern unter...");
+    EXPECT_EQ(button("btnBack")->text(), "Zurück");
+    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack"}) {
+        EXPECT_FALSE(button(name)->isDefault()) << name;
+        EXPECT_FALSE(button(name)->autoDefault()) << name;
+        EXPECT_TRUE(button(name)->toolTip().isEmpty()) << name;
+    }
+    EXPECT_TRUE(list()->toolTip().isEmpty());
+    const QFontMetrics listFont(list()->font());
+    EXPECT_EQ(listFont.horizontalAdvance("iiii"), listFont.horizontalAdvance("WWWW"));
+    EXPECT_EQ(list()->font().pointSize(), 9);
+
+    QStringList tabOrder;
+    for (QWidget* w = list(); tabOrder.size() < 4; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            tabOrder.append(w->objectName());
+    }
+    EXPECT_EQ(tabOrder, (QStringList{"mList", "btnCopyToClipboard", "btnBack", "btnSaveAs"}));
+}
+
+TEST_F(ResultWindowTest, EveryCaptionFitsInsideItsButton) {
+    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack"}) {
+        QPushButton* b = button(name);
+        EXPECT_LT(b->fontMetrics().horizontalAdvance(b->text()), b->width() - 4) << name;
+    }
+}
+
+TEST_F(ResultWindowTest, FirstShowGivesTheClientAreaAndThePlacesOfTheRule) {
+    showWindow();
+    EXPECT_EQ(window->size(), QSize(648, 394));
+    EXPECT_EQ(list()->geometry(), QRect(0, 0, 648, 361));
+    EXPECT_EQ(button("btnCopyToClipboard")->pos(), QPoint(8, 365));
+    EXPECT_EQ(button("btnSaveAs")->pos(), QPoint(193, 365));
+    EXPECT_EQ(button("btnBack")->pos(), QPoint(561, 365));
+}
+
+TEST_F(ResultWindowTest, LayoutFollowsEveryResizeIncludingOneLowerThanTheButtonRow) {
+    showWindow();
+    expectLayoutFor({900, 394}); // wider
+    expectLayoutFor({648, 600}); // taller
+    expectLayoutFor({500, 200}); // narrower and lower
+    expectLayoutFor({400, 20});  // lower than the button row: the list keeps 0 pixels
+    expectLayoutFor({700, 480}); // and the rule holds again afterwards
+}
+
+TEST_F(ResultWindowTest, CopyButtonPutsTheWholeListOnTheClipboardAndLeavesItSelected) {
+    QString expected;
+    for (int i = 0; i < 2000; ++i) {
+        const QString line = i % 7 == 0 ? QString() : QStringLiteral("Zeile %1 Größe  ").arg(i);
+        window->appendLine(line);
+        expected += line + QLatin1Char('\n');
+    }
+    showWindow();
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(button("btnCopyToClipboard"), Qt::LeftButton);
+
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    EXPECT_EQ(list()->selectedText(), expected);
+    EXPECT_EQ(list()->anchorPosition(), TextPosition{});
+    EXPECT_EQ(list()->cursorPosition(), (TextPosition{2000, 0}));
+}
+
+TEST_F(ResultWindowTest, ZurueckEndsTheModalDisplayAccepted) {
+    bool shownModal = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        shownModal = window->isVisible() && window->isModal();
+        QTest::mouseClick(button("btnBack"), Qt::LeftButton);
+    });
+    EXPECT_EQ(window->showModal(), QDialog::Accepted);
+    EXPECT_TRUE(shownModal);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(ResultWindowTest, EscapeAndEnterDoNotCloseItButTheCloseBoxRejects) {
+    window->appendLine(QStringLiteral("eine Zeile"));
+    bool openAfterEscape = false;
+    bool openAfterEnter = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        QTest::keyClick(list(), Qt::Key_Escape);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        openAfterEscape = window->isVisible();
+        QTest::keyClick(list(), Qt::Key_Return);
+        QTest::keyClick(button("btnBack"), Qt::Key_Return);
+        QTest::keyClick(button("btnBack"), Qt::Key_Enter);
+        openAfterEnter = window->isVisible();
+        window->close();
+    });
+    EXPECT_EQ(window->showModal(), QDialog::Rejected);
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_EQ(list()->lineCount(), 1); // hidden, not destroyed: the text stays
+}
+
+TEST_F(ResultWindowTest, CentredOnTheFirstShowOnlyThenReopenedWhereItWasLeft) {
+    QRect first;
+    QRect firstFrame;
+    QRect left;
+    QTimer::singleShot(0, window.get(), [&] {
+        first = window->geometry();
+        firstFrame = window->frameGeometry();
+        window->move(first.topLeft() + QPoint(-40, 25));
+        window->resize(700, 420);
+        left = window->geometry();
+        window->accept();
+    });
+    window->showModal();
+    QRect second;
+    QTimer::singleShot(0, window.get(), [&] {
+        second = window->geometry();
+        window->accept();
+    });
+    window->showModal();
+
+    EXPECT_EQ(first.size(), QSize(648, 394));
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((firstFrame.center() - screenCentre).manhattanLength(), 1);
+    EXPECT_EQ(left.size(), QSize(700, 420));
+    EXPECT_EQ(second, left);
+}
+
+} // namespace

@@ -1,0 +1,216 @@
+#include "ErrorBox.h"
+#include "ResultWindowTestSupport.h"
+#include "SaveDialog.h"
+#include "uList.h"
+
+#include <csignal>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+const QString textFilter = QStringLiteral("Textdateien (*.txt)");
+const QString allFilesFilter = QStringLiteral("Alle Dateien (*.*)");
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot read>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Lowers the largest file size the process may write, so that a save fails part-way as on a
+// full disk; SIGXFSZ is ignored so the write reports EFBIG instead of ending the process.
+class FileSizeLimit final {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = previous_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+// The save dialog and the error box answered by the test: requests and messages are recorded,
+// answers are given in the order they were queued.
+class ResultWindowSaveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ReplaceSaveDialog([this](const SaveDialogRequest& request) {
+            requests.push_back(request);
+            if (answers.empty()) {
+                ADD_FAILURE() << "the save dialog was shown without an answer";
+                return SaveDialogAnswer{};
+            }
+            const SaveDialogAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        ReplaceErrorBox([this](QWidget*, const QString& text) { errors.append(text); });
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override {
+        ReplaceSaveDialog({});
+        ReplaceErrorBox({});
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void answer(const QString& fileName, const QString& filter = textFilter) {
+        answers.push_back({true, fileName, filter});
+    }
+    void save() { QTest::mouseClick(FindChild<QPushButton>(*window, "btnSaveAs"), Qt::LeftButton); }
+    QStringList folderEntries() const {
+        return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<TfrmList> window = std::make_unique<TfrmList>();
+    std::vector<SaveDialogRequest> requests;
+    std::deque<SaveDialogAnswer> answers;
+    QStringList errors;
+};
+
+TEST_F(ResultWindowSaveTest, EveryLineIsWrittenAsUtf8FollowedByCrLf) {
+    const QStringList lines{QStringLiteral("Verzeichnis von /tmp"), QString(),
+                            QStringLiteral("Müller.txt   12  "), QStringLiteral("Summe")};
+    QByteArray expected;
+    for (const QString& line : lines) {
+        window->appendLine(line);
+        expected += line.toUtf8() + "\r\n";
+    }
+    answer(path("liste.txt"));
+    save();
+
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    EXPECT_EQ(ReadFile(path("liste.txt")), expected);
+    // 20 + 0 + 18 (two bytes for ü) + 5 bytes of text and 2 per line.
+    EXPECT_EQ(QFileInfo(path("liste.txt")).size(), 43 + 2 * 4);
+}
+
+TEST_F(ResultWindowSaveTest, AnEmptyListGivesAnEmptyFile) {
+    answer(path("leer.txt"));
+    save();
+    EXPECT_TRUE(QFileInfo::exists(path("leer.txt")));
+    EXPECT_EQ(QFileInfo(path("leer.txt")).size(), 0);
+}
+
+TEST_F(ResultWindowSaveTest, ANameWithoutExtensionGetsTxt) {
+    window->appendLine(QStringLiteral("x"));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("v1.0")));
+    answer(path("liste"));
+    answer(path("v1.0/liste"), allFilesFilter); // a dot in a folder name is no extension
+    answer(path("liste.csv"));
+    save();
+    save();
+    save();
+    EXPECT_EQ(ReadFile(path("liste.txt")), "x\r\n");
+    EXPECT_EQ(ReadFile(path("v1.0/liste.txt")), "x\r\n");
+    EXPECT_EQ(ReadFile(path("liste.csv")), "x\r\n");
+    EXPECT_FALSE(QFileInfo::exists(path("liste")));
+}
+
+TEST_F(ResultWindowSaveTest, AnExistingFileIsReplacedWithoutAQuestion) {
+    WriteFile(path("alt.txt"), QByteArray(5000, 'a'));
+    window->appendLine(QStringLiteral("neu"));
+    answer(path("alt.txt"));
+    save();
+    EXPECT_EQ(ReadFile(path("alt.txt")), "neu\r\n");
+    EXPECT_EQ(folderEntries(), QStringList{"alt.txt"});
+}
+
+TEST_F(ResultWindowSaveTest, TheDialogOffersTheLastChosenNameAndFilterAgain) {
+    answer(path("erste"), allFilesFilter);
+    answers.push_back({}); // the second display is cancelled
+    save();
+    save();
+
+    ASSERT_EQ(requests.size(), 2u);
+    const SaveDialogRequest& first = requests[0];
+    EXPECT_EQ(first.title, "Datei speichern unter...");
+    EXPECT_EQ(first.folder, QCoreApplication::applicationDirPath());
+    EXPECT_EQ(first.fileName, QString());
+    EXPECT_EQ(first.filters, (QStringList{textFilter, allFilesFilter}));
+    EXPECT_EQ(first.selectedFilter, textFilter);
+    EXPECT_EQ(first.defaultSuffix, "txt");
+    EXPECT_EQ(requests[1].folder, QCoreApplication::applicationDirPath());
+    EXPECT_EQ(requests[1].fileName, path("erste.txt"));
+    EXPECT_EQ(requests[1].selectedFilter, allFilesFilter);
+}
+
+TEST_F(ResultWindowSaveTest, CancellingWritesNothingAndRemembersNothing) {
+    window->appendLine(QStringLiteral("x"));
+    answers.push_back({false, path("abgebrochen.txt"), allFilesFilter});
+    answers.push_back({});
+    save();
+    save();
+    EXPECT_TRUE(folderEntries().isEmpty());
+    EXPECT_TRUE(errors.isEmpty());
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].fileName, QString());
+    EXPECT_EQ(requests[1].selectedFilter, textFilter);
+}
+
+TEST_F(ResultWindowSaveTest, AWriteFailureKeepsTheOldFileAndLeavesNoPartialFile) {
+    WriteFile(path("liste.txt"), "die alte Liste\r\n");
+    for (int i = 0; i < 4000; ++i)
+        window->appendLine(QStringLiteral("Zeile %1 mit etwas Text darin").arg(i));
+    answer(path("liste.txt"));
+    {
+        const FileSizeLimit limit(4096);
+        save();
+    }
+    EXPECT_EQ(errors, QStringList{"Stream write error."});
+    EXPECT_EQ(ReadFile(path("liste.txt")), "die alte Liste\r\n");
+    EXPECT_EQ(folderEntries(), QStringList{"liste.txt"});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->mList->lineCount(), 4000);
+}
+
+TEST_F(ResultWindowSaveTest, ATargetThatCannotBeCreatedIsNamedInTheMessage) {
+    WriteFile(path("datei"), "x");
+    window->appendLine(QStringLiteral("x"));
+    answer(path("datei/liste.txt"));       // through a regular file
+    answer(path("fehlt/unter/liste.txt")); // through folders that do not exist
+    save();
+    save();
+    EXPECT_EQ(errors, (QStringList{"Cannot create file " + path("datei/liste.txt") + ".",
+                                   "Cannot create file " + path("fehlt/unter/liste.txt") + "."}));
+    EXPECT_EQ(folderEntries(), QStringList{"datei"});
+    EXPECT_EQ(ReadFile(path("datei")), "x");
+}
+
+TEST(SaveDialogTest, DefaultSuffixOnlyForNamesWithoutExtension) {
+    EXPECT_EQ(WithDefaultSuffix("/a/liste", "txt"), "/a/liste.txt");
+    EXPECT_EQ(WithDefaultSuffix("/a.b/liste", "txt"), "/a.b/liste.txt");
+    EXPECT_EQ(WithDefaultSuffix("/a/liste.TXT", "txt"), "/a/liste.TXT");
+    EXPECT_EQ(WithDefaultSuffix("/a/.profil", "txt"), "/a/.profil");
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+#include "HeaderBlock.h"
+#include "ListingFormat.h"
+#include "Scenes.h"
+#include "SearchSettings.h"
+#include "Startup.h"
+#include "uList.h"
+
+#include <cstdint>
+#include <QPushButton>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct SampleFolder {
+    std::string_view path;
+    std::vector<std::string_view> folders;
+    std::vector<std::pair<std::int64_t, std::string_view>> files;
+};
+
+// An extended listing of two folders as a search writes it: header, headings, directory and
+// file lines, folder sums and the totals footer.
+ResultLines SampleListing() {
+    const std::vector<SampleFolder> sample{
+        {"/home/anna/Dokumente/",
+         {".", "..", "Briefe", "Steuer 2023"},
+         {{48213, "Bewerbung.odt"},
+          {1523, "Einkaufsliste.txt"},
+          {2381904, "Jahresbericht 2023.pdf"},
+          {90112, "Kündigung Mietvertrag.docx"},
+          {734, "notizen.md"}}},
+        {"/home/anna/Dokumente/Briefe/",
+         {".", ".."},
+         {{18044, "an Vermieter.odt"}, {21760, "Antrag Elternzeit.odt"}, {9871, "Dank.txt"}}},
+        {"/home/anna/Dokumente/Steuer 2023/",
+         {".", ".."},
+         {{512330, "Belege.zip"}, {73421, "Erklärung ELSTER.xml"}, {2210, "Übersicht.csv"}}},
+    };
+    ResultLines lines;
+    std::int64_t totalFiles = 0;
+    std::int64_t totalBytes = 0;
+    for (const SampleFolder& folder : sample) {
+        AppendFolderHeading(lines, folder.path);
+        for (std::string_view name : folder.folders)
+            AppendDirectoryLine(lines, name);
+        std::int64_t bytes = 0;
+        for (const auto& [size, name] : folder.files) {
+            AppendFileLine(lines, size, name);
+            bytes += size;
+        }
+        AppendFolderSum(lines, static_cast<std::int64_t>(folder.files.size()), bytes);
+        totalFiles += static_cast<std::int64_t>(folder.files.size());
+        totalBytes += bytes;
+    }
+    AppendTotalsFooter(lines, totalFiles, totalBytes, static_cast<std::int64_t>(sample.size()),
+                       CurrentDecimalSeparator());
+    return lines;
+}
+
+void FillResultWindow() {
+    TSearchFiles settings;
+    AddSearchFolder(settings, QStringLiteral("/home/anna/Dokumente"), true);
+    settings.Masks = QStringLiteral("*.*");
+    frmList->clearList();
+    for (const QString& line : BuildHeaderBlock(settings))
+        frmList->appendLine(line);
+    const ResultLines listing = SampleListing();
+    for (qsizetype i = 0; i < listing.size(); ++i)
+        frmList->appendLine(listing.view(i));
+}
+
+} // namespace
+
+void ResultWindowScenes(Shots& shots) {
+    CreateFolderInventoryWindows();
+    FillResultWindow();
+    shots.saveModal([] { frmList->showModal(); }, QStringLiteral("result-window"));
+
+    // After "In die Zwischenablage kopieren", wider and lower: the buttons follow the edges.
+    frmList->btnCopyToClipboard->click();
+    frmList->resize(820, 300);
+    shots.saveModal([] { frmList->showModal(); }, QStringLiteral("result-window-copied-resized"));
+    DestroyFolderInventoryWindows();
+}
