@@ -22,6 +22,11 @@ void print(const char* name, double value) {
     std::fflush(stdout);
 }
 
+void printCount(const char* name, qsizetype value) {
+    std::printf("%s %lld\n", name, static_cast<long long>(value));
+    std::fflush(stdout);
+}
+
 double peakResidentMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -44,7 +49,7 @@ int timeRuns(GuiRunDriver& driver, int runs) {
         print("gui_run_ms", run->runMs);
         print("gui_search_ms", run->searchMs);
         print("gui_write_ms", run->runMs - run->searchMs);
-        print("gui_lines", static_cast<double>(run->lines));
+        printCount("gui_lines", run->lines);
     }
     print("gui_rss_mb", peakResidentMegabytes());
     return 0;
@@ -59,7 +64,7 @@ int timeCancels(GuiRunDriver& driver, int argc, char** argv) {
         // A click that came before or after the search measures nothing.
         print(cancel->clickedInSearch ? "cancel_ms" : "cancel_outside_search_after_ms",
               cancel->clickedInSearch ? cancel->cancelMs : afterMs);
-        print("cancel_lines", static_cast<double>(cancel->lines));
+        printCount("cancel_lines", cancel->lines);
     }
     return 0;
 }

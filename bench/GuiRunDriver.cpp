@@ -105,11 +105,15 @@ std::optional<GuiRunDriver::Cancel> GuiRunDriver::runAndCancel(int afterMs) {
     cancelTimer_.start(afterMs);
     clickStart();
     cancelTimer_.stop();
-    if (!resultShownAt_ || !cancelledAt_ || !progressAfterCancelAt_)
+    if (!resultShownAt_)
         return std::nullopt;
     Cancel result;
-    result.cancelMs = *progressAfterCancelAt_ - *cancelledAt_;
-    result.clickedInSearch = cancelInSearch_;
+    result.clickedInSearch = cancelledAt_ && cancelInSearch_;
+    if (result.clickedInSearch) {
+        // Without a progress bar the run left the search at the latest when the result showed.
+        const double leftSearchAt = progressAfterCancelAt_.value_or(*resultShownAt_);
+        result.cancelMs = leftSearchAt - *cancelledAt_;
+    }
     result.lines = resultLines_;
     return result;
 }

@@ -27,8 +27,8 @@ public:
     };
 
     struct Cancel {
-        double cancelMs = 0;         // "Abbrechen" clicked until the progress bar shows
-        bool clickedInSearch = true; // false when the click came before or after the search
+        double cancelMs = 0;          // "Abbrechen" clicked until the progress bar shows
+        bool clickedInSearch = false; // false when the click came before or after the search
         qsizetype lines = 0;
     };
 
