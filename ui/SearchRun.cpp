@@ -1,3 +1,133 @@
 #include "SearchRun.h"
 
-void RunSearchFromMainWindow(TfrmMain&) {}
+#include "HeaderBlock.h"
+#include "SearchDriver.h"
+#include "SearchProgress.h"
+#include "SearchSettings.h"
+#include "uList.h"
+#include "uLoad.h"
+#include "uMain.h"
+
+#include <algorithm>
+#include <climits>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+
+namespace {
+
+// One press of "Start!": search, header, writing, result window. The progress window is
+// application-modal, so while it is shown the main window takes no input and keeps its look.
+class SearchRun final {
+public:
+    SearchRun(TfrmMain& main, TfrmLoad& load, TfrmList& list)
+        : main_(main), load_(load), list_(list) {}
+    SearchRun(const SearchRun&) = delete;
+    SearchRun& operator=(const SearchRun&) = delete;
+
+    // Should a failure pass through, the progress window goes and the main window comes back.
+    ~SearchRun() {
+        Writing = false;
+        load_.hide();
+    }
+
+    void execute() {
+        showSearching();
+        search();
+        buildHeader();
+        showWriting();
+        writeLines();
+        finish();
+    }
+
+private:
+    void showSearching();
+    void search();
+    void buildHeader();
+    void showWriting();
+    void writeLines();
+    void writeLine(const auto& line);
+    void finish();
+
+    TfrmMain& main_;
+    TfrmLoad& load_;
+    TfrmList& list_;
+    bool extended_ = false;
+    QStringList header_;
+    ResultLines result_;
+};
+
+void SearchRun::showSearching() {
+    load_.show();
+    load_.raise();
+    load_.activateWindow();
+    load_.lbSearch->show();
+    load_.Progress->hide();
+    load_.lbSearching->setText(SearchingText);
+    load_.repaint();
+    QCoreApplication::processEvents();
+}
+
+void SearchRun::search() {
+    SearchFiles.Masks = main_.edFileMasks->text();
+    extended_ = main_.rbAdvOutPut->isChecked();
+    const ScopedSearchProgress reporting(&load_.progress());
+    result_ = RunSearch(SearchFiles, main_.cbFullPath->isChecked(), main_.cbFileExts->isChecked(),
+                        extended_);
+}
+
+void SearchRun::buildHeader() {
+    if (extended_)
+        header_ = BuildHeaderBlock(SearchFiles);
+}
+
+void SearchRun::showWriting() {
+    load_.lbSearching->setText(WritingText);
+    load_.Progress->show();
+    load_.lbSearch->hide();
+    const qsizetype lines = header_.size() + result_.size();
+    load_.Progress->setMaximum(static_cast<int>(std::min<qsizetype>(lines, INT_MAX)));
+    load_.Progress->setValue(0);
+    load_.repaint();
+}
+
+// Every line reaches the result window on its own, in order, and moves the bar by one; the
+// flag is tested before each line, so "Abbrechen" stops the writing at once.
+void SearchRun::writeLines() {
+    list_.clearList();
+    Writing = true;
+    for (const QString& line : std::as_const(header_)) {
+        if (!Writing)
+            break;
+        writeLine(line);
+    }
+    for (qsizetype i = 0; i < result_.size(); ++i) {
+        if (!Writing)
+            break;
+        writeLine(result_.view(i));
+    }
+    Writing = false;
+}
+
+void SearchRun::writeLine(const auto& line) {
+    list_.appendLine(line);
+    load_.Progress->setValue(load_.Progress->value() + 1);
+    load_.processMessagesSoon();
+}
+
+void SearchRun::finish() {
+    header_.clear();
+    result_.clear();
+    load_.hide();
+    list_.showModal();
+}
+
+} // namespace
+
+void RunSearchFromMainWindow(TfrmMain& window) {
+    SearchRun run(window, *frmLoad, *frmList);
+    run.execute();
+}

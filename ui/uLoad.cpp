@@ -3,6 +3,7 @@
 #include "SearchSettings.h"
 #include "uMain.h"
 
+#include <limits>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -11,8 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-
-#include <limits>
 
 TfrmLoad* frmLoad = nullptr;
 

@@ -1,1 +1,257 @@
-#include <gtest/gtest.h>
+#include "HeaderBlock.h"
+#include "LineView.h"
+#include "MainWindowFixture.h"
+#include "QtPrinters.h"
+#include "SearchDriver.h"
+#include "SearchSettings.h"
+#include "TempTree.h"
+#include "uList.h"
+#include "uLoad.h"
+
+#include <functional>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// "Start!" on real trees: the progress window, the header, the writing and the result window.
+class SearchRunTest : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        tree.file("A/a.txt", 10);
+        tree.file("A/b.doc", 20);
+        tree.file("A/sub/c.txt", 30);
+        tree.file("B/x.txt", 40);
+        tree.file("B/sub/y.doc", 50);
+        load = frmLoad;
+        bar = findControl<QProgressBar>(load, "Progress");
+        lbSearch = findControl<QLabel>(load, "lbSearch");
+        lbSearching = findControl<QLabel>(load, "lbSearching");
+        cancel = findControl<QPushButton>(load, "btnCancel");
+    }
+
+    // Folder A with its subfolders, B without, masks "*.txt;*.doc".
+    void prepareTwoFolders() {
+        addFolder(tree.path("A"));
+        click(recurse);
+        addFolder(tree.path("B"));
+        setMasks("*.txt;*.doc");
+    }
+
+    void setMasks(const QString& text) {
+        masks->selectAll();
+        QTest::keyClick(masks, Qt::Key_Delete);
+        QTest::keyClicks(masks, text);
+    }
+
+    // Runs `start` (which presses "Start!"); when the result window is shown, records its lines
+    // and leaves it with "Zurück".
+    QStringList runAndCollect(const std::function<void()>& start) {
+        QStringList shown;
+        bool closed = false;
+        QTimer watcher;
+        watcher.setInterval(1);
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            if (closed || QApplication::activeModalWidget() != frmList)
+                return;
+            closed = true;
+            shown = frmList->mList->lines().toStringList();
+            seenWindowState = {load->isVisible(), bar->value(), bar->maximum()};
+            QTest::mouseClick(findControl<QPushButton>(frmList, "btnBack"), Qt::LeftButton);
+        });
+        watcher.start();
+        start();
+        EXPECT_TRUE(closed) << "the result window was never shown";
+        EXPECT_FALSE(frmList->isVisible());
+        return shown;
+    }
+
+    // A click that takes the way of a user's click, through the window system, where a window
+    // blocked by the progress window gets nothing.
+    void clickThroughWindowSystem(QWidget* control) const {
+        const QPoint inWindow = control->mapTo(window, control->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+    }
+
+    QStringList clickStart() {
+        return runAndCollect([&] { click(button("btnGo")); });
+    }
+
+    // What the run must show: the header (extended output) and the engine's lines.
+    QStringList expectedFor(bool extended, bool withFullPath = false, bool extensions = true) {
+        TSearchFiles settings;
+        settings.Folders = SearchFiles.Folders;
+        settings.Recurse = SearchFiles.Recurse;
+        settings.Masks = masks->text();
+        QStringList lines = extended ? BuildHeaderBlock(settings) : QStringList();
+        lines += RunSearch(settings, withFullPath, extensions, extended).toStringList();
+        return lines;
+    }
+
+    struct WindowState {
+        bool loadVisible = false;
+        int value = -1;
+        int maximum = -1;
+    };
+
+    TempTree tree;
+    TfrmLoad* load = nullptr;
+    QProgressBar* bar = nullptr;
+    QLabel* lbSearch = nullptr;
+    QLabel* lbSearching = nullptr;
+    QPushButton* cancel = nullptr;
+    WindowState seenWindowState;
+};
+
+TEST_F(SearchRunTest, ExtendedRunShowsHeaderAndEngineLines) {
+    prepareTwoFolders();
+    const QStringList expected = expectedFor(true);
+    const QStringList shown = clickStart();
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown.at(5), " " + tree.path("A") + " [mit Unterverzeichnissen]");
+    EXPECT_EQ(shown.at(6), " " + tree.path("B") + " [ohne Unterverzeichnisse]");
+    EXPECT_EQ(shown.at(8), "Suchmasken: *.txt;*.doc");
+    EXPECT_EQ(SearchFiles.Masks, "*.txt;*.doc");
+    EXPECT_FALSE(seenWindowState.loadVisible);
+    EXPECT_EQ(seenWindowState.value, static_cast<int>(expected.size()));
+    EXPECT_EQ(seenWindowState.maximum, static_cast<int>(expected.size()));
+}
+
+TEST_F(SearchRunTest, EnterStartsTheRunToo) {
+    prepareTwoFolders();
+    const QStringList expected = expectedFor(true);
+    masks->setFocus();
+    const QStringList shown = runAndCollect([&] { QTest::keyClick(masks, Qt::Key_Return); });
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(SearchRunTest, SimpleOutputHasNoHeader) {
+    prepareTwoFolders();
+    click(simple);
+    click(fullPath);
+    const QStringList expected = expectedFor(false, true, true);
+    const QStringList shown = clickStart();
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown.first(), tree.path("A") + "/a.txt");
+}
+
+TEST_F(SearchRunTest, MainWindowTakesNoInputDuringTheRunAndKeepsItsSettings) {
+    prepareTwoFolders();
+    click(simple);
+    bool checked = false;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (checked || !load->isVisible())
+            return;
+        checked = true;
+        EXPECT_EQ(QApplication::activeModalWidget(), load);
+        clickThroughWindowSystem(button("btnReset"));
+        EXPECT_EQ(masks->text(), "*.txt;*.doc");
+        EXPECT_EQ(SearchFiles.Folders.size(), 2);
+    });
+    probe.start();
+    clickStart();
+    probe.stop();
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(listEntries(), QStringList({tree.path("A"), tree.path("B")}));
+    EXPECT_EQ(SearchFiles.Recurse, QStringList({"true", "false"}));
+    EXPECT_TRUE(simple->isChecked());
+    EXPECT_EQ(masks->text(), "*.txt;*.doc");
+    // Usable again afterwards.
+    clickThroughWindowSystem(button("btnReset"));
+    EXPECT_EQ(masks->text(), "*.*");
+}
+
+TEST_F(SearchRunTest, CancelDuringTheSearchStillWritesHeaderLinesFoundAndFooter) {
+    prepareTwoFolders();
+    // The pump before the second folder: the first folder's block is complete.
+    QTimer clicker;
+    clicker.setInterval(0);
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (lbSearch->text().startsWith("Suchen in " + tree.path("A")) && SearchFiles.Searching) {
+            clicker.stop();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    clicker.start();
+    const QStringList shown = clickStart();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.first(), "**    FolderInventory     **");
+    EXPECT_EQ(shown.filter("Verzeichnis von " + tree.path("B")).size(), 0);
+    EXPECT_GE(shown.filter("Verzeichnis von " + tree.path("A")).size(), 1);
+    EXPECT_TRUE(shown.at(shown.size() - 1).endsWith(" Verzeichnis(se)"));
+    EXPECT_TRUE(shown.at(shown.size() - 2).contains("Datei(en) insgesamt"));
+    EXPECT_LT(shown.size(), expectedFor(true).size());
+    EXPECT_FALSE(SearchFiles.Searching);
+    EXPECT_FALSE(Writing);
+}
+
+TEST_F(SearchRunTest, CancelDuringTheHeaderShowsOnlyTheHeaderLinesWrittenSoFar) {
+    prepareTwoFolders();
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 3) {
+            EXPECT_EQ(lbSearching->text(), WritingText);
+            EXPECT_TRUE(bar->isVisible());
+            EXPECT_FALSE(lbSearch->isVisible());
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    });
+    const QStringList shown = clickStart();
+    EXPECT_EQ(shown, expectedFor(true).mid(0, 3));
+    EXPECT_EQ(seenWindowState.value, 3);
+}
+
+TEST_F(SearchRunTest, CancelQueuedBeforeTheSearchStartsHasNoLastingEffect) {
+    prepareTwoFolders();
+    const QStringList expected = expectedFor(true);
+    // Runs in the first pump of the run, before the search raises its flag.
+    QTimer::singleShot(0, cancel, [&] { QTest::mouseClick(cancel, Qt::LeftButton); });
+    EXPECT_EQ(clickStart(), expected);
+}
+
+TEST_F(SearchRunTest, SecondRunStartsFreshAndShowsOnlyItsOwnList) {
+    prepareTwoFolders();
+    clickStart();
+    EXPECT_FALSE(lbSearch->isVisibleTo(load));
+    EXPECT_TRUE(bar->isVisibleTo(load));
+
+    setMasks("*.doc");
+    bool sawSearchState = false;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (load->isVisible() && SearchFiles.Searching && !sawSearchState) {
+            sawSearchState = true;
+            EXPECT_TRUE(lbSearch->isVisible());
+            EXPECT_FALSE(bar->isVisible());
+            EXPECT_EQ(lbSearching->text(), SearchingText);
+        }
+    });
+    probe.start();
+    const QStringList expected = expectedFor(true);
+    const QStringList shown = clickStart();
+    EXPECT_TRUE(sawSearchState);
+    EXPECT_EQ(shown, expected);
+    EXPECT_TRUE(shown.filter(".txt").isEmpty());
+}
+
+TEST_F(SearchRunTest, NothingFoundOpensAnEmptyResultWindow) {
+    addFolder(tree.path("A"));
+    setMasks("*.none");
+    click(simple);
+    EXPECT_TRUE(clickStart().isEmpty());
+    EXPECT_EQ(seenWindowState.maximum, 0);
+}
+
+} // namespace
