@@ -1,5 +1,6 @@
 #include "uList.h"
 
+#include "CaptionFont.h"
 #include "ErrorBox.h"
 #include "LineView.h"
 #include "ListFileWriter.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr int clientWidth = 648;
 constexpr int clientHeight = 394; // the list's 361 pixels and the row of buttons below it
 constexpr int buttonHeight = 25;
-constexpr qreal minimumPointSize = 6;
 
 const QString textFilter = QStringLiteral("Textdateien (*.txt)");
 const QString allFilesFilter = QStringLiteral("Alle Dateien (*.*)");
@@ -54,7 +54,7 @@ TfrmList::TfrmList(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
-    fitButtonFont();
+    FitFontToCaptions(*this);
     resize(clientWidth, clientHeight);
     FormResize();
 }
@@ -76,24 +76,6 @@ void TfrmList::createControls() {
     connect(btnCopyToClipboard, &QPushButton::clicked, this, &TfrmList::btnCopyToClipboardClick);
     connect(btnSaveAs, &QPushButton::clicked, this, &TfrmList::btnSaveAsClick);
     connect(btnBack, &QPushButton::clicked, this, &QDialog::accept); // modal result OK
-}
-
-// The window's font is the platform's own, made smaller where a caption would not fit inside
-// its button's fixed width.
-void TfrmList::fitButtonFont() {
-    QFont buttonFont = font();
-    const int margin = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin);
-    const auto fits = [&](const QFont& candidate) {
-        const QFontMetrics metrics(candidate);
-        for (const QPushButton* button : {btnCopyToClipboard, btnBack, btnSaveAs}) {
-            if (metrics.horizontalAdvance(button->text()) + margin > button->width())
-                return false;
-        }
-        return true;
-    };
-    while (buttonFont.pointSizeF() > minimumPointSize && !fits(buttonFont))
-        buttonFont.setPointSizeF(buttonFont.pointSizeF() - 0.5);
-    setFont(buttonFont);
 }
 
 // No button is the default or reacts to Enter.

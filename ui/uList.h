@@ -35,7 +35,6 @@ protected:
 
 private:
     void createControls();
-    void fitButtonFont();
     QPushButton* createButton(const char* name, const QString& caption, int width);
     void centreOnScreen();
 

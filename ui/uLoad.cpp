@@ -1,5 +1,6 @@
 #include "uLoad.h"
 
+#include "CaptionFont.h"
 #include "SearchSettings.h"
 #include "uMain.h"
 
@@ -56,6 +57,7 @@ TfrmLoad::TfrmLoad(QWidget* parent)
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(434, 169);
     createControls();
+    FitFontToCaptions(*this);
     sinceLastPump_.start();
 }
 

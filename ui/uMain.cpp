@@ -1,5 +1,6 @@
 #include "uMain.h"
 
+#include "CaptionFont.h"
 #include "FolderChooser.h"
 #include "SearchRun.h"
 #include "SearchSettings.h"
@@ -35,8 +36,6 @@ constexpr int FolderItemHeight = 13;
 constexpr int CsidlDrives = 17;
 constexpr int ToolTipWakeUpMs = 250;
 constexpr int ToolTipDurationMs = 5000;
-constexpr qreal SmallestPointSize = 6.0;
-constexpr qreal PointSizeStep = 0.5;
 
 const QString DefaultMasks = QStringLiteral("*.*");
 const QString FolderChooserTitle = QStringLiteral("Verzeichnis auswählen");
@@ -86,33 +85,6 @@ QString plainToolTip(const QString& text) {
     return QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped());
 }
 
-// Whether a caption is drawn whole in its control, measured with the control's font and style.
-bool groupTitleFits(const QGroupBox& group) {
-    const QFontMetrics metrics = group.fontMetrics();
-    return metrics.horizontalAdvance(group.title()) + 2 * metrics.averageCharWidth() <=
-           group.width();
-}
-
-bool buttonCaptionFits(const QPushButton& button) {
-    const QStyle* style = button.style();
-    const int margin = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) +
-                            style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button));
-    const QFontMetrics metrics = button.fontMetrics();
-    return metrics.horizontalAdvance(button.text()) + margin <= button.width() &&
-           metrics.height() <= button.height();
-}
-
-bool captionFits(const QWidget& widget) {
-    if (const auto* group = qobject_cast<const QGroupBox*>(&widget))
-        return groupTitleFits(*group);
-    if (const auto* button = qobject_cast<const QPushButton*>(&widget))
-        return buttonCaptionFits(*button);
-    if (qobject_cast<const QLabel*>(&widget) || qobject_cast<const QAbstractButton*>(&widget))
-        return widget.sizeHint().width() <= widget.width() &&
-               widget.fontMetrics().height() <= widget.height();
-    return true;
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent) {
@@ -129,7 +101,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent) {
     arrangeTabOrder();
     setToolTips();
     FormCreate();
-    fitFontToCaptions();
+    FitFontToCaptions(*this);
     connectHandlers();
 }
 
@@ -233,21 +205,6 @@ void TfrmMain::setToolTips() {
     btnReset->setToolTip(QStringLiteral("Alle Felder in den Ursprungszustand zurückversetzen."));
     btnQuit->setToolTip(QStringLiteral("FolderInventory beenden."));
     btnAbout->setToolTip(QStringLiteral("Über FolderInventory..."));
-}
-
-// The control sizes were made for a narrow 8-point bitmap font; the platform's UI font is
-// usually wider, so its size steps down from the platform's own until every caption fits.
-void TfrmMain::fitFontToCaptions() {
-    QFont font = QApplication::font();
-    const qreal platformSize = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
-    const QList<QWidget*> controls = findChildren<QWidget*>();
-    for (qreal size = platformSize; size >= SmallestPointSize; size -= PointSizeStep) {
-        font.setPointSizeF(size);
-        setFont(font);
-        if (std::all_of(controls.begin(), controls.end(),
-                        [](const QWidget* control) { return captionFits(*control); }))
-            return;
-    }
 }
 
 // Connected after the controls have their initial states, so no handler runs while the window

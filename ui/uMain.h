@@ -74,7 +74,6 @@ private:
     void createButtonRow();
     void arrangeTabOrder();
     void setToolTips();
-    void fitFontToCaptions();
     void connectHandlers();
     void appendFolderEntry(const QString& path);
     void centreOnScreen();

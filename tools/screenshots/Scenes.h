@@ -29,3 +29,4 @@ private:
 // arranges its scenes and saves them.
 void MainWindowScenes(Shots& shots);
 void ResultWindowScenes(Shots& shots);
+void ProgressWindowScenes(Shots& shots);

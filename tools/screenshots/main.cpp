@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
     Shots shots(QString::fromLocal8Bit(argv[1]));
     MainWindowScenes(shots);
     ResultWindowScenes(shots);
+    ProgressWindowScenes(shots);
     return shots.failures() == 0 ? 0 : 1;
 }
