@@ -17,14 +17,14 @@ enum class Option {
     Version
 };
 
-struct OptionSpec {
+struct OptionDefinition {
     Option option;
     char shortName;
     const char* longName;
     bool takesValue;
 };
 
-constexpr std::array<OptionSpec, 10> optionSpecs{{
+constexpr std::array<OptionDefinition, 10> optionDefinitions{{
     {Option::Masks, 'm', "masks", true},
     {Option::Simple, 's', "simple", false},
     {Option::FullPath, 'p', "full-path", false},
@@ -37,18 +37,18 @@ constexpr std::array<OptionSpec, 10> optionSpecs{{
     {Option::Version, 'v', "version", false},
 }};
 
-const OptionSpec* findShort(QChar name) {
-    for (const OptionSpec& spec : optionSpecs) {
-        if (name == QLatin1Char(spec.shortName))
-            return &spec;
+const OptionDefinition* findShort(QChar name) {
+    for (const OptionDefinition& option : optionDefinitions) {
+        if (name == QLatin1Char(option.shortName))
+            return &option;
     }
     return nullptr;
 }
 
-const OptionSpec* findLong(const QString& name) {
-    for (const OptionSpec& spec : optionSpecs) {
-        if (name == QLatin1String(spec.longName))
-            return &spec;
+const OptionDefinition* findLong(const QString& name) {
+    for (const OptionDefinition& option : optionDefinitions) {
+        if (name == QLatin1String(option.longName))
+            return &option;
     }
     return nullptr;
 }
@@ -65,8 +65,9 @@ private:
     void parseLong(const QString& argument);
     void parseShortBundle(const QString& argument);
     bool takeNextValue(const QString& shownName, QString& value);
-    bool acceptValue(const OptionSpec& spec, const QString& shownName, const QString& value);
-    void apply(const OptionSpec& spec, const QString& value);
+    bool acceptValue(const OptionDefinition& option, const QString& shownName,
+                     const QString& value);
+    void apply(const OptionDefinition& option, const QString& value);
     void fail(const QString& message);
 
     const QStringList& arguments_;
@@ -98,40 +99,40 @@ void CliParser::parseArgument(const QString& argument) {
 void CliParser::parseLong(const QString& argument) {
     const qsizetype equals = argument.indexOf(QLatin1Char('='));
     const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
-    const OptionSpec* spec = findLong(name);
-    if (!spec)
+    const OptionDefinition* option = findLong(name);
+    if (!option)
         return fail(QStringLiteral("unbekannte Option \"--%1\"").arg(name));
     QString value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
         if (equals >= 0)
             value = argument.mid(equals + 1);
         else if (!takeNextValue(QStringLiteral("--") + name, value))
             return;
-        if (!acceptValue(*spec, QStringLiteral("--") + name, value))
+        if (!acceptValue(*option, QStringLiteral("--") + name, value))
             return;
     } else if (equals >= 0) {
         return fail(QStringLiteral("die Option \"--%1\" nimmt keinen Wert").arg(name));
     }
-    apply(*spec, value);
+    apply(*option, value);
 }
 
 // "-spx" are three flags; an option that takes a value takes the rest of the bundle ("-m*.txt")
 // or, when nothing is left, the next argument.
 void CliParser::parseShortBundle(const QString& argument) {
     for (qsizetype i = 1; i < argument.size(); ++i) {
-        const OptionSpec* spec = findShort(argument.at(i));
-        if (!spec)
+        const OptionDefinition* option = findShort(argument.at(i));
+        if (!option)
             return fail(QStringLiteral("unbekannte Option \"-%1\"").arg(argument.at(i)));
-        if (!spec->takesValue) {
-            apply(*spec, QString());
+        if (!option->takesValue) {
+            apply(*option, QString());
             continue;
         }
         const QString shownName = QStringLiteral("-") + argument.at(i);
         QString value = argument.mid(i + 1);
         if (value.isEmpty() && !takeNextValue(shownName, value))
             return;
-        if (acceptValue(*spec, shownName, value))
-            apply(*spec, value);
+        if (acceptValue(*option, shownName, value))
+            apply(*option, value);
         return;
     }
 }
@@ -148,17 +149,17 @@ bool CliParser::takeNextValue(const QString& shownName, QString& value) {
 }
 
 // A mask text may be empty (it gives no masks); a file name may not.
-bool CliParser::acceptValue(const OptionSpec& spec, const QString& shownName,
+bool CliParser::acceptValue(const OptionDefinition& option, const QString& shownName,
                             const QString& value) {
-    if (spec.option != Option::Output || !value.isEmpty())
+    if (option.option != Option::Output || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
     return false;
 }
 
-void CliParser::apply(const OptionSpec& spec, const QString& value) {
+void CliParser::apply(const OptionDefinition& option, const QString& value) {
     CliOptions& options = result_.options;
-    switch (spec.option) {
+    switch (option.option) {
     case Option::Masks:
         options.masks = value;
         break;
