@@ -16,7 +16,7 @@ void ResultLines::append(const ResultLines& other) {
     starts_.reserve(starts_.size() + other.starts_.size());
     for (const std::size_t start : other.starts_)
         starts_.push_back(base + start);
-    data_.append(other.data_);
+    data_.append(other.data_.view());
 }
 
 void ResultLines::clear() {
@@ -33,7 +33,7 @@ std::string_view ResultLines::view(qsizetype i) const {
     const auto index = static_cast<std::size_t>(i);
     const std::size_t start = starts_[index];
     const std::size_t end = index + 1 < starts_.size() ? starts_[index + 1] : data_.size();
-    return std::string_view(data_).substr(start, end - start - 1);
+    return data_.view().substr(start, end - start - 1);
 }
 
 QString ResultLines::at(qsizetype i) const {
@@ -51,10 +51,12 @@ QStringList ResultLines::toStringList() const {
 
 std::string& ResultLines::beginLine() {
     starts_.push_back(data_.size());
-    return data_;
+    line_.clear();
+    return line_;
 }
 
 void ResultLines::finishLine() {
+    data_.append(line_);
     data_.push_back('\n');
 }
 

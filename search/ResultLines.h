@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "ByteBuffer.h"
 
 #include <cstddef>
+#include <QString>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,17 +33,18 @@ public:
     QStringList toStringList() const;
 
     // All lines, each followed by a line feed.
-    std::string_view text() const { return data_; }
+    std::string_view text() const { return data_.view(); }
     std::size_t byteSize() const { return data_.size(); }
 
-    // Lets a formatter write a line straight into the buffer: begin, write to the returned
-    // string's end, then finish.
+    // Lets a formatter build a line in place: begin, write to the end of the returned string,
+    // then finish, which appends it.
     std::string& beginLine();
     void finishLine();
 
 private:
-    std::string data_;
+    ByteBuffer data_;
     std::vector<std::size_t> starts_;
+    std::string line_; // the line between beginLine and finishLine
 };
 
 bool operator==(const ResultLines& a, const ResultLines& b);
