@@ -50,6 +50,7 @@ int timeRuns(GuiRunDriver& driver, int runs) {
         print("gui_search_ms", run->searchMs);
         print("gui_write_ms", run->runMs - run->searchMs);
         printCount("gui_lines", run->lines);
+        print("gui_rss_shown_mb", run->residentMb);
     }
     print("gui_rss_mb", peakResidentMegabytes());
     return 0;

@@ -8,6 +8,7 @@
 #include "uLoad.h"
 #include "uMain.h"
 
+#include <fstream>
 #include <QApplication>
 #include <QEvent>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +27,16 @@ template <typename Widget> Widget* requireChild(const QObject* window, const cha
     if (widget == nullptr)
         throw std::runtime_error(std::string("control not found: ") + name);
     return widget;
+}
+
+// Resident memory now, from /proc/self/statm (pages).
+double residentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0;
+    long long resident = 0;
+    if (!(statm >> pages >> resident))
+        return 0;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
 } // namespace
@@ -96,6 +108,7 @@ std::optional<GuiRunDriver::Run> GuiRunDriver::run() {
     result.runMs = *resultShownAt_ - startedAt_;
     result.searchMs = progressShownAt_ ? *progressShownAt_ - startedAt_ : result.runMs;
     result.lines = resultLines_;
+    result.residentMb = residentWhenShownMb_;
     return result;
 }
 
@@ -129,6 +142,7 @@ bool GuiRunDriver::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == frmList && !resultShownAt_) {
         resultShownAt_ = at;
         resultLines_ = mList_->lineCount();
+        residentWhenShownMb_ = residentMegabytes();
         // "Zurück", from inside the window's modal loop.
         QTimer::singleShot(0, btnBack_, [this] { QTest::mouseClick(btnBack_, Qt::LeftButton); });
     }

@@ -21,9 +21,10 @@ class GuiRunDriver final : public QObject {
 
 public:
     struct Run {
-        double runMs = 0;    // "Start!" pressed until the result window shows
-        double searchMs = 0; // "Start!" pressed until the progress bar shows
-        qsizetype lines = 0; // lines in the result window when it shows
+        double runMs = 0;      // "Start!" pressed until the result window shows
+        double searchMs = 0;   // "Start!" pressed until the progress bar shows
+        qsizetype lines = 0;   // lines in the result window when it shows
+        double residentMb = 0; // memory held while the result window is open
     };
 
     struct Cancel {
@@ -68,4 +69,5 @@ private:
     std::optional<double> progressAfterCancelAt_; // the first time after the cancel click
     std::optional<double> resultShownAt_;
     qsizetype resultLines_ = 0;
+    double residentWhenShownMb_ = 0;
 };

@@ -180,6 +180,7 @@ gui_memory() {
     figure gui_search_t1m_ms "$t1m_search_ms"
     figure gui_lines_t1m "$lines"
     figure gui_rss_mb_t1m "$rss"
+    figure gui_rss_result_window_mb_t1m "$(field gui_rss_shown_mb "$out")"
     gui_rss_ratio=$(calc "$rss * 1000000 / $lines" %.1f)
 }
 
