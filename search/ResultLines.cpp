@@ -4,6 +4,7 @@ void ResultLines::append(std::string_view utf8Line) {
     starts_.push_back(data_.size());
     data_.append(utf8Line);
     data_.push_back('\n');
+    spillWhenFull();
 }
 
 void ResultLines::append(const QString& line) {
@@ -17,6 +18,7 @@ void ResultLines::append(const ResultLines& other) {
     for (const std::size_t start : other.starts_)
         starts_.push_back(base + start);
     data_.append(other.data_.view());
+    spillWhenFull();
 }
 
 void ResultLines::clear() {
@@ -58,6 +60,20 @@ std::string& ResultLines::beginLine() {
 void ResultLines::finishLine() {
     data_.append(line_);
     data_.push_back('\n');
+    spillWhenFull();
+}
+
+void ResultLines::spillTo(Sink sink, std::size_t threshold) {
+    sink_ = std::move(sink);
+    threshold_ = threshold;
+}
+
+void ResultLines::spill() {
+    if (!sink_)
+        return;
+    if (!data_.view().empty())
+        sink_(data_.view());
+    clear();
 }
 
 bool operator==(const ResultLines& a, const ResultLines& b) {

@@ -3,6 +3,7 @@
 #include "ByteBuffer.h"
 
 #include <cstddef>
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -36,15 +37,30 @@ public:
     std::string_view text() const { return data_.view(); }
     std::size_t byteSize() const { return data_.size(); }
 
+    // Hands the lines held to `sink` (all of them, each followed by a line feed) whenever they
+    // reach `threshold` bytes, and forgets them: a long listing then streams out through one
+    // small buffer instead of piling up. size() and view() cover only the lines still held.
+    using Sink = std::function<void(std::string_view text)>;
+    void spillTo(Sink sink, std::size_t threshold);
+    // Hands every line still held to the sink now.
+    void spill();
+
     // Lets a formatter build a line in place: begin, write to the end of the returned string,
     // then finish, which appends it.
     std::string& beginLine();
     void finishLine();
 
 private:
+    void spillWhenFull() {
+        if (sink_ && data_.size() >= threshold_)
+            spill();
+    }
+
     ByteBuffer data_;
     std::vector<std::size_t> starts_;
     std::string line_; // the line between beginLine and finishLine
+    Sink sink_;
+    std::size_t threshold_ = 0;
 };
 
 bool operator==(const ResultLines& a, const ResultLines& b);

@@ -24,19 +24,25 @@ private:
 } // namespace
 
 ResultLines RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended) {
+    ResultLines lines;
+    RunSearchInto(settings, fullPath, showExtensions, extended, lines);
+    return lines;
+}
+
+void RunSearchInto(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+                   ResultLines& lines) {
     SearchProgress& progress = CurrentSearchProgress();
     // A cancel click still queued from before is handled here, before the flag goes up, so it
     // cannot stop this search.
     progress.processMessages();
     const SearchingFlag searching(settings.Searching);
 
-    ResultLines lines;
     const QStringList masks = SplitText(QStringLiteral(";"), settings.Masks, 0);
     std::int64_t totalFiles = 0;
     std::int64_t totalBytes = 0;
     std::int64_t totalFolders = 0;
     if (settings.Folders.size() != settings.Recurse.size())
-        return lines;
+        return;
 
     for (const QString& mask : masks) {
         if (!settings.Searching)
@@ -52,5 +58,4 @@ ResultLines RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions
     }
     if (extended)
         AppendTotalsFooter(lines, totalFiles, totalBytes, totalFolders, CurrentDecimalSeparator());
-    return lines;
 }

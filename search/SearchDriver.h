@@ -8,3 +8,7 @@
 // closes the list. `Searching` is up for exactly the time of the search; clearing it stops the
 // search, and the lines found so far (with the footer) are returned.
 ResultLines RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended);
+
+// The same, appending to `lines`, which may stream its lines out as they come (spillTo).
+void RunSearchInto(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+                   ResultLines& lines);

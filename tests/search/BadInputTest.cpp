@@ -99,8 +99,11 @@ TEST(BadInput, FolderPathsBeyondThePathLimitContributeNothing) {
 TEST(BadInput, HundredThousandEntriesInOneFolder) {
     TempTree tree;
     tree.folder("many");
-    for (int i = 0; i < 100000; ++i)
-        tree.rawFile("many", "f" + std::to_string(i));
+    for (int i = 0; i < 100000; ++i) {
+        std::string name = "f";
+        name += std::to_string(i);
+        tree.rawFile("many", name);
+    }
     ScanTotals totals;
     const QStringList lines = Scan(tree.path("many"), "*.*", {.extended = false}, &totals);
     EXPECT_EQ(lines.size(), 100002);
