@@ -11,6 +11,7 @@
 #include <HeaderBlock.h>
 #include <SearchDriver.h>
 #include <SearchSettings.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +44,20 @@ void reportEmptyFolders(CliProgress& progress, const CliOptions& options) {
     }
 }
 
+// A reader that stops early (| head) ends the output quietly.
+int writeStatus(WriteOutcome outcome) {
+    switch (outcome) {
+    case WriteOutcome::Written:
+        return ExitStatus::Success;
+    case WriteOutcome::Closed:
+        return ExitStatus::OutputClosed;
+    case WriteOutcome::Failed:
+        break;
+    }
+    PrintErrorLine(QByteArray("Schreibfehler auf der Standardausgabe: ") + std::strerror(errno));
+    return ExitStatus::WriteError;
+}
+
 Listing search(const CliOptions& options, CliProgress& progress) {
     const bool extended = !options.simple;
     Listing listing;
@@ -56,6 +71,38 @@ Listing search(const CliOptions& options, CliProgress& progress) {
     return listing;
 }
 
+// Writes to standard output while the search runs: the header first (it depends only on the
+// settings), then the lines in pieces as they pile up, so a listing of millions of lines never
+// sits in memory as a whole. When the reader goes away or writing fails, the search stops.
+int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
+    constexpr std::size_t pieceSize = 256 * 1024;
+    const bool extended = !options.simple;
+    Listing listing;
+    if (extended)
+        listing.header = BuildHeaderBlock(SearchFiles);
+    WriteOutcome outcome = WriteHeader(STDOUT_FILENO, listing.header);
+    int writeErrno = errno;
+    listing.lines.spillTo(
+        [&outcome, &writeErrno](std::string_view text) {
+            if (outcome == WriteOutcome::Written) {
+                outcome = WriteAll(STDOUT_FILENO, text);
+                writeErrno = errno;
+            }
+            if (outcome != WriteOutcome::Written)
+                SearchFiles.Searching = false;
+        },
+        pieceSize);
+    {
+        const ScopedSearchProgress installed(&progress);
+        RunSearchInto(SearchFiles, options.fullPath, !options.noExtensions, extended,
+                      listing.lines);
+    }
+    listing.lines.spill();
+    progress.finish();
+    errno = writeErrno;
+    return writeStatus(outcome);
+}
+
 int saveToFile(const QString& fileName, const Listing& listing) {
     ListFileWriter writer(fileName);
     QString error = writer.open();
@@ -64,20 +111,6 @@ int saveToFile(const QString& fileName, const Listing& listing) {
     if (error.isEmpty())
         return ExitStatus::Success;
     PrintErrorLine(WithFullStop(error));
-    return ExitStatus::WriteError;
-}
-
-// A reader that stops early (| head) ends the output quietly.
-int writeToStandardOutput(const Listing& listing) {
-    switch (WriteListing(STDOUT_FILENO, listing)) {
-    case WriteOutcome::Written:
-        return ExitStatus::Success;
-    case WriteOutcome::Closed:
-        return ExitStatus::OutputClosed;
-    case WriteOutcome::Failed:
-        break;
-    }
-    PrintErrorLine(QByteArray("Schreibfehler auf der Standardausgabe: ") + std::strerror(errno));
     return ExitStatus::WriteError;
 }
 
@@ -100,8 +133,15 @@ int RunInventory(const CliOptions& options) {
     CliProgress progress(SearchFiles, !options.quiet && ::isatty(STDERR_FILENO) == 1,
                          !options.quiet);
     reportEmptyFolders(progress, options);
-    const Listing listing = search(options, progress);
-    const int writeStatus =
-        options.output ? saveToFile(*options.output, listing) : writeToStandardOutput(listing);
-    return exitStatus(writeStatus, progress);
+    int status = ExitStatus::Success;
+    if (options.output) {
+        status = saveToFile(*options.output, search(options, progress));
+    } else if (::isatty(STDOUT_FILENO) == 1) {
+        // On a terminal the list comes after the search, so the progress line and the list
+        // never mix.
+        status = writeStatus(WriteListing(STDOUT_FILENO, search(options, progress)));
+    } else {
+        status = streamToStandardOutput(options, progress);
+    }
+    return exitStatus(status, progress);
 }

@@ -2,13 +2,17 @@
 
 #include <string>
 
-WriteOutcome WriteListing(int fd, const Listing& listing) {
-    std::string header;
-    for (const QString& line : listing.header) {
-        header.append(line.toUtf8().toStdString());
-        header.push_back('\n');
+WriteOutcome WriteHeader(int fd, const QStringList& header) {
+    std::string text;
+    for (const QString& line : header) {
+        text.append(line.toUtf8().toStdString());
+        text.push_back('\n');
     }
-    const WriteOutcome outcome = WriteAll(fd, header);
+    return WriteAll(fd, text);
+}
+
+WriteOutcome WriteListing(int fd, const Listing& listing) {
+    const WriteOutcome outcome = WriteHeader(fd, listing.header);
     if (outcome != WriteOutcome::Written)
         return outcome;
     // The result lines already sit in one buffer, each followed by its line feed.

@@ -13,6 +13,9 @@ struct Listing {
     ResultLines lines;
 };
 
+// Writes header lines to a descriptor, each followed by a line feed.
+WriteOutcome WriteHeader(int fd, const QStringList& header);
+
 // Writes the list to a descriptor, every line followed by a line feed.
 WriteOutcome WriteListing(int fd, const Listing& listing);
 

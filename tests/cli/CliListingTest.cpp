@@ -106,3 +106,28 @@ TEST_F(CliListingTest, FooterDecimalSeparatorFollowsLang) {
 }
 
 } // namespace
+
+namespace {
+
+// Far more output than one piece of the stream: the lines that go out while the search runs
+// must be exactly those the engine gives, across every piece boundary, folder by folder.
+TEST(CliLargeListing, StreamedListingEqualsTheEngineLines) {
+    TempTree tree;
+    for (int folder = 0; folder < 20; ++folder) {
+        for (int file = 0; file < 400; ++file)
+            tree.file(QString("F%1/datei-%2-äöü.txt").arg(folder).arg(file), file);
+    }
+    for (const QStringList& flags : {QStringList(), QStringList{"-s", "-p"}}) {
+        const CliResult result = RunCli(flags + QStringList{tree.root()});
+        CliOptions expected = WithFolders({{tree.root(), true}});
+        expected.simple = !flags.isEmpty();
+        expected.fullPath = !flags.isEmpty();
+        const QByteArray engine = EngineListing(expected);
+        EXPECT_GT(engine.size(), 300 * 1024); // more than one piece
+        EXPECT_EQ(result.out.size(), engine.size());
+        EXPECT_TRUE(result.out == engine) << flags.join(' ').toStdString();
+        EXPECT_EQ(result.exitCode, 0);
+    }
+}
+
+} // namespace
