@@ -50,6 +50,7 @@ private:
     void showWriting();
     void writeLines();
     void writeLine(const auto& line);
+    void stepBar();
     void finish();
 
     TfrmMain& main_;
@@ -58,6 +59,9 @@ private:
     bool extended_ = false;
     QStringList header_;
     ResultLines result_;
+    qint64 written_ = 0;
+    qint64 total_ = 0;
+    qint64 nextVisibleStep_ = 0;
 };
 
 void SearchRun::showSearching() {
@@ -88,8 +92,8 @@ void SearchRun::showWriting() {
     load_.lbSearching->setText(WritingText);
     load_.Progress->show();
     load_.lbSearch->hide();
-    const qsizetype lines = header_.size() + result_.size();
-    load_.Progress->setMaximum(static_cast<int>(std::min<qsizetype>(lines, INT_MAX)));
+    total_ = std::min<qint64>(header_.size() + result_.size(), INT_MAX);
+    load_.Progress->setMaximum(static_cast<int>(total_));
     load_.Progress->setValue(0);
     load_.repaint();
 }
@@ -114,13 +118,26 @@ void SearchRun::writeLines() {
 
 void SearchRun::writeLine(const auto& line) {
     list_.appendLine(line);
-    load_.Progress->setValue(load_.Progress->value() + 1);
+    stepBar();
     load_.processMessagesSoon();
 }
 
+// The bar moves on by one line each time; it is redrawn whenever its filled part grows by a
+// pixel. Setting the value in between would change nothing on screen yet cost more than the
+// line itself, so the value is handed to the bar exactly at those steps and at the end.
+void SearchRun::stepBar() {
+    ++written_;
+    if (written_ < nextVisibleStep_ && written_ < total_)
+        return;
+    load_.Progress->setValue(static_cast<int>(std::min(written_, total_)));
+    const qint64 width = std::max(1, load_.Progress->width());
+    const qint64 filled = written_ * width / std::max<qint64>(total_, 1);
+    nextVisibleStep_ = ((filled + 1) * total_ + width - 1) / width;
+}
+
 void SearchRun::finish() {
-    header_.clear();
-    result_.clear();
+    header_ = QStringList();
+    result_ = ResultLines();
     load_.hide();
     list_.showModal();
 }

@@ -35,9 +35,13 @@ public:
     explicit Reporter(TfrmLoad& window) : window_(window) {}
 
     void setSearchCaption(const QString& text) override { window_.lbSearch->setText(text); }
+    // The label sizes itself to its text. Digits are equally wide, so the size changes only
+    // when the length of the text does.
     void setFoundCaption(const QString& text) override {
+        const bool resize = text.size() != window_.lbFound->text().size();
         window_.lbFound->setText(text);
-        window_.lbFound->adjustSize();
+        if (resize)
+            window_.lbFound->adjustSize();
     }
     void processMessages() override {
         QCoreApplication::processEvents();
