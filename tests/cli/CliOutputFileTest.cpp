@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -97,13 +98,17 @@ TEST_F(CliOutputFileTest, FileThatCannotBeCreatedIsAUsageErrorBeforeTheSearch) {
     EXPECT_TRUE(entriesOf("Out").isEmpty());
 }
 
+// The folder may be written, the file itself not: it stays as it is.
 TEST_F(CliOutputFileTest, ReadOnlyExistingFileIsNotReplaced) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write any file, so a read-only file is no obstacle";
     const QString list = tree.path("Out/list.txt");
     writeFile(list, "keep\r\n");
     ASSERT_TRUE(QFile::setPermissions(list, QFile::ReadOwner));
-    const CliResult result = RunCli({"-o", list, tree.path("Data")});
+    for (const QString& path : {tree.path("Out"), list}) {
+        ASSERT_EQ(
+            ::chown(QFile::encodeName(path).constData(), UnprivilegedUid(), UnprivilegedGid()), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
+    const CliResult result = RunCliAsUser({"-o", list, tree.path("Data")});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(contentsOf(list), "keep\r\n");
 }

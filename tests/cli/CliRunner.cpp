@@ -1,8 +1,10 @@
 #include "CliRunner.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <pwd.h>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <sys/ioctl.h>
@@ -55,6 +57,36 @@ CliResult RunCli(const QStringList& arguments, const QString& lang,
                  const QString& workingDirectory) {
     QProcess process;
     prepare(process, arguments, lang, workingDirectory);
+    process.start();
+    process.closeWriteChannel();
+    return finish(process);
+}
+
+uid_t UnprivilegedUid() {
+    if (::geteuid() != 0)
+        return ::geteuid();
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 65534;
+}
+
+gid_t UnprivilegedGid() {
+    if (::geteuid() != 0)
+        return ::getegid();
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_gid : 65534;
+}
+
+CliResult RunCliAsUser(const QStringList& arguments) {
+    QProcess process;
+    prepare(process, arguments, QStringLiteral("C"), QString());
+    if (::geteuid() == 0) {
+        const uid_t uid = UnprivilegedUid();
+        const gid_t gid = UnprivilegedGid();
+        process.setChildProcessModifier([uid, gid] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(99);
+        });
+    }
     process.start();
     process.closeWriteChannel();
     return finish(process);

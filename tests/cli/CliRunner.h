@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 
 // One finished run of folderinventory-cli.
 struct CliResult {
@@ -18,6 +19,14 @@ struct CliResult {
 // runs in `workingDirectory` when one is given.
 CliResult RunCli(const QStringList& arguments, const QString& lang = QStringLiteral("C"),
                  const QString& workingDirectory = QString());
+
+// The user that RunCliAsUser runs the tool as: "nobody" when the tests run as root (who reads
+// and writes everything whatever the permission bits say), else the current user.
+uid_t UnprivilegedUid();
+gid_t UnprivilegedGid();
+
+// RunCli as that user, so permission bits count.
+CliResult RunCliAsUser(const QStringList& arguments);
 
 // Runs the tool with standard error on a pseudo-terminal of `columns` columns. `whileRunning` is
 // called with everything the terminal received so far, each time more arrives, and with the
