@@ -246,6 +246,26 @@ TEST_F(SearchRunTest, SecondRunStartsFreshAndShowsOnlyItsOwnList) {
     EXPECT_TRUE(shown.filter(".txt").isEmpty());
 }
 
+TEST_F(SearchRunTest, EscapeDoesNotCancelAndTheCancelButtonHoldsTheFocus) {
+    prepareTwoFolders();
+    const QStringList expected = expectedFor(true);
+    bool pressed = false;
+    QTimer escape;
+    escape.setInterval(0);
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (pressed || !SearchFiles.Searching)
+            return;
+        pressed = true;
+        EXPECT_EQ(QApplication::focusWidget(), cancel);
+        EXPECT_EQ(load->windowTitle(), "Es wird gesucht...");
+        QTest::keyClick(cancel, Qt::Key_Escape);
+        QTest::keyClick(load, Qt::Key_Escape);
+    });
+    escape.start();
+    EXPECT_EQ(clickStart(), expected);
+    EXPECT_TRUE(pressed);
+}
+
 TEST_F(SearchRunTest, NothingFoundOpensAnEmptyResultWindow) {
     addFolder(tree.path("A"));
     setMasks("*.none");
