@@ -18,8 +18,6 @@ public:
     // Convenience for a raw name.
     bool matches(std::string_view rawName) const;
 
-    bool matchesEverything() const { return everything_; }
-
 private:
     std::string key_;
     bool everything_ = false;

@@ -26,11 +26,6 @@ void ResultLines::clear() {
     starts_.clear();
 }
 
-void ResultLines::reserve(std::size_t lines, std::size_t bytes) {
-    starts_.reserve(lines);
-    data_.reserve(bytes);
-}
-
 std::string_view ResultLines::view(qsizetype i) const {
     const auto index = static_cast<std::size_t>(i);
     const std::size_t start = starts_[index];

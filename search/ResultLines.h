@@ -23,7 +23,6 @@ public:
     // Appends every line of `other`, in its order.
     void append(const ResultLines& other);
     void clear();
-    void reserve(std::size_t lines, std::size_t bytes);
 
     qsizetype size() const { return static_cast<qsizetype>(starts_.size()); }
     bool isEmpty() const { return starts_.empty(); }

@@ -96,15 +96,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool IsPrintableAscii(std::string_view text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7E)
-            return false;
-    }
-    return true;
-}
-
 std::size_t AppendDisplayText(std::string& out, std::string_view raw) {
     // Characters shown as they are pile up in a run that goes over in one append; only a control
     // character or a byte that is not valid UTF-8 breaks it.

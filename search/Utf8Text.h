@@ -14,9 +14,6 @@ std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint);
 // Appends `codePoint` to `out` as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
-// True when every byte is printable ASCII (blank to tilde): such text is shown as it is.
-bool IsPrintableAscii(std::string_view text);
-
 // Appends `raw` as a listing shows it: control characters become "?", each byte that is not
 // valid UTF-8 becomes U+FFFD. Returns the number of characters (code points) appended.
 std::size_t AppendDisplayText(std::string& out, std::string_view raw);

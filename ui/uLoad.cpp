@@ -4,7 +4,6 @@
 #include "SearchSettings.h"
 #include "uMain.h"
 
-#include <limits>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -1,10 +1,9 @@
+#include "FileSize.h"
 #include "FolderSnapshot.h"
 #include "TempTree.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
-
+#include <QFile>
 #include <sys/stat.h>
 
 namespace {
@@ -18,8 +17,8 @@ struct Listed {
 
 std::vector<Listed> read(const std::string& path, const QString& mask, bool sizes = true) {
     FolderSnapshot snapshot;
-    EXPECT_TRUE(snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask),
-                              sizes))
+    EXPECT_TRUE(
+        snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask), sizes))
         << path;
     std::vector<Listed> listed;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
@@ -106,6 +105,29 @@ TEST(DirectorySearch, StartFolderMayBeALinkButDescentsNeverFollowOne) {
     EXPECT_TRUE(snapshot.read(link.c_str(), FolderSnapshot::Start::FollowLink, all, false));
     EXPECT_EQ(snapshot.count(), 3u);
     EXPECT_FALSE(snapshot.read(link.c_str(), FolderSnapshot::Start::NoFollow, all, false));
+}
+
+} // namespace
+
+namespace {
+
+TEST(EntrySize, FilesLinksAndEverythingElse) {
+    TempTree tree;
+    tree.file("f", 42);
+    tree.folder("d");
+    tree.symlink(tree.path("f"), "link");
+    std::int64_t size = -1;
+    EXPECT_TRUE(QueryFileSize(tree.path("f"), size));
+    EXPECT_EQ(size, 42);
+    EXPECT_TRUE(QueryFileSize(tree.path("link"), size));
+    EXPECT_EQ(size, tree.path("f").toUtf8().size()); // the link itself, not its target
+    EXPECT_FALSE(QueryFileSize(tree.path("d"), size));
+    EXPECT_FALSE(QueryFileSize(tree.path("missing"), size));
+
+    EXPECT_EQ(EntrySize(tree.path("f")), 42);
+    EXPECT_EQ(EntrySize(tree.path("d")), 0);
+    EXPECT_EQ(EntrySize(tree.path("missing")), 0);
+    EXPECT_EQ(EntrySize(tree.path("f") + "/"), 0);
 }
 
 } // namespace
