@@ -1,12 +1,15 @@
 #include "HeaderBlock.h"
 
+#include "PathText.h"
+
 namespace {
 
 const QString frameRule = QString(28, QLatin1Char('-'));
 
 // Control characters (a line feed in a folder name, say) are shown as "?" so that every header
-// entry stays one line, as in the listing itself.
-QString shown(QString text) {
+// entry stays one line, as in the listing itself; bytes that are not UTF-8 show as U+FFFD.
+QString shown(const QString& given) {
+    QString text = ShownPathText(given);
     for (QChar& c : text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = QLatin1Char('?');

@@ -1,5 +1,6 @@
 #include "MaskMatcher.h"
 
+#include "PathText.h"
 #include "Utf8Text.h"
 
 namespace {
@@ -14,7 +15,7 @@ std::size_t characterLength(std::string_view text, std::size_t pos) {
 } // namespace
 
 MaskMatcher::MaskMatcher(const QString& mask) {
-    const QByteArray utf8 = mask.toUtf8();
+    const QByteArray utf8 = PathTextBytes(mask);
     const std::string_view raw(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     everything_ = raw == "*.*" || raw == "*";
     nothing_ = raw.find('/') != std::string_view::npos;
