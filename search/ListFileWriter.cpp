@@ -1,12 +1,70 @@
 #include "ListFileWriter.h"
 
+#include "PathText.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
+
 constexpr std::size_t flushThreshold = 1 << 20;
+constexpr int linkAttempts = 100;
+
+// Writes all of `size` bytes, carrying on after partial writes, EINTR and (for a descriptor
+// that was handed to us non-blocking) EAGAIN.
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written > 0) {
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd ready{fd, POLLOUT, 0};
+            ::poll(&ready, 1, -1);
+        } else if (written == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
 }
 
-ListFileWriter::ListFileWriter(const QString& fileName) : file_(fileName) {}
+QByteArray folderOf(const QByteArray& name) {
+    const qsizetype slash = name.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : name.left(slash);
+}
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+QByteArray randomSuffix() {
+    static constexpr char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray suffix(7, '.');
+    for (qsizetype i = 1; i < suffix.size(); ++i)
+        suffix[i] = letters[QRandomGenerator::global()->bounded(int(sizeof(letters) - 1))];
+    return suffix;
+}
+
+} // namespace
+
+ListFileWriter::ListFileWriter(QByteArray fileName) : fileName_(std::move(fileName)) {}
+
+ListFileWriter::ListFileWriter(const QString& fileName) : fileName_(PathTextBytes(fileName)) {}
+
+ListFileWriter::~ListFileWriter() {
+    discard();
+}
 
 QString ListFileWriter::cannotCreateMessage(const QString& fileName) {
     return QStringLiteral("Cannot create file %1").arg(fileName);
@@ -17,13 +75,73 @@ QString ListFileWriter::writeErrorMessage() {
 }
 
 QString ListFileWriter::open() {
-    // An existing file that may not be written is not replaced behind its owner's back.
-    const QFileInfo target(file_.fileName());
-    const bool lockedTarget = target.exists() && (!target.isFile() || !target.isWritable());
-    if (lockedTarget || !file_.open(QIODevice::WriteOnly))
-        return cannotCreateMessage(QFileInfo(file_.fileName()).absoluteFilePath());
+    if (fileName_.isEmpty() || !openTarget())
+        return cannotCreateMessage(shownFullName());
     buffer_.reserve(flushThreshold + 4096);
     return {};
+}
+
+bool ListFileWriter::openTarget() {
+    target_ = ClassifyOutputTarget(fileName_);
+    switch (target_.kind) {
+    case OutputTarget::Kind::Descriptor:
+        // Written through a duplicate, at the descriptor's own position: what the shell wrote
+        // there before stays, and what it writes after follows the list.
+        mode_ = Mode::Through;
+        fd_ = ::fcntl(target_.descriptor, F_DUPFD_CLOEXEC, 0);
+        return fd_ >= 0;
+    case OutputTarget::Kind::InPlace:
+        mode_ = Mode::Through;
+        fd_ = ::open(fileName_.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        return fd_ >= 0;
+    case OutputTarget::Kind::Replace:
+        break;
+    }
+    const QByteArray& finalName = target_.finalName;
+    struct stat old {};
+    const bool exists = ::stat(finalName.constData(), &old) == 0;
+    // An existing file that may not be written is not replaced behind its owner's back.
+    if (exists && ::access(finalName.constData(), W_OK) != 0)
+        return false;
+    if (openBeside(finalName)) {
+        if (exists)
+            keepModeOf(old);
+        return true;
+    }
+    if (!exists)
+        return false;
+    // No file can be made in its folder: the existing file is written in place.
+    mode_ = Mode::Direct;
+    fd_ = ::open(finalName.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+    return fd_ >= 0;
+}
+
+// An unnamed file in the target's folder where the file system offers one (it gets a name only
+// when it is complete, so it never shows up in a listing meanwhile), else a named one.
+bool ListFileWriter::openBeside(const QByteArray& finalName) {
+    const QByteArray folder = folderOf(finalName);
+    fd_ = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+        mode_ = Mode::UnnamedTemporary;
+        return true;
+    }
+    QByteArray pattern = finalName + ".XXXXXX";
+    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    mode_ = Mode::Temporary;
+    temporaryName_ = pattern;
+    ::fchmod(fd_, 0666 & ~currentUmask());
+    return true;
+}
+
+// The replacement gets the old file's owner where we may set it (as root) and, in any case, its
+// permission bits (0444 stays 0444 also for root, whom nothing stops from writing).
+void ListFileWriter::keepModeOf(const struct stat& old) {
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+        [[maybe_unused]] const int ignored = ::fchown(fd_, old.st_uid, old.st_gid);
+    }
+    ::fchmod(fd_, old.st_mode & 07777);
 }
 
 void ListFileWriter::writeLine(std::string_view utf8Line) {
@@ -39,20 +157,64 @@ void ListFileWriter::writeLine(const QString& line) {
 }
 
 void ListFileWriter::flushBuffer() {
-    if (!failed_ && !buffer_.empty()) {
-        const auto size = static_cast<qint64>(buffer_.size());
-        failed_ = file_.write(buffer_.data(), size) != size;
-    }
+    if (!failed_ && !buffer_.empty())
+        failed_ = fd_ < 0 || !writeAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
 }
 
 QString ListFileWriter::commit() {
     flushBuffer();
-    if (failed_ || !file_.commit()) {
-        file_.cancelWriting();
+    if (fd_ < 0 || failed_ || !putInPlace()) {
+        discard();
         return writeErrorMessage();
     }
     return {};
+}
+
+// Writes the file through to the disk, gives an unnamed file a name beside the target and
+// renames it over the target.
+bool ListFileWriter::putInPlace() {
+    const bool replacing = mode_ == Mode::Temporary || mode_ == Mode::UnnamedTemporary;
+    if (replacing && ::fsync(fd_) != 0 && errno != EINVAL)
+        return false;
+    if (mode_ == Mode::UnnamedTemporary && !nameUnnamed())
+        return false;
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 && errno != EINTR)
+        return false;
+    if (replacing && ::rename(temporaryName_.constData(), target_.finalName.constData()) != 0)
+        return false;
+    temporaryName_.clear();
+    mode_ = Mode::Closed;
+    return true;
+}
+
+bool ListFileWriter::nameUnnamed() {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+    for (int attempt = 0; attempt < linkAttempts; ++attempt) {
+        const QByteArray name = target_.finalName + randomSuffix();
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            temporaryName_ = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+void ListFileWriter::discard() {
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+    if (!temporaryName_.isEmpty())
+        ::unlink(temporaryName_.constData());
+    temporaryName_.clear();
+    mode_ = Mode::Closed;
+}
+
+QString ListFileWriter::shownFullName() const {
+    return QFileInfo(ShownPathText(PathTextFromBytes(fileName_))).absoluteFilePath();
 }
 
 QString WithFullStop(const QString& message) {

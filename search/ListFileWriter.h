@@ -1,18 +1,26 @@
 #pragma once
 
-#include <QSaveFile>
-#include <QString>
+#include "OutputTarget.h"
 
+#include <QByteArray>
+#include <QString>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 // Writes a list as a text file: UTF-8 without byte-order mark, every line followed by a carriage
-// return and a line feed. The file is written beside its target and put in place only when
+// return and a line feed. A regular file is written beside its target and put in place only when
 // every byte has been written, so a failed save leaves an existing file of that name untouched
-// and no partial file behind.
+// and no partial file behind; the replacement keeps the old file's permission bits (and owner,
+// where we may set it). Where no file can be made beside it, an existing file that may be
+// written is written in place. A target that is no regular file (a pipe, a device, one of our
+// own descriptors such as /dev/stdout) is written in place and never replaced.
 class ListFileWriter final {
 public:
+    // `fileName` as bytes, or as text (see PathText.h).
+    explicit ListFileWriter(QByteArray fileName);
     explicit ListFileWriter(const QString& fileName);
+    ~ListFileWriter();
     ListFileWriter(const ListFileWriter&) = delete;
     ListFileWriter& operator=(const ListFileWriter&) = delete;
 
@@ -20,16 +28,29 @@ public:
     QString open();
     void writeLine(std::string_view utf8Line);
     void writeLine(const QString& line);
-    // Empty on success, else "Stream write error"; the target is then unchanged.
+    // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
 
     static QString cannotCreateMessage(const QString& fileName);
     static QString writeErrorMessage();
 
 private:
-    void flushBuffer();
+    enum class Mode { Closed, Through, Temporary, UnnamedTemporary, Direct };
 
-    QSaveFile file_;
+    bool openTarget();
+    bool openBeside(const QByteArray& finalName);
+    void keepModeOf(const struct stat& old);
+    bool putInPlace();
+    bool nameUnnamed();
+    void discard();
+    void flushBuffer();
+    QString shownFullName() const;
+
+    QByteArray fileName_;
+    OutputTarget target_;
+    QByteArray temporaryName_;
+    Mode mode_ = Mode::Closed;
+    int fd_ = -1;
     std::string buffer_;
     bool failed_ = false;
 };
