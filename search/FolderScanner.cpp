@@ -3,10 +3,9 @@
 #include "FolderSnapshot.h"
 #include "ListingFormat.h"
 #include "MaskMatcher.h"
+#include "PathText.h"
 #include "SearchProgress.h"
 #include "Utf8Text.h"
-
-#include <QFile>
 
 #include <deque>
 #include <string>
@@ -46,6 +45,9 @@ public:
 private:
     void scan(std::size_t depth);
     bool onDescentChain(const FolderSnapshot& snapshot) const;
+    QByteArray currentPath() const {
+        return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
+    }
     void reportProgress();
     void listEntries(const FolderSnapshot& snapshot);
     void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
@@ -59,7 +61,7 @@ private:
     Totals totals_;
     SearchProgress& progress_;
 
-    std::string path_; // the folder text of the current level, ending in "/"
+    std::string path_;                     // the folder text of the current level, ending in "/"
     std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
     std::vector<std::pair<dev_t, ino_t>> chain_;
     ResultLines fileLines_;
@@ -78,13 +80,18 @@ void FolderScanner::scan(std::size_t depth) {
     const auto start =
         depth == 0 ? FolderSnapshot::Start::FollowLink : FolderSnapshot::Start::NoFollow;
     if (!snapshot.read(path_.c_str(), start, mask_, flags_.extended)) {
-        progress_.folderUnreadable(QByteArray(path_.data(), static_cast<qsizetype>(path_.size())),
-                                   snapshot.error());
+        progress_.folderUnreadable(currentPath(), snapshot.error());
         return;
     }
+    if (snapshot.sizeError() != 0)
+        progress_.folderSizesUnreadable(currentPath(), snapshot.sizeError());
     // A folder already on the way down (a bind mount looping back) is not entered again.
-    if (snapshot.count() == 0 || onDescentChain(snapshot))
+    if (snapshot.count() == 0)
         return;
+    if (onDescentChain(snapshot)) {
+        progress_.folderLoop(currentPath());
+        return;
+    }
     chain_.emplace_back(snapshot.device(), snapshot.inode());
     if (snapshot.matchedCount() > 0)
         listEntries(snapshot);
@@ -197,5 +204,5 @@ void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& ma
     FolderScanner scanner(settings, effectiveMask,
                           OutputFlags{recursive, fullPath, showExtensions, extended}, lines,
                           Totals{totalBytes, totalFiles, totalFolders});
-    scanner.scanTop(QFile::encodeName(folder));
+    scanner.scanTop(PathTextBytes(folder));
 }

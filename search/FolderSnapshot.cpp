@@ -2,15 +2,14 @@
 
 #include "Utf8Text.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +69,7 @@ void FolderSnapshot::clear() {
     keys_.clear();
     matched_ = 0;
     error_ = 0;
+    sizeError_ = 0;
 }
 
 bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask, bool withSizes) {
@@ -180,9 +180,13 @@ void FolderSnapshot::readSizes(int fd) {
         if (!e.matched || e.directory)
             continue;
         struct stat st {};
-        // A name that vanished since the read shows size 0.
-        e.size = ::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0
-                     ? static_cast<std::int64_t>(st.st_size)
-                     : 0;
+        // A name that vanished since the read, or one that may not be looked up, shows size 0.
+        if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            e.size = static_cast<std::int64_t>(st.st_size);
+        } else {
+            e.size = 0;
+            if (sizeError_ == 0 && errno != ENOENT)
+                sizeError_ = errno;
+        }
     }
 }

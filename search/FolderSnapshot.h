@@ -2,11 +2,10 @@
 
 #include "MaskMatcher.h"
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 // Our directory search: reads one folder completely with one open and getdents64, closes it, and
@@ -40,6 +39,9 @@ public:
     bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes);
 
     int error() const { return error_; }
+    // The first error of a size read other than a vanished name (EACCES in a folder without
+    // search permission), 0 when every size was read.
+    int sizeError() const { return sizeError_; }
     dev_t device() const { return device_; }
     ino_t inode() const { return inode_; }
 
@@ -66,6 +68,7 @@ private:
     std::string keys_;
     std::size_t matched_ = 0;
     int error_ = 0;
+    int sizeError_ = 0;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };

@@ -13,6 +13,8 @@ void SearchProgress::processMessagesSoon() {
     processMessages();
 }
 void SearchProgress::folderUnreadable(const QByteArray&, int) {}
+void SearchProgress::folderSizesUnreadable(const QByteArray&, int) {}
+void SearchProgress::folderLoop(const QByteArray&) {}
 
 SearchProgress& CurrentSearchProgress() {
     return *current;

@@ -25,6 +25,12 @@ public:
     virtual void processMessagesSoon();
     // A folder could not be opened or read (errno in `error`). Changes no listing line.
     virtual void folderUnreadable(const QByteArray& path, int error);
+    // A folder could be read but the sizes of its entries could not (errno in `error`), as in a
+    // folder with read but without search permission; those sizes show 0.
+    virtual void folderSizesUnreadable(const QByteArray& path, int error);
+    // A folder is already on the way down to it (a bind mount looping back) and is not entered
+    // again. Changes no listing line.
+    virtual void folderLoop(const QByteArray& path);
 };
 
 // The progress receiver the engine reports to; a do-nothing one unless one is installed.
