@@ -1,76 +1,54 @@
 #include "CliOptions.h"
 
-#include <array>
+#include "CliOptionTable.h"
+#include "PathText.h"
+
+#include <string_view>
 
 namespace {
 
-enum class Option {
-    Masks,
-    Simple,
-    FullPath,
-    NoExtensions,
-    NoRecurse,
-    Recurse,
-    Output,
-    Quiet,
-    Help,
-    Version
-};
+std::string_view view(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
-struct OptionDefinition {
-    Option option;
-    char shortName;
-    const char* longName;
-    bool takesValue;
-};
+// An argument as a message shows it: bytes that are not UTF-8 as U+FFFD.
+QString shown(const QByteArray& bytes) {
+    return ShownPathText(PathTextFromBytes(bytes));
+}
 
-constexpr std::array<OptionDefinition, 10> optionDefinitions{{
-    {Option::Masks, 'm', "masks", true},
-    {Option::Simple, 's', "simple", false},
-    {Option::FullPath, 'p', "full-path", false},
-    {Option::NoExtensions, 'x', "no-extensions", false},
-    {Option::NoRecurse, 'R', "no-recurse", false},
-    {Option::Recurse, 'r', "recurse", false},
-    {Option::Output, 'o', "output", true},
-    {Option::Quiet, 'q', "quiet", false},
-    {Option::Help, 'h', "help", false},
-    {Option::Version, 'v', "version", false},
-}};
-
-const OptionDefinition* findShort(QChar name) {
-    for (const OptionDefinition& option : optionDefinitions) {
-        if (name == QLatin1Char(option.shortName))
-            return &option;
+const CliOptionSpec* findShort(char name) {
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        if (spec.shortNames.find(name) != std::string_view::npos)
+            return &spec;
     }
     return nullptr;
 }
 
-const OptionDefinition* findLong(const QString& name) {
-    for (const OptionDefinition& option : optionDefinitions) {
-        if (name == QLatin1String(option.longName))
-            return &option;
+const CliOptionSpec* findLong(std::string_view name) {
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        if (spec.longName == name)
+            return &spec;
     }
     return nullptr;
 }
 
-// Walks the arguments once, front to back, so that -r and -R act on the folders behind them.
+// Walks the arguments once, front to back, so that -r and -n act on the folders behind them.
 class CliParser final {
 public:
-    explicit CliParser(const QStringList& arguments) : arguments_(arguments) {}
+    explicit CliParser(const QByteArrayList& arguments) : arguments_(arguments) {}
 
     CliParseResult parse();
 
 private:
-    void parseArgument(const QString& argument);
-    void parseLong(const QString& argument);
-    void parseShortBundle(const QString& argument);
-    bool takeNextValue(const QString& shownName, QString& value);
-    bool acceptValue(const OptionDefinition& option, const QString& shownName,
-                     const QString& value);
-    void apply(const OptionDefinition& option, const QString& value);
+    void parseArgument(const QByteArray& argument);
+    void parseLong(const QByteArray& argument);
+    void parseShortBundle(const QByteArray& argument);
+    bool takeNextValue(const QString& shownName, QByteArray& value);
+    bool acceptValue(const CliOptionSpec& spec, const QString& shownName, const QByteArray& value);
+    void apply(const CliOptionSpec& spec, const QByteArray& value);
     void fail(const QString& message);
 
-    const QStringList& arguments_;
+    const QByteArrayList& arguments_;
     qsizetype next_ = 0;
     bool recursive_ = true;
     bool optionsEnded_ = false;
@@ -80,66 +58,73 @@ private:
 CliParseResult CliParser::parse() {
     while (next_ < arguments_.size() && result_.error.isEmpty())
         parseArgument(arguments_.at(next_++));
+    if (result_.error.isEmpty() && result_.options.folders.empty())
+        result_.options.folders.push_back({".", recursive_});
     return result_;
 }
 
-void CliParser::parseArgument(const QString& argument) {
-    if (optionsEnded_ || argument.size() < 2 || argument.front() != QLatin1Char('-')) {
+void CliParser::parseArgument(const QByteArray& argument) {
+    if (optionsEnded_ || argument.size() < 2 || argument.front() != '-') {
         // A lone "-" is an ordinary folder name, as is everything behind "--".
         result_.options.folders.push_back({argument, recursive_});
-    } else if (argument == QLatin1String("--")) {
+    } else if (argument == "--") {
         optionsEnded_ = true;
-    } else if (argument.startsWith(QLatin1String("--"))) {
+    } else if (argument.startsWith("--")) {
         parseLong(argument);
     } else {
         parseShortBundle(argument);
     }
 }
 
-void CliParser::parseLong(const QString& argument) {
-    const qsizetype equals = argument.indexOf(QLatin1Char('='));
-    const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
-    const OptionDefinition* option = findLong(name);
-    if (!option)
-        return fail(QStringLiteral("unbekannte Option \"--%1\"").arg(name));
-    QString value;
-    if (option->takesValue) {
+void CliParser::parseLong(const QByteArray& argument) {
+    const qsizetype equals = argument.indexOf('=');
+    const QByteArray name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+    const QString shownName = QStringLiteral("--") + shown(name);
+    const CliOptionSpec* spec = findLong(view(name));
+    if (!spec)
+        return fail(QStringLiteral("unbekannte Option \"%1\"").arg(shownName));
+    QByteArray value;
+    if (!spec->argumentName.empty()) {
         if (equals >= 0)
             value = argument.mid(equals + 1);
-        else if (!takeNextValue(QStringLiteral("--") + name, value))
+        else if (!takeNextValue(shownName, value))
             return;
-        if (!acceptValue(*option, QStringLiteral("--") + name, value))
+        if (!acceptValue(*spec, shownName, value))
             return;
     } else if (equals >= 0) {
-        return fail(QStringLiteral("die Option \"--%1\" nimmt keinen Wert").arg(name));
+        return fail(QStringLiteral("die Option \"%1\" nimmt keinen Wert").arg(shownName));
     }
-    apply(*option, value);
+    apply(*spec, value);
 }
 
 // "-spx" are three flags; an option that takes a value takes the rest of the bundle ("-m*.txt")
 // or, when nothing is left, the next argument.
-void CliParser::parseShortBundle(const QString& argument) {
+void CliParser::parseShortBundle(const QByteArray& argument) {
     for (qsizetype i = 1; i < argument.size(); ++i) {
-        const OptionDefinition* option = findShort(argument.at(i));
-        if (!option)
-            return fail(QStringLiteral("unbekannte Option \"-%1\"").arg(argument.at(i)));
-        if (!option->takesValue) {
-            apply(*option, QString());
+        const CliOptionSpec* spec = findShort(argument.at(i));
+        if (!spec) {
+            // A byte of a longer UTF-8 character is shown as the whole character.
+            const QString rest = shown(argument.mid(i));
+            const qsizetype length = !rest.isEmpty() && rest.front().isHighSurrogate() ? 2 : 1;
+            return fail(QStringLiteral("unbekannte Option \"-%1\"").arg(rest.left(length)));
+        }
+        if (spec->argumentName.empty()) {
+            apply(*spec, QByteArray());
             continue;
         }
-        const QString shownName = QStringLiteral("-") + argument.at(i);
-        QString value = argument.mid(i + 1);
+        const QString shownName = QStringLiteral("-") + QLatin1Char(argument.at(i));
+        QByteArray value = argument.mid(i + 1);
         if (value.isEmpty() && !takeNextValue(shownName, value))
             return;
-        if (acceptValue(*option, shownName, value))
-            apply(*option, value);
+        if (acceptValue(*spec, shownName, value))
+            apply(*spec, value);
         return;
     }
 }
 
 // The next argument is the value whatever it looks like (as with getopt), so a mask text may
 // begin with "-".
-bool CliParser::takeNextValue(const QString& shownName, QString& value) {
+bool CliParser::takeNextValue(const QString& shownName, QByteArray& value) {
     if (next_ >= arguments_.size()) {
         fail(QStringLiteral("die Option \"%1\" verlangt einen Wert").arg(shownName));
         return false;
@@ -149,45 +134,45 @@ bool CliParser::takeNextValue(const QString& shownName, QString& value) {
 }
 
 // A mask text may be empty (it gives no masks); a file name may not.
-bool CliParser::acceptValue(const OptionDefinition& option, const QString& shownName,
-                            const QString& value) {
-    if (option.option != Option::Output || !value.isEmpty())
+bool CliParser::acceptValue(const CliOptionSpec& spec, const QString& shownName,
+                            const QByteArray& value) {
+    if (spec.option != CliOption::Output || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
     return false;
 }
 
-void CliParser::apply(const OptionDefinition& option, const QString& value) {
+void CliParser::apply(const CliOptionSpec& spec, const QByteArray& value) {
     CliOptions& options = result_.options;
-    switch (option.option) {
-    case Option::Masks:
+    switch (spec.option) {
+    case CliOption::Masks:
         options.masks = value;
         break;
-    case Option::Simple:
+    case CliOption::Simple:
         options.simple = true;
         break;
-    case Option::FullPath:
+    case CliOption::FullPath:
         options.fullPath = true;
         break;
-    case Option::NoExtensions:
+    case CliOption::NoExtensions:
         options.noExtensions = true;
         break;
-    case Option::NoRecurse:
+    case CliOption::NoRecurse:
         recursive_ = false;
         break;
-    case Option::Recurse:
+    case CliOption::Recurse:
         recursive_ = true;
         break;
-    case Option::Output:
+    case CliOption::Output:
         options.output = value;
         break;
-    case Option::Quiet:
+    case CliOption::Quiet:
         options.quiet = true;
         break;
-    case Option::Help:
+    case CliOption::Help:
         options.help = true;
         break;
-    case Option::Version:
+    case CliOption::Version:
         options.version = true;
         break;
     }
@@ -199,6 +184,6 @@ void CliParser::fail(const QString& message) {
 
 } // namespace
 
-CliParseResult ParseCliArguments(const QStringList& arguments) {
+CliParseResult ParseCliArguments(const QByteArrayList& arguments) {
     return CliParser(arguments).parse();
 }

@@ -1,27 +1,29 @@
 #pragma once
 
 #include <optional>
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
-#include <QStringList>
 #include <vector>
 
-// One folder argument with the recursion flag in force at its place on the command line.
+// One folder argument, as the bytes that were given, with the recursion setting in force at its
+// place on the command line.
 struct FolderArgument {
-    QString path;
+    QByteArray path;
     bool recursive = true;
 };
 
-// What the command line asks for. The folders keep their order; each carries the -r/-R flag
-// that was in force where it stood.
+// What the command line asks for. Folders, masks and the output name are the bytes that were
+// given. The folders keep their order; with none given the current folder "." is searched.
 struct CliOptions {
-    QString masks = QStringLiteral("*.*");
+    QByteArray masks = "*.*";
     bool simple = false;
     bool fullPath = false;
     bool noExtensions = false;
     bool quiet = false;
     bool help = false;
     bool version = false;
-    std::optional<QString> output;
+    std::optional<QByteArray> output;
     std::vector<FolderArgument> folders;
 };
 
@@ -34,5 +36,5 @@ struct CliParseResult {
 // Parses the arguments after the program name in order, as getopt_long does with permutation:
 // options may stand anywhere, short options may be bundled ("-sp", "-m*.txt"), long options take
 // their value as "--masks=TEXT" or as the next argument, and "--" ends the options. Everything
-// else is a folder, taken exactly as given.
-CliParseResult ParseCliArguments(const QStringList& arguments);
+// else is a folder, taken exactly as given. The options are those of CliOptionTable().
+CliParseResult ParseCliArguments(const QByteArrayList& arguments);

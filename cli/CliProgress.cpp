@@ -2,11 +2,14 @@
 
 #include "ErrorOutput.h"
 #include "StopSignals.h"
+#include "Utf8Text.h"
 
 #include <cstring>
 
-CliProgress::CliProgress(TSearchFiles& settings, bool showProgress, bool showWarnings)
-    : settings_(settings), line_(showProgress ? std::make_unique<ProgressLine>(2) : nullptr),
+CliProgress::CliProgress(TSearchFiles& settings, QByteArrayList givenFolders, bool showProgress,
+                         bool showWarnings)
+    : settings_(settings), givenFolders_(std::move(givenFolders)),
+      line_(showProgress ? std::make_unique<ProgressLine>(2) : nullptr),
       showWarnings_(showWarnings) {}
 
 void CliProgress::setSearchCaption(const QString& text) {
@@ -32,13 +35,27 @@ void CliProgress::processMessagesSoon() {
     processMessages();
 }
 
-// A folder that two masks visit is reported by the engine twice; it is named once.
 void CliProgress::folderUnreadable(const QByteArray& path, int error) {
-    if (!unreadable_.insert(path).second || !showWarnings_)
+    warn(Problem::Unreadable, path,
+         UnreadableFolderWarning(ShownFolder(path, givenFolders_), error));
+}
+
+void CliProgress::folderSizesUnreadable(const QByteArray& path, int error) {
+    warn(Problem::SizesUnreadable, path,
+         "Größen nicht lesbar: " + ShownFolder(path, givenFolders_) + ": " + std::strerror(error));
+}
+
+void CliProgress::folderLoop(const QByteArray& path) {
+    warn(Problem::Loop, path, "Dateisystemschleife erkannt: " + ShownFolder(path, givenFolders_));
+}
+
+// A folder that two masks visit is reported by the engine twice; it is named once.
+void CliProgress::warn(Problem problem, const QByteArray& path, const QByteArray& message) {
+    if (!named_.insert({problem, path}).second || !showWarnings_)
         return;
     if (line_)
         line_->erase();
-    PrintErrorLine(UnreadableFolderWarning(path, error));
+    PrintErrorLine(message);
 }
 
 void CliProgress::finish() {
@@ -46,11 +63,17 @@ void CliProgress::finish() {
         line_->erase();
 }
 
-QByteArray UnreadableFolderWarning(const QByteArray& path, int error) {
-    QByteArray shown = path;
-    for (char& c : shown) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    }
-    return "Verzeichnis nicht lesbar: " + shown + ": " + std::strerror(error);
+QByteArray ShownFolder(const QByteArray& path, const QByteArrayList& givenFolders) {
+    QByteArray folder = path;
+    if (folder.size() > 1 && folder.endsWith('/') && !givenFolders.contains(folder))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return "\"\"";
+    const std::string shown =
+        DisplayText(std::string_view(folder.constData(), static_cast<std::size_t>(folder.size())));
+    return QByteArray(shown.data(), static_cast<qsizetype>(shown.size()));
+}
+
+QByteArray UnreadableFolderWarning(const QByteArray& shownPath, int error) {
+    return "Verzeichnis nicht lesbar: " + shownPath + ": " + std::strerror(error);
 }

@@ -1,45 +1,47 @@
 #include "HelpText.h"
 
+#include "CliOptionTable.h"
+
+namespace {
+
+const char* const introduction =
+    "Aufruf: folderinventory-cli [OPTION | VERZEICHNIS]...\n"
+    "\n"
+    "Schreibt die Dateiliste der angegebenen Verzeichnisse, genau so, wie FolderInventory sie\n"
+    "im Ergebnisfenster zeigt, auf die Standardausgabe oder in eine Datei. Ohne Verzeichnis\n"
+    "wird das aktuelle Verzeichnis \".\" durchsucht.\n"
+    "\n";
+
+const char* const endOfOptions =
+    "  --                    Ende der Optionen: alles Weitere sind Verzeichnisse\n";
+
+const char* const closing =
+    "\n"
+    "Die Verzeichnisse werden in der angegebenen Reihenfolge durchsucht, jedes mit der\n"
+    "Einstellung -r oder -n, die an seiner Stelle gilt; dasselbe Verzeichnis darf mehrfach\n"
+    "vorkommen. Die Fortschrittsanzeige erscheint nur, wenn die Standardfehlerausgabe ein\n"
+    "Terminal ist. Strg+C (SIGINT) oder SIGTERM bricht die Suche ab wie \"Abbrechen\": das\n"
+    "bis dahin Gefundene wird dennoch ausgegeben; weitere solche Signale werden bis zum Ende\n"
+    "übergangen (SIGKILL beendet sofort).\n"
+    "\n"
+    "Exit-Status:\n"
+    "  0    alle Verzeichnisse konnten gelesen werden\n"
+    "  1    mindestens ein Verzeichnis oder die Größen darin waren nicht lesbar, oder eine\n"
+    "       Dateisystemschleife wurde erkannt (die Liste ist trotzdem vollständig)\n"
+    "  2    Aufruffehler (unbekannte Option, fehlender Wert, DATEI nicht anlegbar)\n"
+    "  3    die Liste konnte nicht geschrieben werden\n"
+    "  130  abgebrochen durch SIGINT oder SIGTERM\n"
+    "  141  der Leser hat die Standardausgabe vorzeitig geschlossen (etwa \"| head\")\n"
+    "\n"
+    "Beispiele:\n"
+    "  folderinventory-cli -m \"*.pdf;*.doc\" -o inventar.txt ~/Dokumente\n"
+    "  folderinventory-cli -s -p -n /srv/daten -r /srv/archiv\n";
+
+} // namespace
+
 QString HelpText() {
-    return QStringLiteral(
-        "Aufruf: folderinventory-cli [OPTIONEN] [VERZEICHNIS | -r | -R]...\n"
-        "\n"
-        "Schreibt die Dateiliste der angegebenen Verzeichnisse, genau so, wie FolderInventory sie\n"
-        "im Ergebnisfenster zeigt, auf die Standardausgabe oder in eine Datei.\n"
-        "\n"
-        "Optionen:\n"
-        "  -m, --masks TEXT       Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie\n"
-        "                         eingegeben\n"
-        "  -s, --simple           einfache Ausgabe (Vorgabe: erweiterte Ausgabe)\n"
-        "  -p, --full-path        einfache Ausgabe: vollständige Pfade statt reiner Namen\n"
-        "  -x, --no-extensions    einfache Ausgabe: Namen ohne Dateierweiterung\n"
-        "  -R, --no-recurse       die folgenden Verzeichnisse ohne Unterverzeichnisse durchsuchen\n"
-        "  -r, --recurse          die folgenden Verzeichnisse mit Unterverzeichnissen durchsuchen\n"
-        "                         (Vorgabe)\n"
-        "  -o, --output DATEI     die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie\n"
-        "                         speichert (UTF-8, CR LF); nichts auf der Standardausgabe\n"
-        "  -q, --quiet            keine Fortschrittsanzeige und keine Warnungen\n"
-        "  -h, --help             diese Hilfe anzeigen\n"
-        "  -v, --version          die Versionsnummer anzeigen\n"
-        "  --                     Ende der Optionen: alles Weitere sind Verzeichnisse\n"
-        "\n"
-        "Die Verzeichnisse werden in der angegebenen Reihenfolge durchsucht, jedes mit der\n"
-        "Einstellung -r oder -R, die an seiner Stelle gilt; dasselbe Verzeichnis darf mehrfach\n"
-        "vorkommen. Die Fortschrittsanzeige erscheint nur, wenn die Standardfehlerausgabe ein\n"
-        "Terminal ist. Strg+C (SIGINT) oder SIGTERM bricht die Suche ab wie \"Abbrechen\": das\n"
-        "bis dahin Gefundene wird dennoch ausgegeben.\n"
-        "\n"
-        "Exit-Status:\n"
-        "  0    alle Verzeichnisse konnten gelesen werden\n"
-        "  1    mindestens ein Verzeichnis war nicht lesbar (die Liste ist trotzdem vollständig)\n"
-        "  2    Aufruffehler (unbekannte Option, fehlender Wert, DATEI nicht anlegbar)\n"
-        "  3    die Liste konnte nicht geschrieben werden\n"
-        "  130  abgebrochen durch SIGINT oder SIGTERM\n"
-        "  141  der Leser hat die Standardausgabe vorzeitig geschlossen (etwa \"| head\")\n"
-        "\n"
-        "Beispiele:\n"
-        "  folderinventory-cli -m \"*.pdf;*.doc\" -o inventar.txt ~/Dokumente\n"
-        "  folderinventory-cli -s -p -R /srv/daten -r /srv/archiv\n");
+    return QString::fromUtf8(introduction) + RenderOptionHelp(CliOptionTable()) +
+           QString::fromUtf8(endOfOptions) + QString::fromUtf8(closing);
 }
 
 QString VersionText() {

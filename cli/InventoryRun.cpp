@@ -3,14 +3,16 @@
 #include "CliProgress.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
+#include "HeaderBlock.h"
 #include "ListingOutput.h"
+#include "PathText.h"
+#include "SearchDriver.h"
+#include "SearchSettings.h"
 #include "StopSignals.h"
 
 #include <cerrno>
 #include <cstring>
-#include <HeaderBlock.h>
-#include <SearchDriver.h>
-#include <SearchSettings.h>
+#include <optional>
 #include <string_view>
 #include <unistd.h>
 
@@ -19,17 +21,21 @@ namespace {
 void fillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
     InitSearchFiles(settings);
     for (const FolderArgument& folder : options.folders)
-        AddSearchFolder(settings, folder.path, folder.recursive);
-    settings.Masks = options.masks;
+        AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
+    settings.Masks = PathTextFromBytes(options.masks);
 }
 
-// Tries the output file before the search, so a long search is not wasted on a file that
-// cannot be created. The trial is dropped again at once and the file opened anew after the
-// search: on a file system without unnamed temporary files the writer's temporary twin would
-// otherwise show up in a listing of its own folder.
-bool outputCreatable(const QString& fileName) {
-    ListFileWriter trial(fileName);
-    const QString error = trial.open();
+QByteArrayList givenFolders(const CliOptions& options) {
+    QByteArrayList folders;
+    for (const FolderArgument& folder : options.folders)
+        folders.append(folder.path);
+    return folders;
+}
+
+// Opens the output before the search, so a long search is not wasted on a file that cannot be
+// created, and keeps it open: a pipe's reader would take a closed trial for the end of the list.
+bool openOutput(ListFileWriter& writer) {
+    const QString error = writer.open();
     if (!error.isEmpty())
         PrintErrorLine(WithFullStop(error));
     return error.isEmpty();
@@ -103,11 +109,8 @@ int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
     return writeStatus(outcome);
 }
 
-int saveToFile(const QString& fileName, const Listing& listing) {
-    ListFileWriter writer(fileName);
-    QString error = writer.open();
-    if (error.isEmpty())
-        error = SaveListing(writer, listing);
+int saveToFile(ListFileWriter& writer, const Listing& listing) {
+    const QString error = SaveListing(writer, listing);
     if (error.isEmpty())
         return ExitStatus::Success;
     PrintErrorLine(WithFullStop(error));
@@ -119,23 +122,23 @@ int exitStatus(int writeStatus, const CliProgress& progress) {
         return ExitStatus::Interrupted;
     if (writeStatus != ExitStatus::Success)
         return writeStatus;
-    return progress.anyFolderUnreadable() ? ExitStatus::UnreadableFolder : ExitStatus::Success;
+    return progress.anyFolderProblem() ? ExitStatus::UnreadableFolder : ExitStatus::Success;
 }
 
 } // namespace
 
 int RunInventory(const CliOptions& options) {
-    InstallStopSignalHandlers();
     fillSearchSettings(SearchFiles, options);
-    if (options.output && !outputCreatable(*options.output))
+    std::optional<ListFileWriter> writer;
+    if (options.output && !openOutput(writer.emplace(*options.output)))
         return ExitStatus::UsageError;
 
-    CliProgress progress(SearchFiles, !options.quiet && ::isatty(STDERR_FILENO) == 1,
-                         !options.quiet);
+    CliProgress progress(SearchFiles, givenFolders(options),
+                         !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     reportEmptyFolders(progress, options);
     int status = ExitStatus::Success;
-    if (options.output) {
-        status = saveToFile(*options.output, search(options, progress));
+    if (writer) {
+        status = saveToFile(*writer, search(options, progress));
     } else if (::isatty(STDOUT_FILENO) == 1) {
         // On a terminal the list comes after the search, so the progress line and the list
         // never mix.

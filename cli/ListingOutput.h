@@ -1,10 +1,10 @@
 #pragma once
 
 #include "FdOutput.h"
+#include "ListFileWriter.h"
+#include "ResultLines.h"
 
-#include <ListFileWriter.h>
 #include <QStringList>
-#include <ResultLines.h>
 
 // The finished list of one run: the header block (extended output only) and the result lines,
 // in the order the result window would hold them.

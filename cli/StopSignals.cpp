@@ -15,11 +15,9 @@ void setAction(int signalNumber, void (*handler)(int)) {
     sigaction(signalNumber, &action, nullptr);
 }
 
-// Only async-signal-safe work here: a flag and sigaction.
+// Only async-signal-safe work here: a flag.
 void onStopSignal(int) {
     stopRequested = 1;
-    setAction(SIGINT, SIG_DFL);
-    setAction(SIGTERM, SIG_DFL);
 }
 
 } // namespace

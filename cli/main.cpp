@@ -7,7 +7,9 @@
 #include "FdOutput.h"
 #include "HelpText.h"
 #include "InventoryRun.h"
+#include "StopSignals.h"
 
+#include <QByteArrayList>
 #include <QCoreApplication>
 #include <unistd.h>
 
@@ -20,13 +22,28 @@ int printToStandardOutput(const QString& text) {
     return outcome == WriteOutcome::Written ? ExitStatus::Success : ExitStatus::WriteError;
 }
 
+// The arguments after the program name, byte for byte.
+QByteArrayList argumentBytes(int argc, char** argv) {
+    QByteArrayList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    InstallStopSignalHandlers();
+    const QByteArrayList arguments = argumentBytes(argc, argv);
     // The application object gives QLocale the user's regional settings, which the footer's
-    // decimal separator follows.
-    const QCoreApplication application(argc, argv);
-    const CliParseResult parsed = ParseCliArguments(QCoreApplication::arguments().mid(1));
+    // decimal separator follows. It sees only the program name: Qt would take options such as
+    // "-qmljsdebugger=..." for itself, even behind "--".
+    int applicationArgc = 1;
+    char programName[] = "folderinventory-cli";
+    char* applicationArgv[] = {argc > 0 && argv[0] ? argv[0] : programName, nullptr};
+    const QCoreApplication application(applicationArgc, applicationArgv);
+
+    const CliParseResult parsed = ParseCliArguments(arguments);
     if (!parsed.error.isEmpty()) {
         PrintUsageError(parsed.error);
         return ExitStatus::UsageError;

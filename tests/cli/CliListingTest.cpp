@@ -26,7 +26,7 @@ protected:
 
 TEST_F(CliListingTest, ExtendedListingIsHeaderPlusTheEngineLines) {
     const CliResult result =
-        RunCli({tree.path("A"), "-R", tree.path("B"), "-m", "*.txt;*.doc; *.gz"});
+        RunCli({tree.path("A"), "-n", tree.path("B"), "-m", "*.txt;*.doc; *.gz"});
     CliOptions expected = WithFolders({{tree.path("A"), true}, {tree.path("B"), false}});
     expected.masks = "*.txt;*.doc; *.gz";
     EXPECT_EQ(result.out, EngineListing(expected));
@@ -59,7 +59,7 @@ TEST_F(CliListingTest, SimpleListingsHaveNoHeader) {
 TEST_F(CliListingTest, EachFolderKeepsTheRecursionInForceAtItsPlace) {
     const QString a = tree.path("A");
     const QString b = tree.path("B");
-    const CliResult result = RunCli({"-R", a, "-r", b, a});
+    const CliResult result = RunCli({"--no-recurse", a, "-R", b, a});
     EXPECT_EQ(result.out, EngineListing(WithFolders({{a, false}, {b, true}, {a, true}})));
     EXPECT_TRUE(result.out.contains(" " + a.toUtf8() + " [ohne Unterverzeichnisse]\n " +
                                     b.toUtf8() + " [mit Unterverzeichnissen]\n " + a.toUtf8() +
@@ -84,14 +84,13 @@ TEST_F(CliListingTest, FoldersAreTakenAsGivenAndDoubleDashAllowsADashName) {
     EXPECT_EQ(result.exitCode, 0);
 }
 
-TEST_F(CliListingTest, NoFolderGivesHeaderAndEmptyFooter) {
-    const CliResult result = RunCli({"-m", "*.txt"});
-    CliOptions expected;
-    expected.masks = "*.txt";
-    EXPECT_EQ(result.out, EngineListing(expected));
-    EXPECT_TRUE(result.out.endsWith("\n\n\n0          Datei(en) insgesamt, 0 Bytes (~ 0.00 MB)\n"
-                                    "0          Verzeichnis(se)\n"));
-    EXPECT_TRUE(RunCli({"-s"}).out.isEmpty());
+TEST_F(CliListingTest, NoFolderMeansTheCurrentFolder) {
+    const CliResult result = RunCli({"-m", "*.txt"}, "C", tree.path("B"));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.out.contains("\n . [mit Unterverzeichnissen]\n"));
+    EXPECT_TRUE(result.out.contains("\nVerzeichnis von ./\n"));
+    EXPECT_EQ(RunCli({"-s", "-n", "-p", "-m", "*.txt"}, "C", tree.path("B")).out,
+              "./notes.txt\n./two?lines.txt\n");
 }
 
 TEST_F(CliListingTest, FooterDecimalSeparatorFollowsLang) {

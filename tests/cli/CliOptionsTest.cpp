@@ -1,24 +1,26 @@
 #include "CliOptions.h"
 
+#include "CliOptionTable.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-CliOptions parsed(const QStringList& arguments) {
+CliOptions parsed(const QByteArrayList& arguments) {
     const CliParseResult result = ParseCliArguments(arguments);
     EXPECT_TRUE(result.error.isEmpty()) << result.error.toStdString();
     return result.options;
 }
 
-QString errorOf(const QStringList& arguments) {
+QString errorOf(const QByteArrayList& arguments) {
     return ParseCliArguments(arguments).error;
 }
 
-// "path:r" or "path:R" per folder, so a whole folder list compares in one line.
-QStringList foldersOf(const CliOptions& options) {
-    QStringList folders;
+// "path:r" or "path:n" per folder, so a whole folder list compares in one line.
+QByteArrayList foldersOf(const CliOptions& options) {
+    QByteArrayList folders;
     for (const FolderArgument& folder : options.folders)
-        folders.append(folder.path + (folder.recursive ? ":r" : ":R"));
+        folders.append(folder.path + (folder.recursive ? ":r" : ":n"));
     return folders;
 }
 
@@ -27,14 +29,18 @@ TEST(CliOptionsTest, DefaultsAreThoseOfAFreshMainWindow) {
     EXPECT_EQ(options.masks, "*.*");
     EXPECT_FALSE(options.simple || options.fullPath || options.noExtensions || options.quiet);
     EXPECT_FALSE(options.output.has_value());
-    EXPECT_TRUE(options.folders.empty());
+    // No folder given: the current one, as find, du and tree do.
+    EXPECT_EQ(foldersOf(options), QByteArrayList({".:r"}));
+    EXPECT_EQ(foldersOf(parsed({"-n"})), QByteArrayList({".:n"}));
 }
 
 TEST(CliOptionsTest, RecursionFollowsThePlaceOfEachFolder) {
-    EXPECT_EQ(foldersOf(parsed({"a", "-R", "b", "c", "--recurse", "d", "--no-recurse", "a"})),
-              QStringList({"a:r", "b:R", "c:R", "d:r", "a:R"}));
+    // -r, -R and --recurse mean with subfolders (as in ls -R), -n and --no-recurse without.
+    EXPECT_EQ(foldersOf(parsed({"a", "-n", "b", "c", "--recurse", "d", "--no-recurse", "a", "-R",
+                                "e", "-n", "f", "-r", "g"})),
+              QByteArrayList({"a:r", "b:n", "c:n", "d:r", "a:n", "e:r", "f:n", "g:r"}));
     // An option between folders does not reset the flag in force.
-    EXPECT_EQ(foldersOf(parsed({"-R", "a", "-s", "b"})), QStringList({"a:R", "b:R"}));
+    EXPECT_EQ(foldersOf(parsed({"-n", "a", "-s", "b"})), QByteArrayList({"a:n", "b:n"}));
 }
 
 TEST(CliOptionsTest, OptionsMayStandAnywhereAndBundle) {
@@ -42,7 +48,7 @@ TEST(CliOptionsTest, OptionsMayStandAnywhereAndBundle) {
     EXPECT_TRUE(options.simple && options.fullPath && options.noExtensions && options.quiet);
     EXPECT_EQ(options.masks, "*.txt;*.doc");
     EXPECT_EQ(options.output, "list.txt");
-    EXPECT_EQ(foldersOf(options), QStringList({"a:r", "b:r"}));
+    EXPECT_EQ(foldersOf(options), QByteArrayList({"a:r", "b:r"}));
 }
 
 TEST(CliOptionsTest, ValuesAreTakenExactlyAsTyped) {
@@ -53,16 +59,21 @@ TEST(CliOptionsTest, ValuesAreTakenExactlyAsTyped) {
     EXPECT_EQ(parsed({"--output=out=1.txt"}).output, "out=1.txt");
     // The argument behind an option that wants a value is that value, even when it looks like
     // an option; it does not change the recursion.
-    const CliOptions options = parsed({"-m", "-R", "a"});
-    EXPECT_EQ(options.masks, "-R");
-    EXPECT_EQ(foldersOf(options), QStringList({"a:r"}));
+    const CliOptions options = parsed({"-m", "-n", "a"});
+    EXPECT_EQ(options.masks, "-n");
+    EXPECT_EQ(foldersOf(options), QByteArrayList({"a:r"}));
+    // Bytes that are not UTF-8 stay the same bytes.
+    const CliOptions bytes = parsed({"-m", "*\xfc*", "-o", "Liste_M\xfcller.txt", "M\xfcller"});
+    EXPECT_EQ(bytes.masks, "*\xfc*");
+    EXPECT_EQ(bytes.output, "Liste_M\xfcller.txt");
+    EXPECT_EQ(foldersOf(bytes), QByteArrayList({"M\xfcller:r"}));
 }
 
 TEST(CliOptionsTest, DoubleDashEndsTheOptionsAndFoldersStayUntouched) {
-    EXPECT_EQ(foldersOf(parsed({"-R", "--", "-x", "--", "-r", "--help"})),
-              QStringList({"-x:R", "--:R", "-r:R", "--help:R"}));
+    EXPECT_EQ(foldersOf(parsed({"-n", "--", "-x", "--", "-r", "--help", "-qmljsdebugger=port:1"})),
+              QByteArrayList({"-x:n", "--:n", "-r:n", "--help:n", "-qmljsdebugger=port:1:n"}));
     EXPECT_EQ(foldersOf(parsed({"-", "./a/../b/", "", "a//"})),
-              QStringList({"-:r", "./a/../b/:r", ":r", "a//:r"}));
+              QByteArrayList({"-:r", "./a/../b/:r", ":r", "a//:r"}));
     EXPECT_FALSE(parsed({"--", "-h"}).help);
 }
 
@@ -86,6 +97,29 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
     EXPECT_EQ(errorOf({"-o", ""}), "die Option \"-o\" verlangt einen Dateinamen");
     EXPECT_EQ(errorOf({"--output="}), "die Option \"--output\" verlangt einen Dateinamen");
     EXPECT_EQ(errorOf({"--simple=yes"}), "die Option \"--simple\" nimmt keinen Wert");
+    EXPECT_EQ(errorOf({"--b\xfc"}), "unbekannte Option \"--b\uFFFD\"");
+    EXPECT_EQ(errorOf({"-\xfc"}), "unbekannte Option \"-\uFFFD\"");
+}
+
+// Every option of the table is in the help with its synopsis, and the parser takes each of
+// its names, so the two cannot drift apart.
+TEST(CliOptionsTest, ParserAndHelpFollowTheOptionTable) {
+    const QString help = RenderOptionHelp(CliOptionTable());
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        EXPECT_TRUE(help.contains(QStringLiteral("  ") + OptionSynopsis(spec))) << spec.longName;
+        QByteArrayList names{
+            "--" + QByteArray(spec.longName.data(), static_cast<qsizetype>(spec.longName.size()))};
+        for (const char name : spec.shortNames)
+            names.append(QByteArray("-") + name);
+        for (const QByteArray& name : names) {
+            QByteArrayList call{name};
+            if (!spec.argumentName.empty())
+                call.append("wert");
+            EXPECT_TRUE(errorOf(call).isEmpty()) << name.toStdString();
+        }
+    }
+    EXPECT_TRUE(help.contains("  -r, -R, --recurse "));
+    EXPECT_TRUE(help.contains("  -n, --no-recurse "));
 }
 
 } // namespace

@@ -1,15 +1,18 @@
 #include "EngineListing.h"
 
-#include <HeaderBlock.h>
-#include <SearchDriver.h>
-#include <SearchSettings.h>
+#include "HeaderBlock.h"
+#include "PathText.h"
+#include "SearchDriver.h"
+#include "SearchSettings.h"
+
+#include <QFile>
 
 QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd) {
     TSearchFiles settings;
     InitSearchFiles(settings);
     for (const FolderArgument& folder : options.folders)
-        AddSearchFolder(settings, folder.path, folder.recursive);
-    settings.Masks = options.masks;
+        AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
+    settings.Masks = PathTextFromBytes(options.masks);
     const ResultLines lines =
         RunSearch(settings, options.fullPath, !options.noExtensions, !options.simple);
     QByteArray listing;
@@ -24,8 +27,9 @@ QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd) {
     return listing;
 }
 
-CliOptions WithFolders(std::vector<FolderArgument> folders) {
+CliOptions WithFolders(const std::vector<std::pair<QString, bool>>& folders) {
     CliOptions options;
-    options.folders = std::move(folders);
+    for (const auto& [path, recursive] : folders)
+        options.folders.push_back({QFile::encodeName(path), recursive});
     return options;
 }

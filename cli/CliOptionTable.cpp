@@ -1,0 +1,102 @@
+#include "CliOptionTable.h"
+
+#include <array>
+#include <QStringList>
+
+namespace {
+
+constexpr std::string_view searchGroup = "Suche";
+constexpr std::string_view outputGroup = "Ausgabe";
+constexpr std::string_view generalGroup = "Allgemein";
+
+constexpr std::array<CliOptionSpec, 10> optionTable{{
+    {CliOption::Masks, "masks", "m", "TEXT",
+     "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
+    {CliOption::Recurse, "recurse", "rR", "",
+     "die folgenden Verzeichnisse mit Unterverzeichnissen durchsuchen (Vorgabe)", searchGroup},
+    {CliOption::NoRecurse, "no-recurse", "n", "",
+     "die folgenden Verzeichnisse ohne Unterverzeichnisse durchsuchen", searchGroup},
+    {CliOption::Simple, "simple", "s", "", "einfache Ausgabe (Vorgabe: erweiterte Ausgabe)",
+     outputGroup},
+    {CliOption::FullPath, "full-path", "p", "",
+     "einfache Ausgabe: vollständige Pfade statt reiner Namen", outputGroup},
+    {CliOption::NoExtensions, "no-extensions", "x", "",
+     "einfache Ausgabe: Namen ohne Dateierweiterung", outputGroup},
+    {CliOption::Output, "output", "o", "DATEI",
+     "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF); "
+     "nichts auf der Standardausgabe. Eine vorhandene Datei wird erst ersetzt, wenn die Liste "
+     "ganz geschrieben ist, und behält ihre Zugriffsrechte; ein Gerät oder eine Pipe "
+     "(/dev/stdout, FIFO) wird an Ort und Stelle beschrieben",
+     outputGroup},
+    {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
+     outputGroup},
+    {CliOption::Help, "help", "h", "", "diese Hilfe anzeigen", generalGroup},
+    {CliOption::Version, "version", "v", "", "die Versionsnummer anzeigen", generalGroup},
+}};
+
+constexpr qsizetype lineWidth = 79;
+constexpr qsizetype textColumn = 24;
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Appends `text` word by word, starting in column `column` of the current line and continuing
+// in `textColumn` on the following lines.
+void appendWrapped(QString& out, qsizetype column, const QString& text) {
+    const QString indent(textColumn, QLatin1Char(' '));
+    if (column > textColumn - 2) {
+        out += QLatin1Char('\n') + indent;
+    } else {
+        out += QString(textColumn - column, QLatin1Char(' '));
+    }
+    column = textColumn;
+    bool lineStart = true;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!lineStart && column + 1 + word.size() > lineWidth) {
+            out += QLatin1Char('\n') + indent;
+            column = textColumn;
+            lineStart = true;
+        }
+        if (!lineStart) {
+            out += QLatin1Char(' ');
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        lineStart = false;
+    }
+    out += QLatin1Char('\n');
+}
+
+} // namespace
+
+std::span<const CliOptionSpec> CliOptionTable() {
+    return optionTable;
+}
+
+QString OptionSynopsis(const CliOptionSpec& spec) {
+    QString synopsis;
+    for (const char name : spec.shortNames)
+        synopsis += QStringLiteral("-%1, ").arg(QLatin1Char(name));
+    synopsis += QStringLiteral("--") + fromUtf8(spec.longName);
+    if (!spec.argumentName.empty())
+        synopsis += QLatin1Char(' ') + fromUtf8(spec.argumentName);
+    return synopsis;
+}
+
+QString RenderOptionHelp(std::span<const CliOptionSpec> table) {
+    QString out;
+    std::string_view group;
+    for (const CliOptionSpec& spec : table) {
+        if (spec.group != group) {
+            group = spec.group;
+            out += (out.isEmpty() ? QString() : QStringLiteral("\n")) + fromUtf8(group) +
+                   QStringLiteral(":\n");
+        }
+        const QString synopsis = QStringLiteral("  ") + OptionSynopsis(spec);
+        out += synopsis;
+        appendWrapped(out, synopsis.size(), fromUtf8(spec.help));
+    }
+    return out;
+}
