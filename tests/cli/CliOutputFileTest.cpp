@@ -113,4 +113,62 @@ TEST_F(CliOutputFileTest, ReadOnlyExistingFileIsNotReplaced) {
     EXPECT_EQ(contentsOf(list), "keep\r\n");
 }
 
+// A device, a pipe or one of our own descriptors is written through, never replaced: what the
+// shell wrote into its file before and after the tool stays.
+TEST_F(CliOutputFileTest, TargetThatIsNoRegularFileIsWrittenInPlace) {
+    const QByteArray listing = EngineListing(WithFolders({{tree.path("Data"), false}}), "\r\n");
+    const QString capture = tree.path("Out/cap.txt");
+    CliResult result = RunShell("{ echo before; \"$0\" -q -n -o /dev/stdout \"$1\"; echo after; } "
+                                ">\"$2\"",
+                                {tree.path("Data"), capture});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(contentsOf(capture), "before\n" + listing + "after\n");
+
+    const QString fifo = tree.path("Out/fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    result = RunShell("cat \"$1\" >\"$2\" & \"$0\" -q -n -o \"$1\" \"$3\"; s=$?; wait; exit $s",
+                      {fifo, capture, tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(contentsOf(capture), listing);
+
+    result = RunCli({"-q", "-o", "/dev/null", tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 0);
+    struct stat null {};
+    ASSERT_EQ(::stat("/dev/null", &null), 0);
+    EXPECT_TRUE(S_ISCHR(null.st_mode));
+
+    result = RunCli({"-q", "-o", "/dev/full", tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "folderinventory-cli: Stream write error.\n");
+}
+
+// Root may write a 0444 file, but its replacement stays 0444 all the same.
+TEST_F(CliOutputFileTest, ReplacedFileKeepsItsPermissionBits) {
+    const QString list = tree.path("Out/list.txt");
+    writeFile(list, "old\r\n");
+    const mode_t mode = ::geteuid() == 0 ? 0444 : 0640;
+    ASSERT_EQ(::chmod(QFile::encodeName(list).constData(), mode), 0);
+    ASSERT_EQ(RunCli({"-o", list, tree.path("Data")}).exitCode, 0);
+    EXPECT_EQ(contentsOf(list), EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(list).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+}
+
+// The file may be written, its folder not: no temporary file can be made beside it, so the file
+// is written in place.
+TEST_F(CliOutputFileTest, WritableFileInAFolderWithoutRoomForATemporaryFileIsWrittenInPlace) {
+    const QString list = tree.path("Out/list.txt");
+    writeFile(list, "old\r\n");
+    ASSERT_EQ(::chown(QFile::encodeName(list).constData(), UnprivilegedUid(), UnprivilegedGid()),
+              0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.path("Out")).constData(), 0555), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
+    const CliResult result = RunCliAsUser({"-o", list, tree.path("Data")});
+    ::chmod(QFile::encodeName(tree.path("Out")).constData(), 0755);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(contentsOf(list), EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
+    EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
+}
+
 } // namespace

@@ -74,6 +74,66 @@ TEST_F(CliStatusTest, SubfolderWithoutPermissionIsReported) {
     EXPECT_EQ(result.err, warning(tree.path("Good/Locked"), "Permission denied"));
 }
 
+// Folder arguments, masks and the output name reach the file system as the bytes given; where
+// they are shown, a byte that is not UTF-8 is U+FFFD. Qt's own options are ordinary folders.
+TEST_F(CliStatusTest, ArgumentsAreTakenAsBytes) {
+    tree.folder("Good/sub");
+    ASSERT_EQ(::rename(QFile::encodeName(tree.path("Good/sub")).constData(),
+                       (QFile::encodeName(tree.path("Good")) + "/M\xfc").constData()),
+              0);
+    tree.rawFile("Good/M\xfc", "x\xfc.txt", 3);
+    const CliResult listed = RunShell("export LANG=C; unset LC_ALL; cd \"$1\" && exec \"$0\" -s -p "
+                                      "-m \"$(printf '*\\374.txt')\" -o "
+                                      "\"$(printf 'L\\374.txt')\" \"$(printf 'Good/M\\374')\"",
+                                      {tree.root()});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    const QByteArray rawList = QFile::encodeName(tree.root()) + "/L\xfc.txt";
+    QFile raw;
+    ASSERT_TRUE(raw.open(::fopen(rawList.constData(), "rb"), QIODevice::ReadOnly,
+                         QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(raw.readAll(), "Good/M\uFFFD/x\uFFFD.txt\r\n");
+
+    const CliResult shown = RunShell("export LANG=C; unset LC_ALL; exec \"$0\" -n \"$(printf "
+                                     "'M\\374')\" -- -qmljsdebugger=port:1",
+                                     {});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_TRUE(shown.out.contains("\n M\uFFFD [ohne Unterverzeichnisse]\n"));
+    EXPECT_EQ(shown.err, warning("M\uFFFD", "No such file or directory") +
+                             warning("-qmljsdebugger=port:1", "No such file or directory"));
+}
+
+// A bind mount that loops back is named and not entered; the listing stays as it was.
+TEST_F(CliStatusTest, FolderLoopIsNamed) {
+    tree.folder("Loop/a/b");
+    const QString loop = tree.path("Loop");
+    // A private mount namespace keeps the bind mount from the rest of the system.
+    const CliResult result = RunShell("export LANG=C; unset LC_ALL; exec unshare -rm sh -c 'mount "
+                                      "--bind \"$1\" \"$1/a/b\" || exit 99; "
+                                      "exec \"$0\" -s -p \"$1\"' \"$0\" \"$1\"",
+                                      {loop});
+    if (result.exitCode == 99 || result.err.startsWith("unshare:"))
+        GTEST_SKIP() << "no bind mount possible here: " << result.err.toStdString();
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "folderinventory-cli: Dateisystemschleife erkannt: " + loop.toUtf8() + "/a/b\n");
+    const QByteArray l = loop.toUtf8();
+    EXPECT_EQ(result.out,
+              l + "/.\n" + l + "/..\n" + l + "/a\n" + l + "/a/.\n" + l + "/a/..\n" + l + "/a/b\n");
+}
+
+// Read permission without search permission: the names can be listed, their sizes not.
+TEST_F(CliStatusTest, FolderWithoutSearchPermissionNamesItsSizesOnce) {
+    tree.file("Names/a.txt", 5);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.path("Names")).constData(), 0744), 0);
+    const CliResult result = RunCliAsUser({"-m", "*.txt;a*", tree.path("Names")});
+    ::chmod(QFile::encodeName(tree.path("Names")).constData(), 0755);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "folderinventory-cli: Größen nicht lesbar: " +
+                              tree.path("Names").toUtf8() + ": Permission denied\n");
+    EXPECT_EQ(result.out.count("\n0                a.txt"), 2) << result.out.toStdString();
+}
+
 TEST_F(CliStatusTest, EveryKindOfUsageErrorGivesStatusTwoAndNoOutput) {
     const QStringList folder{tree.path("Good")};
     const QList<QStringList> calls{
