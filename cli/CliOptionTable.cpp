@@ -23,10 +23,9 @@ constexpr std::array<CliOptionSpec, 10> optionTable{{
     {CliOption::NoExtensions, "no-extensions", "x", "",
      "einfache Ausgabe: Namen ohne Dateierweiterung", outputGroup},
     {CliOption::Output, "output", "o", "DATEI",
-     "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF); "
-     "nichts auf der Standardausgabe. Eine vorhandene Datei wird erst ersetzt, wenn die Liste "
-     "ganz geschrieben ist, und behält ihre Zugriffsrechte; ein Gerät oder eine Pipe "
-     "(/dev/stdout, FIFO) wird an Ort und Stelle beschrieben",
+     "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF), "
+     "statt auf die Standardausgabe; eine Pipe oder ein Gerät (/dev/stdout) wird an Ort und "
+     "Stelle beschrieben",
      outputGroup},
     {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
      outputGroup},
