@@ -7,9 +7,9 @@ namespace {
 const char* const introduction =
     "Aufruf: folderinventory-cli [OPTION | VERZEICHNIS]...\n"
     "\n"
-    "Schreibt die Dateiliste der angegebenen Verzeichnisse, genau so, wie FolderInventory sie\n"
-    "im Ergebnisfenster zeigt, auf die Standardausgabe oder in eine Datei. Ohne Verzeichnis\n"
-    "wird das aktuelle Verzeichnis \".\" durchsucht.\n"
+    "Schreibt die Dateiliste der angegebenen Verzeichnisse, genau so, wie\n"
+    "FolderInventory sie im Ergebnisfenster zeigt, auf die Standardausgabe oder in\n"
+    "eine Datei. Ohne Verzeichnis wird das aktuelle Verzeichnis \".\" durchsucht.\n"
     "\n";
 
 const char* const endOfOptions =
@@ -17,16 +17,16 @@ const char* const endOfOptions =
 
 const char* const closing =
     "\n"
-    "Die Verzeichnisse werden in der angegebenen Reihenfolge durchsucht, jedes mit der\n"
-    "Einstellung -r oder -n, die an seiner Stelle gilt; dasselbe Verzeichnis darf mehrfach\n"
-    "vorkommen. Die Fortschrittsanzeige erscheint nur, wenn die Standardfehlerausgabe ein\n"
-    "Terminal ist. Strg+C (SIGINT) oder SIGTERM bricht die Suche ab wie \"Abbrechen\": das\n"
-    "bis dahin Gefundene wird dennoch ausgegeben; weitere solche Signale werden bis zum Ende\n"
-    "übergangen (SIGKILL beendet sofort).\n"
+    "Die Verzeichnisse werden in der angegebenen Reihenfolge durchsucht, jedes mit\n"
+    "der Einstellung -r oder -n, die an seiner Stelle gilt; dasselbe Verzeichnis\n"
+    "darf mehrfach vorkommen. Die Fortschrittsanzeige erscheint nur, wenn die\n"
+    "Standardfehlerausgabe ein Terminal ist. Strg+C (SIGINT) oder SIGTERM bricht die\n"
+    "Suche ab wie \"Abbrechen\": das bis dahin Gefundene wird dennoch ausgegeben;\n"
+    "weitere solche Signale werden bis zum Ende übergangen (SIGKILL beendet sofort).\n"
     "\n"
     "Exit-Status:\n"
     "  0    alle Verzeichnisse konnten gelesen werden\n"
-    "  1    mindestens ein Verzeichnis oder die Größen darin waren nicht lesbar, oder eine\n"
+    "  1    ein Verzeichnis oder die Größen darin waren nicht lesbar, oder eine\n"
     "       Dateisystemschleife wurde erkannt (die Liste ist trotzdem vollständig)\n"
     "  2    Aufruffehler (unbekannte Option, fehlender Wert, DATEI nicht anlegbar)\n"
     "  3    die Liste konnte nicht geschrieben werden\n"

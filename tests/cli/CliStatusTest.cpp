@@ -157,6 +157,8 @@ TEST_F(CliStatusTest, HelpShowsTheWholeInterfaceInGerman) {
                                "-x, --no-extensions", "-n, --no-recurse", "-r, -R, --recurse",
                                "-o, --output DATEI", "-q, --quiet", "-h, --help", "-v, --version"})
         EXPECT_TRUE(result.out.contains(option)) << option;
+    for (const QString& line : QString::fromUtf8(result.out).split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
     EXPECT_EQ(RunCli({"-h", tree.path("Good")}).out, result.out);
 }
 
