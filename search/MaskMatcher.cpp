@@ -3,6 +3,8 @@
 #include "PathText.h"
 #include "Utf8Text.h"
 
+#include <algorithm>
+
 namespace {
 
 // Bytes taken by the character at `pos`: a valid UTF-8 sequence, or one invalid byte.
@@ -19,7 +21,10 @@ MaskMatcher::MaskMatcher(const QString& mask) {
     const std::string_view raw(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     everything_ = raw == "*.*" || raw == "*";
     nothing_ = raw.find('/') != std::string_view::npos;
+    // A run of "*" matches what one does; collapsed, a mask of many stars costs no more than one.
+    const auto repeatedStar = [](char a, char b) { return a == '*' && b == '*'; };
     key_ = UpperKey(raw);
+    key_.erase(std::unique(key_.begin(), key_.end(), repeatedStar), key_.end());
 }
 
 bool MaskMatcher::matches(std::string_view rawName) const {

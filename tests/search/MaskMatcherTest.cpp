@@ -20,6 +20,14 @@ TEST(MaskMatcher, StarAndQuestionMark) {
     EXPECT_FALSE(match("?.txt", "ab.txt"));
     EXPECT_FALSE(match("?.txt", ".txt"));
     EXPECT_TRUE(match("**", ""));
+    // Runs of stars act as one, without changing what "*.*" alone means.
+    EXPECT_TRUE(match("a***b", "ab"));
+    EXPECT_FALSE(match("a***b", "abc"));
+    EXPECT_FALSE(match("**.**", "README"));
+    const MaskMatcher manyStars(QString(100000, QLatin1Char('*')) + "x");
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_FALSE(manyStars.matches("name-without-the-letter"));
+    EXPECT_TRUE(manyStars.matches("ax"));
     EXPECT_TRUE(match("report", "REPORT"));
 }
 
