@@ -7,6 +7,12 @@
 #include "SearchProgress.h"
 #include "Utf8Text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <deque>
 #include <string>
 #include <utility>
@@ -27,9 +33,37 @@ struct OutputFlags {
     bool extended;
 };
 
+// The descriptors of the folders on the way down that stay open: a subfolder is opened relative
+// to its parent's descriptor, so no component of its path can be swapped for a link between
+// the parent's read and the descent. Only the top levels keep theirs, so a tree of any depth
+// needs at most this many; below them a parent is opened again by its path relative to the
+// deepest held level and must still be the folder that was read (device and inode).
+constexpr std::size_t heldLevels = 48;
+
+// Closes a descriptor on every way out.
+class Descriptor final {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+private:
+    int fd_;
+};
+
+constexpr int subfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
 // One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
 // listed lives in one buffer that grows by a name on each descent and shrinks on the way back;
-// each level keeps its snapshot until its subfolder pass is done.
+// it names the folder in the listing, while the file system is reached through descriptors.
+// Each level keeps its snapshot until its subfolder pass is done.
 class FolderScanner final {
 public:
     FolderScanner(TSearchFiles& settings, const QString& mask, OutputFlags flags,
@@ -39,11 +73,23 @@ public:
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
-        scan(0);
+        if (path_.empty() || path_.back() != '/')
+            path_.push_back('/');
+        // The folder the user named may itself be a link; nothing below it may.
+        int fd = -1;
+        int error = ENAMETOOLONG;
+        if (path_.size() < PATH_MAX) {
+            fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            error = errno;
+        }
+        scan(0, fd, error);
     }
 
 private:
-    void scan(std::size_t depth);
+    void scan(std::size_t depth, int fd, int openError);
+    int openSubfolder(std::size_t depth, const char* name, int& error) const;
+    bool openParent(std::size_t depth, Descriptor& parent) const;
+    bool readFolder(FolderSnapshot& snapshot, int fd);
     bool onDescentChain(const FolderSnapshot& snapshot) const;
     QByteArray currentPath() const {
         return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
@@ -64,23 +110,25 @@ private:
     std::string path_;                     // the folder text of the current level, ending in "/"
     std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
     std::vector<std::pair<dev_t, ino_t>> chain_;
+    std::vector<int> held_;                 // descriptors of the top levels on the way down
+    std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
     ResultLines fileLines_;
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
 };
 
-void FolderScanner::scan(std::size_t depth) {
+// `fd` is the folder opened for this level (-1 when that failed with `openError`); the scan
+// owns it from here on.
+void FolderScanner::scan(std::size_t depth, int fd, int openError) {
+    Descriptor folder(fd);
     if (!settings_.Searching)
         return;
-    if (path_.empty() || path_.back() != '/')
-        path_.push_back('/');
     if (snapshots_.size() <= depth)
         snapshots_.emplace_back();
     FolderSnapshot& snapshot = snapshots_[depth];
-    const auto start =
-        depth == 0 ? FolderSnapshot::Start::FollowLink : FolderSnapshot::Start::NoFollow;
-    if (!snapshot.read(path_.c_str(), start, mask_, flags_.extended)) {
-        progress_.folderUnreadable(currentPath(), snapshot.error());
+    if (fd < 0 || !readFolder(snapshot, fd)) {
+        if (!snapshot.stopped())
+            progress_.folderUnreadable(currentPath(), fd < 0 ? openError : snapshot.error());
         return;
     }
     if (snapshot.sizeError() != 0)
@@ -92,11 +140,60 @@ void FolderScanner::scan(std::size_t depth) {
         progress_.folderLoop(currentPath());
         return;
     }
+    if (depth < heldLevels) {
+        held_.push_back(folder.get());
+        deepestHeldPathLength_ = path_.size();
+    } else {
+        folder.reset();
+    }
     chain_.emplace_back(snapshot.device(), snapshot.inode());
     if (snapshot.matchedCount() > 0)
         listEntries(snapshot);
     descend(snapshot, depth);
     chain_.pop_back();
+    if (depth < heldLevels)
+        held_.pop_back();
+}
+
+// Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
+bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
+    const FolderSnapshot::KeepGoing keepGoing = [this] {
+        progress_.processMessagesSoon();
+        return settings_.Searching;
+    };
+    return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing);
+}
+
+// Opens the subfolder `name` of level `depth` (path_) without following a link; -1 with `error`
+// set when that fails.
+int FolderScanner::openSubfolder(std::size_t depth, const char* name, int& error) const {
+    Descriptor reopened;
+    if (!openParent(depth, reopened)) {
+        error = errno;
+        return -1;
+    }
+    const int parent = depth < heldLevels ? held_.back() : reopened.get();
+    const int fd = ::openat(parent, name, subfolderFlags);
+    error = errno;
+    return fd;
+}
+
+// The folder of level `depth` (path_), for opening one of its subfolders: its held descriptor,
+// or, below the held levels, the folder opened again from the deepest held level, provided it
+// is still the folder that was read.
+bool FolderScanner::openParent(std::size_t depth, Descriptor& parent) const {
+    if (depth < heldLevels)
+        return true;
+    const std::string relative = path_.substr(deepestHeldPathLength_);
+    parent.reset(::openat(held_.back(), relative.c_str(), subfolderFlags));
+    struct stat st {};
+    if (parent.get() < 0 || ::fstat(parent.get(), &st) != 0)
+        return false;
+    if (st.st_dev != chain_.back().first || st.st_ino != chain_.back().second) {
+        errno = ESTALE;
+        return false;
+    }
+    return true;
 }
 
 bool FolderScanner::onDescentChain(const FolderSnapshot& snapshot) const {
@@ -186,8 +283,15 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
         if (!entry.directory || FolderSnapshot::isDotEntry(name) || !flags_.recursive)
             continue;
         progress_.processMessagesSoon();
+        int error = ENAMETOOLONG;
+        // A path beyond the system's limit could not be opened by its path: such a folder
+        // delivers nothing, however it is reached.
+        const int fd = folderLength + name.size() + 1 < PATH_MAX
+                           ? openSubfolder(depth, name.data(), error)
+                           : -1;
         path_.append(name);
-        scan(depth + 1);
+        path_.push_back('/');
+        scan(depth + 1, fd, error);
         path_.resize(folderLength);
     }
 }

@@ -58,7 +58,14 @@ std::uint64_t prefixOf(std::string_view key) {
     return prefix;
 }
 
-constexpr std::size_t readBufferSize = 256 * 1024;
+// Small enough that a huge folder comes in many pieces, each followed by a test for a cancel.
+constexpr std::size_t readBufferSize = 32 * 1024;
+// Work between two questions to the caller, in entries: read, matched, or sorted; a size read
+// counts as more, since a cold one waits for the disk.
+constexpr std::size_t entriesPerAsk = 1024;
+constexpr std::size_t workPerSizeRead = 16;
+// Folders larger than this are sorted in blocks that are then merged, one step at a time.
+constexpr std::size_t sortBlock = 64 * 1024;
 
 } // namespace
 
@@ -70,16 +77,29 @@ void FolderSnapshot::clear() {
     matched_ = 0;
     error_ = 0;
     sizeError_ = 0;
+    stopped_ = false;
+    workSinceAsked_ = 0;
 }
 
 bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask, bool withSizes) {
-    clear();
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (start == Start::NoFollow)
         flags |= O_NOFOLLOW;
     const FileDescriptor fd(::open(path, flags));
+    if (fd.get() < 0) {
+        clear();
+        error_ = errno;
+        return false;
+    }
+    return readOpen(fd.get(), mask, withSizes, KeepGoing());
+}
+
+bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
+                              const KeepGoing& keepGoing) {
+    clear();
+    keepGoing_ = keepGoing ? &keepGoing : nullptr;
     struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+    if (::fstat(fd, &st) != 0) {
         error_ = errno;
         return false;
     }
@@ -93,15 +113,27 @@ bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask
         addEntry("..", true);
     }
     const std::size_t firstSorted = entries_.size();
-    if (!readEntries(fd.get())) {
+    const bool complete = readEntries(fd) && sortEntries(firstSorted) && markMatches(mask) &&
+                          (!withSizes || readSizes(fd));
+    keepGoing_ = nullptr;
+    if (!complete) {
+        const int error = error_;
+        const bool stopped = stopped_;
         clear();
+        error_ = error;
+        stopped_ = stopped;
         return false;
     }
-    sortEntries(firstSorted);
-    markMatches(mask);
-    if (withSizes)
-        readSizes(fd.get());
     return true;
+}
+
+bool FolderSnapshot::keepGoing(std::size_t work, std::size_t step) {
+    workSinceAsked_ += work;
+    if (keepGoing_ == nullptr || workSinceAsked_ < step)
+        return true;
+    workSinceAsked_ = 0;
+    stopped_ = !(*keepGoing_)();
+    return !stopped_;
 }
 
 bool FolderSnapshot::readEntries(int fd) {
@@ -114,6 +146,7 @@ bool FolderSnapshot::readEntries(int fd) {
             error_ = errno;
             return false;
         }
+        const std::size_t before = entries_.size();
         for (ssize_t pos = 0; pos < got;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer.data() + pos);
             pos += d->d_reclen;
@@ -123,6 +156,8 @@ bool FolderSnapshot::readEntries(int fd) {
             addEntry(name, d->d_type == DT_DIR);
             unknownType_.back() = d->d_type == DT_UNKNOWN;
         }
+        if (!keepGoing(entries_.size() - before, entriesPerAsk))
+            return false;
     }
     // File systems that give no type: ask for the entry itself, never through a link.
     for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -132,7 +167,11 @@ bool FolderSnapshot::readEntries(int fd) {
         Entry& e = entries_[i];
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0)
             e.directory = S_ISDIR(st.st_mode);
+        if (!keepGoing(workPerSizeRead, entriesPerAsk))
+            return false;
     }
+    unknownType_.clear();
+    unknownType_.shrink_to_fit();
     return true;
 }
 
@@ -151,31 +190,50 @@ void FolderSnapshot::addEntry(std::string_view name, bool directory) {
     unknownType_.push_back(0);
 }
 
-void FolderSnapshot::sortEntries(std::size_t first) {
+// Sorts in blocks and merges them pairwise, asking between steps, so no single step of a huge
+// folder takes long; small folders are one block.
+bool FolderSnapshot::sortEntries(std::size_t first) {
     const std::string_view keys = keys_;
     const std::string_view names = names_;
-    std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(first), entries_.end(),
-              [keys, names](const Entry& a, const Entry& b) {
-                  if (a.keyPrefix != b.keyPrefix)
-                      return a.keyPrefix < b.keyPrefix;
-                  const int byKey = keys.substr(a.keyOffset, a.keyLength)
-                                        .compare(keys.substr(b.keyOffset, b.keyLength));
-                  if (byKey != 0)
-                      return byKey < 0;
-                  return names.substr(a.nameOffset, a.nameLength) <
-                         names.substr(b.nameOffset, b.nameLength);
-              });
+    const auto before = [keys, names](const Entry& a, const Entry& b) {
+        if (a.keyPrefix != b.keyPrefix)
+            return a.keyPrefix < b.keyPrefix;
+        const int byKey =
+            keys.substr(a.keyOffset, a.keyLength).compare(keys.substr(b.keyOffset, b.keyLength));
+        if (byKey != 0)
+            return byKey < 0;
+        return names.substr(a.nameOffset, a.nameLength) < names.substr(b.nameOffset, b.nameLength);
+    };
+    const auto at = [this](std::size_t i) {
+        return entries_.begin() + static_cast<std::ptrdiff_t>(std::min(i, entries_.size()));
+    };
+    for (std::size_t block = first; block < entries_.size(); block += sortBlock) {
+        std::sort(at(block), at(block + sortBlock), before);
+        if (!keepGoing(std::min(sortBlock, entries_.size() - block), entriesPerAsk))
+            return false;
+    }
+    for (std::size_t width = sortBlock; first + width < entries_.size(); width *= 2) {
+        for (std::size_t left = first; left + width < entries_.size(); left += 2 * width) {
+            std::inplace_merge(at(left), at(left + width), at(left + 2 * width), before);
+            if (!keepGoing(2 * width, entriesPerAsk))
+                return false;
+        }
+    }
+    return true;
 }
 
-void FolderSnapshot::markMatches(const MaskMatcher& mask) {
+bool FolderSnapshot::markMatches(const MaskMatcher& mask) {
     const std::string_view keys = keys_;
     for (Entry& e : entries_) {
         e.matched = mask.matchesKey(keys.substr(e.keyOffset, e.keyLength));
         matched_ += e.matched ? 1 : 0;
+        if (!keepGoing(1, entriesPerAsk))
+            return false;
     }
+    return true;
 }
 
-void FolderSnapshot::readSizes(int fd) {
+bool FolderSnapshot::readSizes(int fd) {
     for (Entry& e : entries_) {
         if (!e.matched || e.directory)
             continue;
@@ -188,5 +246,8 @@ void FolderSnapshot::readSizes(int fd) {
             if (sizeError_ == 0 && errno != ENOENT)
                 sizeError_ = errno;
         }
+        if (!keepGoing(workPerSizeRead, entriesPerAsk))
+            return false;
     }
+    return true;
 }

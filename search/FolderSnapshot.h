@@ -3,18 +3,20 @@
 #include "MaskMatcher.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
 
-// Our directory search: reads one folder completely with one open and getdents64, closes it, and
-// then offers its entries in a fixed order: "." and ".." first (except in "/", which has
-// neither), then the other entries sorted by their upper-case names, ties broken by the raw
-// bytes. An entry is a directory exactly when it is one itself: symbolic links never count as
-// directories and are never followed. The entries that the mask matches are marked, and, when
-// asked, the size of each matching non-directory is read with fstatat relative to the folder,
-// so no full path is built for a system call. No descriptor stays open once the read returns.
+// Our directory search: reads one folder completely with getdents64 and then offers its entries
+// in a fixed order: "." and ".." first (except in "/", which has neither), then the other
+// entries sorted by their upper-case names, ties broken by the raw bytes. An entry is a directory
+// exactly when it is one itself: symbolic links never count as directories and are never
+// followed. The entries that the mask matches are marked, and, when asked, the size of each
+// matching non-directory is read with fstatat relative to the folder, so no full path is built
+// for a system call. A long read asks its caller between pieces (getdents64 calls, size reads,
+// sort blocks) whether to go on, so a cancel need not wait for a huge folder.
 class FolderSnapshot final {
 public:
     struct Entry {
@@ -30,6 +32,9 @@ public:
 
     enum class Start { FollowLink, NoFollow };
 
+    // Asked between pieces of a long read; false stops the read.
+    using KeepGoing = std::function<bool()>;
+
     FolderSnapshot() = default;
     FolderSnapshot(const FolderSnapshot&) = delete;
     FolderSnapshot& operator=(const FolderSnapshot&) = delete;
@@ -37,6 +42,10 @@ public:
     // Reads the folder at `path` (a NUL-terminated byte path). Returns false with `error()` set
     // when it cannot be opened or read; the snapshot is then empty.
     bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes);
+    // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
+    // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
+    bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing);
+    bool stopped() const { return stopped_; }
 
     int error() const { return error_; }
     // The first error of a size read other than a vanished name (EACCES in a folder without
@@ -58,9 +67,11 @@ private:
     void clear();
     bool readEntries(int fd);
     void addEntry(std::string_view name, bool directory);
-    void sortEntries(std::size_t first);
-    void markMatches(const MaskMatcher& mask);
-    void readSizes(int fd);
+    bool sortEntries(std::size_t first);
+    bool markMatches(const MaskMatcher& mask);
+    bool readSizes(int fd);
+    // Counts `work` done since the caller was last asked and asks it once `step` is reached.
+    bool keepGoing(std::size_t work, std::size_t step);
 
     std::vector<Entry> entries_;
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
@@ -69,6 +80,9 @@ private:
     std::size_t matched_ = 0;
     int error_ = 0;
     int sizeError_ = 0;
+    bool stopped_ = false;
+    const KeepGoing* keepGoing_ = nullptr;
+    std::size_t workSinceAsked_ = 0;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };

@@ -19,6 +19,7 @@
 
 #include <climits>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -61,6 +62,53 @@ TEST(BadInput, SymbolicLinkLoopAndLinkOutsideAreListedAsFilesNeverFollowed) {
     EXPECT_TRUE(lines.contains(FileLine(linkSize(tree.path("top/loop")), "loop")));
     EXPECT_TRUE(lines.contains(FileLine(linkSize(tree.path("top")), "back-to-top")));
     EXPECT_EQ(totals.files, 3);
+}
+
+// While the scan runs, another thread keeps swapping a folder of the tree for a link to a folder
+// outside it and back. Whenever the scan reaches one of that folder's subfolders, it must be the
+// real one: nothing from outside may ever be listed. The same race runs near the top, where the
+// scan holds the parents' descriptors, and 50 levels down, where it opens parents again.
+TEST(BadInput, FolderSwappedForALinkDuringTheScanNeverLeadsOutside) {
+    TempTree tree;
+    TempTree outside;
+    // Many subfolders below the swapped folder: each descent into one is a chance to escape.
+    for (int i = 0; i < 20; ++i)
+        outside.file(QString("a/b%1/secret.txt").arg(i), 1);
+    makeChain(tree.rootBytes(), "d", 50);
+    std::string deep = tree.rootBytes();
+    for (int i = 0; i < 50; ++i)
+        deep += "/d";
+    const std::vector<std::string> places = {tree.rootBytes(), deep};
+    for (const std::string& place : places) {
+        ASSERT_EQ(::mkdir((place + "/a").c_str(), 0755), 0);
+        for (int i = 0; i < 20; ++i) {
+            const std::string b = place + "/a/b" + std::to_string(i);
+            ASSERT_EQ(::mkdir(b.c_str(), 0755), 0);
+            ASSERT_EQ(::close(::creat((b + "/inside.txt").c_str(), 0644)), 0);
+        }
+    }
+    const std::string target = QFile::encodeName(outside.path("a")).toStdString();
+    // Stopped and joined when the thread object goes, also when an assertion ends the test.
+    const std::jthread churn([&](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            for (const std::string& place : places) {
+                const std::string a = place + "/a";
+                ::rename(a.c_str(), (a + ".real").c_str());
+                ::symlink(target.c_str(), a.c_str());
+                std::this_thread::yield();
+                ::unlink(a.c_str());
+                ::rename((a + ".real").c_str(), a.c_str());
+                std::this_thread::yield();
+            }
+        }
+    });
+    int sawInside = 0;
+    for (int run = 0; run < 300; ++run) {
+        const QString lines = Scan(tree.root(), "*.txt", {.recursive = true}).join('\n');
+        ASSERT_FALSE(lines.contains("secret.txt")) << "run " << run;
+        sawInside += lines.contains("inside.txt") ? 1 : 0;
+    }
+    EXPECT_GT(sawInside, 0);
 }
 
 TEST(BadInput, TreeFifteenHundredLevelsDeep) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 // German regional settings for the footer, restored afterwards.
@@ -185,6 +188,50 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
                                   "1          Datei(en) insgesamt, 100 Bytes (~ 0,00 MB)",
                                   "1          Verzeichnis(se)"}));
     EXPECT_FALSE(settings.Searching);
+}
+
+// A stop that arrives from another thread (as a signal does in the command-line tool) while a
+// large folder is still being read ends the read at its next piece: the folders before it are
+// listed, the large one and everything after it are not, and the footer follows.
+TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList) {
+    tree.file("A/x.txt", 7);
+    tree.folder("A/big");
+    for (int i = 0; i < 3000; ++i)
+        tree.rawFile("A/big", "f" + std::to_string(i), 0);
+    tree.file("A/later/y.txt", 1);
+    TSearchFiles settings;
+    AddSearchFolder(settings, tree.path("A"), true);
+    settings.Masks = "*.*";
+    std::atomic<bool> insideBigFolder = false;
+    std::atomic<bool> stopRequested = false;
+    std::jthread canceller([&] {
+        insideBigFolder.wait(false);
+        stopRequested = true;
+        stopRequested.notify_one();
+    });
+    RecordingProgress progress;
+    int pumpsSinceFirstCaption = 0;
+    progress.onPump = [&](int) {
+        // A's listing and the pump before the descent take far fewer than 20 pumps; the rest
+        // come from reading "big", which has not been listed.
+        if (progress.searchCaptions.size() == 1 && ++pumpsSinceFirstCaption == 20) {
+            insideBigFolder = true;
+            insideBigFolder.notify_one();
+            stopRequested.wait(false);
+        }
+        if (stopRequested)
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    const QStringList lines = RunSearch(settings, false, true, true).toStringList();
+    EXPECT_TRUE(stopRequested);
+    insideBigFolder = true; // lets the canceller end when the stop never came
+    insideBigFolder.notify_one();
+    EXPECT_EQ(headingsOf(lines), QStringList({"A/"}));
+    EXPECT_TRUE(lines.contains(FileLine(7, "x.txt")));
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              QStringList({"1          Datei(en) insgesamt, 7 Bytes (~ 0,00 MB)",
+                           "1          Verzeichnis(se)"}));
 }
 
 } // namespace
