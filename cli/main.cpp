@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <unistd.h>
 
+#include <new>
+
 namespace {
 
 int printToStandardOutput(const QString& text) {
@@ -52,5 +54,14 @@ int main(int argc, char** argv) {
         return printToStandardOutput(HelpText());
     if (parsed.options.version)
         return printToStandardOutput(VersionText());
-    return RunInventory(parsed.options);
+    try {
+        return RunInventory(parsed.options);
+    } catch (const std::bad_alloc&) {
+        // Nothing is allocated on the way out: the message is a constant, and an output file
+        // that was not committed keeps its old contents.
+        static constexpr char message[] = "folderinventory-cli: Speicher erschöpft\n";
+        [[maybe_unused]] const ssize_t written =
+            ::write(STDERR_FILENO, message, sizeof message - 1);
+        return ExitStatus::OutOfMemory;
+    }
 }

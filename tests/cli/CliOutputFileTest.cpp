@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,24 @@ void writeFile(const QString& path, const QByteArray& contents) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(contents), contents.size());
+}
+
+// Runs the tool with its address space limited to `kilobytes`.
+CliResult runLimited(qint64 kilobytes, const QStringList& arguments) {
+    return RunShell(QStringLiteral("ulimit -v \"$1\" && shift && exec \"$0\" \"$@\""),
+                    QStringList{QString::number(kilobytes)} + arguments);
+}
+
+// The smallest address-space limit, to 256 KiB, under which the run succeeds.
+qint64 smallestLimit(const QStringList& arguments) {
+    qint64 failing = 0;
+    qint64 working = qint64{8} * 1024 * 1024;
+    while (working - failing > 256) {
+        const qint64 middle = (working + failing) / 2;
+        const CliResult result = runLimited(middle, arguments);
+        (result.exitCode == 0 && !result.crashed ? working : failing) = middle;
+    }
+    return working;
 }
 
 class CliOutputFileTest : public ::testing::Test {
@@ -169,6 +188,30 @@ TEST_F(CliOutputFileTest, WritableFileInAFolderWithoutRoomForATemporaryFileIsWri
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(contentsOf(list), EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
     EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
+}
+
+// A limit between what a small search needs and what a large one needs: the large one runs out
+// of memory inside the search, says so, ends with status 1 and leaves the old file alone.
+TEST_F(CliOutputFileTest, OutOfMemoryIsReportedAndKeepsTheOldFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+#endif
+    tree.folder("Big");
+    const std::string big = QFile::encodeName(tree.path("Big")).toStdString();
+    for (int i = 0; i < 8000; ++i) {
+        const std::string name = big + "/" + std::string(200, 'n') + std::to_string(i);
+        ASSERT_EQ(::close(::creat(name.c_str(), 0644)), 0);
+    }
+    const QString output = tree.path("Out/list.txt");
+    const qint64 small = smallestLimit({"-q", "-o", output, tree.path("Data")});
+    const qint64 large = smallestLimit({"-q", "-o", output, tree.path("Big")});
+    ASSERT_GT(large - small, 2048);
+    writeFile(output, "old contents\n");
+    const CliResult result = runLimited((small + large) / 2, {"-q", "-o", output, tree.path("Big")});
+    EXPECT_FALSE(result.crashed);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");
+    EXPECT_EQ(contentsOf(output), "old contents\n");
 }
 
 } // namespace
