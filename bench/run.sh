@@ -129,7 +129,55 @@ cli_profile() {
             1 while $name =~ s/\((?!anonymous namespace\))[^()]*\)(?=.)//g;
             1 while $name =~ s/<[^<>]*>//g;
             $_ = "$cost$name\n"' |
-        cut -c1-110 | head -n 20 | sed 's/^/#   /'
+        cut -c1-110 | awk 'NR <= 20' | sed 's/^/#   /'
+}
+
+# The page cache can be dropped only by root, and not in every container.
+can_drop_caches() { [ "$(id -u)" = 0 ] && [ -w /proc/sys/vm/drop_caches ]; }
+drop_caches() { sync && echo 3 > /proc/sys/vm/drop_caches; }
+
+# cli_cold_rounds TREE: find and the extended listing, each after the page cache was dropped.
+cli_cold_rounds() {
+    local tree=$1 round
+    local -a finds=() exts=()
+    for ((round = 1; round <= runs; round++)); do
+        drop_caches
+        finds+=("$(elapsed_us find "$tree" -printf '%s %p\n')")
+        drop_caches
+        exts+=("$(elapsed_us "$cli" "$tree")")
+    done
+    local find_us ext_us
+    find_us=$(median "${finds[@]}")
+    ext_us=$(median "${exts[@]}")
+    figure find_t200k_cold_ms "$(us_to_ms "$find_us")"
+    figure cli_ext_t200k_cold_ms "$(us_to_ms "$ext_us")"
+    cli_cold_ratio=$(calc "$ext_us / $find_us")
+}
+
+# cli_cancel_big_folder FOLDER: SIGINT at several moments of a listing of one huge folder; the
+# time from the signal to the end of the tool, the worst of them.
+cli_cancel_big_folder() {
+    local folder=$1 delay pid start end
+    local -a cancels=()
+    for delay in 0.05 0.15 0.3 0.5 0.8 1.2; do
+        "$cli" "$folder" > /dev/null 2>&1 &
+        pid=$!
+        sleep "$delay"
+        start=$EPOCHREALTIME
+        kill -INT "$pid" 2> /dev/null || true
+        wait "$pid" || true
+        end=$EPOCHREALTIME
+        cancels+=("$(us_to_ms $((${end/./} - ${start/./})))")
+    done
+    note "SIGINT to the end of the tool: ${cancels[*]} ms"
+    cli_cancel_worst=$(maximum "${cancels[@]}")
+}
+
+# Peak memory of the extended listing of one huge folder, written to a pipe.
+cli_rss_big_folder() {
+    local kb
+    kb=$( { /usr/bin/time -f '%M' "$cli" "$1" | cat > /dev/null; } 2>&1 | tail -n 1)
+    cli_rss_big=$(calc "$kb / 1024" %.1f)
 }
 
 # ---- the windows ----------------------------------------------------------------------------
@@ -205,9 +253,19 @@ gui_cancel() {
     cancel_worst=$(maximum "${cancels[@]}")
 }
 
+# Clicks on "Abbrechen" spread over the search of one huge folder, as in gui_cancel.
+gui_cancel_big_folder() {
+    local out saved=$cancel_worst
+    out=$(run_gui run "$1") || return 1
+    gui_cancel "$1" "$(field gui_search_ms "$out")" || return 1
+    big_cancel_worst=$cancel_worst
+    cancel_worst=$saved
+}
+
 # ---- the run --------------------------------------------------------------------------------
 
 cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
+cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
 note "load at start: $(load_average)"
 figure load_start "$(load_average | cut -d' ' -f1)"
@@ -223,6 +281,11 @@ if [ -x "$cli" ]; then
     figure find_us_per_entry "$(calc "$find_run_us / $t200_entries")"
     figure cli_ext_vs_find "$cli_ext_ratio"
     figure cli_simple_vs_find "$cli_simple_ratio"
+    if can_drop_caches; then
+        cli_cold_rounds "$t200"
+    else
+        note "cli_ext_vs_find_cold skipped: dropping the page cache needs root and a writable /proc/sys/vm/drop_caches"
+    fi
     cli_profile "$t200" "$t200_entries"
     cli_lines=$("$cli" "$t200" | wc -l)
 else
@@ -256,6 +319,19 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
         fi
     fi
     remove_tree "$t1m"
+
+    # One folder of a million files: cancelling inside it, and the tool's memory for it.
+    make_tree big1m 1 0 1000000
+    big_folder=$(find "$tree_dir" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+    if [ -x "$cli" ]; then
+        cli_cancel_big_folder "$big_folder"
+        cli_rss_big_folder "$big_folder"
+        figure cli_rss_mb_1m_folder "$cli_rss_big"
+    fi
+    if [ "$gui_ready" = yes ] && gui_cancel_big_folder "$big_folder"; then
+        gui_cancel_big=$big_cancel_worst
+    fi
+    remove_tree "$tree_dir"
 fi
 
 note "load at end: $(load_average)"
@@ -278,6 +354,13 @@ check cli_simple_vs_find "$cli_simple_ratio" 1.0
 check gui_run_vs_find "$gui_ratio" 2.0
 check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 400
 check cancel_ms "$cancel_worst" 50
+figure cli_ext_vs_find_cold "$cli_cold_ratio"
+figure cancel_ms_big_folder "$cli_cancel_worst"
+figure gui_cancel_ms_big_folder "$gui_cancel_big"
+check cli_ext_vs_find_cold "$cli_cold_ratio" 0.8
+check cancel_ms_big_folder "$cli_cancel_worst" 20
+check gui_cancel_ms_big_folder "$gui_cancel_big" 20
+check cli_rss_mb_1m_folder "$cli_rss_big" 100
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
 if [ ${#missed[@]} -eq 0 ]; then
     summary+=" targets=all-met"

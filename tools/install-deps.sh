@@ -12,7 +12,7 @@ packages=(
 # Extra groups for the screenshot and benchmark targets.
 case "${1:-}" in
     screenshots) packages+=(xvfb xauth imagemagick) ;;
-    bench) packages+=(valgrind findutils) ;;
+    bench) packages+=(valgrind findutils time) ;;
 esac
 
 missing=()
