@@ -97,7 +97,7 @@ private:
     void reportProgress();
     void listEntries(const FolderSnapshot& snapshot);
     void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
-    void finishExtendedFolder();
+    void finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled);
     void descend(const FolderSnapshot& snapshot, std::size_t depth);
 
     TSearchFiles& settings_;
@@ -112,7 +112,6 @@ private:
     std::vector<std::pair<dev_t, ino_t>> chain_;
     std::vector<int> held_;                 // descriptors of the top levels on the way down
     std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
-    ResultLines fileLines_;
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
 };
@@ -215,14 +214,14 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
     if (flags_.extended) {
         AppendFolderHeading(lines_, path_);
         ++totals_.folders;
-        fileLines_.clear();
         folderFiles_ = 0;
         folderBytes_ = 0;
     }
     // The first matching entry is handled at once; before each further one the search tests
     // for a cancel and pumps messages.
     bool first = true;
-    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+    std::size_t i = 0;
+    for (; i < snapshot.count(); ++i) {
         const FolderSnapshot::Entry& entry = snapshot.entry(i);
         if (!entry.matched)
             continue;
@@ -235,7 +234,7 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
         handleEntry(snapshot, entry);
     }
     if (flags_.extended)
-        finishExtendedFolder();
+        finishExtendedFolder(snapshot, i);
 }
 
 void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
@@ -246,9 +245,7 @@ void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
         // Directories, "." and ".." show size 0; the size lookup pumps messages once.
         const std::int64_t size = isFile ? entry.size : 0;
         progress_.processMessagesSoon();
-        if (isFile)
-            AppendFileLine(fileLines_, size, name);
-        else
+        if (!isFile)
             AppendDirectoryLine(lines_, name);
         totals_.bytes += size;
         folderBytes_ += size;
@@ -263,11 +260,17 @@ void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
     }
 }
 
-// Directory lines went straight to the result after the heading; the file lines follow them,
-// then the folder's sum when it has at least one file line.
-void FolderScanner::finishExtendedFolder() {
-    lines_.append(fileLines_);
-    if (!fileLines_.isEmpty())
+// Directory lines went straight to the result after the heading; the file lines of the entries
+// handled (all, unless a cancel came) follow them, made from the snapshot rather than kept, then
+// the folder's sum when it has at least one file line.
+void FolderScanner::finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled) {
+    for (std::size_t i = 0; i < handled; ++i) {
+        const FolderSnapshot::Entry& entry = snapshot.entry(i);
+        const std::string_view name = snapshot.name(entry);
+        if (entry.matched && !entry.directory && !FolderSnapshot::isDotEntry(name))
+            AppendFileLine(lines_, entry.size, name);
+    }
+    if (folderFiles_ > 0)
         AppendFolderSum(lines_, folderFiles_, folderBytes_);
 }
 
