@@ -7,9 +7,21 @@ void InitSearchFiles(TSearchFiles& settings) {
     settings.Folders.clear();
 }
 
+namespace {
+
+const QString& RecurseText(bool recursive) {
+    return recursive ? RecurseTrue : RecurseFalse;
+}
+
+} // namespace
+
 void AddSearchFolder(TSearchFiles& settings, const QString& folder, bool recursive) {
     settings.Folders.append(folder);
-    settings.Recurse.append(recursive ? RecurseTrue : RecurseFalse);
+    settings.Recurse.append(RecurseText(recursive));
+}
+
+void SetSearchFolderRecursion(TSearchFiles& settings, qsizetype index, bool recursive) {
+    settings.Recurse[index] = RecurseText(recursive);
 }
 
 void DeleteSearchFolder(TSearchFiles& settings, qsizetype index) {

@@ -6,9 +6,9 @@
 // The search settings: which folders to search, whether each one is searched with its
 // subfolders, the mask text, and the flag that is up while a search runs.
 struct TSearchFiles {
-    QStringList Folders;   // folder paths in the order they were added; duplicates allowed
-    QStringList Recurse;   // parallel to Folders: "true" or "false"
-    QString Masks;         // the mask text as typed, masks separated by ";"
+    QStringList Folders; // folder paths in the order they were added; duplicates allowed
+    QStringList Recurse; // parallel to Folders: "true" or "false"
+    QString Masks;       // the mask text as typed, masks separated by ";"
     bool Searching = false;
 };
 
@@ -23,6 +23,9 @@ void InitSearchFiles(TSearchFiles& settings);
 
 // Appends the folder and, in the same step, its recursion text.
 void AddSearchFolder(TSearchFiles& settings, const QString& folder, bool recursive);
+
+// Sets the recursion text of entry `index` (0 .. count - 1).
+void SetSearchFolderRecursion(TSearchFiles& settings, qsizetype index, bool recursive);
 
 // Removes entry `index` (0 .. count - 1) from both lists.
 void DeleteSearchFolder(TSearchFiles& settings, qsizetype index);
