@@ -7,6 +7,7 @@
 #include "uList.h"
 #include "uLoad.h"
 #include "uMain.h"
+#include "WindowDriver.h"
 
 #include <fstream>
 #include <QApplication>
@@ -15,19 +16,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <stdexcept>
-#include <string>
 #include <unistd.h>
 
 namespace {
-
-// Controls are found by their object names, as a test finds them; a missing one stops the
-// benchmark with its name.
-template <typename Widget> Widget* requireChild(const QObject* window, const char* name) {
-    auto* widget = window->findChild<Widget*>(QLatin1String(name));
-    if (widget == nullptr)
-        throw std::runtime_error(std::string("control not found: ") + name);
-    return widget;
-}
 
 // Resident memory now, from /proc/self/statm (pages).
 double residentMegabytes() {
@@ -43,26 +34,21 @@ double residentMegabytes() {
 
 GuiRunDriver::GuiRunDriver(const QString& folder) {
     clock_.start();
-    QApplication::setApplicationName(QStringLiteral("FolderInventory"));
-    InstallQtTranslation(*qApp, QLocale::system());
-    CreateFolderInventoryWindows();
-    QApplication::setQuitOnLastWindowClosed(false);
+    PrepareApplication(*qApp);
+    StartFolderInventoryWindows();
 
-    btnAddDir_ = requireChild<QPushButton>(frmMain, "btnAddDir");
-    btnGo_ = requireChild<QPushButton>(frmMain, "btnGo");
-    btnCancel_ = requireChild<QPushButton>(frmLoad, "btnCancel");
-    progress_ = requireChild<QProgressBar>(frmLoad, "Progress");
-    mList_ = requireChild<LineView>(frmList, "mList");
-    btnBack_ = requireChild<QPushButton>(frmList, "btnBack");
+    btnAddDir_ = FindControl<QPushButton>(*frmMain, "btnAddDir");
+    btnGo_ = FindControl<QPushButton>(*frmMain, "btnGo");
+    btnCancel_ = FindControl<QPushButton>(*frmLoad, "btnCancel");
+    progress_ = FindControl<QProgressBar>(*frmLoad, "Progress");
+    mList_ = FindControl<LineView>(*frmList, "mList");
+    btnBack_ = FindControl<QPushButton>(*frmList, "btnBack");
     progress_->installEventFilter(this);
     frmList->installEventFilter(this);
 
     cancelTimer_.setSingleShot(true);
     connect(&cancelTimer_, &QTimer::timeout, this, &GuiRunDriver::clickCancel);
 
-    frmMain->show();
-    if (!QTest::qWaitForWindowExposed(frmMain))
-        throw std::runtime_error("the main window was not exposed");
     addFolder(folder);
 }
 

@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev
+    librsvg2-bin
     libgtest-dev
     fonts-dejavu-core
 )
 # Extra groups for the screenshot and benchmark targets.
 case "${1:-}" in
-    screenshots) packages+=(xvfb xauth imagemagick) ;;
+    screenshots) packages+=(xvfb xauth imagemagick openbox) ;;
     bench) packages+=(valgrind findutils time) ;;
 esac
 

@@ -1,6 +1,7 @@
 #include "ErrorBox.h"
 
 #include "ListFileWriter.h"
+#include "MessageBoxTitle.h"
 
 #include <QMessageBox>
 #include <utility>
@@ -12,6 +13,13 @@ ErrorBoxFunction& Replacement() {
     return function;
 }
 
+void showCriticalBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("FolderInventory"), text, QMessageBox::Ok,
+                    parent);
+    KeepTitleWhole(box);
+    box.exec();
+}
+
 } // namespace
 
 void ShowErrorBox(QWidget* parent, const QString& message) {
@@ -19,7 +27,7 @@ void ShowErrorBox(QWidget* parent, const QString& message) {
     if (Replacement())
         Replacement()(parent, text);
     else
-        QMessageBox::critical(parent, QStringLiteral("FolderInventory"), text);
+        showCriticalBox(parent, text);
 }
 
 ErrorBoxFunction ReplaceErrorBox(ErrorBoxFunction function) {

@@ -5,7 +5,9 @@
 #include "uMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
@@ -76,6 +78,14 @@ void setToolTipDuration(int durationMs) {
 
 } // namespace
 
+QIcon ApplicationIcon() {
+    QIcon icon;
+    const QDir renderings(QStringLiteral(":/icons"));
+    for (const QString& name : renderings.entryList(QDir::Files))
+        icon.addFile(renderings.filePath(name));
+    return icon;
+}
+
 QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale) {
     auto* translator = new QTranslator(&app);
     if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -107,16 +117,20 @@ void DestroyFolderInventoryWindows() {
     frmMain = nullptr;
 }
 
-int RunFolderInventory(int argc, char** argv) {
-    QApplication app(argc, argv);
+void PrepareApplication(QApplication& app) {
     // The application name, not the display name: Qt appends a display name to the title of
     // every other window, and the progress and result windows have titles of their own.
     QApplication::setApplicationName(QStringLiteral("FolderInventory"));
+    QApplication::setWindowIcon(ApplicationIcon());
     InstallQtTranslation(app, QLocale::system());
-
-    CreateFolderInventoryWindows();
     // The program ends when the main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);
+}
+
+int RunFolderInventory(int argc, char** argv) {
+    QApplication app(argc, argv);
+    PrepareApplication(app);
+    CreateFolderInventoryWindows();
     QObject::connect(frmMain, &QDialog::finished, &app, &QCoreApplication::quit);
     frmMain->show();
     const int status = QApplication::exec();

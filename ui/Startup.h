@@ -1,6 +1,8 @@
 #pragma once
 
+class QApplication;
 class QCoreApplication;
+class QIcon;
 class QLocale;
 class QTranslator;
 
@@ -12,6 +14,14 @@ QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale);
 // For every widget of the application: how long the pointer rests before a tool-tip shows,
 // and how long the tool-tip stays.
 void SetApplicationToolTipTiming(int wakeUpMs, int durationMs);
+
+// The program's icon, rendered from its SVG source at several sizes when the program was built.
+QIcon ApplicationIcon();
+
+// What every run of the windows sets first, the program's own start-up as much as a test's or a
+// benchmark's: the application title, the icon every window carries, Qt's translation for the
+// user's locale, and that only the main window's closing ends the program.
+void PrepareApplication(QApplication& app);
 
 // Creates frmMain, frmList and frmLoad, in this order, all hidden.
 void CreateFolderInventoryWindows();

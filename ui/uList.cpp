@@ -5,14 +5,12 @@
 #include "LineView.h"
 #include "ListFileWriter.h"
 #include "SaveDialog.h"
+#include "ScreenPlacement.h"
+#include "WindowKeys.h"
 
 #include <algorithm>
-#include <QApplication>
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyle>
 
 TfrmList* frmList = nullptr;
 
@@ -57,6 +55,9 @@ TfrmList::TfrmList(QWidget* parent) : QDialog(parent) {
     FitFontToCaptions(*this);
     resize(clientWidth, clientHeight);
     FormResize();
+    IgnoreEscape(*this);
+    PressFocusedButtonOnEnter(*this);
+    PlaceOnFirstShow(*this);
 }
 
 TfrmList::~TfrmList() = default;
@@ -78,12 +79,9 @@ void TfrmList::createControls() {
     connect(btnBack, &QPushButton::clicked, this, &QDialog::accept); // modal result OK
 }
 
-// No button is the default or reacts to Enter.
 QPushButton* TfrmList::createButton(const char* name, const QString& caption, int width) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    button->setDefault(false);
     button->resize(width, buttonHeight);
     return button;
 }
@@ -108,42 +106,9 @@ int TfrmList::showModal() {
 
 // ---- Window ----------------------------------------------------------------------------------
 
-// Centred on the screen the first time only; afterwards the window keeps the place and size the
-// user left it with (a window placed by the program is not centred again by QDialog).
-void TfrmList::setVisible(bool visible) {
-    const bool firstShow = visible && !placed_;
-    if (firstShow) {
-        placed_ = true;
-        centreOnScreen(); // before showing, so the window appears in its place
-    }
-    QDialog::setVisible(visible);
-    if (firstShow)
-        centreOnScreen(); // again with the frame, once the window system has told its size
-}
-
-void TfrmList::centreOnScreen() {
-    const QWidget* active = QApplication::activeWindow();
-    const QScreen* screen =
-        active != nullptr && active != this ? active->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-}
-
 void TfrmList::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
-}
-
-// There is no cancel button: Escape leaves the window open.
-void TfrmList::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 // The list fills the client area above a row of buttons kept 4 pixels from the bottom edge:

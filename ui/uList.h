@@ -22,8 +22,6 @@ public:
     void appendLine(const QString& line);
     int showModal();
 
-    void setVisible(bool visible) override;
-
     LineView* mList = nullptr;
     QPushButton* btnCopyToClipboard = nullptr;
     QPushButton* btnBack = nullptr;
@@ -31,12 +29,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
     QPushButton* createButton(const char* name, const QString& caption, int width);
-    void centreOnScreen();
 
     void btnCopyToClipboardClick();
     void FormResize();
@@ -46,7 +42,6 @@ private:
     // The save dialog's file name and filter, offered again at the next save.
     QString saveFileName_;
     QString saveFilter_;
-    bool placed_ = false;
 };
 
 extern TfrmList* frmList;

@@ -1,17 +1,17 @@
 #include "uLoad.h"
 
 #include "CaptionFont.h"
+#include "ScreenPlacement.h"
 #include "SearchSettings.h"
 #include "uMain.h"
+#include "WindowKeys.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 TfrmLoad* frmLoad = nullptr;
 
@@ -26,6 +26,11 @@ namespace {
 constexpr qint64 pumpIntervalMs = 3;
 // The clock is read only every so many calls: a call comes every microsecond or so.
 constexpr unsigned callsPerClockCheck = 16;
+// A title bar, so the window can be moved, and no border icons at all: without the system menu,
+// minimise, maximise and close hints Qt asks the window manager (Motif hints) for the title and
+// border decorations only.
+constexpr Qt::WindowFlags progressWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 } // namespace
 
 // Shows the engine's progress captions in the window and pumps Qt's event loop.
@@ -53,14 +58,16 @@ private:
 };
 
 TfrmLoad::TfrmLoad(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      reporter_(new Reporter(*this)) {
+    : QWidget(parent, progressWindowFlags), reporter_(new Reporter(*this)) {
     setObjectName(QStringLiteral("frmLoad"));
     setWindowTitle(QStringLiteral("Es wird gesucht..."));
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(434, 169);
     createControls();
     FitFontToCaptions(*this);
+    IgnoreEscape(*this);
+    PressFocusedButtonOnEnter(*this);
+    PlaceOnFirstShow(*this);
     sinceLastPump_.start();
 }
 
@@ -68,6 +75,8 @@ TfrmLoad::~TfrmLoad() {
     delete reporter_;
 }
 
+// The style draws the group's frame below its title: the controls inside it sit 5 pixels lower
+// than the window's original offsets, clear of the frame line.
 void TfrmLoad::createControls() {
     gbSearch = new QGroupBox(QStringLiteral("Suchen..."), this);
     gbSearch->setObjectName(QStringLiteral("gbSearch"));
@@ -76,13 +85,13 @@ void TfrmLoad::createControls() {
 
     lbSearching = new QLabel(SearchingText, gbSearch);
     lbSearching->setObjectName(QStringLiteral("lbSearching"));
-    lbSearching->setGeometry(8, 16, 401, 17);
+    lbSearching->setGeometry(8, 21, 401, 17);
     lbSearching->setWordWrap(true);
     lbSearching->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     lbSearch = new QLabel(QStringLiteral("Suche in \"\"..."), gbSearch);
     lbSearch->setObjectName(QStringLiteral("lbSearch"));
-    lbSearch->setGeometry(8, 40, 401, 41);
+    lbSearch->setGeometry(8, 45, 401, 41);
     lbSearch->setWordWrap(true);
     lbSearch->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // A path without blanks is broken anywhere rather than pushed out of the label.
@@ -90,12 +99,12 @@ void TfrmLoad::createControls() {
 
     lbFound = new QLabel(QStringLiteral("Elemente gefunden: %d"), gbSearch);
     lbFound->setObjectName(QStringLiteral("lbFound"));
-    lbFound->move(8, 96);
+    lbFound->move(8, 101);
     lbFound->adjustSize();
 
     Progress = new QProgressBar(gbSearch);
     Progress->setObjectName(QStringLiteral("Progress"));
-    Progress->setGeometry(8, 56, 401, 17);
+    Progress->setGeometry(8, 61, 401, 17);
     Progress->setRange(0, 100);
     Progress->setTextVisible(false);
     Progress->hide();
@@ -108,8 +117,6 @@ void TfrmLoad::createControls() {
     btnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setGeometry(344, 136, 75, 25);
-    btnCancel->setAutoDefault(false);
-    btnCancel->setDefault(false);
     btnCancel->setFocusPolicy(Qt::StrongFocus);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLoad::btnCancelClick);
     setFocusProxy(btnCancel);
@@ -137,19 +144,8 @@ void TfrmLoad::processMessagesSoon() {
 }
 
 void TfrmLoad::showEvent(QShowEvent* event) {
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
     btnCancel->setFocus(Qt::OtherFocusReason);
     QWidget::showEvent(event);
-}
-
-// Escape does not press "Abbrechen"; Enter and Space do only when the button has the focus,
-// which the button handles itself.
-void TfrmLoad::keyPressEvent(QKeyEvent* event) {
-    event->ignore();
 }
 
 // The window has no close box; a close request from the window manager is refused, since the

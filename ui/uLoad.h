@@ -42,7 +42,6 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -54,7 +53,6 @@ private:
     Reporter* reporter_;
     QElapsedTimer sinceLastPump_;
     unsigned callsSinceClockCheck_ = 0;
-    bool shownBefore_ = false;
 };
 
 extern TfrmLoad* frmLoad;

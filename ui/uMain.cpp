@@ -2,9 +2,13 @@
 
 #include "CaptionFont.h"
 #include "FolderChooser.h"
+#include "FolderListBox.h"
+#include "MessageBoxTitle.h"
+#include "ScreenPlacement.h"
 #include "SearchRun.h"
 #include "SearchSettings.h"
 #include "Startup.h"
+#include "WindowKeys.h"
 
 #include <algorithm>
 #include <iterator>
@@ -12,17 +16,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTextDocument>
 
 TfrmMain* frmMain = nullptr;
@@ -43,18 +44,6 @@ const QString AboutTitle = QStringLiteral("Über FolderInventory");
 const QString AboutText = QStringLiteral("FolderInventory (c) 2026 die FolderInventory-Entwickler\n"
                                          "https://folderinventory.example.org\n"
                                          "kontakt@folderinventory.example.org");
-
-// The folder list shows one path per row at the fixed row height of the window's layout.
-class FixedRowHeightDelegate final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(FolderItemHeight);
-        return size;
-    }
-};
 
 template <typename Widget> Widget* place(QWidget* parent, const char* name, const QRect& geometry) {
     auto* widget = new Widget(parent);
@@ -103,6 +92,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent) {
     FormCreate();
     FitFontToCaptions(*this);
     connectHandlers();
+    IgnoreEscape(*this);
+    PlaceOnFirstShow(*this);
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -112,50 +103,54 @@ void TfrmMain::FormCreate() {
     SetApplicationToolTipTiming(ToolTipWakeUpMs, ToolTipDurationMs);
 }
 
+// The style draws a group's frame below its title, so the controls inside a group sit a few
+// pixels lower than the window's original offsets (4 in the settings group, 3 in the two inner
+// groups), clear of the frame line; the window's size and the groups' bottom margins allow it.
 void TfrmMain::createSettingsGroup() {
     gbSettings = placeGroup(this, "gbSettings", {8, 8, 473, 233}, QStringLiteral("Einstellungen"));
-    lbDirectories = place<QLabel>(gbSettings, "lbDirectories", {8, 16, 65, 13},
+    lbDirectories = place<QLabel>(gbSettings, "lbDirectories", {8, 20, 65, 13},
                                   QStringLiteral("Verzeichnisse"));
-    lbFolders = place<QListWidget>(gbSettings, "lbFolders", {8, 32, 185, 65});
+    lbFolders = new FolderListBox(gbSettings, FolderItemHeight);
+    lbFolders->setObjectName(QStringLiteral("lbFolders"));
+    lbFolders->setGeometry(8, 36, 185, 65);
     lbFolders->setSelectionMode(QAbstractItemView::SingleSelection);
-    lbFolders->setItemDelegate(new FixedRowHeightDelegate(lbFolders));
     btnAddDir =
-        place<QPushButton>(gbSettings, "btnAddDir", {8, 104, 75, 25}, QStringLiteral("Hinzufügen"));
-    btnRemoveDir = place<QPushButton>(gbSettings, "btnRemoveDir", {120, 104, 75, 25},
+        place<QPushButton>(gbSettings, "btnAddDir", {8, 108, 75, 25}, QStringLiteral("Hinzufügen"));
+    btnRemoveDir = place<QPushButton>(gbSettings, "btnRemoveDir", {120, 108, 75, 25},
                                       QStringLiteral("Entfernen"));
     createRecurseGroup();
-    lbFileMasks = place<QLabel>(gbSettings, "lbFileMasks", {200, 88, 151, 13},
+    lbFileMasks = place<QLabel>(gbSettings, "lbFileMasks", {200, 92, 151, 13},
                                 QStringLiteral("Suche nach folgenden Dateien:"));
-    edFileMasks = place<QLineEdit>(gbSettings, "edFileMasks", {200, 104, 265, 21});
+    edFileMasks = place<QLineEdit>(gbSettings, "edFileMasks", {200, 108, 265, 21});
     edFileMasks->setMaxLength(std::numeric_limits<int>::max());
     edFileMasks->setText(DefaultMasks);
     createOutputGroup();
 }
 
 void TfrmMain::createRecurseGroup() {
-    gbRecurse = placeGroup(gbSettings, "gbRecurse", {200, 16, 265, 65},
+    gbRecurse = placeGroup(gbSettings, "gbRecurse", {200, 20, 265, 65},
                            QStringLiteral("Suchen in Unterverzeichnissen"));
     cbUseSettingsForAll =
-        place<QCheckBox>(gbRecurse, "cbUseSettingsForAll", {8, 16, 249, 17},
+        place<QCheckBox>(gbRecurse, "cbUseSettingsForAll", {8, 19, 249, 17},
                          QStringLiteral("Suchoptionen für alle Verzeichnisse übernehmen"));
     cbUseSettingsForAll->setChecked(true);
-    cbRecurse = place<QCheckBox>(gbRecurse, "cbRecurse", {8, 40, 241, 17},
+    cbRecurse = place<QCheckBox>(gbRecurse, "cbRecurse", {8, 43, 241, 17},
                                  QStringLiteral("Unterverzeichnisse durchsuchen"));
     cbRecurse->setChecked(true);
 }
 
 void TfrmMain::createOutputGroup() {
-    gbOutPut = placeGroup(gbSettings, "gbOutPut", {8, 136, 457, 89}, QStringLiteral("Ausgabe"));
-    cbFileExts = place<QCheckBox>(gbOutPut, "cbFileExts", {8, 64, 441, 17},
+    gbOutPut = placeGroup(gbSettings, "gbOutPut", {8, 140, 457, 89}, QStringLiteral("Ausgabe"));
+    cbFileExts = place<QCheckBox>(gbOutPut, "cbFileExts", {8, 67, 441, 17},
                                   QStringLiteral("Dateiendungen anzeigen"));
     cbFileExts->setChecked(true);
     cbFileExts->setEnabled(false);
-    rbAdvOutPut = place<QRadioButton>(gbOutPut, "rbAdvOutPut", {8, 16, 225, 17},
+    rbAdvOutPut = place<QRadioButton>(gbOutPut, "rbAdvOutPut", {8, 19, 225, 17},
                                       QStringLiteral("Erweiterte Ausgabe"));
     rbAdvOutPut->setChecked(true);
-    rbSimpleOutPut = place<QRadioButton>(gbOutPut, "rbSimpleOutPut", {232, 16, 217, 17},
+    rbSimpleOutPut = place<QRadioButton>(gbOutPut, "rbSimpleOutPut", {232, 19, 217, 17},
                                          QStringLiteral("Einfache Ausgabe"));
-    cbFullPath = place<QCheckBox>(gbOutPut, "cbFullPath", {8, 40, 257, 17},
+    cbFullPath = place<QCheckBox>(gbOutPut, "cbFullPath", {8, 43, 257, 17},
                                   QStringLiteral("Vollständigen Pfad anzeigen"));
     cbFullPath->setEnabled(false);
 }
@@ -255,7 +250,7 @@ void TfrmMain::lbFoldersClick() {
     const int index = selectedFolderIndex();
     if (index < 0)
         return;
-    cbRecurse->setChecked(SearchFiles.Recurse.at(index) == RecurseTrue);
+    cbRecurse->setChecked(IsRecursive(SearchFiles.Recurse.at(index)));
     lbFolders->setToolTip(plainToolTip(lbFolders->item(index)->text()));
 }
 
@@ -263,7 +258,7 @@ void TfrmMain::cbRecurseClick() {
     const int index = selectedFolderIndex();
     if (index < 0)
         return;
-    SearchFiles.Recurse[index] = cbRecurse->isChecked() ? RecurseTrue : RecurseFalse;
+    SetSearchFolderRecursion(SearchFiles, index, cbRecurse->isChecked());
 }
 
 void TfrmMain::btnRemoveDirClick() {
@@ -303,6 +298,7 @@ void TfrmMain::btnAboutClick() {
     QMessageBox about(QMessageBox::Information, AboutTitle, AboutText, QMessageBox::Ok, this);
     about.setObjectName(QStringLiteral("aboutBox"));
     about.setTextFormat(Qt::PlainText);
+    KeepTitleWhole(about);
     about.exec();
 }
 
@@ -314,29 +310,9 @@ void TfrmMain::btnGoClick() {
     RunSearchFromMainWindow(*this);
 }
 
-// Escape would reject the dialog and so close the main window; here it does nothing.
-void TfrmMain::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
+// The focus is shown from the start, not only after the first Tab: the folder list holds it
+// when the window opens.
 void TfrmMain::showEvent(QShowEvent* event) {
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        centreOnScreen();
-    }
+    setAttribute(Qt::WA_KeyboardFocusChange);
     QDialog::showEvent(event);
-}
-
-// Centred the first time only; later shows keep the place the user left it at.
-void TfrmMain::centreOnScreen() {
-    const QScreen* target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (target == nullptr)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(target->availableGeometry().center());
-    move(frame.topLeft());
 }

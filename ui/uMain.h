@@ -14,7 +14,7 @@ class QRadioButton;
 // The main window: the folder list with its recursion flags, the masks and the output style.
 // It is a QDialog because a dialog gives the default-button behaviour of "Start!" (Enter presses
 // it unless another push button has the focus); the window flags make it an ordinary top-level
-// window with a minimize box, and Escape does not close it.
+// window with a minimize box; Escape does not close it.
 class TfrmMain final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmMain)
@@ -63,7 +63,6 @@ public:
     void rbAdvOutPutClick();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -76,9 +75,6 @@ private:
     void setToolTips();
     void connectHandlers();
     void appendFolderEntry(const QString& path);
-    void centreOnScreen();
-
-    bool shownBefore_ = false;
 };
 
 extern TfrmMain* frmMain;

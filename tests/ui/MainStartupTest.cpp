@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
@@ -27,6 +28,14 @@ TEST(QtTranslation, GermanLocaleGivesGermanStandardTexts) {
 TEST(QtTranslation, LocaleWithoutTranslationInstallsNothing) {
     EXPECT_EQ(InstallQtTranslation(*qApp, QLocale::c()), nullptr);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+}
+
+// The icon is compiled into the program, from the smallest size a title bar takes to the largest
+// a task switcher shows.
+TEST(ApplicationIcon, IsCompiledInAtSmallAndLargeSizes) {
+    const QList<QSize> sizes = ApplicationIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+    EXPECT_TRUE(sizes.contains(QSize(256, 256)));
 }
 
 using ToolTipTimingTest = MainWindowFixture;

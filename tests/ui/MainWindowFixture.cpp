@@ -15,18 +15,15 @@ void MainWindowFixture::SetUp() {
     // Left over from an earlier window: creating the main window must start from empty lists.
     SearchFiles.Folders = {QStringLiteral("left over")};
     SearchFiles.Recurse = {QStringLiteral("true")};
-    CreateFolderInventoryWindows();
-    window = frmMain;
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    list = findControl<QListWidget>(window, "lbFolders");
-    recurse = findControl<QCheckBox>(window, "cbRecurse");
-    useForAll = findControl<QCheckBox>(window, "cbUseSettingsForAll");
-    fullPath = findControl<QCheckBox>(window, "cbFullPath");
-    fileExts = findControl<QCheckBox>(window, "cbFileExts");
-    advanced = findControl<QRadioButton>(window, "rbAdvOutPut");
-    simple = findControl<QRadioButton>(window, "rbSimpleOutPut");
-    masks = findControl<QLineEdit>(window, "edFileMasks");
+    window = &StartFolderInventoryWindows();
+    list = FindControl<QListWidget>(*window, "lbFolders");
+    recurse = FindControl<QCheckBox>(*window, "cbRecurse");
+    useForAll = FindControl<QCheckBox>(*window, "cbUseSettingsForAll");
+    fullPath = FindControl<QCheckBox>(*window, "cbFullPath");
+    fileExts = FindControl<QCheckBox>(*window, "cbFileExts");
+    advanced = FindControl<QRadioButton>(*window, "rbAdvOutPut");
+    simple = FindControl<QRadioButton>(*window, "rbSimpleOutPut");
+    masks = FindControl<QLineEdit>(*window, "edFileMasks");
 }
 
 void MainWindowFixture::TearDown() {
@@ -34,7 +31,7 @@ void MainWindowFixture::TearDown() {
 }
 
 QPushButton* MainWindowFixture::button(const char* name) const {
-    return findControl<QPushButton>(window, name);
+    return FindControl<QPushButton>(*window, name);
 }
 
 void MainWindowFixture::click(QAbstractButton* control) const {

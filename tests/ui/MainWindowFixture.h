@@ -1,12 +1,11 @@
 #pragma once
 
 #include "uMain.h"
+#include "WindowDriver.h"
 
 #include <gtest/gtest.h>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
-#include <string>
 
 class QAbstractButton;
 class QCheckBox;
@@ -14,14 +13,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-
-// Looks a control up by its name and fails the test, naming it, when it is missing.
-template <typename Control> Control* findControl(QWidget* window, const char* name) {
-    auto* control = window->findChild<Control*>(QLatin1String(name));
-    if (control == nullptr)
-        throw std::logic_error(std::string("no control of the expected kind named ") + name);
-    return control;
-}
 
 // The three windows built by the program's own start-up code, the main window shown, and
 // its controls driven by mouse and keyboard.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,6 +72,16 @@ TEST_F(MainWindowTest, EveryCaptionFitsItsControl) {
             EXPECT_LE(metrics.height(), control->height()) << name.toStdString();
         }
     }
+}
+
+// The folder list holds the focus when the window opens and shows it, empty as it is.
+TEST_F(MainWindowTest, EmptyFolderListShowsTheFocusFromTheStart) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    const QImage focused = list->grab().toImage();
+    button("btnGo")->setFocus();
+    EXPECT_NE(list->grab().toImage(), focused);
 }
 
 TEST_F(MainWindowTest, TabOrderRunsGroupByGroupWithQuitBeforeAbout) {

@@ -84,7 +84,9 @@ protected:
     void answer(const QString& fileName, const QString& filter = textFilter) {
         answers.push_back({true, fileName, filter});
     }
-    void save() { QTest::mouseClick(FindChild<QPushButton>(*window, "btnSaveAs"), Qt::LeftButton); }
+    void save() {
+        QTest::mouseClick(FindControl<QPushButton>(*window, "btnSaveAs"), Qt::LeftButton);
+    }
     QStringList folderEntries() const {
         return QDir(folder.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

@@ -1,4 +1,5 @@
 #include "ResultWindowTestSupport.h"
+#include "SaveDialog.h"
 #include "uList.h"
 
 #include <algorithm>
@@ -16,8 +17,8 @@ namespace {
 
 class ResultWindowTest : public ::testing::Test {
 protected:
-    LineView* list() const { return FindChild<LineView>(*window, "mList"); }
-    QPushButton* button(const char* name) const { return FindChild<QPushButton>(*window, name); }
+    LineView* list() const { return FindControl<LineView>(*window, "mList"); }
+    QPushButton* button(const char* name) const { return FindControl<QPushButton>(*window, name); }
 
     void showWindow() {
         window->show();
@@ -122,23 +123,41 @@ TEST_F(ResultWindowTest, ZurueckEndsTheModalDisplayAccepted) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(ResultWindowTest, EscapeAndEnterDoNotCloseItButTheCloseBoxRejects) {
+// Enter and keypad Enter press the focused button, as Space does; with the focus in the list
+// they press nothing, and Escape nothing anywhere. The close box rejects.
+TEST_F(ResultWindowTest, EnterPressesTheFocusedButtonOnly) {
     window->appendLine(QStringLiteral("eine Zeile"));
-    bool openAfterEscape = false;
-    bool openAfterEnter = false;
+    int saveDialogs = 0;
+    ReplaceSaveDialog([&](const SaveDialogRequest&) {
+        ++saveDialogs;
+        return SaveDialogAnswer{};
+    });
+    auto pressEnter = [&](QWidget* target, Qt::KeyboardModifiers modifiers = {}) {
+        target->setFocus();
+        QTest::keyClick(target, modifiers ? Qt::Key_Enter : Qt::Key_Return, modifiers);
+    };
+    bool openAfterKeys = false;
     QTimer::singleShot(0, window.get(), [&] {
+        QGuiApplication::clipboard()->clear();
         QTest::keyClick(list(), Qt::Key_Escape);
         QTest::keyClick(window.get(), Qt::Key_Escape);
-        openAfterEscape = window->isVisible();
-        QTest::keyClick(list(), Qt::Key_Return);
-        QTest::keyClick(button("btnBack"), Qt::Key_Return);
-        QTest::keyClick(button("btnBack"), Qt::Key_Enter);
-        openAfterEnter = window->isVisible();
-        window->close();
+        pressEnter(list());
+        pressEnter(list(), Qt::KeypadModifier);
+        openAfterKeys = window->isVisible() && QGuiApplication::clipboard()->text().isEmpty() &&
+                        saveDialogs == 0;
+        pressEnter(button("btnCopyToClipboard"));
+        pressEnter(button("btnSaveAs"), Qt::KeypadModifier);
+        pressEnter(button("btnBack"));
     });
+    const int result = window->showModal();
+    ReplaceSaveDialog({});
+    EXPECT_TRUE(openAfterKeys);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "eine Zeile\n");
+    EXPECT_EQ(saveDialogs, 1);
+    EXPECT_EQ(result, QDialog::Accepted);
+
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
     EXPECT_EQ(window->showModal(), QDialog::Rejected);
-    EXPECT_TRUE(openAfterEscape);
-    EXPECT_TRUE(openAfterEnter);
     EXPECT_EQ(list()->lineCount(), 1); // hidden, not destroyed: the text stays
 }
 
@@ -167,6 +186,23 @@ TEST_F(ResultWindowTest, CentredOnTheFirstShowOnlyThenReopenedWhereItWasLeft) {
     EXPECT_LE((firstFrame.center() - screenCentre).manhattanLength(), 1);
     EXPECT_EQ(left.size(), QSize(700, 420));
     EXPECT_EQ(second, left);
+}
+
+// Larger than the screen's available area, as at twice the scale on a small screen: the first
+// show fits the window into the area, where it is then centred.
+TEST_F(ResultWindowTest, AWindowLargerThanTheScreenOpensFittedIntoIt) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    window->resize(area.size() + QSize(300, 200));
+    QRect shown;
+    QTimer::singleShot(0, window.get(), [&] {
+        shown = window->frameGeometry();
+        window->accept();
+    });
+    window->showModal();
+    EXPECT_TRUE(area.contains(shown))
+        << shown.x() << "," << shown.y() << " " << shown.width() << " x " << shown.height();
+    EXPECT_LE((shown.center() - area.center()).manhattanLength(), 1);
+    EXPECT_EQ(list()->height(), window->height() - 33);
 }
 
 } // namespace

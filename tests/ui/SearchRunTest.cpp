@@ -33,10 +33,10 @@ protected:
         tree.file("B/x.txt", 40);
         tree.file("B/sub/y.doc", 50);
         load = frmLoad;
-        bar = findControl<QProgressBar>(load, "Progress");
-        lbSearch = findControl<QLabel>(load, "lbSearch");
-        lbSearching = findControl<QLabel>(load, "lbSearching");
-        cancel = findControl<QPushButton>(load, "btnCancel");
+        bar = FindControl<QProgressBar>(*load, "Progress");
+        lbSearch = FindControl<QLabel>(*load, "lbSearch");
+        lbSearching = FindControl<QLabel>(*load, "lbSearching");
+        cancel = FindControl<QPushButton>(*load, "btnCancel");
     }
 
     // Folder A with its subfolders, B without, masks "*.txt;*.doc".
@@ -66,7 +66,7 @@ protected:
             closed = true;
             shown = frmList->mList->lines().toStringList();
             seenWindowState = {load->isVisible(), bar->value(), bar->maximum()};
-            QTest::mouseClick(findControl<QPushButton>(frmList, "btnBack"), Qt::LeftButton);
+            QTest::mouseClick(FindControl<QPushButton>(*frmList, "btnBack"), Qt::LeftButton);
         });
         watcher.start();
         start();
@@ -210,6 +210,29 @@ TEST_F(SearchRunTest, CancelDuringTheHeaderShowsOnlyTheHeaderLinesWrittenSoFar) 
     const QStringList shown = clickStart();
     EXPECT_EQ(shown, expectedFor(true).mid(0, 3));
     EXPECT_EQ(seenWindowState.value, 3);
+}
+
+// "Abbrechen" holds the focus, so Enter (keypad Enter too) presses it, as Space and a click do.
+TEST_F(SearchRunTest, EnterOnTheFocusedCancelButtonCancels) {
+    prepareTwoFolders();
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value == 2) {
+            EXPECT_EQ(QApplication::focusWidget(), cancel);
+            QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
+        }
+    });
+    EXPECT_EQ(clickStart(), expectedFor(true).mid(0, 2));
+}
+
+// A title bar to move it by and no border icons: no system menu, minimise, maximise or close.
+TEST_F(SearchRunTest, ProgressWindowAsksForATitleBarAndNoBorderIcons) {
+    const Qt::WindowFlags flags = load->windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    for (Qt::WindowType icon : {Qt::WindowSystemMenuHint, Qt::WindowMinimizeButtonHint,
+                                Qt::WindowMaximizeButtonHint, Qt::WindowCloseButtonHint})
+        EXPECT_FALSE(flags.testFlag(icon)) << icon;
 }
 
 TEST_F(SearchRunTest, CancelQueuedBeforeTheSearchStartsHasNoLastingEffect) {
