@@ -1,3 +1,4 @@
+#include "ErrorBox.h"
 #include "HeaderBlock.h"
 #include "ListingFormat.h"
 #include "Scenes.h"
@@ -81,5 +82,10 @@ void ResultWindowScenes(Shots& shots) {
     frmList->btnCopyToClipboard->click();
     frmList->resize(820, 300);
     shots.saveModal([] { frmList->showModal(); }, QStringLiteral("result-window-copied-resized"));
+
+    // A save that failed on a full disk: the error box with its shortest message, whose width
+    // alone would cut the caption.
+    shots.saveModal([] { ShowErrorBox(frmList, QStringLiteral("Stream write error")); },
+                    QStringLiteral("error-box"));
     DestroyFolderInventoryWindows();
 }

@@ -3,12 +3,14 @@
 #include <functional>
 #include <QString>
 
+class QPixmap;
 class QWidget;
 
 // Writes the pictures of the screenshot scenes into one folder and counts what went wrong.
 class Shots final {
 public:
-    explicit Shots(QString folder);
+    // `framed`: a window manager runs, and each picture takes in the frame it draws.
+    Shots(QString folder, bool framed);
 
     // Saves the window as it is drawn now, as <name>.png.
     void save(QWidget& window, const QString& name);
@@ -21,7 +23,10 @@ public:
 private:
     void fail(const QString& message);
 
+    QPixmap picture(QWidget& window) const;
+
     QString folder_;
+    bool framed_;
     int failures_ = 0;
 };
 

@@ -2,21 +2,22 @@
 #include "Startup.h"
 
 #include <cstdio>
+#include <cstring>
 #include <QApplication>
-#include <QLocale>
 
 // Draws the program's windows in typical states and writes them as PNG files into the folder
-// given as the only argument. Runs under a real (virtual) X server, see tools/screenshots.sh.
+// given as the first argument; with --framed, as the window manager frames them. Runs under a
+// real (virtual) X server, see tools/screenshots.sh.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    const bool framed = argc == 3 && std::strcmp(argv[2], "--framed") == 0;
+    if (argc != 2 && !framed) {
+        std::fprintf(stderr, "usage: %s <output folder> [--framed]\n", argv[0]);
         return 2;
     }
-    QApplication::setApplicationName(QStringLiteral("FolderInventory"));
-    InstallQtTranslation(app, QLocale::system());
+    PrepareApplication(app);
 
-    Shots shots(QString::fromLocal8Bit(argv[1]));
+    Shots shots(QString::fromLocal8Bit(argv[1]), framed);
     MainWindowScenes(shots);
     ResultWindowScenes(shots);
     ProgressWindowScenes(shots);
