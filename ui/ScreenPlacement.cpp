@@ -39,8 +39,9 @@ const QScreen* targetScreen(const QWidget& window) {
     return window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
 }
 
-// Waits for the window's first show, and once more for the window manager's frame: a window
-// placed with a guessed frame is centred again when its real frame differs.
+// Waits for the window's first show, and then for its first paint, by which time a window
+// manager has framed it: a window placed with a guessed frame is placed again when its real
+// frame differs.
 class FirstShowPlacement final : public QObject {
 public:
     explicit FirstShowPlacement(QWidget& window) : QObject(&window), window_(window) {
@@ -56,8 +57,8 @@ public:
             FitAndCentreOnScreen(window_);
             if (frameKnown(window_))
                 finish();
-        } else if (placed_ && event->type() == QEvent::Move && frameKnown(window_)) {
-            if (marginsOf(window_) != guessedFrame_)
+        } else if (placed_ && event->type() == QEvent::Paint) {
+            if (frameKnown(window_) && marginsOf(window_) != guessedFrame_)
                 FitAndCentreOnScreen(window_);
             finish();
         }
