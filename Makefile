@@ -1,14 +1,18 @@
 # FolderInventory: `make run` builds and starts the program, `make test` builds and runs every test
 # (a normal build, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer).
+# `make install` installs (PREFIX, DESTDIR), `make deb` builds the Debian package.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-san
+DEB_BUILD  ?= build-deb
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 JOBS       ?= $(shell nproc)
 # CI turns warnings into errors.
 WERROR     ?= $(if $(CI),ON,OFF)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-fast test-san screenshots bench clean
+.PHONY: all deps configure build run install deb test test-fast test-san screenshots bench clean
 
 all: build
 
@@ -25,6 +29,20 @@ build: configure
 
 run: build
 	./$(BUILD)/ui/folderinventory
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A release build without tests, with Debian's hardening flags, packed by CPack.
+deb:
+	@tools/install-deps.sh deb
+	DEB_BUILD_MAINT_OPTIONS=hardening=+all \
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF \
+	      -DFI_WERROR=$(WERROR) $(CMAKE_ARGS)
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
 
 test-fast: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -46,4 +64,4 @@ bench: configure
 	bench/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(DEB_BUILD)

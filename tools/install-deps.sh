@@ -9,11 +9,14 @@ packages=(
     librsvg2-bin
     libgtest-dev
     fonts-dejavu-core
+    librsvg2-bin
+    desktop-file-utils appstream man-db file
 )
-# Extra groups for the screenshot and benchmark targets.
+# Extra groups for the screenshot, benchmark and package targets.
 case "${1:-}" in
     screenshots) packages+=(xvfb xauth imagemagick openbox) ;;
     bench) packages+=(valgrind findutils time) ;;
+    deb) packages+=(dpkg-dev) ;;
 esac
 
 missing=()

@@ -122,6 +122,8 @@ void PrepareApplication(QApplication& app) {
     // every other window, and the progress and result windows have titles of their own.
     QApplication::setApplicationName(QStringLiteral("FolderInventory"));
     QApplication::setWindowIcon(ApplicationIcon());
+    // Wayland compositors and task bars find the desktop entry, and with it the icon, by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(FI_APP_ID));
     InstallQtTranslation(app, QLocale::system());
     // The program ends when the main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);
