@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build folder into a temporary DESTDIR and checks the staged tree the way a desktop
 # and a packager see it: every file in place, desktop entry and AppStream metadata valid, the
-# manual pages free of troff warnings, the completion script parseable.
+# manual pages free of troff warnings, the completion answering as bash asks it.
 # Usage: tools/check-install.sh BUILD_DIR GUI(ON|OFF)
 set -euo pipefail
 shopt -s nullglob
@@ -17,6 +17,8 @@ id=org.example.FolderInventory
 
 expected=(
     bin/folderinventory-cli
+    share/man/man1/folderinventory-cli.1.gz
+    share/bash-completion/completions/folderinventory-cli
     share/doc/folderinventory/copyright
     share/doc/folderinventory/changelog.gz
 )
@@ -60,5 +62,28 @@ for page in "$usr"/share/man/man1/*.1.gz; do
         status=1
     fi
 done
+
+# The completion as bash runs it: option names, file names after -o, folder names otherwise.
+completion="$usr/share/bash-completion/completions/folderinventory-cli"
+mkdir -p "$stage/tree/sub dir" && touch "$stage/tree/a list.txt"
+complete_line() {
+    (cd "$stage/tree" && source "$completion" && COMP_WORDS=("$@") &&
+        COMP_CWORD=$(($# - 1)) && _folderinventory_cli &&
+        if [ ${#COMPREPLY[@]} -gt 0 ]; then printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' '|'; fi)
+}
+expect_completion() {
+    local expected=$1 got
+    shift
+    got=$(complete_line "$@")
+    if [ "$got" != "$expected" ]; then
+        echo "completion of '$*': got '$got', expected '$expected'" >&2
+        status=1
+    fi
+}
+expect_completion "--output|" folderinventory-cli -s --outp
+expect_completion "a list.txt|sub dir|" folderinventory-cli -o ""
+expect_completion "a list.txt|sub dir|" folderinventory-cli --output = ""
+expect_completion "sub dir|" folderinventory-cli -s ""
+expect_completion "" folderinventory-cli -m ""
 
 exit $status

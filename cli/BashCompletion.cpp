@@ -1,0 +1,95 @@
+#include "BashCompletion.h"
+
+#include <QStringList>
+
+namespace {
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Every spelling of the option: "-o", "--output".
+QStringList optionNames(const CliOptionSpec& spec) {
+    QStringList names;
+    for (const char name : spec.shortNames)
+        names += QStringLiteral("-%1").arg(QLatin1Char(name));
+    names += QStringLiteral("--") + fromUtf8(spec.longName);
+    return names;
+}
+
+// The `case` patterns for the options whose value is completed by `compgen -<kind>`, or that
+// take a value that is not completed at all (kind empty).
+QString valueCases(std::span<const CliOptionSpec> table) {
+    QStringList files;
+    QStringList folders;
+    QStringList others;
+    for (const CliOptionSpec& spec : table) {
+        if (spec.argumentName.empty())
+            continue;
+        const QStringList names = optionNames(spec);
+        if (spec.argumentName == "DATEI")
+            files += names;
+        else if (spec.argumentName == "VERZEICHNIS")
+            folders += names;
+        else
+            others += names;
+    }
+    QString cases;
+    if (!files.isEmpty())
+        cases += QStringLiteral("        %1) _folderinventory_cli_reply -f \"$cur\"; return ;;\n")
+                     .arg(files.join(QLatin1Char('|')));
+    if (!folders.isEmpty())
+        cases += QStringLiteral("        %1) _folderinventory_cli_reply -d \"$cur\"; return ;;\n")
+                     .arg(folders.join(QLatin1Char('|')));
+    if (!others.isEmpty())
+        cases += QStringLiteral("        %1) COMPREPLY=(); return ;;\n")
+                     .arg(others.join(QLatin1Char('|')));
+    return cases;
+}
+
+const char* const scriptHead =
+    "# bash completion for folderinventory-cli, generated from its option table.\n"
+    "\n"
+    "# File (-f) or folder (-d) names that begin with $2, one reply each, spaces kept.\n"
+    "_folderinventory_cli_reply() {\n"
+    "    compopt -o filenames 2>/dev/null\n"
+    "    mapfile -t COMPREPLY < <(compgen \"$1\" -- \"$2\")\n"
+    "}\n"
+    "\n"
+    "_folderinventory_cli() {\n"
+    "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} i\n"
+    "    # bash splits \"--output=name\" at the \"=\": complete the value of the option before.\n"
+    "    if [[ $cur == = ]]; then\n"
+    "        cur=\n"
+    "    elif [[ $prev == = && $COMP_CWORD -ge 2 ]]; then\n"
+    "        prev=${COMP_WORDS[COMP_CWORD - 2]}\n"
+    "    fi\n"
+    "    # Behind \"--\" everything is a folder.\n"
+    "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
+    "        if [[ ${COMP_WORDS[i]} == -- ]]; then\n"
+    "            _folderinventory_cli_reply -d \"$cur\"\n"
+    "            return\n"
+    "        fi\n"
+    "    done\n"
+    "    case $prev in\n";
+
+const char* const scriptTail =
+    "    if [[ $cur == -* ]]; then\n"
+    "        mapfile -t COMPREPLY < <(compgen -W \"$options\" -- \"$cur\")\n"
+    "        return\n"
+    "    fi\n"
+    "    _folderinventory_cli_reply -d \"$cur\"\n"
+    "}\n"
+    "complete -F _folderinventory_cli folderinventory-cli\n";
+
+} // namespace
+
+QString RenderBashCompletion(std::span<const CliOptionSpec> table) {
+    QStringList names;
+    for (const CliOptionSpec& spec : table)
+        names += optionNames(spec);
+    names += QStringLiteral("--");
+    return QString::fromUtf8(scriptHead) + valueCases(table) + QStringLiteral("    esac\n") +
+           QStringLiteral("    local options=\"%1\"\n").arg(names.join(QLatin1Char(' '))) +
+           QString::fromUtf8(scriptTail);
+}

@@ -1,0 +1,59 @@
+#include "ManualPage.h"
+
+namespace {
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "\fB\-r\fR, \fB\-R\fR, \fB\-\-recurse\fR" and "\fI DATEI\fR" for a value.
+QString troffSynopsis(const CliOptionSpec& spec) {
+    QString synopsis;
+    for (const char name : spec.shortNames)
+        synopsis += QStringLiteral("\\fB\\-%1\\fR, ").arg(QLatin1Char(name));
+    // Every dash of an option name is a minus sign, so that the name copies as typed.
+    synopsis += QStringLiteral("\\fB\\-\\-") +
+                fromUtf8(spec.longName).replace(QLatin1Char('-'), QStringLiteral("\\-")) +
+                QStringLiteral("\\fR");
+    if (!spec.argumentName.empty())
+        synopsis += QStringLiteral(" \\fI") + TroffText(fromUtf8(spec.argumentName)) +
+                    QStringLiteral("\\fR");
+    return synopsis;
+}
+
+} // namespace
+
+QString TroffText(const QString& text) {
+    QString out;
+    out.reserve(text.size() + 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\')) {
+            out += QStringLiteral("\\e");
+        } else if (c == QLatin1Char('-') &&
+                   (i == 0 || text.at(i - 1).isSpace() || text.at(i - 1) == QLatin1Char('-') ||
+                    text.at(i - 1) == QLatin1Char('(') || text.at(i - 1) == QLatin1Char('"'))) {
+            // A dash that begins a word is an option dash: a minus sign, which copies as "-".
+            out += QStringLiteral("\\-");
+        } else {
+            out += c;
+        }
+    }
+    if (out.startsWith(QLatin1Char('.')) || out.startsWith(QLatin1Char('\'')))
+        out.prepend(QStringLiteral("\\&"));
+    return out;
+}
+
+QString RenderManualOptions(std::span<const CliOptionSpec> table) {
+    QString out;
+    std::string_view group;
+    for (const CliOptionSpec& spec : table) {
+        if (spec.group != group) {
+            group = spec.group;
+            out += QStringLiteral(".SS ") + TroffText(fromUtf8(group)) + QLatin1Char('\n');
+        }
+        out += QStringLiteral(".TP\n") + troffSynopsis(spec) + QLatin1Char('\n') +
+               TroffText(fromUtf8(spec.help)) + QLatin1Char('\n');
+    }
+    return out;
+}
