@@ -9,7 +9,6 @@ packages=(
     librsvg2-bin
     libgtest-dev
     fonts-dejavu-core
-    librsvg2-bin
     desktop-file-utils appstream man-db file
 )
 # Extra groups for the screenshot, benchmark and package targets.
