@@ -242,7 +242,7 @@ void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
     const std::string_view name = snapshot.name(entry);
     const bool isFile = !entry.directory && !FolderSnapshot::isDotEntry(name);
     if (flags_.extended) {
-        // Directories, "." and ".." show size 0; the size lookup pumps messages once.
+        // Directories, "." and ".." show size 0; each entry gives the message pump a turn.
         const std::int64_t size = isFile ? entry.size : 0;
         progress_.processMessagesSoon();
         if (!isFile)

@@ -4,6 +4,7 @@
 #include "uLoad.h"
 #include "uMain.h"
 
+#include <memory>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
@@ -87,14 +88,13 @@ QIcon ApplicationIcon() {
 }
 
 QTranslator* InstallQtTranslation(QCoreApplication& app, const QLocale& locale) {
-    auto* translator = new QTranslator(&app);
+    auto translator = std::make_unique<QTranslator>();
     if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return nullptr;
-    }
-    QCoreApplication::installTranslator(translator);
-    return translator;
+    QCoreApplication::installTranslator(translator.get());
+    translator->setParent(&app); // the application owns it from here on
+    return translator.release();
 }
 
 void SetApplicationToolTipTiming(int wakeUpMs, int durationMs) {

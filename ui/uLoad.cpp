@@ -58,7 +58,7 @@ private:
 };
 
 TfrmLoad::TfrmLoad(QWidget* parent)
-    : QWidget(parent, progressWindowFlags), reporter_(new Reporter(*this)) {
+    : QWidget(parent, progressWindowFlags), reporter_(std::make_unique<Reporter>(*this)) {
     setObjectName(QStringLiteral("frmLoad"));
     setWindowTitle(QStringLiteral("Es wird gesucht..."));
     setWindowModality(Qt::ApplicationModal);
@@ -71,9 +71,7 @@ TfrmLoad::TfrmLoad(QWidget* parent)
     sinceLastPump_.start();
 }
 
-TfrmLoad::~TfrmLoad() {
-    delete reporter_;
-}
+TfrmLoad::~TfrmLoad() = default;
 
 // The style draws the group's frame below its title: the controls inside it sit 5 pixels lower
 // than the window's original offsets, clear of the frame line.

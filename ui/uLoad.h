@@ -2,6 +2,7 @@
 
 #include "SearchProgress.h"
 
+#include <memory>
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -50,7 +51,7 @@ private:
     void createControls();
     bool pumpIsDue();
 
-    Reporter* reporter_;
+    std::unique_ptr<Reporter> reporter_;
     QElapsedTimer sinceLastPump_;
     unsigned callsSinceClockCheck_ = 0;
 };

@@ -10,10 +10,8 @@
 #include "Startup.h"
 #include "WindowKeys.h"
 
-#include <algorithm>
 #include <iterator>
 #include <limits>
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,7 +21,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTextDocument>
 
 TfrmMain* frmMain = nullptr;
