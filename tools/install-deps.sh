@@ -11,9 +11,10 @@ packages=(
     fonts-dejavu-core
     desktop-file-utils appstream man-db file
 )
-# Extra groups for the screenshot, benchmark and package targets.
+# Extra groups for the screenshot, benchmark, package and format-check targets.
 case "${1:-}" in
     screenshots) packages+=(xvfb xauth imagemagick openbox) ;;
+    format) packages+=(clang-format) ;;
     bench) packages+=(valgrind findutils time) ;;
     deb) packages+=(dpkg-dev) ;;
 esac
