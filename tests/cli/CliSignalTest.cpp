@@ -10,10 +10,10 @@
 namespace {
 
 constexpr int folders = 20;
-constexpr int filesPerFolder = 250;
+constexpr int filesPerFolder = 25;
 constexpr int terminalColumns = 40;
 
-// One tree of 5000 files for the whole suite. Named many times on one command line it makes a
+// One small tree of 500 files, quick to create. Named many times on one command line it makes a
 // search of seconds, long enough to be interrupted, while the mask "file_1" keeps the listing
 // small.
 class CliSignalTest : public ::testing::Test {
@@ -51,14 +51,14 @@ QStringList drawnTexts(const QByteArray& terminal) {
 }
 
 TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
-    const int fullHeadings = 3000 * folders; // the root itself holds no "file_1"
+    const int fullHeadings = 10000 * folders; // the root itself holds no "file_1"
     for (const int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal == SIGINT ? "SIGINT" : "SIGTERM");
         bool sent = false;
         QByteArray terminal;
         // The signal goes out once the progress line shows that the search is under way.
         const CliResult result =
-            RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(3000), terminalColumns,
+            RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(10000), terminalColumns,
                              terminal, [&](const QByteArray& seen, qint64 pid) {
                                  // Twice, as timeout(1) does: the second one must
                                  // not cut the list short.
@@ -90,7 +90,7 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
 TEST_F(CliSignalTest, ProgressLineFitsTheTerminalAndIsErasedAtTheEnd) {
     QByteArray terminal;
     const CliResult result =
-        RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(40), terminalColumns, terminal,
+        RunCliOnTerminal(QStringList{"-m", "file_1"} + rootTimes(400), terminalColumns, terminal,
                          [](const QByteArray&, qint64) {});
     EXPECT_EQ(result.exitCode, 0);
     const QStringList drawn = drawnTexts(terminal);
@@ -108,7 +108,7 @@ TEST_F(CliSignalTest, ProgressLineFitsTheTerminalAndIsErasedAtTheEnd) {
 TEST_F(CliSignalTest, QuietShowsNoProgressEvenOnATerminal) {
     QByteArray terminal;
     const CliResult result =
-        RunCliOnTerminal(QStringList{"-q", "-m", "file_1"} + rootTimes(40), terminalColumns,
+        RunCliOnTerminal(QStringList{"-q", "-m", "file_1"} + rootTimes(400), terminalColumns,
                          terminal, [](const QByteArray&, qint64) {});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(terminal.isEmpty()) << terminal.toStdString();
@@ -121,7 +121,7 @@ TEST_F(CliSignalTest, ReaderThatStopsEarlyEndsTheToolQuietly) {
     const QString statusFile = scratch.path("status");
     const CliResult result =
         RunShell("status=$1; shift; (\"$0\" -s \"$@\"; echo $? > \"$status\") | head -n 1",
-                 QStringList{statusFile} + rootTimes(20));
+                 QStringList{statusFile} + rootTimes(200));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, ".\n");
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <thread>
@@ -144,21 +145,24 @@ TEST(BadInput, FolderPathsBeyondThePathLimitContributeNothing) {
     EXPECT_TRUE(Scan(tooLong, "*.*", {}).isEmpty());
 }
 
-TEST(BadInput, HundredThousandEntriesInOneFolder) {
+// A folder whose names take several reads of the directory (a read returns some 256 KiB of
+// entries). Names near the length limit give that with a few thousand files, which are quick
+// to create.
+TEST(BadInput, ThousandsOfLongNamesInOneFolder) {
     TempTree tree;
     tree.folder("many");
-    for (int i = 0; i < 100000; ++i) {
-        std::string name = "f";
-        name += std::to_string(i);
-        tree.rawFile("many", name);
-    }
+    const std::string tail = "." + std::string(240, 'x');
+    for (int i = 0; i < 2500; ++i)
+        tree.rawFile("many", "f" + std::to_string(i) + tail);
     ScanTotals totals;
     const QStringList lines = Scan(tree.path("many"), "*.*", {.extended = false}, &totals);
-    EXPECT_EQ(lines.size(), 100002);
-    EXPECT_EQ(totals.files, 100000);
-    EXPECT_EQ(lines.at(2), "f0");
-    EXPECT_EQ(lines.at(3), "f1");
-    EXPECT_EQ(lines.at(4), "f10");
+    const QString ending = QString::fromStdString(tail);
+    EXPECT_EQ(lines.size(), 2502);
+    EXPECT_EQ(totals.files, 2500);
+    EXPECT_EQ(lines.at(2), "f0" + ending);
+    EXPECT_EQ(lines.at(3), "f1" + ending);
+    EXPECT_EQ(lines.at(4), "f10" + ending);
+    EXPECT_TRUE(std::is_sorted(lines.begin() + 2, lines.end()));
 }
 
 TEST(BadInput, FifoSocketAndDeviceAreListedNeverOpened) {

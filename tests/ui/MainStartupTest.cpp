@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTest>
 #include <QToolTip>
@@ -40,9 +41,9 @@ TEST(ApplicationIcon, IsCompiledInAtSmallAndLargeSizes) {
 
 using ToolTipTimingTest = MainWindowFixture;
 
-// The pointer resting on a control shows its tool-tip after the short wait; the tool-tip
-// goes away by itself after five seconds instead of Qt's usual ten.
-TEST_F(ToolTipTimingTest, ToolTipShowsAfterAShortRestAndHidesAfterFiveSeconds) {
+// The pointer resting on a control shows its tool-tip after the short wait, and the tool-tip
+// is set to go away by itself after five seconds instead of Qt's usual ten.
+TEST_F(ToolTipTimingTest, ToolTipShowsAfterAShortRestAndStaysFiveSeconds) {
     QPushButton* add = button("btnAddDir");
     EXPECT_EQ(add->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, add), 250);
     window->activateWindow();
@@ -53,10 +54,27 @@ TEST_F(ToolTipTimingTest, ToolTipShowsAfterAShortRestAndHidesAfterFiveSeconds) {
         return QToolTip::isVisible() && QToolTip::text() == "Fügt ein Verzeichnis der Liste hinzu.";
     }));
     EXPECT_EQ(add->toolTipDuration(), 5000);
+    QToolTip::hideText();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+}
+
+// The application's duration reaches a control before its first tool-tip shows, so that
+// tool-tip goes away after it. Checked with a short duration instead of waiting five seconds.
+TEST_F(ToolTipTimingTest, FirstToolTipOfAControlGoesAwayAfterTheApplicationDuration) {
+    SetApplicationToolTipTiming(250, 400);
+    const auto restore = qScopeGuard([] { SetApplicationToolTipTiming(250, 5000); });
+    QPushButton* add = button("btnAddDir");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+
+    QTest::mouseMove(add, add->rect().center());
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }));
     QElapsedTimer shown;
     shown.start();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 9000));
-    EXPECT_GE(shown.elapsed(), 4000);
+    EXPECT_EQ(add->toolTipDuration(), 400);
+    // Without it Qt would show the tool-tip for ten seconds.
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 4000));
+    EXPECT_GE(shown.elapsed(), 200);
 }
 
 TEST_F(ToolTipTimingTest, WindowsCreatedAgainKeepOneTimingStyle) {
