@@ -59,7 +59,7 @@ GuiRunDriver::~GuiRunDriver() {
 }
 
 void GuiRunDriver::addFolder(const QString& folder) {
-    const ScopedFolderChooserAnswer answer([folder](int, const QString&) { return folder; });
+    ChooserSeam().setNextAnswer(folder);
     QTest::mouseClick(btnAddDir_, Qt::LeftButton);
     if (SearchFiles.Folders != QStringList{folder})
         throw std::runtime_error("\"Hinzufügen\" did not add the folder");

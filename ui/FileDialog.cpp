@@ -1,29 +1,27 @@
-#include "SaveDialog.h"
+#include "FileDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <utility>
 
 namespace {
 
-SaveDialogFunction& Replacement() {
-    static SaveDialogFunction function;
-    return function;
-}
-
-SaveDialogAnswer RunFileDialog(const SaveDialogRequest& request) {
+FileDialogAnswer RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(request.parent, request.title, request.folder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // An existing file is replaced without a question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptSave) {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // An existing file is replaced without a question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
     dialog.setNameFilters(request.filters);
     if (!request.selectedFilter.isEmpty())
         dialog.selectNameFilter(request.selectedFilter);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    // A full path offered from the last save opens the dialog in that file's folder.
+    // A full path offered from the last time opens the dialog in that file's folder.
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -33,14 +31,26 @@ SaveDialogAnswer RunFileDialog(const SaveDialogRequest& request) {
 
 } // namespace
 
-SaveDialogAnswer ShowSaveDialog(const SaveDialogRequest& request) {
-    if (Replacement())
-        return Replacement()(request);
-    return RunFileDialog(request);
+FileDialogAnswer ShowSaveDialog(const FileDialogRequest& request) {
+    if (std::optional<FileDialogAnswer> answer = SaveDialogSeam().takeAnswer(request))
+        return *answer;
+    return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
-SaveDialogFunction ReplaceSaveDialog(SaveDialogFunction function) {
-    return std::exchange(Replacement(), std::move(function));
+FileDialogSeam& SaveDialogSeam() {
+    static FileDialogSeam seam;
+    return seam;
+}
+
+FileDialogAnswer ShowOpenDialog(const FileDialogRequest& request) {
+    if (std::optional<FileDialogAnswer> answer = OpenDialogSeam().takeAnswer(request))
+        return *answer;
+    return RunFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+FileDialogSeam& OpenDialogSeam() {
+    static FileDialogSeam seam;
+    return seam;
 }
 
 QString DefaultSaveFolder() {
@@ -57,4 +67,8 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix) {
     if (suffix.isEmpty() || lastDot > lastSlash)
         return fileName;
     return fileName + QLatin1Char('.') + suffix;
+}
+
+QStringList ListFileFilters() {
+    return {QStringLiteral("Textdateien (*.txt)"), QStringLiteral("Alle Dateien (*.*)")};
 }

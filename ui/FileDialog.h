@@ -1,42 +1,48 @@
 #pragma once
 
-#include <functional>
+#include "DialogSeam.h"
+
 #include <QString>
 #include <QStringList>
 
 class QWidget;
 
-// What the window asks of the save dialog.
-struct SaveDialogRequest {
+// What a window asks of the file dialog.
+struct FileDialogRequest {
     QWidget* parent = nullptr;
     QString title;
     QString folder;   // the folder it opens in
     QString fileName; // the name it offers, empty for none
     QStringList filters;
     QString selectedFilter;
-    QString defaultSuffix;
+    QString defaultSuffix; // save dialog only
 };
 
 // What the user answered: the chosen file (full path) and the filter selected at the time.
-struct SaveDialogAnswer {
+struct FileDialogAnswer {
     bool accepted = false;
     QString fileName;
     QString selectedFilter;
 };
 
-using SaveDialogFunction = std::function<SaveDialogAnswer(const SaveDialogRequest&)>;
+using FileDialogSeam = DialogSeam<FileDialogRequest, FileDialogAnswer>;
 
-// Shows the save dialog modally, or asks the function that tests put in its place.
-SaveDialogAnswer ShowSaveDialog(const SaveDialogRequest& request);
+// Shows the save dialog modally: any name may be chosen, an existing file is replaced without a
+// question. A test answers it through SaveDialogSeam().
+FileDialogAnswer ShowSaveDialog(const FileDialogRequest& request);
+FileDialogSeam& SaveDialogSeam();
 
-// Puts `function` in place of the real dialog, so that tests answer without a window; an empty
-// function brings the real dialog back. Returns the function that was in place.
-SaveDialogFunction ReplaceSaveDialog(SaveDialogFunction function);
+// Shows the dialog that opens an existing file. A test answers it through OpenDialogSeam().
+FileDialogAnswer ShowOpenDialog(const FileDialogRequest& request);
+FileDialogSeam& OpenDialogSeam();
 
-// The folder the save dialog opens in: the program's own folder, or the home folder when the
+// The folder the file dialogs open in: the program's own folder, or the home folder when the
 // program's folder cannot be written.
 QString DefaultSaveFolder();
 
 // `fileName` with "." and `suffix` appended when its name has no extension (no "." after the
 // last "/"), as the dialog's default extension asks.
 QString WithDefaultSuffix(const QString& fileName, const QString& suffix);
+
+// The two filters of the list files: "Textdateien (*.txt)" and "Alle Dateien (*.*)".
+QStringList ListFileFilters();

@@ -2,14 +2,8 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <utility>
 
 namespace {
-
-FolderChooserAnswer& answerOverride() {
-    static FolderChooserAnswer answer;
-    return answer;
-}
 
 // Every folder of the file system can be chosen; the dialog starts in the home folder and
 // confirms only folders that exist.
@@ -21,9 +15,13 @@ QString askWithDialog(QWidget* owner, const QString& title) {
 } // namespace
 
 QString ChooseFolder(QWidget* owner, int specialFolder, const QString& title) {
-    const FolderChooserAnswer& answer = answerOverride();
-    const QString chosen = answer ? answer(specialFolder, title) : askWithDialog(owner, title);
-    return FolderWithoutTrailingSeparator(chosen);
+    const std::optional<QString> answer = ChooserSeam().takeAnswer({specialFolder, title});
+    return FolderWithoutTrailingSeparator(answer ? *answer : askWithDialog(owner, title));
+}
+
+FolderChooserSeam& ChooserSeam() {
+    static FolderChooserSeam seam;
+    return seam;
 }
 
 QString FolderWithoutTrailingSeparator(const QString& path) {
@@ -31,11 +29,4 @@ QString FolderWithoutTrailingSeparator(const QString& path) {
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
-}
-
-ScopedFolderChooserAnswer::ScopedFolderChooserAnswer(FolderChooserAnswer answer)
-    : previous_(std::exchange(answerOverride(), std::move(answer))) {}
-
-ScopedFolderChooserAnswer::~ScopedFolderChooserAnswer() {
-    answerOverride() = std::move(previous_);
 }

@@ -1,29 +1,24 @@
 #pragma once
 
-#include <functional>
+#include "DialogSeam.h"
+
 #include <QString>
 
 class QWidget;
 
-// The folder chooser behind "Hinzufügen": Qt's folder dialog, or, while a test has set one, an
-// answer function in its place so that no test ever blocks on a real dialog.
-using FolderChooserAnswer = std::function<QString(int specialFolder, const QString& title)>;
+// What "Hinzufügen" asks of the folder chooser.
+struct FolderChooserRequest {
+    int specialFolder = 0;
+    QString title;
+};
+// The answer is the chosen folder, the empty text for a cancel.
+using FolderChooserSeam = DialogSeam<FolderChooserRequest, QString>;
 
-// Shows the chooser over `owner` and returns the chosen folder without a trailing "/" ("/" for
-// the root), or the empty text when the user cancelled.
+// Shows Qt's folder dialog over `owner` and returns the chosen folder without a trailing "/"
+// ("/" for the root), or the empty text when the user cancelled. A test answers it through
+// ChooserSeam().
 QString ChooseFolder(QWidget* owner, int specialFolder, const QString& title);
+FolderChooserSeam& ChooserSeam();
 
 // The path without trailing "/" characters; "/" itself stays "/" and empty stays empty.
 QString FolderWithoutTrailingSeparator(const QString& path);
-
-// Replaces the dialog by `answer` for as long as the object lives.
-class ScopedFolderChooserAnswer final {
-public:
-    explicit ScopedFolderChooserAnswer(FolderChooserAnswer answer);
-    ~ScopedFolderChooserAnswer();
-    ScopedFolderChooserAnswer(const ScopedFolderChooserAnswer&) = delete;
-    ScopedFolderChooserAnswer& operator=(const ScopedFolderChooserAnswer&) = delete;
-
-private:
-    FolderChooserAnswer previous_;
-};

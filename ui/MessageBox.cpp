@@ -1,21 +1,14 @@
-#include "ErrorBox.h"
+#include "MessageBox.h"
 
 #include "ListFileWriter.h"
 #include "MessageBoxTitle.h"
 
 #include <QMessageBox>
-#include <utility>
 
 namespace {
 
-ErrorBoxFunction& Replacement() {
-    static ErrorBoxFunction function;
-    return function;
-}
-
-void showCriticalBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("FolderInventory"), text, QMessageBox::Ok,
-                    parent);
+void showCriticalBox(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     KeepTitleWhole(box);
     box.exec();
 }
@@ -23,13 +16,28 @@ void showCriticalBox(QWidget* parent, const QString& text) {
 } // namespace
 
 void ShowErrorBox(QWidget* parent, const QString& message) {
-    const QString text = WithFullStop(message);
-    if (Replacement())
-        Replacement()(parent, text);
-    else
-        showCriticalBox(parent, text);
+    const MessageBoxRequest request{parent, QStringLiteral("FolderInventory"),
+                                    WithFullStop(message)};
+    if (!ErrorBoxSeam().takeAnswer(request))
+        showCriticalBox(parent, request.title, request.text);
 }
 
-ErrorBoxFunction ReplaceErrorBox(ErrorBoxFunction function) {
-    return std::exchange(Replacement(), std::move(function));
+MessageBoxSeam& ErrorBoxSeam() {
+    static MessageBoxSeam seam;
+    return seam;
+}
+
+void ShowAboutBox(QWidget* parent, const QString& title, const QString& text) {
+    if (AboutBoxSeam().takeAnswer({parent, title, text}))
+        return;
+    QMessageBox about(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    about.setObjectName(QStringLiteral("aboutBox"));
+    about.setTextFormat(Qt::PlainText);
+    KeepTitleWhole(about);
+    about.exec();
+}
+
+MessageBoxSeam& AboutBoxSeam() {
+    static MessageBoxSeam seam;
+    return seam;
 }

@@ -1,16 +1,26 @@
 #pragma once
 
-#include <functional>
+#include "DialogSeam.h"
+
 #include <QString>
 
 class QWidget;
 
+// What a message box shows; its only answer is OK.
+struct MessageBoxRequest {
+    QWidget* parent = nullptr;
+    QString title;
+    QString text;
+};
+enum class MessageBoxAnswer { Ok };
+using MessageBoxSeam = DialogSeam<MessageBoxRequest, MessageBoxAnswer>;
+
 // The error box: stop icon, OK button, caption "FolderInventory" and the error's message with
-// the full stop rule applied (see WithFullStop).
+// the full stop rule applied (see WithFullStop). A test answers it through ErrorBoxSeam().
 void ShowErrorBox(QWidget* parent, const QString& message);
+MessageBoxSeam& ErrorBoxSeam();
 
-using ErrorBoxFunction = std::function<void(QWidget* parent, const QString& text)>;
-
-// Puts `function` in place of the real box, so that tests capture the text instead of seeing a
-// window; an empty function brings the real box back. Returns the function that was in place.
-ErrorBoxFunction ReplaceErrorBox(ErrorBoxFunction function);
+// The about box: information icon, OK button, plain text. A test answers it through
+// AboutBoxSeam().
+void ShowAboutBox(QWidget* parent, const QString& title, const QString& text);
+MessageBoxSeam& AboutBoxSeam();

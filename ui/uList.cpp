@@ -1,10 +1,11 @@
 #include "uList.h"
 
 #include "CaptionFont.h"
-#include "ErrorBox.h"
+#include "ComparisonRun.h"
+#include "FileDialog.h"
 #include "LineView.h"
 #include "ListFileWriter.h"
-#include "SaveDialog.h"
+#include "MessageBox.h"
 #include "ScreenPlacement.h"
 #include "WindowKeys.h"
 
@@ -19,9 +20,6 @@ namespace {
 constexpr int clientWidth = 648;
 constexpr int clientHeight = 394; // the list's 361 pixels and the row of buttons below it
 constexpr int buttonHeight = 25;
-
-const QString textFilter = QStringLiteral("Textdateien (*.txt)");
-const QString allFilesFilter = QStringLiteral("Alle Dateien (*.*)");
 
 // "Courier New" where it is installed, else the system's fixed-pitch font; 9 point.
 QFont ListFont() {
@@ -46,12 +44,16 @@ QString WriteListFile(const ResultLines& lines, const QString& fileName) {
 
 } // namespace
 
-TfrmList::TfrmList(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmList"));
-    setWindowTitle(QStringLiteral("FolderInventory - Dateiliste"));
+TfrmList::TfrmList(QWidget* parent, Kind kind) : QDialog(parent) {
+    const bool comparison = kind == Kind::Comparison;
+    setObjectName(comparison ? QStringLiteral("frmCompare") : QStringLiteral("frmList"));
+    setWindowTitle(comparison ? QStringLiteral("FolderInventory - Vergleich")
+                              : QStringLiteral("FolderInventory - Dateiliste"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     createControls();
+    if (!comparison)
+        createCompareButton();
     FitFontToCaptions(*this);
     resize(clientWidth, clientHeight);
     FormResize();
@@ -77,6 +79,14 @@ void TfrmList::createControls() {
     connect(btnCopyToClipboard, &QPushButton::clicked, this, &TfrmList::btnCopyToClipboardClick);
     connect(btnSaveAs, &QPushButton::clicked, this, &TfrmList::btnSaveAsClick);
     connect(btnBack, &QPushButton::clicked, this, &QDialog::accept); // modal result OK
+}
+
+// "Vergleichen..." stands between "Speichern unter..." and "Zurück" and follows "Speichern
+// unter..." in the tab order.
+void TfrmList::createCompareButton() {
+    btnCompare = createButton("btnCompare", QStringLiteral("Vergleichen..."), 113);
+    setTabOrder(btnSaveAs, btnCompare);
+    connect(btnCompare, &QPushButton::clicked, this, &TfrmList::btnCompareClick);
 }
 
 QPushButton* TfrmList::createButton(const char* name, const QString& caption, int width) {
@@ -121,6 +131,8 @@ void TfrmList::FormResize() {
     btnBack->move(width() - btnBack->width() - 4, top);
     btnCopyToClipboard->move(8, top);
     btnSaveAs->move(btnCopyToClipboard->x() + btnCopyToClipboard->width() + 8, top);
+    if (btnCompare != nullptr)
+        btnCompare->move(btnSaveAs->x() + btnSaveAs->width() + 8, top);
 }
 
 // ---- Actions ---------------------------------------------------------------------------------
@@ -131,15 +143,15 @@ void TfrmList::btnCopyToClipboardClick() {
 }
 
 void TfrmList::btnSaveAsClick() {
-    SaveDialogRequest request;
+    FileDialogRequest request;
     request.parent = this;
     request.title = QStringLiteral("Datei speichern unter...");
     request.folder = DefaultSaveFolder();
     request.fileName = saveFileName_;
-    request.filters = QStringList{textFilter, allFilesFilter};
-    request.selectedFilter = saveFilter_.isEmpty() ? textFilter : saveFilter_;
+    request.filters = ListFileFilters();
+    request.selectedFilter = saveFilter_.isEmpty() ? request.filters.constFirst() : saveFilter_;
     request.defaultSuffix = QStringLiteral("txt");
-    const SaveDialogAnswer answer = ShowSaveDialog(request);
+    const FileDialogAnswer answer = ShowSaveDialog(request);
     if (!answer.accepted || answer.fileName.isEmpty())
         return;
     const QString fileName = WithDefaultSuffix(answer.fileName, request.defaultSuffix);
@@ -155,4 +167,8 @@ void TfrmList::saveList(const QString& fileName) {
     const QString error = WriteListFile(mList->lines(), fileName);
     if (!error.isEmpty())
         ShowErrorBox(this, error);
+}
+
+void TfrmList::btnCompareClick() {
+    CompareWithEarlierList(*this, mList->lines(), compareFileName_);
 }

@@ -7,13 +7,16 @@
 class LineView;
 class QPushButton;
 
-// The result window: the list in a fixed-pitch, read-only view, copied to the clipboard or saved.
+// The result window: the list in a fixed-pitch, read-only view, copied to the clipboard, saved or
+// compared with an earlier list. The comparison's report shows in a window of the same kind
+// without a "Vergleichen..." button of its own.
 class TfrmList final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmList)
 
 public:
-    explicit TfrmList(QWidget* parent = nullptr);
+    enum class Kind { Listing, Comparison };
+    explicit TfrmList(QWidget* parent = nullptr, Kind kind = Kind::Listing);
     ~TfrmList() override;
 
     // What the search run needs: empty the list, append one line, show the window modally.
@@ -26,22 +29,27 @@ public:
     QPushButton* btnCopyToClipboard = nullptr;
     QPushButton* btnBack = nullptr;
     QPushButton* btnSaveAs = nullptr;
+    QPushButton* btnCompare = nullptr; // none in a comparison window
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createControls();
+    void createCompareButton();
     QPushButton* createButton(const char* name, const QString& caption, int width);
 
     void btnCopyToClipboardClick();
     void FormResize();
     void btnSaveAsClick();
+    void btnCompareClick();
     void saveList(const QString& fileName);
 
     // The save dialog's file name and filter, offered again at the next save.
     QString saveFileName_;
     QString saveFilter_;
+    // The earlier list chosen last, offered again at the next comparison.
+    QString compareFileName_;
 };
 
 extern TfrmList* frmList;

@@ -3,7 +3,7 @@
 #include "CaptionFont.h"
 #include "FolderChooser.h"
 #include "FolderListBox.h"
-#include "MessageBoxTitle.h"
+#include "MessageBox.h"
 #include "ScreenPlacement.h"
 #include "SearchRun.h"
 #include "SearchSettings.h"
@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -292,11 +291,7 @@ void TfrmMain::btnResetClick() {
 }
 
 void TfrmMain::btnAboutClick() {
-    QMessageBox about(QMessageBox::Information, AboutTitle, AboutText, QMessageBox::Ok, this);
-    about.setObjectName(QStringLiteral("aboutBox"));
-    about.setTextFormat(Qt::PlainText);
-    KeepTitleWhole(about);
-    about.exec();
+    ShowAboutBox(this, AboutTitle, AboutText);
 }
 
 void TfrmMain::btnQuitClick() {

@@ -1,28 +1,12 @@
 #include "ListingComparison.h"
 
-#include "HeaderBlock.h"
 #include "QtPrinters.h"
-#include "SearchDriver.h"
+#include "ScanHelpers.h"
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// The extended listing of `folder` (with subfolders) as the result window saves it.
-std::string savedListing(const QString& folder, const QString& masks = QStringLiteral("*.*")) {
-    TSearchFiles settings;
-    InitSearchFiles(settings);
-    AddSearchFolder(settings, folder, true);
-    settings.Masks = masks;
-    const ResultLines lines = RunSearch(settings, false, true, true);
-    std::string text;
-    for (const QString& line : BuildHeaderBlock(settings))
-        text += line.toStdString() + "\r\n";
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        text += std::string(lines.view(i)) + "\r\n";
-    return text;
-}
 
 QStringList compared(const std::string& earlier, const std::string& later) {
     ListingComparison comparison;
@@ -36,13 +20,13 @@ TEST(ListingComparisonTest, ReportsWhatChangedInARealTreeBetweenTwoRuns) {
     tree.file("grow.txt", 1523);
     tree.file("gone.txt", 7);
     tree.file("Alt/inner.txt", 3);
-    const std::string before = savedListing(tree.root());
+    const std::string before = SavedListingText(tree.root());
 
     tree.file("grow.txt", 2400);
     QFile::remove(tree.path("gone.txt"));
     tree.file("new.txt", 48213);
     tree.folder("Neu");
-    const std::string after = savedListing(tree.root());
+    const std::string after = SavedListingText(tree.root());
 
     const QString root = tree.root() + "/";
     EXPECT_EQ(
@@ -56,8 +40,8 @@ TEST(ListingComparisonTest, ReportsWhatChangedInARealTreeBetweenTwoRuns) {
 TEST(ListingComparisonTest, NotesOtherSearchesAndOtherListingForms) {
     TempTree tree;
     tree.file("a.txt", 1);
-    const SavedListing all = ReadListingText(savedListing(tree.root()));
-    const SavedListing texts = ReadListingText(savedListing(tree.root(), "*.txt"));
+    const SavedListing all = ReadListingText(SavedListingText(tree.root()));
+    const SavedListing texts = ReadListingText(SavedListingText(tree.root(), "*.txt"));
     const SavedListing simple = ReadListingText("/x/a.txt\n");
     EXPECT_TRUE(ComparisonNotes(all, all).isEmpty());
     EXPECT_EQ(ComparisonNotes(all, texts).size(), 1);

@@ -1,6 +1,7 @@
 #include "ScanHelpers.h"
 
 #include "FolderScanner.h"
+#include "HeaderBlock.h"
 #include "SearchDriver.h"
 
 QStringList Scan(const QString& folder, const QString& mask, ScanOptions options,
@@ -10,8 +11,8 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
     ScanTotals local;
     ScanTotals& t = totals ? *totals : local;
     ResultLines lines;
-    ScanFolder(settings, folder, mask, options.recursive, options.fullPath,
-               options.showExtensions, options.extended, lines, t.bytes, t.files, t.folders);
+    ScanFolder(settings, folder, mask, options.recursive, options.fullPath, options.showExtensions,
+               options.extended, lines, t.bytes, t.files, t.folders);
     return lines.toStringList();
 }
 
@@ -22,6 +23,19 @@ QStringList Search(const QStringList& folders, const QString& masks, ScanOptions
     settings.Masks = masks;
     return RunSearch(settings, options.fullPath, options.showExtensions, options.extended)
         .toStringList();
+}
+
+std::string SavedListingText(const QString& folder, const QString& masks) {
+    TSearchFiles settings;
+    AddSearchFolder(settings, folder, true);
+    settings.Masks = masks;
+    const ResultLines lines = RunSearch(settings, false, true, true);
+    std::string text;
+    for (const QString& line : BuildHeaderBlock(settings))
+        text += line.toStdString() + "\r\n";
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        text += std::string(lines.view(i)) + "\r\n";
+    return text;
 }
 
 QString DirLine(const QString& name) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ResultLines.h"
 #include "QtPrinters.h"
+#include "ResultLines.h"
 #include "SearchSettings.h"
 
+#include <cstdint>
 #include <QString>
 #include <QStringList>
-
-#include <cstdint>
+#include <string>
 
 struct ScanTotals {
     std::int64_t bytes = 0;
@@ -28,6 +28,10 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
 
 // Runs RunSearch over the given folders, all with the same recursion text.
 QStringList Search(const QStringList& folders, const QString& masks, ScanOptions options);
+
+// The extended listing of `folder` (searched with its subfolders) as "Speichern unter..." saves
+// it: header block and lines, each ending in CR LF.
+std::string SavedListingText(const QString& folder, const QString& masks = QStringLiteral("*.*"));
 
 // A directory line and a file line as the listing writes them.
 QString DirLine(const QString& name);

@@ -39,7 +39,7 @@ void MainWindowFixture::click(QAbstractButton* control) const {
 }
 
 void MainWindowFixture::addFolder(const QString& chosen) const {
-    const ScopedFolderChooserAnswer answer([&](int, const QString&) { return chosen; });
+    ChooserSeam().setNextAnswer(chosen);
     click(button("btnAddDir"));
 }
 

@@ -101,18 +101,13 @@ TEST_F(MainWindowTest, TabOrderRunsGroupByGroupWithQuitBeforeAbout) {
 }
 
 TEST_F(MainWindowTest, AddedFolderComesFromTheChooserWithoutTrailingSeparator) {
-    int asked = 0;
-    {
-        const ScopedFolderChooserAnswer answer([&](int specialFolder, const QString& title) {
-            ++asked;
-            EXPECT_EQ(specialFolder, 17);
-            EXPECT_EQ(title, "Verzeichnis auswählen");
-            return QStringLiteral("/srv/data/");
-        });
-        click(button("btnAddDir"));
-    }
+    ChooserSeam().reset();
+    ChooserSeam().setNextAnswer(QStringLiteral("/srv/data/"));
+    click(button("btnAddDir"));
     addFolder(QStringLiteral("/"));
-    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(ChooserSeam().requests().size(), 2u);
+    EXPECT_EQ(ChooserSeam().requests().front().specialFolder, 17);
+    EXPECT_EQ(ChooserSeam().requests().front().title, "Verzeichnis auswählen");
     EXPECT_EQ(listEntries(), QStringList({"/srv/data", "/"}));
     EXPECT_EQ(SearchFiles.Folders, listEntries());
     EXPECT_EQ(FolderWithoutTrailingSeparator(QStringLiteral("//")), "/");
@@ -335,7 +330,7 @@ TEST_F(MainWindowTest, EnterPressesStartUnlessAnotherButtonHasTheFocus) {
     QTest::keyClick(recurse, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(goPressed.count(), 2);
 
-    const ScopedFolderChooserAnswer cancel([](int, const QString&) { return QString(); });
+    ChooserSeam().setNextAnswer(QString()); // a cancel
     add->setFocus();
     QTest::keyClick(add, Qt::Key_Return);
     EXPECT_EQ(addPressed.count(), 1);

@@ -1,10 +1,9 @@
-#include "ErrorBox.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
 #include "ResultWindowTestSupport.h"
-#include "SaveDialog.h"
 #include "uList.h"
 
 #include <csignal>
-#include <deque>
 #include <gtest/gtest.h>
 #include <memory>
 #include <QCoreApplication>
@@ -55,34 +54,35 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
-// The save dialog and the error box answered by the test: requests and messages are recorded,
-// answers are given in the order they were queued.
+// The save dialog and the error box answered by the test through their seams, which record what
+// they were asked.
 class ResultWindowSaveTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        ReplaceSaveDialog([this](const SaveDialogRequest& request) {
-            requests.push_back(request);
-            if (answers.empty()) {
-                ADD_FAILURE() << "the save dialog was shown without an answer";
-                return SaveDialogAnswer{};
-            }
-            const SaveDialogAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        ReplaceErrorBox([this](QWidget*, const QString& text) { errors.append(text); });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     void TearDown() override {
-        ReplaceSaveDialog({});
-        ReplaceErrorBox({});
+        SaveDialogSeam().reset();
+        ErrorBoxSeam().reset();
     }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     void answer(const QString& fileName, const QString& filter = textFilter) {
-        answers.push_back({true, fileName, filter});
+        SaveDialogSeam().setNextAnswer({true, fileName, filter});
+    }
+    void cancelNext(FileDialogAnswer cancelled = {}) { SaveDialogSeam().setNextAnswer(cancelled); }
+    void expectErrorBoxes(int count) {
+        for (int i = 0; i < count; ++i)
+            ErrorBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
+    }
+    static const std::vector<FileDialogRequest>& requests() { return SaveDialogSeam().requests(); }
+    static QStringList errors() {
+        QStringList texts;
+        for (const MessageBoxRequest& box : ErrorBoxSeam().requests())
+            texts.append(box.text);
+        return texts;
     }
     void save() {
         QTest::mouseClick(FindControl<QPushButton>(*window, "btnSaveAs"), Qt::LeftButton);
@@ -94,9 +94,6 @@ protected:
 
     QTemporaryDir folder;
     std::unique_ptr<TfrmList> window = std::make_unique<TfrmList>();
-    std::vector<SaveDialogRequest> requests;
-    std::deque<SaveDialogAnswer> answers;
-    QStringList errors;
 };
 
 TEST_F(ResultWindowSaveTest, EveryLineIsWrittenAsUtf8FollowedByCrLf) {
@@ -110,7 +107,7 @@ TEST_F(ResultWindowSaveTest, EveryLineIsWrittenAsUtf8FollowedByCrLf) {
     answer(path("liste.txt"));
     save();
 
-    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(' ').toStdString();
     EXPECT_EQ(ReadFile(path("liste.txt")), expected);
     // 20 + 0 + 18 (two bytes for ü) + 5 bytes of text and 2 per line.
     EXPECT_EQ(QFileInfo(path("liste.txt")).size(), 43 + 2 * 4);
@@ -149,34 +146,34 @@ TEST_F(ResultWindowSaveTest, AnExistingFileIsReplacedWithoutAQuestion) {
 
 TEST_F(ResultWindowSaveTest, TheDialogOffersTheLastChosenNameAndFilterAgain) {
     answer(path("erste"), allFilesFilter);
-    answers.push_back({}); // the second display is cancelled
+    cancelNext(); // the second display is cancelled
     save();
     save();
 
-    ASSERT_EQ(requests.size(), 2u);
-    const SaveDialogRequest& first = requests[0];
+    ASSERT_EQ(requests().size(), 2u);
+    const FileDialogRequest& first = requests()[0];
     EXPECT_EQ(first.title, "Datei speichern unter...");
     EXPECT_EQ(first.folder, QCoreApplication::applicationDirPath());
     EXPECT_EQ(first.fileName, QString());
     EXPECT_EQ(first.filters, (QStringList{textFilter, allFilesFilter}));
     EXPECT_EQ(first.selectedFilter, textFilter);
     EXPECT_EQ(first.defaultSuffix, "txt");
-    EXPECT_EQ(requests[1].folder, QCoreApplication::applicationDirPath());
-    EXPECT_EQ(requests[1].fileName, path("erste.txt"));
-    EXPECT_EQ(requests[1].selectedFilter, allFilesFilter);
+    EXPECT_EQ(requests()[1].folder, QCoreApplication::applicationDirPath());
+    EXPECT_EQ(requests()[1].fileName, path("erste.txt"));
+    EXPECT_EQ(requests()[1].selectedFilter, allFilesFilter);
 }
 
 TEST_F(ResultWindowSaveTest, CancellingWritesNothingAndRemembersNothing) {
     window->appendLine(QStringLiteral("x"));
-    answers.push_back({false, path("abgebrochen.txt"), allFilesFilter});
-    answers.push_back({});
+    cancelNext({false, path("abgebrochen.txt"), allFilesFilter});
+    cancelNext();
     save();
     save();
     EXPECT_TRUE(folderEntries().isEmpty());
-    EXPECT_TRUE(errors.isEmpty());
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[1].fileName, QString());
-    EXPECT_EQ(requests[1].selectedFilter, textFilter);
+    EXPECT_TRUE(errors().isEmpty());
+    ASSERT_EQ(requests().size(), 2u);
+    EXPECT_EQ(requests()[1].fileName, QString());
+    EXPECT_EQ(requests()[1].selectedFilter, textFilter);
 }
 
 TEST_F(ResultWindowSaveTest, AWriteFailureKeepsTheOldFileAndLeavesNoPartialFile) {
@@ -184,11 +181,12 @@ TEST_F(ResultWindowSaveTest, AWriteFailureKeepsTheOldFileAndLeavesNoPartialFile)
     for (int i = 0; i < 4000; ++i)
         window->appendLine(QStringLiteral("Zeile %1 mit etwas Text darin").arg(i));
     answer(path("liste.txt"));
+    expectErrorBoxes(1);
     {
         const FileSizeLimit limit(4096);
         save();
     }
-    EXPECT_EQ(errors, QStringList{"Stream write error."});
+    EXPECT_EQ(errors(), QStringList{"Stream write error."});
     EXPECT_EQ(ReadFile(path("liste.txt")), "die alte Liste\r\n");
     EXPECT_EQ(folderEntries(), QStringList{"liste.txt"});
     EXPECT_TRUE(window->isVisible());
@@ -200,10 +198,11 @@ TEST_F(ResultWindowSaveTest, ATargetThatCannotBeCreatedIsNamedInTheMessage) {
     window->appendLine(QStringLiteral("x"));
     answer(path("datei/liste.txt"));       // through a regular file
     answer(path("fehlt/unter/liste.txt")); // through folders that do not exist
+    expectErrorBoxes(2);
     save();
     save();
-    EXPECT_EQ(errors, (QStringList{"Cannot create file " + path("datei/liste.txt") + ".",
-                                   "Cannot create file " + path("fehlt/unter/liste.txt") + "."}));
+    EXPECT_EQ(errors(), (QStringList{"Cannot create file " + path("datei/liste.txt") + ".",
+                                     "Cannot create file " + path("fehlt/unter/liste.txt") + "."}));
     EXPECT_EQ(folderEntries(), QStringList{"datei"});
     EXPECT_EQ(ReadFile(path("datei")), "x");
 }

@@ -40,6 +40,7 @@ protected:
         EXPECT_EQ(button("btnCopyToClipboard")->geometry(), QRect(8, top, 177, 25));
         EXPECT_EQ(button("btnSaveAs")->geometry(), QRect(193, top, 177, 25));
         EXPECT_EQ(button("btnBack")->geometry(), QRect(client.width() - 87, top, 83, 25));
+        EXPECT_EQ(button("btnCompare")->geometry(), QRect(378, top, 113, 25));
     }
 
     std::unique_ptr<TfrmList> window = std::make_unique<TfrmList>();
@@ -52,7 +53,8 @@ TEST_F(ResultWindowTest, HasItsCaptionControlsAndTabOrder) {
     EXPECT_EQ(button("btnCopyToClipboard")->text(), "In die Zwischenablage kopieren");
     EXPECT_EQ(button("btnSaveAs")->text(), "Speichern unter...");
     EXPECT_EQ(button("btnBack")->text(), "Zurück");
-    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack"}) {
+    EXPECT_EQ(button("btnCompare")->text(), "Vergleichen...");
+    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack", "btnCompare"}) {
         EXPECT_FALSE(button(name)->isDefault()) << name;
         EXPECT_FALSE(button(name)->autoDefault()) << name;
         EXPECT_TRUE(button(name)->toolTip().isEmpty()) << name;
@@ -63,15 +65,16 @@ TEST_F(ResultWindowTest, HasItsCaptionControlsAndTabOrder) {
     EXPECT_EQ(list()->font().pointSize(), 9);
 
     QStringList tabOrder;
-    for (QWidget* w = list(); tabOrder.size() < 4; w = w->nextInFocusChain()) {
+    for (QWidget* w = list(); tabOrder.size() < 5; w = w->nextInFocusChain()) {
         if (w->focusPolicy() & Qt::TabFocus)
             tabOrder.append(w->objectName());
     }
-    EXPECT_EQ(tabOrder, (QStringList{"mList", "btnCopyToClipboard", "btnBack", "btnSaveAs"}));
+    EXPECT_EQ(tabOrder,
+              (QStringList{"mList", "btnCopyToClipboard", "btnBack", "btnSaveAs", "btnCompare"}));
 }
 
 TEST_F(ResultWindowTest, EveryCaptionFitsInsideItsButton) {
-    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack"}) {
+    for (const char* name : {"btnCopyToClipboard", "btnSaveAs", "btnBack", "btnCompare"}) {
         QPushButton* b = button(name);
         EXPECT_LT(b->fontMetrics().horizontalAdvance(b->text()), b->width() - 4) << name;
     }

@@ -11,7 +11,7 @@ namespace {
 
 void addFolders(const QStringList& folders) {
     for (const QString& folder : folders) {
-        const ScopedFolderChooserAnswer answer([&](int, const QString&) { return folder; });
+        ChooserSeam().setNextAnswer(folder);
         frmMain->btnAddDir->click();
     }
 }

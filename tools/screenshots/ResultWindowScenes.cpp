@@ -1,5 +1,7 @@
-#include "ErrorBox.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
 #include "HeaderBlock.h"
+#include "ListFileWriter.h"
 #include "ListingFormat.h"
 #include "Scenes.h"
 #include "SearchSettings.h"
@@ -8,6 +10,7 @@
 
 #include <cstdint>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -21,9 +24,10 @@ struct SampleFolder {
 };
 
 // An extended listing of two folders as a search writes it: header, headings, directory and
-// file lines, folder sums and the totals footer.
-ResultLines SampleListing() {
-    const std::vector<SampleFolder> sample{
+// file lines, folder sums and the totals footer. The earlier one, for the comparison, lacks a
+// file, holds one that is gone now, and a file was smaller then.
+ResultLines SampleListing(bool earlier = false) {
+    std::vector<SampleFolder> sample{
         {"/home/anna/Dokumente/",
          {".", "..", "Briefe", "Steuer 2023"},
          {{48213, "Bewerbung.odt"},
@@ -38,6 +42,11 @@ ResultLines SampleListing() {
          {".", ".."},
          {{512330, "Belege.zip"}, {73421, "Erklärung ELSTER.xml"}, {2210, "Übersicht.csv"}}},
     };
+    if (earlier) {
+        sample[0].files.erase(sample[0].files.begin() + 3);
+        sample[0].files.back().first = 512;
+        sample[1].files.push_back({4410, "Entwurf.txt"});
+    }
     ResultLines lines;
     std::int64_t totalFiles = 0;
     std::int64_t totalBytes = 0;
@@ -59,16 +68,33 @@ ResultLines SampleListing() {
     return lines;
 }
 
-void FillResultWindow() {
+QStringList SampleHeader() {
     TSearchFiles settings;
     AddSearchFolder(settings, QStringLiteral("/home/anna/Dokumente"), true);
     settings.Masks = QStringLiteral("*.*");
+    return BuildHeaderBlock(settings);
+}
+
+void FillResultWindow() {
     frmList->clearList();
-    for (const QString& line : BuildHeaderBlock(settings))
+    for (const QString& line : SampleHeader())
         frmList->appendLine(line);
     const ResultLines listing = SampleListing();
     for (qsizetype i = 0; i < listing.size(); ++i)
         frmList->appendLine(listing.view(i));
+}
+
+// The earlier list as "Speichern unter..." would have saved it.
+bool SaveEarlierListing(const QString& fileName) {
+    ListFileWriter writer(fileName);
+    if (!writer.open().isEmpty())
+        return false;
+    for (const QString& line : SampleHeader())
+        writer.writeLine(line);
+    const ResultLines listing = SampleListing(true);
+    for (qsizetype i = 0; i < listing.size(); ++i)
+        writer.writeLine(listing.view(i));
+    return writer.commit().isEmpty();
 }
 
 } // namespace
@@ -87,5 +113,13 @@ void ResultWindowScenes(Shots& shots) {
     // alone would cut the caption.
     shots.saveModal([] { ShowErrorBox(frmList, QStringLiteral("Stream write error")); },
                     QStringLiteral("error-box"));
+
+    // "Vergleichen..." with the earlier list chosen in the open dialog.
+    const QTemporaryDir folder;
+    const QString earlier = folder.filePath(QStringLiteral("dokumente-2023.txt"));
+    if (SaveEarlierListing(earlier)) {
+        OpenDialogSeam().setNextAnswer({true, earlier, {}});
+        shots.saveModal([] { frmList->btnCompare->click(); }, QStringLiteral("compare-window"));
+    }
     DestroyFolderInventoryWindows();
 }
