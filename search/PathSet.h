@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ByteBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,12 +42,18 @@ private:
     };
     std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
     std::string_view nameOf(const Entry& entry) const {
-        return std::string_view(names_).substr(entry.nameStart, entry.nameLength);
+        return names_.view().substr(entry.nameStart, entry.nameLength);
     }
     int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
+    int pathOrder(const Entry& a, const Entry& b) const;
+    void rankFolders();
 
     std::vector<std::string> folders_{std::string()};
-    std::string names_;
+    ByteBuffer names_; // grows in place, without copying the names already held
     std::vector<Entry> entries_;
     std::uint32_t currentFolder_ = 0;
+    // Set by finish: the place of each folder text in byte order (equal texts share it), and for
+    // each place the last place whose text starts with that text (its subfolders).
+    std::vector<std::uint32_t> rank_;
+    std::vector<std::uint32_t> lastBelow_;
 };
