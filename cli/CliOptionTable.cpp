@@ -7,9 +7,10 @@ namespace {
 
 constexpr std::string_view searchGroup = "Suche";
 constexpr std::string_view outputGroup = "Ausgabe";
+constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 10> optionTable{{
+constexpr std::array<CliOptionSpec, 12> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
@@ -29,6 +30,12 @@ constexpr std::array<CliOptionSpec, 10> optionTable{{
      outputGroup},
     {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
      outputGroup},
+    {CliOption::Compare, "compare", "", "ALT",
+     "statt der Liste die Unterschiede zur früher gespeicherten Liste ALT ausgeben, eine Zeile "
+     "je Unterschied: \"+ PFAD\" neu, \"- PFAD\" entfernt, \"~ PFAD\" Größe geändert",
+     compareGroup},
+    {CliOption::CompareTo, "to", "", "NEU",
+     "mit --compare: die gespeicherte Liste NEU statt einer Suche", compareGroup},
     {CliOption::Help, "help", "h", "", "diese Hilfe anzeigen", generalGroup},
     {CliOption::Version, "version", "v", "", "die Versionsnummer anzeigen", generalGroup},
 }};

@@ -17,6 +17,8 @@ enum class CliOption {
     Quiet,
     Help,
     Version,
+    Compare,
+    CompareTo,
 };
 
 struct CliOptionSpec {

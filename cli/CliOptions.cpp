@@ -58,8 +58,10 @@ private:
 CliParseResult CliParser::parse() {
     while (next_ < arguments_.size() && result_.error.isEmpty())
         parseArgument(arguments_.at(next_++));
-    if (result_.error.isEmpty() && result_.options.folders.empty())
+    if (result_.error.isEmpty() && result_.options.folders.empty()) {
         result_.options.folders.push_back({".", recursive_});
+        result_.options.folderDefaulted = true;
+    }
     return result_;
 }
 
@@ -136,7 +138,7 @@ bool CliParser::takeNextValue(const QString& shownName, QByteArray& value) {
 // A mask text may be empty (it gives no masks); a file name may not.
 bool CliParser::acceptValue(const CliOptionSpec& spec, const QString& shownName,
                             const QByteArray& value) {
-    if (spec.option != CliOption::Output || !value.isEmpty())
+    if (spec.option == CliOption::Masks || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
     return false;
@@ -174,6 +176,12 @@ void CliParser::apply(const CliOptionSpec& spec, const QByteArray& value) {
         break;
     case CliOption::Version:
         options.version = true;
+        break;
+    case CliOption::Compare:
+        options.compare = value;
+        break;
+    case CliOption::CompareTo:
+        options.compareTo = value;
         break;
     }
 }

@@ -24,7 +24,12 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     std::optional<QByteArray> output;
+    // --compare OLD: the differences to the saved list OLD instead of the listing; with --to NEW
+    // the saved list NEW takes the place of a search.
+    std::optional<QByteArray> compare;
+    std::optional<QByteArray> compareTo;
     std::vector<FolderArgument> folders;
+    bool folderDefaulted = false; // no folder was given: "." stands in
 };
 
 // The parsed options, or a usage error message (German, without the program name).

@@ -6,6 +6,8 @@ namespace {
 
 const char* const introduction =
     "Aufruf: folderinventory-cli [OPTION | VERZEICHNIS]...\n"
+    "        folderinventory-cli --compare ALT [OPTION | VERZEICHNIS]...\n"
+    "        folderinventory-cli --compare ALT --to NEU\n"
     "\n"
     "Schreibt die Dateiliste der angegebenen Verzeichnisse, genau so, wie\n"
     "FolderInventory sie im Ergebnisfenster zeigt, auf die Standardausgabe oder in\n"
@@ -24,6 +26,15 @@ const char* const closing =
     "Suche ab wie \"Abbrechen\": das bis dahin Gefundene wird dennoch ausgegeben;\n"
     "weitere solche Signale werden bis zum Ende übergangen (SIGKILL beendet sofort).\n"
     "\n"
+    "Vergleich: --compare ALT sucht wie sonst und gibt statt der Liste die\n"
+    "Unterschiede zur gespeicherten Liste ALT aus, nach Pfaden geordnet, mit den\n"
+    "Größen in Bytes, wo die Listen sie nennen (\"~ PFAD (1523 -> 2400 Bytes)\");\n"
+    "Verzeichnisse enden auf \"/\". Danach eine Leerzeile und \"N neu, N entfernt,\n"
+    "N geändert\". Vergleichbar sind erweiterte Listen und einfache Listen mit\n"
+    "vollständigen Pfaden (-s -p). Exit-Status beim Vergleich: 0 gleich,\n"
+    "1 verschieden, 2 Aufruffehler oder eine Liste, die sich nicht lesen lässt oder\n"
+    "keine Liste von FolderInventory ist.\n"
+    "\n"
     "Exit-Status:\n"
     "  0    alle Verzeichnisse konnten gelesen werden\n"
     "  1    ein Verzeichnis oder die Größen darin waren nicht lesbar, oder eine\n"
@@ -35,7 +46,8 @@ const char* const closing =
     "\n"
     "Beispiele:\n"
     "  folderinventory-cli -m \"*.pdf;*.doc\" -o inventar.txt ~/Dokumente\n"
-    "  folderinventory-cli -s -p -n /srv/daten -r /srv/archiv\n";
+    "  folderinventory-cli -s -p -n /srv/daten -r /srv/archiv\n"
+    "  folderinventory-cli --compare inventar.txt -m \"*.pdf;*.doc\" ~/Dokumente\n";
 
 } // namespace
 

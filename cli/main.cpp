@@ -2,6 +2,7 @@
 // exactly the listing that the result window would show.
 
 #include "CliOptions.h"
+#include "CompareRun.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
 #include "FdOutput.h"
@@ -9,11 +10,10 @@
 #include "InventoryRun.h"
 #include "StopSignals.h"
 
+#include <new>
 #include <QByteArrayList>
 #include <QCoreApplication>
 #include <unistd.h>
-
-#include <new>
 
 namespace {
 
@@ -54,14 +54,20 @@ int main(int argc, char** argv) {
         return printToStandardOutput(HelpText());
     if (parsed.options.version)
         return printToStandardOutput(VersionText());
+    if (const QString error = CompareUsageError(parsed.options); !error.isEmpty()) {
+        PrintUsageError(error);
+        return ExitStatus::UsageError;
+    }
     try {
-        return RunInventory(parsed.options);
+        return parsed.options.compare ? RunComparison(parsed.options)
+                                      : RunInventory(parsed.options);
     } catch (const std::bad_alloc&) {
         // Nothing is allocated on the way out: the message is a constant, and an output file
-        // that was not committed keeps its old contents.
+        // that was not committed keeps its old contents. A comparison that cannot hold its lists
+        // did not compare, so it does not say "different" either.
         static constexpr char message[] = "folderinventory-cli: Speicher erschöpft\n";
         [[maybe_unused]] const ssize_t written =
             ::write(STDERR_FILENO, message, sizeof message - 1);
-        return ExitStatus::OutOfMemory;
+        return parsed.options.compare ? ExitStatus::UsageError : ExitStatus::OutOfMemory;
     }
 }

@@ -1,0 +1,148 @@
+#include "CompareRun.h"
+
+#include "CliProgress.h"
+#include "ErrorOutput.h"
+#include "ExitStatus.h"
+#include "FdOutput.h"
+#include "HeaderBlock.h"
+#include "ListFileWriter.h"
+#include "ListingComparison.h"
+#include "PathText.h"
+#include "SearchDriver.h"
+#include "SearchSettings.h"
+#include "StopSignals.h"
+
+#include <QFile>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t pieceSize = 256 * 1024;
+
+void fillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
+    InitSearchFiles(settings);
+    for (const FolderArgument& folder : options.folders)
+        AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
+    settings.Masks = PathTextFromBytes(options.masks);
+}
+
+QByteArrayList givenFolders(const CliOptions& options) {
+    QByteArrayList folders;
+    for (const FolderArgument& folder : options.folders)
+        folders.append(folder.path);
+    return folders;
+}
+
+// A file named by the bytes that were given.
+SavedListing readListing(const QByteArray& fileName) {
+    return ReadListingFile(QFile::decodeName(fileName));
+}
+
+// The fresh listing goes straight into the reader in pieces, so a search of millions of entries
+// never sits in memory as text.
+SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
+    const bool extended = !options.simple;
+    ListingReader reader;
+    if (extended) {
+        for (const QString& line : BuildHeaderBlock(SearchFiles))
+            reader.addText((line + QLatin1Char('\n')).toStdString());
+    }
+    bool anyLine = false;
+    ResultLines lines;
+    lines.spillTo(
+        [&reader, &anyLine](std::string_view text) {
+            anyLine = anyLine || !text.empty();
+            reader.addText(text);
+        },
+        pieceSize);
+    {
+        const ScopedSearchProgress installed(&progress);
+        RunSearchInto(SearchFiles, options.fullPath, !options.noExtensions, extended, lines);
+    }
+    lines.spill();
+    progress.finish();
+    // A simple listing that found nothing is empty, and so is the set of its entries.
+    return extended || anyLine ? reader.finish() : SavedListing();
+}
+
+void printNotes(const QStringList& notes) {
+    for (const QString& note : notes) {
+        const QByteArray line =
+            (QStringLiteral("Hinweis: ") + note + QStringLiteral(".\n")).toUtf8();
+        WriteAll(STDERR_FILENO, std::string_view(line.constData(), std::size_t(line.size())));
+    }
+}
+
+int printComparison(const SavedListing& earlier, const SavedListing& later) {
+    printNotes(ComparisonNotes(earlier, later));
+    WriteOutcome outcome = WriteOutcome::Written;
+    ListingComparison comparison;
+    comparison.lines.spillTo(
+        [&outcome](std::string_view text) {
+            if (outcome == WriteOutcome::Written)
+                outcome = WriteAll(STDOUT_FILENO, text);
+        },
+        pieceSize);
+    CompareListings(earlier, later, comparison);
+    comparison.lines.spill();
+    if (outcome == WriteOutcome::Closed)
+        return ExitStatus::OutputClosed;
+    if (outcome == WriteOutcome::Failed) {
+        PrintErrorLine(QStringLiteral("Schreibfehler auf der Standardausgabe"));
+        return ExitStatus::WriteError;
+    }
+    return comparison.same() ? ExitStatus::Success : ExitStatus::ListsDiffer;
+}
+
+bool readable(const SavedListing& listing) {
+    if (listing.error.isEmpty())
+        return true;
+    PrintErrorLine(WithFullStop(listing.error));
+    return false;
+}
+
+} // namespace
+
+QString CompareUsageError(const CliOptions& options) {
+    if (options.compareTo && !options.compare)
+        return QStringLiteral("\"--to\" gehört zu \"--compare\"");
+    if (!options.compare)
+        return {};
+    if (options.compareTo && !options.folderDefaulted)
+        return QStringLiteral("\"--compare ALT --to NEU\" vergleicht zwei gespeicherte Listen "
+                              "und nimmt keine Verzeichnisse");
+    if (options.output)
+        return QStringLiteral("\"--compare\" schreibt die Unterschiede auf die Standardausgabe; "
+                              "\"--output\" passt nicht dazu");
+    if (options.simple && !options.fullPath)
+        return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
+                              "ohne Pfade lässt sich nicht vergleichen");
+    return {};
+}
+
+int RunComparison(const CliOptions& options) {
+    if (options.compareTo) {
+        // The two lists are read side by side.
+        SavedListing later;
+        std::thread readLater([&later, &options] { later = readListing(*options.compareTo); });
+        const SavedListing earlier = readListing(*options.compare);
+        readLater.join();
+        if (!readable(earlier) || !readable(later))
+            return ExitStatus::UsageError;
+        return printComparison(earlier, later);
+    }
+    // The earlier list first, so that a list that cannot be compared costs no search.
+    const SavedListing earlier = readListing(*options.compare);
+    if (!readable(earlier))
+        return ExitStatus::UsageError;
+    fillSearchSettings(SearchFiles, options);
+    CliProgress progress(SearchFiles, givenFolders(options),
+                         !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
+    const SavedListing later = searchNow(options, progress);
+    if (StopRequested())
+        return ExitStatus::Interrupted;
+    if (!readable(later))
+        return ExitStatus::UsageError;
+    return printComparison(earlier, later);
+}
