@@ -262,6 +262,63 @@ gui_cancel_big_folder() {
     cancel_worst=$saved
 }
 
+# ---- the comparison -------------------------------------------------------------------------
+
+# compare_listing FILE VARIANT: a saved extended listing of 1,000,000 file lines in 10,000
+# folders (1,070,000 lines in all); in variant 1 one file in a thousand has grown, one is gone
+# and one is new.
+compare_listing() {
+    awk -v variant="$2" 'function line(text) { printf "%s\r\n", text }
+    BEGIN {
+        line("**    FolderInventory     **"); line("**  FolderInventory-Team  **")
+        line("**      Dateiliste        **"); line("----------------------------")
+        line("Suchverzeichnisse"); line(" /srv/archiv [mit Unterverzeichnissen]"); line("")
+        line("Suchmasken: *.*"); line("----------------------------")
+        for (d = 0; d < 10000; d++) {
+            line(""); line(""); line(sprintf("Verzeichnis von /srv/archiv/band%02d/ordner%04d/", d % 97, d)); line("")
+            line(sprintf("%-9d  %-50s", 0, "<DIR> .")); line(sprintf("%-9d  %-50s", 0, "<DIR> .."))
+            for (f = 0; f < 100; f++) {
+                n = d * 100 + f; size = (n * 7919) % 1000003
+                if (variant == 1 && n % 1000 == 1) continue
+                if (variant == 1 && n % 1000 == 2) size += 4096
+                line(sprintf("%-15d  %-50s", size, sprintf("datei-%07d.dat", n)))
+                if (variant == 1 && n % 1000 == 3) line(sprintf("%-15d  %-50s", 10, sprintf("neu-%07d.dat", n)))
+            }
+            line(""); line("100 Datei(en), 0 Bytes")
+        }
+        line(""); line(""); line("1000000    Datei(en) insgesamt, 0 Bytes (~ 0,00 MB)")
+        line("10000      Verzeichnis(se)")
+    }' > "$1"
+}
+
+# compare_rounds: "--compare OLD --to NEW" on the two listings; the median time, and the peak
+# memory and processor time of one run.
+compare_rounds() {
+    local old=$work/compare-old.txt new=$work/compare-new.txt round
+    local -a times=()
+    compare_listing "$old" 0
+    compare_listing "$new" 1
+    note "comparison: two listings of $(wc -l < "$old") and $(wc -l < "$new") lines"
+    for ((round = 0; round <= runs; round++)); do
+        local t
+        t=$(elapsed_us "$cli" --compare "$old" --to "$new")
+        if ((round > 0)); then
+            times+=("$t")
+        fi
+    done
+    compare_ms=$(us_to_ms "$(median "${times[@]}")")
+    local usage
+    # The lists differ, so the tool exits with 1.
+    usage=$( { /usr/bin/time -f '%M %U %S' "$cli" --compare "$old" --to "$new" > /dev/null ||
+        true; } 2>&1 | tail -n 1)
+    compare_rss=$(calc "$(cut -d' ' -f1 <<< "$usage") / 1024" %.1f)
+    figure compare_1m_ms "$compare_ms"
+    # Processor time of one run, which a busy machine inflates less than the elapsed time.
+    figure compare_1m_cpu_ms "$(calc "($(cut -d' ' -f2 <<< "$usage") + $(cut -d' ' -f3 <<< "$usage")) * 1000" %.0f)"
+    figure compare_rss_mb "$compare_rss"
+    rm -f "$old" "$new"
+}
+
 # ---- the run --------------------------------------------------------------------------------
 
 cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
@@ -334,6 +391,11 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
     remove_tree "$tree_dir"
 fi
 
+compare_ms=n/a compare_rss=n/a
+if [ -x "$cli" ]; then
+    compare_rounds
+fi
+
 note "load at end: $(load_average)"
 figure load_end "$(load_average | cut -d' ' -f1)"
 
@@ -361,6 +423,8 @@ check cli_ext_vs_find_cold "$cli_cold_ratio" 0.8
 check cancel_ms_big_folder "$cli_cancel_worst" 20
 check gui_cancel_ms_big_folder "$gui_cancel_big" 20
 check cli_rss_mb_1m_folder "$cli_rss_big" 100
+check compare_1m_ms "$compare_ms" 2000
+check compare_rss_mb "$compare_rss" 300
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
 if [ ${#missed[@]} -eq 0 ]; then
     summary+=" targets=all-met"
