@@ -1,5 +1,6 @@
 #include "FolderChooser.h"
 #include "MainWindowFixture.h"
+#include "MessageBox.h"
 #include "SearchSettings.h"
 #include "uList.h"
 #include "uLoad.h"
@@ -369,6 +370,15 @@ TEST_F(MainWindowTest, AboutBoxIsAModalInformationBoxWithOkOnly) {
     EXPECT_TRUE(lines[1].startsWith("https://")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].contains('@')) << lines[2].toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, AboutBoxIsAnsweredThroughItsSeamLikeEveryDialog) {
+    AboutBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
+    click(button("btnAbout"));
+    ASSERT_EQ(AboutBoxSeam().requests().size(), 1u);
+    EXPECT_EQ(AboutBoxSeam().requests().front().title, "Über FolderInventory");
+    EXPECT_EQ(AboutBoxSeam().requests().front().parent, window);
+    AboutBoxSeam().reset();
 }
 
 TEST_F(MainWindowTest, QuitClosesTheWindowAndSignalsTheEnd) {
