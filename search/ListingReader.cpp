@@ -195,14 +195,8 @@ bool ListingReader::readEntryLine(std::string_view line) {
     if (!isDirectory &&
         (line.size() <= nameStart || !allBlanks(line.substr(digits, nameStart - digits))))
         return false;
-    std::string_view name = line.substr(nameStart);
-    if (!isPlainAscii(name)) {
-        shown_ = DisplayText(name);
-        name = shown_;
-    }
-    const std::size_t column = isDirectory ? nameWidth - directoryMark.size() : nameWidth;
-    if (name.size() <= column || CountCharacters(name) <= column)
-        name = name.substr(0, std::max<std::size_t>(1, name.find_last_not_of(' ') + 1));
+    const std::string_view name = nameInColumn(
+        line.substr(nameStart), isDirectory ? nameWidth - directoryMark.size() : nameWidth);
     if (!isDirectory) {
         listing_.entries.add(name, size);
     } else if (name != "." && name != "..") {
@@ -211,6 +205,17 @@ bool ListingReader::readEntryLine(std::string_view line) {
         listing_.entries.add(folder, PathSet::unknownSize);
     }
     return true;
+}
+
+// The name as the listing shows it, without the fill of a column `column` characters wide.
+std::string_view ListingReader::nameInColumn(std::string_view text, std::size_t column) {
+    if (!isPlainAscii(text)) {
+        shown_ = DisplayText(text);
+        text = shown_;
+    }
+    if (text.size() <= column || CountCharacters(text) <= column)
+        text = text.substr(0, std::max<std::size_t>(1, text.find_last_not_of(' ') + 1));
+    return text;
 }
 
 // A folder sum ("3 Datei(en), 1234 Bytes") or one of the footer's two lines; all are skipped.

@@ -42,6 +42,7 @@ private:
     void readHeaderLine(std::string_view line);
     void readExtendedLine(std::string_view line);
     bool readEntryLine(std::string_view line);
+    std::string_view nameInColumn(std::string_view text, std::size_t column);
     bool readTotalsLine(std::string_view line);
     void readSimpleLine(std::string_view line);
     void fail(const QString& reason);
