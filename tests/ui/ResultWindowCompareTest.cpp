@@ -4,6 +4,7 @@
 #include "ScanHelpers.h"
 #include "TempTree.h"
 #include "uList.h"
+#include "WindowDriver.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,7 +45,7 @@ protected:
             window->appendLine(line);
     }
     void compare() const {
-        QTest::mouseClick(FindChild<QPushButton>(*window, "btnCompare"), Qt::LeftButton);
+        QTest::mouseClick(FindControl<QPushButton>(*window, "btnCompare"), Qt::LeftButton);
     }
 
     TempTree tree;
@@ -69,9 +70,9 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
         title = report->windowTitle();
         lines = report->mList->lines().toStringList();
         hasCompareButton = report->findChild<QPushButton*>(QStringLiteral("btnCompare")) != nullptr;
-        QTest::mouseClick(FindChild<QPushButton>(*report, "btnCopyToClipboard"), Qt::LeftButton);
+        QTest::mouseClick(FindControl<QPushButton>(*report, "btnCopyToClipboard"), Qt::LeftButton);
         copied = QApplication::clipboard()->text();
-        QTest::mouseClick(FindChild<QPushButton>(*report, "btnBack"), Qt::LeftButton);
+        QTest::mouseClick(FindControl<QPushButton>(*report, "btnBack"), Qt::LeftButton);
     });
     compare();
 

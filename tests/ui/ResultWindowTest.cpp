@@ -1,5 +1,5 @@
 #include "ResultWindowTestSupport.h"
-#include "SaveDialog.h"
+#include "FileDialog.h"
 #include "uList.h"
 
 #include <algorithm>
@@ -130,11 +130,9 @@ TEST_F(ResultWindowTest, ZurueckEndsTheModalDisplayAccepted) {
 // they press nothing, and Escape nothing anywhere. The close box rejects.
 TEST_F(ResultWindowTest, EnterPressesTheFocusedButtonOnly) {
     window->appendLine(QStringLiteral("eine Zeile"));
-    int saveDialogs = 0;
-    ReplaceSaveDialog([&](const SaveDialogRequest&) {
-        ++saveDialogs;
-        return SaveDialogAnswer{};
-    });
+    SaveDialogSeam().reset();
+    SaveDialogSeam().setNextAnswer({}); // a cancelled dialog, counted through its requests
+    const auto saveDialogs = [] { return SaveDialogSeam().requests().size(); };
     auto pressEnter = [&](QWidget* target, Qt::KeyboardModifiers modifiers = {}) {
         target->setFocus();
         QTest::keyClick(target, modifiers ? Qt::Key_Enter : Qt::Key_Return, modifiers);
@@ -147,16 +145,16 @@ TEST_F(ResultWindowTest, EnterPressesTheFocusedButtonOnly) {
         pressEnter(list());
         pressEnter(list(), Qt::KeypadModifier);
         openAfterKeys = window->isVisible() && QGuiApplication::clipboard()->text().isEmpty() &&
-                        saveDialogs == 0;
+                        saveDialogs() == 0;
         pressEnter(button("btnCopyToClipboard"));
         pressEnter(button("btnSaveAs"), Qt::KeypadModifier);
         pressEnter(button("btnBack"));
     });
     const int result = window->showModal();
-    ReplaceSaveDialog({});
     EXPECT_TRUE(openAfterKeys);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "eine Zeile\n");
-    EXPECT_EQ(saveDialogs, 1);
+    EXPECT_EQ(saveDialogs(), 1u);
+    SaveDialogSeam().reset();
     EXPECT_EQ(result, QDialog::Accepted);
 
     QTimer::singleShot(0, window.get(), [&] { window->close(); });
