@@ -1,6 +1,8 @@
 #include "ProgressLine.h"
 
 #include "FdOutput.h"
+#include "PathText.h"
+#include "Utf8Text.h"
 
 #include <cwchar>
 #include <string>
@@ -13,11 +15,6 @@ constexpr qint64 redrawIntervalMs = 100;
 constexpr int fallbackColumns = 80;
 const QString searchPrefix = QStringLiteral("Suchen in ");
 const std::u32string ellipsis = U"...";
-
-// C0 and C1 control characters and DEL could move the cursor or start an escape sequence.
-char32_t safeCharacter(char32_t c) {
-    return (c < 0x20 || (c >= 0x7F && c < 0xA0)) ? U'?' : c;
-}
 
 // Columns a character takes; wide East Asian characters take two where the locale knows them.
 int characterWidth(char32_t c) {
@@ -32,11 +29,9 @@ int textWidth(const std::u32string& text) {
     return width;
 }
 
+// C0 and C1 control characters and DEL could move the cursor or start an escape sequence.
 std::u32string safeText(const QString& text) {
-    std::u32string result = text.toStdU32String();
-    for (char32_t& c : result)
-        c = safeCharacter(c);
-    return result;
+    return ShownText(text, ControlCharacters::Terminal).toStdU32String();
 }
 
 // The longest start of `text` that fits into `columns`.

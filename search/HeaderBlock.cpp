@@ -1,20 +1,16 @@
 #include "HeaderBlock.h"
 
 #include "PathText.h"
+#include "Utf8Text.h"
 
 namespace {
 
 const QString frameRule = QString(28, QLatin1Char('-'));
 
-// Control characters (a line feed in a folder name, say) are shown as "?" so that every header
-// entry stays one line, as in the listing itself; bytes that are not UTF-8 show as U+FFFD.
+// Shown by the listing's rule, so that every header entry stays one line (a line feed in a folder
+// name becomes "?") and bytes that are not UTF-8 show as U+FFFD, as in the listing itself.
 QString shown(const QString& given) {
-    QString text = ShownPathText(given);
-    for (QChar& c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char('?');
-    }
-    return text;
+    return ShownText(given, ControlCharacters::Listing);
 }
 
 } // namespace

@@ -63,3 +63,9 @@ QString ShownPathText(QString text) {
     }
     return text;
 }
+
+QString ShownText(const QString& text, ControlCharacters rule) {
+    const QByteArray bytes = PathTextBytes(text);
+    return QString::fromStdString(DisplayText(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), rule));
+}

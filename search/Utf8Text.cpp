@@ -96,7 +96,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-std::size_t AppendDisplayText(std::string& out, std::string_view raw) {
+std::size_t AppendDisplayText(std::string& out, std::string_view raw, ControlCharacters rule) {
     // Characters shown as they are pile up in a run that goes over in one append; only a control
     // character or a byte that is not valid UTF-8 breaks it.
     std::size_t characters = 0;
@@ -109,24 +109,26 @@ std::size_t AppendDisplayText(std::string& out, std::string_view raw) {
             ++pos;
             continue;
         }
-        char32_t ignored = 0;
-        const std::size_t length = byte < 0x80 ? 0 : DecodeUtf8(raw.substr(pos), ignored);
-        if (length > 0) {
+        char32_t codePoint = 0;
+        const std::size_t length = byte < 0x80 ? 0 : DecodeUtf8(raw.substr(pos), codePoint);
+        const bool c1Control = codePoint >= 0x80 && codePoint < 0xA0;
+        if (length > 0 && !(c1Control && rule == ControlCharacters::Terminal)) {
             pos += length;
             continue;
         }
         out.append(raw.substr(runStart, pos - runStart));
-        out.append(byte < 0x80 ? std::string_view("?") : replacementCharacter);
-        runStart = ++pos;
+        out.append(byte < 0x80 || length > 0 ? std::string_view("?") : replacementCharacter);
+        pos += length > 0 ? length : 1;
+        runStart = pos;
     }
     out.append(raw.substr(runStart));
     return characters;
 }
 
-std::string DisplayText(std::string_view raw) {
+std::string DisplayText(std::string_view raw, ControlCharacters rule) {
     std::string shown;
     shown.reserve(raw.size());
-    AppendDisplayText(shown, raw);
+    AppendDisplayText(shown, raw, rule);
     return shown;
 }
 

@@ -14,12 +14,19 @@ std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint);
 // Appends `codePoint` to `out` as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
-// Appends `raw` as a listing shows it: control characters become "?", each byte that is not
-// valid UTF-8 becomes U+FFFD. Returns the number of characters (code points) appended.
-std::size_t AppendDisplayText(std::string& out, std::string_view raw);
+// The control characters that a shown text replaces by "?". A listing, its header and the
+// progress captions take the C0 controls and DEL, so that one entry stays one line; a terminal
+// also takes the C1 controls (U+0080 to U+009F), which could start an escape sequence there.
+enum class ControlCharacters { Listing, Terminal };
 
-// `raw` as a listing shows it.
-std::string DisplayText(std::string_view raw);
+// The one rule for making a name safe to show: appends `raw` with every control character of
+// `rule` as "?" and each byte that is not valid UTF-8 as U+FFFD. Returns the number of characters
+// (code points) appended.
+std::size_t AppendDisplayText(std::string& out, std::string_view raw,
+                              ControlCharacters rule = ControlCharacters::Listing);
+
+// `raw` as AppendDisplayText shows it.
+std::string DisplayText(std::string_view raw, ControlCharacters rule = ControlCharacters::Listing);
 
 // Number of characters of valid UTF-8 text.
 std::size_t CountCharacters(std::string_view utf8);

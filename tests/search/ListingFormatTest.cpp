@@ -89,6 +89,9 @@ TEST(DisplayText, ControlCharactersAndInvalidBytes) {
     EXPECT_EQ(DisplayText("\xC3"), "\xEF\xBF\xBD");            // truncated sequence
     EXPECT_EQ(DisplayText("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // surrogate
     EXPECT_EQ(DisplayText("Über"), "Über");
+    // U+009B (one-character CSI) stays in a listing; a terminal gets "?" for it.
+    EXPECT_EQ(DisplayText("a\xC2\x9B\xC2\xA0"), "a\xC2\x9B\xC2\xA0");
+    EXPECT_EQ(DisplayText("a\xC2\x9B\xC2\xA0\x1B", ControlCharacters::Terminal), "a?\xC2\xA0?");
     std::string shown;
     EXPECT_EQ(AppendDisplayText(shown, "x\xff\xfey"), 4u);
 }
