@@ -1,5 +1,5 @@
 # FolderInventory: `make run` builds and starts the program, `make test` builds and runs every test
-# (a normal build, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer).
+# (format check, normal build, then the same suite under AddressSanitizer and UBSan).
 # `make install` installs (PREFIX, DESTDIR), `make deb` builds the Debian package.
 
 BUILD      ?= build
@@ -52,7 +52,7 @@ test-san: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-test: test-fast test-san
+test: format-check test-fast test-san
 
 # Every tracked C++ file as .clang-format wants it; each deviation is listed and fails the check.
 format-check:

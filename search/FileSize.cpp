@@ -3,7 +3,6 @@
 #include "SearchProgress.h"
 
 #include <QFile>
-
 #include <sys/stat.h>
 
 bool QueryFileSize(const QString& path, std::int64_t& size) {

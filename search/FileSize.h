@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 // True with the size when `path` names an existing entry that is not a directory (a symbolic
 // link counts with its own size, it is not followed); false otherwise.

@@ -3,9 +3,8 @@
 #include "ResultLines.h"
 #include "SearchSettings.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 // Lists `folder` for `mask` and appends its result lines; with `recursive`, then does the same in
 // every subfolder, depth first. Extended output writes a heading, the directory lines, the file

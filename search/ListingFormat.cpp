@@ -2,9 +2,8 @@
 
 #include "Utf8Text.h"
 
-#include <QLocale>
-
 #include <charconv>
+#include <QLocale>
 
 namespace {
 

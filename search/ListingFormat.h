@@ -2,9 +2,8 @@
 
 #include "ResultLines.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 #include <string>
 #include <string_view>
 

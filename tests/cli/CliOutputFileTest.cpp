@@ -2,10 +2,10 @@
 #include "EngineListing.h"
 #include "TempTree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,7 +207,8 @@ TEST_F(CliOutputFileTest, OutOfMemoryIsReportedAndKeepsTheOldFile) {
     const qint64 large = smallestLimit({"-q", "-o", output, tree.path("Big")});
     ASSERT_GT(large - small, 2048);
     writeFile(output, "old contents\n");
-    const CliResult result = runLimited((small + large) / 2, {"-q", "-o", output, tree.path("Big")});
+    const CliResult result =
+        runLimited((small + large) / 2, {"-q", "-o", output, tree.path("Big")});
     EXPECT_FALSE(result.crashed);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");

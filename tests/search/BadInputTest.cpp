@@ -5,22 +5,19 @@
 #include "ScanHelpers.h"
 #include "TempTree.h"
 
-#include <QFile>
-
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
+#include <QFile>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <climits>
-#include <cstring>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -175,7 +172,8 @@ TEST(BadInput, FifoSocketAndDeviceAreListedNeverOpened) {
     address.sun_family = AF_UNIX;
     const QByteArray socketPath = QFile::encodeName(tree.path("special/sock"));
     ASSERT_LT(static_cast<std::size_t>(socketPath.size()), sizeof(address.sun_path));
-    std::memcpy(address.sun_path, socketPath.constData(), static_cast<std::size_t>(socketPath.size()));
+    std::memcpy(address.sun_path, socketPath.constData(),
+                static_cast<std::size_t>(socketPath.size()));
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
 
     ScanTotals totals;
@@ -249,8 +247,8 @@ QStringList runUnprivileged(const std::function<QStringList()>& body) {
         if (::setgid(gid) != 0 || ::setuid(uid) != 0)
             ::_exit(3);
         const QByteArray out = body().join('\n').toUtf8();
-        const bool written = ::write(pipeFds[1], out.constData(), static_cast<std::size_t>(out.size())) ==
-                             out.size();
+        const bool written = ::write(pipeFds[1], out.constData(),
+                                     static_cast<std::size_t>(out.size())) == out.size();
         ::_exit(written ? 0 : 4);
     }
     ::close(pipeFds[1]);
@@ -281,7 +279,8 @@ TEST(BadInput, UnreadableFolderContributesNothingAndIsReported) {
             lines.append(QString("unreadable %1 %2").arg(QString::fromUtf8(u.path)).arg(u.error));
         return lines;
     });
-    EXPECT_EQ(result, QStringList({"seen.txt", QString("unreadable %1/closed/ %2").arg(open).arg(EACCES)}));
+    EXPECT_EQ(result,
+              QStringList({"seen.txt", QString("unreadable %1/closed/ %2").arg(open).arg(EACCES)}));
 }
 
 } // namespace

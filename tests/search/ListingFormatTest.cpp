@@ -1,10 +1,10 @@
 #include "ListingFormat.h"
+
 #include "ScanHelpers.h"
 #include "Utf8Text.h"
 
-#include <QLocale>
-
 #include <gtest/gtest.h>
+#include <QLocale>
 
 namespace {
 
@@ -31,8 +31,8 @@ TEST(TotalsFooter, WideNumbersAreNeverCut) {
 TEST(Megabytes, RoundsHalfAwayFromZeroOnTheExactValue) {
     EXPECT_EQ(FormatMegabytes(5242, ","), "0,00");
     EXPECT_EQ(FormatMegabytes(5243, ","), "0,01");
-    EXPECT_EQ(FormatMegabytes(131072, ","), "0,13");  // exactly 0.125
-    EXPECT_EQ(FormatMegabytes(393216, ","), "0,38");  // exactly 0.375
+    EXPECT_EQ(FormatMegabytes(131072, ","), "0,13"); // exactly 0.125
+    EXPECT_EQ(FormatMegabytes(393216, ","), "0,38"); // exactly 0.375
     EXPECT_EQ(FormatMegabytes(1048576, ","), "1,00");
     EXPECT_EQ(FormatMegabytes(1572864, "."), "1.50");
     EXPECT_EQ(FormatMegabytes(5000000000, "."), "4768.37");
@@ -86,7 +86,7 @@ TEST(ListingLines, WidthsCountCharactersNotBytes) {
 TEST(DisplayText, ControlCharactersAndInvalidBytes) {
     EXPECT_EQ(DisplayText("a\nb\tc\x7f"), "a?b?c?");
     EXPECT_EQ(DisplayText("bad\xff.txt"), "bad\xEF\xBF\xBD.txt");
-    EXPECT_EQ(DisplayText("\xC3"), "\xEF\xBF\xBD");            // truncated sequence
+    EXPECT_EQ(DisplayText("\xC3"), "\xEF\xBF\xBD"); // truncated sequence
     EXPECT_EQ(DisplayText("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // surrogate
     EXPECT_EQ(DisplayText("Über"), "Über");
     // U+009B (one-character CSI) stays in a listing; a terminal gets "?" for it.

@@ -42,7 +42,7 @@ TEST(MaskMatcher, LetterCaseDoesNotMatterBeyondAscii) {
     EXPECT_TRUE(match("*.TXT", "brief.txt"));
     EXPECT_TRUE(match("ü*", "Über.txt"));
     EXPECT_TRUE(match("ÜBER.TXT", "über.txt"));
-    EXPECT_TRUE(match("?ber.txt", "Über.txt"));  // one character, two bytes
+    EXPECT_TRUE(match("?ber.txt", "Über.txt")); // one character, two bytes
     EXPECT_FALSE(match("??ber.txt", "Über.txt"));
     EXPECT_TRUE(match("stra?e", "Straße"));
 }
@@ -64,9 +64,12 @@ TEST(MaskMatcher, SlashMatchesNothing) {
 }
 
 TEST(MaskMatcher, InvalidBytesCountAsOneCharacter) {
-    EXPECT_TRUE(match("a?b", "a\xff" "b"));
-    EXPECT_TRUE(match("*b", "\xfe\xff" "b"));
-    EXPECT_FALSE(match("a??b", "a\xff" "b"));
+    EXPECT_TRUE(match("a?b", "a\xff"
+                             "b"));
+    EXPECT_TRUE(match("*b", "\xfe\xff"
+                            "b"));
+    EXPECT_FALSE(match("a??b", "a\xff"
+                               "b"));
 }
 
 } // namespace

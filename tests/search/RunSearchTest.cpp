@@ -3,11 +3,9 @@
 #include "SearchDriver.h"
 #include "TempTree.h"
 
-#include <QLocale>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
+#include <QLocale>
 #include <thread>
 
 namespace {
@@ -65,7 +63,8 @@ TEST_F(RunSearchTest, NoMasksOrNoFoldersGiveOnlyTheFooter) {
 
 TEST_F(RunSearchTest, SemicolonAloneIsOneEmptyMaskScannedAsEverything) {
     tree.file("A/x.txt", 1);
-    EXPECT_EQ(Search({tree.path("A")}, ";", {.extended = false}), QStringList({".", "..", "x.txt"}));
+    EXPECT_EQ(Search({tree.path("A")}, ";", {.extended = false}),
+              QStringList({".", "..", "x.txt"}));
 }
 
 TEST_F(RunSearchTest, LeadingBlankStaysPartOfTheMask) {

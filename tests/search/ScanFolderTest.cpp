@@ -145,8 +145,7 @@ TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
     TSearchFiles settings;
     ResultLines lines;
     ScanTotals t;
-    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files,
-               t.folders);
+    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files, t.folders);
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(t.files + t.bytes + t.folders, 0);
 }

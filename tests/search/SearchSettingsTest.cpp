@@ -1,4 +1,5 @@
 #include "SearchSettings.h"
+
 #include "SplitText.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,9 @@
 #include "SearchProgress.h"
 #include "SearchSettings.h"
 
+#include <functional>
 #include <QByteArray>
 #include <QStringList>
-
-#include <functional>
 #include <vector>
 
 // Records what the engine reports and can act inside a pump, as a cancel click would.

@@ -1,13 +1,11 @@
 #include "TempTree.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {

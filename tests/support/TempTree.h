@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <cstdint>
 #include <string>
 
 // A real folder tree in a temporary folder for one test, removed afterwards.

@@ -1,5 +1,5 @@
-#include "ResultWindowTestSupport.h"
 #include "FileDialog.h"
+#include "ResultWindowTestSupport.h"
 #include "uList.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-#include <QApplication>
-
 #include <gtest/gtest.h>
+#include <QApplication>
 
 // One application object for all window tests of an executable. The tests run without a
 // display: the offscreen platform unless the caller chose another (test discovery at build
