@@ -7,8 +7,8 @@
 #include "HeaderBlock.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
-#include "PathText.h"
 #include "SearchDriver.h"
+#include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignals.h"
 
@@ -19,20 +19,6 @@
 namespace {
 
 constexpr std::size_t pieceSize = 256 * 1024;
-
-void fillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
-    InitSearchFiles(settings);
-    for (const FolderArgument& folder : options.folders)
-        AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
-    settings.Masks = PathTextFromBytes(options.masks);
-}
-
-QByteArrayList givenFolders(const CliOptions& options) {
-    QByteArrayList folders;
-    for (const FolderArgument& folder : options.folders)
-        folders.append(folder.path);
-    return folders;
-}
 
 // A file named by the bytes that were given.
 SavedListing readListing(const QByteArray& fileName) {
@@ -136,8 +122,8 @@ int RunComparison(const CliOptions& options) {
     const SavedListing earlier = readListing(*options.compare);
     if (!readable(earlier))
         return ExitStatus::UsageError;
-    fillSearchSettings(SearchFiles, options);
-    CliProgress progress(SearchFiles, givenFolders(options),
+    FillSearchSettings(SearchFiles, options);
+    CliProgress progress(SearchFiles, GivenFolders(options),
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     const SavedListing later = searchNow(options, progress);
     if (StopRequested())

@@ -5,8 +5,8 @@
 #include "ExitStatus.h"
 #include "HeaderBlock.h"
 #include "ListingOutput.h"
-#include "PathText.h"
 #include "SearchDriver.h"
+#include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignals.h"
 
@@ -17,20 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-void fillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
-    InitSearchFiles(settings);
-    for (const FolderArgument& folder : options.folders)
-        AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
-    settings.Masks = PathTextFromBytes(options.masks);
-}
-
-QByteArrayList givenFolders(const CliOptions& options) {
-    QByteArrayList folders;
-    for (const FolderArgument& folder : options.folders)
-        folders.append(folder.path);
-    return folders;
-}
 
 // Opens the output before the search, so a long search is not wasted on a file that cannot be
 // created, and keeps it open: a pipe's reader would take a closed trial for the end of the list.
@@ -128,12 +114,12 @@ int exitStatus(int writeStatus, const CliProgress& progress) {
 } // namespace
 
 int RunInventory(const CliOptions& options) {
-    fillSearchSettings(SearchFiles, options);
+    FillSearchSettings(SearchFiles, options);
     std::optional<ListFileWriter> writer;
     if (options.output && !openOutput(writer.emplace(*options.output)))
         return ExitStatus::UsageError;
 
-    CliProgress progress(SearchFiles, givenFolders(options),
+    CliProgress progress(SearchFiles, GivenFolders(options),
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     reportEmptyFolders(progress, options);
     int status = ExitStatus::Success;
