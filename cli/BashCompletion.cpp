@@ -9,11 +9,11 @@ QString fromUtf8(std::string_view text) {
 }
 
 // Every spelling of the option: "-o", "--output".
-QStringList optionNames(const CliOptionSpec& spec) {
+QStringList optionNames(const CliOptionSpec& entry) {
     QStringList names;
-    for (const char name : spec.shortNames)
+    for (const char name : entry.shortNames)
         names += QStringLiteral("-%1").arg(QLatin1Char(name));
-    names += QStringLiteral("--") + fromUtf8(spec.longName);
+    names += QStringLiteral("--") + fromUtf8(entry.longName);
     return names;
 }
 
@@ -23,13 +23,13 @@ QString valueCases(std::span<const CliOptionSpec> table) {
     QStringList files;
     QStringList folders;
     QStringList others;
-    for (const CliOptionSpec& spec : table) {
-        if (spec.argumentName.empty())
+    for (const CliOptionSpec& entry : table) {
+        if (entry.argumentName.empty())
             continue;
-        const QStringList names = optionNames(spec);
-        if (spec.argumentName == "DATEI")
+        const QStringList names = optionNames(entry);
+        if (entry.argumentName == "DATEI")
             files += names;
-        else if (spec.argumentName == "VERZEICHNIS")
+        else if (entry.argumentName == "VERZEICHNIS")
             folders += names;
         else
             others += names;
@@ -86,8 +86,8 @@ const char* const scriptTail =
 
 QString RenderBashCompletion(std::span<const CliOptionSpec> table) {
     QStringList names;
-    for (const CliOptionSpec& spec : table)
-        names += optionNames(spec);
+    for (const CliOptionSpec& entry : table)
+        names += optionNames(entry);
     names += QStringLiteral("--");
     return QString::fromUtf8(scriptHead) + valueCases(table) + QStringLiteral("    esac\n") +
            QStringLiteral("    local options=\"%1\"\n").arg(names.join(QLatin1Char(' '))) +

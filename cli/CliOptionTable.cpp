@@ -81,28 +81,28 @@ std::span<const CliOptionSpec> CliOptionTable() {
     return optionTable;
 }
 
-QString OptionSynopsis(const CliOptionSpec& spec) {
+QString OptionSynopsis(const CliOptionSpec& entry) {
     QString synopsis;
-    for (const char name : spec.shortNames)
+    for (const char name : entry.shortNames)
         synopsis += QStringLiteral("-%1, ").arg(QLatin1Char(name));
-    synopsis += QStringLiteral("--") + fromUtf8(spec.longName);
-    if (!spec.argumentName.empty())
-        synopsis += QLatin1Char(' ') + fromUtf8(spec.argumentName);
+    synopsis += QStringLiteral("--") + fromUtf8(entry.longName);
+    if (!entry.argumentName.empty())
+        synopsis += QLatin1Char(' ') + fromUtf8(entry.argumentName);
     return synopsis;
 }
 
 QString RenderOptionHelp(std::span<const CliOptionSpec> table) {
     QString out;
     std::string_view group;
-    for (const CliOptionSpec& spec : table) {
-        if (spec.group != group) {
-            group = spec.group;
+    for (const CliOptionSpec& entry : table) {
+        if (entry.group != group) {
+            group = entry.group;
             out += (out.isEmpty() ? QString() : QStringLiteral("\n")) + fromUtf8(group) +
                    QStringLiteral(":\n");
         }
-        const QString synopsis = QStringLiteral("  ") + OptionSynopsis(spec);
+        const QString synopsis = QStringLiteral("  ") + OptionSynopsis(entry);
         out += synopsis;
-        appendWrapped(out, synopsis.size(), fromUtf8(spec.help));
+        appendWrapped(out, synopsis.size(), fromUtf8(entry.help));
     }
     return out;
 }

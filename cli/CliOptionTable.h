@@ -34,7 +34,7 @@ struct CliOptionSpec {
 std::span<const CliOptionSpec> CliOptionTable();
 
 // "-r, -R, --recurse" or "-o, --output DATEI": the names of an option as the help shows them.
-QString OptionSynopsis(const CliOptionSpec& spec);
+QString OptionSynopsis(const CliOptionSpec& entry);
 
 // The option part of the help: each group under its heading, each option with its synopsis and
 // its text wrapped to fit 80 columns.

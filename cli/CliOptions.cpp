@@ -17,17 +17,17 @@ QString shown(const QByteArray& bytes) {
 }
 
 const CliOptionSpec* findShort(char name) {
-    for (const CliOptionSpec& spec : CliOptionTable()) {
-        if (spec.shortNames.find(name) != std::string_view::npos)
-            return &spec;
+    for (const CliOptionSpec& entry : CliOptionTable()) {
+        if (entry.shortNames.find(name) != std::string_view::npos)
+            return &entry;
     }
     return nullptr;
 }
 
 const CliOptionSpec* findLong(std::string_view name) {
-    for (const CliOptionSpec& spec : CliOptionTable()) {
-        if (spec.longName == name)
-            return &spec;
+    for (const CliOptionSpec& entry : CliOptionTable()) {
+        if (entry.longName == name)
+            return &entry;
     }
     return nullptr;
 }
@@ -44,8 +44,8 @@ private:
     void parseLong(const QByteArray& argument);
     void parseShortBundle(const QByteArray& argument);
     bool takeNextValue(const QString& shownName, QByteArray& value);
-    bool acceptValue(const CliOptionSpec& spec, const QString& shownName, const QByteArray& value);
-    void apply(const CliOptionSpec& spec, const QByteArray& value);
+    bool acceptValue(const CliOptionSpec& entry, const QString& shownName, const QByteArray& value);
+    void apply(const CliOptionSpec& entry, const QByteArray& value);
     void fail(const QString& message);
 
     const QByteArrayList& arguments_;
@@ -82,44 +82,44 @@ void CliParser::parseLong(const QByteArray& argument) {
     const qsizetype equals = argument.indexOf('=');
     const QByteArray name = argument.mid(2, equals < 0 ? -1 : equals - 2);
     const QString shownName = QStringLiteral("--") + shown(name);
-    const CliOptionSpec* spec = findLong(view(name));
-    if (!spec)
+    const CliOptionSpec* entry = findLong(view(name));
+    if (!entry)
         return fail(QStringLiteral("unbekannte Option \"%1\"").arg(shownName));
     QByteArray value;
-    if (!spec->argumentName.empty()) {
+    if (!entry->argumentName.empty()) {
         if (equals >= 0)
             value = argument.mid(equals + 1);
         else if (!takeNextValue(shownName, value))
             return;
-        if (!acceptValue(*spec, shownName, value))
+        if (!acceptValue(*entry, shownName, value))
             return;
     } else if (equals >= 0) {
         return fail(QStringLiteral("die Option \"%1\" nimmt keinen Wert").arg(shownName));
     }
-    apply(*spec, value);
+    apply(*entry, value);
 }
 
 // "-spx" are three flags; an option that takes a value takes the rest of the bundle ("-m*.txt")
 // or, when nothing is left, the next argument.
 void CliParser::parseShortBundle(const QByteArray& argument) {
     for (qsizetype i = 1; i < argument.size(); ++i) {
-        const CliOptionSpec* spec = findShort(argument.at(i));
-        if (!spec) {
+        const CliOptionSpec* entry = findShort(argument.at(i));
+        if (!entry) {
             // A byte of a longer UTF-8 character is shown as the whole character.
             const QString rest = shown(argument.mid(i));
             const qsizetype length = !rest.isEmpty() && rest.front().isHighSurrogate() ? 2 : 1;
             return fail(QStringLiteral("unbekannte Option \"-%1\"").arg(rest.left(length)));
         }
-        if (spec->argumentName.empty()) {
-            apply(*spec, QByteArray());
+        if (entry->argumentName.empty()) {
+            apply(*entry, QByteArray());
             continue;
         }
         const QString shownName = QStringLiteral("-") + QLatin1Char(argument.at(i));
         QByteArray value = argument.mid(i + 1);
         if (value.isEmpty() && !takeNextValue(shownName, value))
             return;
-        if (acceptValue(*spec, shownName, value))
-            apply(*spec, value);
+        if (acceptValue(*entry, shownName, value))
+            apply(*entry, value);
         return;
     }
 }
@@ -136,17 +136,17 @@ bool CliParser::takeNextValue(const QString& shownName, QByteArray& value) {
 }
 
 // A mask text may be empty (it gives no masks); a file name may not.
-bool CliParser::acceptValue(const CliOptionSpec& spec, const QString& shownName,
+bool CliParser::acceptValue(const CliOptionSpec& entry, const QString& shownName,
                             const QByteArray& value) {
-    if (spec.option == CliOption::Masks || !value.isEmpty())
+    if (entry.option == CliOption::Masks || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
     return false;
 }
 
-void CliParser::apply(const CliOptionSpec& spec, const QByteArray& value) {
+void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
     CliOptions& options = result_.options;
-    switch (spec.option) {
+    switch (entry.option) {
     case CliOption::Masks:
         options.masks = value;
         break;

@@ -7,16 +7,16 @@ QString fromUtf8(std::string_view text) {
 }
 
 // "\fB\-r\fR, \fB\-R\fR, \fB\-\-recurse\fR" and "\fI DATEI\fR" for a value.
-QString troffSynopsis(const CliOptionSpec& spec) {
+QString troffSynopsis(const CliOptionSpec& entry) {
     QString synopsis;
-    for (const char name : spec.shortNames)
+    for (const char name : entry.shortNames)
         synopsis += QStringLiteral("\\fB\\-%1\\fR, ").arg(QLatin1Char(name));
     // Every dash of an option name is a minus sign, so that the name copies as typed.
     synopsis += QStringLiteral("\\fB\\-\\-") +
-                fromUtf8(spec.longName).replace(QLatin1Char('-'), QStringLiteral("\\-")) +
+                fromUtf8(entry.longName).replace(QLatin1Char('-'), QStringLiteral("\\-")) +
                 QStringLiteral("\\fR");
-    if (!spec.argumentName.empty())
-        synopsis += QStringLiteral(" \\fI") + TroffText(fromUtf8(spec.argumentName)) +
+    if (!entry.argumentName.empty())
+        synopsis += QStringLiteral(" \\fI") + TroffText(fromUtf8(entry.argumentName)) +
                     QStringLiteral("\\fR");
     return synopsis;
 }
@@ -47,13 +47,13 @@ QString TroffText(const QString& text) {
 QString RenderManualOptions(std::span<const CliOptionSpec> table) {
     QString out;
     std::string_view group;
-    for (const CliOptionSpec& spec : table) {
-        if (spec.group != group) {
-            group = spec.group;
+    for (const CliOptionSpec& entry : table) {
+        if (entry.group != group) {
+            group = entry.group;
             out += QStringLiteral(".SS ") + TroffText(fromUtf8(group)) + QLatin1Char('\n');
         }
-        out += QStringLiteral(".TP\n") + troffSynopsis(spec) + QLatin1Char('\n') +
-               TroffText(fromUtf8(spec.help)) + QLatin1Char('\n');
+        out += QStringLiteral(".TP\n") + troffSynopsis(entry) + QLatin1Char('\n') +
+               TroffText(fromUtf8(entry.help)) + QLatin1Char('\n');
     }
     return out;
 }

@@ -105,15 +105,15 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
 // its names, so the two cannot drift apart.
 TEST(CliOptionsTest, ParserAndHelpFollowTheOptionTable) {
     const QString help = RenderOptionHelp(CliOptionTable());
-    for (const CliOptionSpec& spec : CliOptionTable()) {
-        EXPECT_TRUE(help.contains(QStringLiteral("  ") + OptionSynopsis(spec))) << spec.longName;
-        QByteArrayList names{
-            "--" + QByteArray(spec.longName.data(), static_cast<qsizetype>(spec.longName.size()))};
-        for (const char name : spec.shortNames)
+    for (const CliOptionSpec& entry : CliOptionTable()) {
+        EXPECT_TRUE(help.contains(QStringLiteral("  ") + OptionSynopsis(entry))) << entry.longName;
+        QByteArrayList names{"--" + QByteArray(entry.longName.data(),
+                                               static_cast<qsizetype>(entry.longName.size()))};
+        for (const char name : entry.shortNames)
             names.append(QByteArray("-") + name);
         for (const QByteArray& name : names) {
             QByteArrayList call{name};
-            if (!spec.argumentName.empty())
+            if (!entry.argumentName.empty())
                 call.append("wert");
             EXPECT_TRUE(errorOf(call).isEmpty()) << name.toStdString();
         }
