@@ -4,16 +4,12 @@
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Every spelling of the option: "-o", "--output".
 QStringList optionNames(const CliOptionSpec& entry) {
     QStringList names;
     for (const char name : entry.shortNames)
         names += QStringLiteral("-%1").arg(QLatin1Char(name));
-    names += QStringLiteral("--") + fromUtf8(entry.longName);
+    names += QStringLiteral("--") + TableText(entry.longName);
     return names;
 }
 

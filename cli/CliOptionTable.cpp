@@ -43,10 +43,6 @@ constexpr std::array<CliOptionSpec, 12> optionTable{{
 constexpr qsizetype lineWidth = 79;
 constexpr qsizetype textColumn = 24;
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Appends `text` word by word, starting in column `column` of the current line and continuing
 // in `textColumn` on the following lines.
 void appendWrapped(QString& out, qsizetype column, const QString& text) {
@@ -85,9 +81,9 @@ QString OptionSynopsis(const CliOptionSpec& entry) {
     QString synopsis;
     for (const char name : entry.shortNames)
         synopsis += QStringLiteral("-%1, ").arg(QLatin1Char(name));
-    synopsis += QStringLiteral("--") + fromUtf8(entry.longName);
+    synopsis += QStringLiteral("--") + TableText(entry.longName);
     if (!entry.argumentName.empty())
-        synopsis += QLatin1Char(' ') + fromUtf8(entry.argumentName);
+        synopsis += QLatin1Char(' ') + TableText(entry.argumentName);
     return synopsis;
 }
 
@@ -97,12 +93,16 @@ QString RenderOptionHelp(std::span<const CliOptionSpec> table) {
     for (const CliOptionSpec& entry : table) {
         if (entry.group != group) {
             group = entry.group;
-            out += (out.isEmpty() ? QString() : QStringLiteral("\n")) + fromUtf8(group) +
+            out += (out.isEmpty() ? QString() : QStringLiteral("\n")) + TableText(group) +
                    QStringLiteral(":\n");
         }
         const QString synopsis = QStringLiteral("  ") + OptionSynopsis(entry);
         out += synopsis;
-        appendWrapped(out, synopsis.size(), fromUtf8(entry.help));
+        appendWrapped(out, synopsis.size(), TableText(entry.help));
     }
     return out;
+}
+
+QString TableText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

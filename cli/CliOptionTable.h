@@ -39,3 +39,6 @@ QString OptionSynopsis(const CliOptionSpec& entry);
 // The option part of the help: each group under its heading, each option with its synopsis and
 // its text wrapped to fit 80 columns.
 QString RenderOptionHelp(std::span<const CliOptionSpec> table);
+
+// A text of the table (a name, a help paragraph, a group heading) as a QString.
+QString TableText(std::string_view text);

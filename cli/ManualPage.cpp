@@ -2,10 +2,6 @@
 
 namespace {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "\fB\-r\fR, \fB\-R\fR, \fB\-\-recurse\fR" and "\fI DATEI\fR" for a value.
 QString troffSynopsis(const CliOptionSpec& entry) {
     QString synopsis;
@@ -13,10 +9,10 @@ QString troffSynopsis(const CliOptionSpec& entry) {
         synopsis += QStringLiteral("\\fB\\-%1\\fR, ").arg(QLatin1Char(name));
     // Every dash of an option name is a minus sign, so that the name copies as typed.
     synopsis += QStringLiteral("\\fB\\-\\-") +
-                fromUtf8(entry.longName).replace(QLatin1Char('-'), QStringLiteral("\\-")) +
+                TableText(entry.longName).replace(QLatin1Char('-'), QStringLiteral("\\-")) +
                 QStringLiteral("\\fR");
     if (!entry.argumentName.empty())
-        synopsis += QStringLiteral(" \\fI") + TroffText(fromUtf8(entry.argumentName)) +
+        synopsis += QStringLiteral(" \\fI") + TroffText(TableText(entry.argumentName)) +
                     QStringLiteral("\\fR");
     return synopsis;
 }
@@ -50,10 +46,10 @@ QString RenderManualOptions(std::span<const CliOptionSpec> table) {
     for (const CliOptionSpec& entry : table) {
         if (entry.group != group) {
             group = entry.group;
-            out += QStringLiteral(".SS ") + TroffText(fromUtf8(group)) + QLatin1Char('\n');
+            out += QStringLiteral(".SS ") + TroffText(TableText(group)) + QLatin1Char('\n');
         }
         out += QStringLiteral(".TP\n") + troffSynopsis(entry) + QLatin1Char('\n') +
-               TroffText(fromUtf8(entry.help)) + QLatin1Char('\n');
+               TroffText(TableText(entry.help)) + QLatin1Char('\n');
     }
     return out;
 }
