@@ -4,10 +4,9 @@
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
 #include "FdOutput.h"
-#include "HeaderBlock.h"
+#include "LineStream.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
-#include "SearchDriver.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignals.h"
@@ -18,8 +17,6 @@
 
 namespace {
 
-constexpr std::size_t pieceSize = 256 * 1024;
-
 // A file named by the bytes that were given.
 SavedListing readListing(const QByteArray& fileName) {
     return ReadListingFile(QFile::decodeName(fileName));
@@ -28,28 +25,17 @@ SavedListing readListing(const QByteArray& fileName) {
 // The fresh listing goes straight into the reader in pieces, so a search of millions of entries
 // never sits in memory as text.
 SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
-    const bool extended = !options.simple;
     ListingReader reader;
-    if (extended) {
-        for (const QString& line : BuildHeaderBlock(SearchFiles))
-            reader.addText((line + QLatin1Char('\n')).toStdString());
-    }
     bool anyLine = false;
-    ResultLines lines;
-    lines.spillTo(
-        [&reader, &anyLine](std::string_view text) {
-            anyLine = anyLine || !text.empty();
-            reader.addText(text);
-        },
-        pieceSize);
-    {
-        const ScopedSearchProgress installed(&progress);
-        RunSearchInto(SearchFiles, options.fullPath, !options.noExtensions, extended, lines);
-    }
-    lines.spill();
+    LineStream stream([&reader, &anyLine](std::string_view text) {
+        anyLine = true;
+        reader.addText(text);
+    });
+    SearchListing(SearchFiles, options, stream, progress);
+    stream.flush();
     progress.finish();
     // A simple listing that found nothing is empty, and so is the set of its entries.
-    return extended || anyLine ? reader.finish() : SavedListing();
+    return anyLine ? reader.finish() : SavedListing();
 }
 
 void printNotes(const QStringList& notes) {
@@ -63,15 +49,12 @@ void printNotes(const QStringList& notes) {
 int printComparison(const SavedListing& earlier, const SavedListing& later) {
     printNotes(ComparisonNotes(earlier, later));
     WriteOutcome outcome = WriteOutcome::Written;
-    ListingComparison comparison;
-    comparison.lines.spillTo(
-        [&outcome](std::string_view text) {
-            if (outcome == WriteOutcome::Written)
-                outcome = WriteAll(STDOUT_FILENO, text);
-        },
-        pieceSize);
-    CompareListings(earlier, later, comparison);
-    comparison.lines.spill();
+    LineStream stream([&outcome](std::string_view text) {
+        if (outcome == WriteOutcome::Written)
+            outcome = WriteAll(STDOUT_FILENO, text);
+    });
+    const ListingComparison comparison = CompareListings(earlier, later, stream);
+    stream.flush();
     if (outcome == WriteOutcome::Closed)
         return ExitStatus::OutputClosed;
     if (outcome == WriteOutcome::Failed) {

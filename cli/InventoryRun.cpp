@@ -3,9 +3,10 @@
 #include "CliProgress.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
-#include "HeaderBlock.h"
-#include "ListingOutput.h"
-#include "SearchDriver.h"
+#include "FdOutput.h"
+#include "LineStream.h"
+#include "ListFileWriter.h"
+#include "ResultLines.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignals.h"
@@ -50,57 +51,43 @@ int writeStatus(WriteOutcome outcome) {
     return ExitStatus::WriteError;
 }
 
-Listing search(const CliOptions& options, CliProgress& progress) {
-    const bool extended = !options.simple;
-    Listing listing;
-    {
-        const ScopedSearchProgress installed(&progress);
-        listing.lines = RunSearch(SearchFiles, options.fullPath, !options.noExtensions, extended);
-    }
+// The whole list, after the search: on a terminal the progress line and the list never mix, and
+// a file named with -o takes the place of an old one only when all of it is written.
+ResultLines searchWhole(const CliOptions& options, CliProgress& progress) {
+    ResultLines lines;
+    SearchListing(SearchFiles, options, lines, progress);
     progress.finish();
-    if (extended)
-        listing.header = BuildHeaderBlock(SearchFiles);
-    return listing;
+    return lines;
 }
 
-// Writes to standard output while the search runs: the header first (it depends only on the
-// settings), then the lines in pieces as they pile up, so a listing of millions of lines never
-// sits in memory as a whole. When the reader goes away or writing fails, the search stops.
-int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
-    constexpr std::size_t pieceSize = 256 * 1024;
-    const bool extended = !options.simple;
-    Listing listing;
-    if (extended)
-        listing.header = BuildHeaderBlock(SearchFiles);
-    WriteOutcome outcome = WriteHeader(STDOUT_FILENO, listing.header);
-    int writeErrno = errno;
-    listing.lines.spillTo(
-        [&outcome, &writeErrno](std::string_view text) {
-            if (outcome == WriteOutcome::Written) {
-                outcome = WriteAll(STDOUT_FILENO, text);
-                writeErrno = errno;
-            }
-            if (outcome != WriteOutcome::Written)
-                SearchFiles.Searching = false;
-        },
-        pieceSize);
-    {
-        const ScopedSearchProgress installed(&progress);
-        RunSearchInto(SearchFiles, options.fullPath, !options.noExtensions, extended,
-                      listing.lines);
-    }
-    listing.lines.spill();
-    progress.finish();
-    errno = writeErrno;
-    return writeStatus(outcome);
-}
-
-int saveToFile(ListFileWriter& writer, const Listing& listing) {
-    const QString error = SaveListing(writer, listing);
+int saveToFile(ListFileWriter& writer, const ResultLines& lines) {
+    lines.copyTo(writer);
+    const QString error = writer.commit();
     if (error.isEmpty())
         return ExitStatus::Success;
     PrintErrorLine(WithFullStop(error));
     return ExitStatus::WriteError;
+}
+
+// Into a pipe or a file the list goes while the search runs, in pieces as they pile up, so a
+// listing of millions of lines never sits in memory as a whole. When the reader goes away or
+// writing fails, the search stops.
+int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
+    WriteOutcome outcome = WriteOutcome::Written;
+    int writeErrno = 0;
+    LineStream stream([&outcome, &writeErrno](std::string_view text) {
+        if (outcome == WriteOutcome::Written) {
+            outcome = WriteAll(STDOUT_FILENO, text);
+            writeErrno = errno;
+        }
+        if (outcome != WriteOutcome::Written)
+            SearchFiles.Searching = false;
+    });
+    SearchListing(SearchFiles, options, stream, progress);
+    stream.flush();
+    progress.finish();
+    errno = writeErrno;
+    return writeStatus(outcome);
 }
 
 int exitStatus(int writeStatus, const CliProgress& progress) {
@@ -123,14 +110,11 @@ int RunInventory(const CliOptions& options) {
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     reportEmptyFolders(progress, options);
     int status = ExitStatus::Success;
-    if (writer) {
-        status = saveToFile(*writer, search(options, progress));
-    } else if (::isatty(STDOUT_FILENO) == 1) {
-        // On a terminal the list comes after the search, so the progress line and the list
-        // never mix.
-        status = writeStatus(WriteListing(STDOUT_FILENO, search(options, progress)));
-    } else {
+    if (writer)
+        status = saveToFile(*writer, searchWhole(options, progress));
+    else if (::isatty(STDOUT_FILENO) == 1)
+        status = writeStatus(WriteAll(STDOUT_FILENO, searchWhole(options, progress).text()));
+    else
         status = streamToStandardOutput(options, progress);
-    }
     return exitStatus(status, progress);
 }

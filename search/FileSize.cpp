@@ -1,7 +1,5 @@
 #include "FileSize.h"
 
-#include "SearchProgress.h"
-
 #include <QFile>
 #include <sys/stat.h>
 
@@ -17,8 +15,5 @@ std::int64_t EntrySize(const QString& path) {
     if (path.endsWith(QLatin1Char('/')))
         return 0;
     std::int64_t size = 0;
-    if (!QueryFileSize(path, size))
-        size = 0;
-    CurrentSearchProgress().processMessagesSoon();
-    return size;
+    return QueryFileSize(path, size) ? size : 0;
 }

@@ -8,5 +8,5 @@
 bool QueryFileSize(const QString& path, std::int64_t& size);
 
 // The size of the one entry at `path`: 0 for a directory, for a path that ends in "/" and for a
-// path that names nothing. Pumps pending messages once after the query.
+// path that names nothing.
 std::int64_t EntrySize(const QString& path);

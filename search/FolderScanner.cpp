@@ -65,10 +65,10 @@ constexpr int subfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Each level keeps its snapshot until its subfolder pass is done.
 class FolderScanner final {
 public:
-    FolderScanner(TSearchFiles& settings, const QString& mask, OutputFlags flags,
-                  ResultLines& lines, Totals totals)
+    FolderScanner(TSearchFiles& settings, const QString& mask, OutputFlags flags, LineSink& lines,
+                  Totals totals, SearchProgress& progress)
         : settings_(settings), mask_(mask), flags_(flags), lines_(lines), totals_(totals),
-          progress_(CurrentSearchProgress()) {}
+          progress_(progress) {}
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
@@ -102,7 +102,7 @@ private:
     TSearchFiles& settings_;
     MaskMatcher mask_;
     OutputFlags flags_;
-    ResultLines& lines_;
+    LineSink& lines_;
     Totals totals_;
     SearchProgress& progress_;
 
@@ -301,14 +301,15 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
 } // namespace
 
 void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
-                bool fullPath, bool showExtensions, bool extended, ResultLines& lines,
-                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders) {
+                bool fullPath, bool showExtensions, bool extended, LineSink& lines,
+                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
+                SearchProgress& progress) {
     // An empty folder text names no folder (it would otherwise become "/", the whole disk).
     if (!settings.Searching || folder.isEmpty())
         return;
     const QString effectiveMask = mask.isEmpty() ? QStringLiteral("*.*") : mask;
     FolderScanner scanner(settings, effectiveMask,
                           OutputFlags{recursive, fullPath, showExtensions, extended}, lines,
-                          Totals{totalBytes, totalFiles, totalFolders});
+                          Totals{totalBytes, totalFiles, totalFolders}, progress);
     scanner.scanTop(PathTextBytes(folder));
 }

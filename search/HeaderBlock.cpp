@@ -3,34 +3,40 @@
 #include "PathText.h"
 #include "Utf8Text.h"
 
+#include <string>
+#include <string_view>
+
 namespace {
 
-const QString frameRule = QString(28, QLatin1Char('-'));
+constexpr std::string_view frameRule = "----------------------------";
 
 // Shown by the listing's rule, so that every header entry stays one line (a line feed in a folder
 // name becomes "?") and bytes that are not UTF-8 show as U+FFFD, as in the listing itself.
-QString shown(const QString& given) {
-    return ShownText(given, ControlCharacters::Listing);
+void appendShown(std::string& line, const QString& given) {
+    const QByteArray bytes = PathTextBytes(given);
+    AppendDisplayText(line, std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 } // namespace
 
-QStringList BuildHeaderBlock(const TSearchFiles& settings) {
-    QStringList header{
-        QStringLiteral("**    FolderInventory     **"),
-        QStringLiteral("**  FolderInventory-Team  **"),
-        QStringLiteral("**      Dateiliste        **"),
-        frameRule,
-        QStringLiteral("Suchverzeichnisse"),
-    };
+void AppendHeaderBlock(const TSearchFiles& settings, LineSink& lines) {
+    lines.append("**    FolderInventory     **");
+    lines.append("**  FolderInventory-Team  **");
+    lines.append("**      Dateiliste        **");
+    lines.append(frameRule);
+    lines.append("Suchverzeichnisse");
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const bool recursive = i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i));
-        header.append(QLatin1Char(' ') + shown(settings.Folders.at(i)) +
-                      (recursive ? QStringLiteral(" [mit Unterverzeichnissen]")
-                                 : QStringLiteral(" [ohne Unterverzeichnisse]")));
+        std::string& line = lines.beginLine();
+        line.append(" ");
+        appendShown(line, settings.Folders.at(i));
+        line.append(recursive ? " [mit Unterverzeichnissen]" : " [ohne Unterverzeichnisse]");
+        lines.finishLine();
     }
-    header.append(QString());
-    header.append(QStringLiteral("Suchmasken: ") + shown(settings.Masks));
-    header.append(frameRule);
-    return header;
+    lines.append("");
+    std::string& masks = lines.beginLine();
+    masks.append("Suchmasken: ");
+    appendShown(masks, settings.Masks);
+    lines.finishLine();
+    lines.append(frameRule);
 }

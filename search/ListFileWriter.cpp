@@ -144,16 +144,11 @@ void ListFileWriter::keepModeOf(const struct stat& old) {
     ::fchmod(fd_, old.st_mode & 07777);
 }
 
-void ListFileWriter::writeLine(std::string_view utf8Line) {
+void ListFileWriter::append(std::string_view utf8Line) {
     buffer_.append(utf8Line);
     buffer_.append("\r\n");
     if (buffer_.size() >= flushThreshold)
         flushBuffer();
-}
-
-void ListFileWriter::writeLine(const QString& line) {
-    const QByteArray utf8 = line.toUtf8();
-    writeLine(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 void ListFileWriter::flushBuffer() {

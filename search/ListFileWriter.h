@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSink.h"
 #include "OutputTarget.h"
 
 #include <QByteArray>
@@ -15,7 +16,7 @@
 // where we may set it). Where no file can be made beside it, an existing file that may be
 // written is written in place. A target that is no regular file (a pipe, a device, one of our
 // own descriptors such as /dev/stdout) is written in place and never replaced.
-class ListFileWriter final {
+class ListFileWriter final : public LineSink {
 public:
     // `fileName` as bytes, or as text (see PathText.h).
     explicit ListFileWriter(QByteArray fileName);
@@ -26,8 +27,7 @@ public:
 
     // Empty on success, else "Cannot create file <full name>".
     QString open();
-    void writeLine(std::string_view utf8Line);
-    void writeLine(const QString& line);
+    void append(std::string_view utf8Line) override;
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-void appendEntry(ResultLines& lines, char mark, const PathSet& set, std::size_t i) {
+void appendEntry(LineSink& lines, char mark, const PathSet& set, std::size_t i) {
     std::string& line = lines.beginLine();
     line.push_back(mark);
     line.push_back(' ');
@@ -18,7 +18,7 @@ void appendEntry(ResultLines& lines, char mark, const PathSet& set, std::size_t 
     lines.finishLine();
 }
 
-void appendChange(ResultLines& lines, const PathSet& earlier, std::size_t i, const PathSet& later,
+void appendChange(LineSink& lines, const PathSet& earlier, std::size_t i, const PathSet& later,
                   std::size_t j) {
     std::string& line = lines.beginLine();
     line.append("~ ");
@@ -38,13 +38,14 @@ bool sizeChanged(const PathSet& earlier, std::size_t i, const PathSet& later, st
            !later.isFolder(j);
 }
 
-void appendSummary(ListingComparison& comparison) {
+void appendSummary(const ListingComparison& comparison, LineSink& lines) {
     if (!comparison.same())
-        comparison.lines.append(std::string_view());
-    comparison.lines.append(QStringLiteral("%1 neu, %2 entfernt, %3 geändert")
-                                .arg(comparison.added)
-                                .arg(comparison.removed)
-                                .arg(comparison.changed));
+        lines.append("");
+    lines.append(QStringLiteral("%1 neu, %2 entfernt, %3 geändert")
+                     .arg(comparison.added)
+                     .arg(comparison.removed)
+                     .arg(comparison.changed)
+                     .toStdString());
 }
 
 QStringList namedNotes(const QString& which, const QStringList& notes) {
@@ -57,8 +58,9 @@ QStringList namedNotes(const QString& which, const QStringList& notes) {
 } // namespace
 
 // Both sets are in path order, so one pass over the two of them finds every difference.
-void CompareListings(const SavedListing& earlier, const SavedListing& later,
-                     ListingComparison& comparison) {
+ListingComparison CompareListings(const SavedListing& earlier, const SavedListing& later,
+                                  LineSink& lines) {
+    ListingComparison comparison;
     const PathSet& before = earlier.entries;
     const PathSet& after = later.entries;
     // A simple listing names folders without the trailing "/" (if at all): against one, the
@@ -79,21 +81,22 @@ void CompareListings(const SavedListing& earlier, const SavedListing& later,
                           : j == after.size() ? -1
                                               : before.compare(i, after, j);
         if (order < 0) {
-            appendEntry(comparison.lines, '-', before, i++);
+            appendEntry(lines, '-', before, i++);
             ++comparison.removed;
         } else if (order > 0) {
-            appendEntry(comparison.lines, '+', after, j++);
+            appendEntry(lines, '+', after, j++);
             ++comparison.added;
         } else {
             if (sizeChanged(before, i, after, j)) {
-                appendChange(comparison.lines, before, i, after, j);
+                appendChange(lines, before, i, after, j);
                 ++comparison.changed;
             }
             ++i;
             ++j;
         }
     }
-    appendSummary(comparison);
+    appendSummary(comparison, lines);
+    return comparison;
 }
 
 QStringList ComparisonNotes(const SavedListing& earlier, const SavedListing& later) {

@@ -32,7 +32,7 @@ void AppendPaddedNumber(std::string& out, std::int64_t value, std::size_t width)
     padTo(out, out.size() - before, width);
 }
 
-void AppendFolderHeading(ResultLines& lines, std::string_view rawFolderText) {
+void AppendFolderHeading(LineSink& lines, std::string_view rawFolderText) {
     lines.append(std::string_view());
     lines.append(std::string_view());
     std::string& line = lines.beginLine();
@@ -42,7 +42,7 @@ void AppendFolderHeading(ResultLines& lines, std::string_view rawFolderText) {
     lines.append(std::string_view());
 }
 
-void AppendDirectoryLine(ResultLines& lines, std::string_view rawName) {
+void AppendDirectoryLine(LineSink& lines, std::string_view rawName) {
     std::string& line = lines.beginLine();
     AppendPaddedNumber(line, 0, directoryNumberWidth);
     line.append(columnGap);
@@ -52,7 +52,7 @@ void AppendDirectoryLine(ResultLines& lines, std::string_view rawName) {
     lines.finishLine();
 }
 
-void AppendFileLine(ResultLines& lines, std::int64_t size, std::string_view rawName) {
+void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName) {
     std::string& line = lines.beginLine();
     AppendPaddedNumber(line, size, fileNumberWidth);
     line.append(columnGap);
@@ -61,7 +61,7 @@ void AppendFileLine(ResultLines& lines, std::int64_t size, std::string_view rawN
     lines.finishLine();
 }
 
-void AppendFolderSum(ResultLines& lines, std::int64_t files, std::int64_t bytes) {
+void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes) {
     lines.append(std::string_view());
     std::string& line = lines.beginLine();
     appendNumber(line, files);
@@ -71,7 +71,7 @@ void AppendFolderSum(ResultLines& lines, std::int64_t files, std::int64_t bytes)
     lines.finishLine();
 }
 
-void AppendSimpleLine(ResultLines& lines, std::string_view rawFolderText, std::string_view rawName,
+void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
                       bool fullPath, bool showExtensions) {
     // The text is the folder text plus the name, or the part behind its last separator, which
     // is the name itself. The extension starts at the last "." unless a "/" comes after it; the
@@ -111,7 +111,7 @@ QString CurrentDecimalSeparator() {
     return separator.isEmpty() ? QStringLiteral(".") : separator;
 }
 
-void AppendTotalsFooter(ResultLines& lines, std::int64_t totalFiles, std::int64_t totalBytes,
+void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, std::int64_t totalBytes,
                         std::int64_t totalFolders, const QString& decimalSeparator) {
     lines.append(std::string_view());
     lines.append(std::string_view());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultLines.h"
+#include "LineSink.h"
 
 #include <cstdint>
 #include <QString>
@@ -15,20 +15,20 @@
 void AppendPaddedNumber(std::string& out, std::int64_t value, std::size_t width);
 
 // The four heading lines of a folder: two blank lines, "Verzeichnis von <folder>", a blank line.
-void AppendFolderHeading(ResultLines& lines, std::string_view rawFolderText);
+void AppendFolderHeading(LineSink& lines, std::string_view rawFolderText);
 
 // "%-9d  %-50s" with 0 and "<DIR> <name>".
-void AppendDirectoryLine(ResultLines& lines, std::string_view rawName);
+void AppendDirectoryLine(LineSink& lines, std::string_view rawName);
 
 // "%-15d  %-50s" with the size and the name.
-void AppendFileLine(ResultLines& lines, std::int64_t size, std::string_view rawName);
+void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName);
 
 // A blank line and "<files> Datei(en), <bytes> Bytes".
-void AppendFolderSum(ResultLines& lines, std::int64_t files, std::int64_t bytes);
+void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes);
 
 // The simple listing line of one entry: the full path or the bare name, without its extension
 // when `showExtensions` is false ("archive.tar.gz" gives "archive.tar", "README" stays).
-void AppendSimpleLine(ResultLines& lines, std::string_view rawFolderText, std::string_view rawName,
+void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
                       bool fullPath, bool showExtensions);
 
 // The megabyte figure of `bytes` with two decimals, rounded half away from zero on its exact
@@ -39,5 +39,5 @@ QString FormatMegabytes(std::int64_t bytes, const QString& decimalSeparator);
 QString CurrentDecimalSeparator();
 
 // The four lines of the totals footer.
-void AppendTotalsFooter(ResultLines& lines, std::int64_t totalFiles, std::int64_t totalBytes,
+void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, std::int64_t totalBytes,
                         std::int64_t totalFolders, const QString& decimalSeparator);

@@ -4,12 +4,6 @@ void ResultLines::append(std::string_view utf8Line) {
     starts_.push_back(data_.size());
     data_.append(utf8Line);
     data_.push_back('\n');
-    spillWhenFull();
-}
-
-void ResultLines::append(const QString& line) {
-    const QByteArray utf8 = line.toUtf8();
-    append(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 void ResultLines::append(const ResultLines& other) {
@@ -18,7 +12,6 @@ void ResultLines::append(const ResultLines& other) {
     for (const std::size_t start : other.starts_)
         starts_.push_back(base + start);
     data_.append(other.data_.view());
-    spillWhenFull();
 }
 
 void ResultLines::clear() {
@@ -46,29 +39,9 @@ QStringList ResultLines::toStringList() const {
     return lines;
 }
 
-std::string& ResultLines::beginLine() {
-    starts_.push_back(data_.size());
-    line_.clear();
-    return line_;
-}
-
-void ResultLines::finishLine() {
-    data_.append(line_);
-    data_.push_back('\n');
-    spillWhenFull();
-}
-
-void ResultLines::spillTo(Sink sink, std::size_t threshold) {
-    sink_ = std::move(sink);
-    threshold_ = threshold;
-}
-
-void ResultLines::spill() {
-    if (!sink_)
-        return;
-    if (!data_.view().empty())
-        sink_(data_.view());
-    clear();
+void ResultLines::copyTo(LineSink& sink) const {
+    for (qsizetype i = 0; i < size(); ++i)
+        sink.append(view(i));
 }
 
 bool operator==(const ResultLines& a, const ResultLines& b) {

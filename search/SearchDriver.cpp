@@ -2,7 +2,6 @@
 
 #include "FolderScanner.h"
 #include "ListingFormat.h"
-#include "SearchProgress.h"
 #include "SplitText.h"
 
 #include <cstdint>
@@ -23,15 +22,8 @@ private:
 
 } // namespace
 
-ResultLines RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended) {
-    ResultLines lines;
-    RunSearchInto(settings, fullPath, showExtensions, extended, lines);
-    return lines;
-}
-
-void RunSearchInto(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
-                   ResultLines& lines) {
-    SearchProgress& progress = CurrentSearchProgress();
+void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+               LineSink& lines, SearchProgress& progress) {
     // A cancel click still queued from before is handled here, before the flag goes up, so it
     // cannot stop this search.
     progress.processMessages();
@@ -53,7 +45,7 @@ void RunSearchInto(TSearchFiles& settings, bool fullPath, bool showExtensions, b
             progress.processMessages();
             ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
                        fullPath, showExtensions, extended, lines, totalBytes, totalFiles,
-                       totalFolders);
+                       totalFolders, progress);
         }
     }
     if (extended)

@@ -6,7 +6,7 @@
 // What the search engine tells the outside world while it runs: the two progress captions
 // (the folder being searched and the number of files found), the message pump that lets a
 // cancel click run, and, for whoever wants them, the folders that could not be read.
-// Every operation does nothing by default, so the engine runs headless.
+// Every operation does nothing by default, so a plain SearchProgress runs the engine headless.
 class SearchProgress {
 public:
     SearchProgress() = default;
@@ -31,19 +31,4 @@ public:
     // A folder is already on the way down to it (a bind mount looping back) and is not entered
     // again. Changes no listing line.
     virtual void folderLoop(const QByteArray& path);
-};
-
-// The progress receiver the engine reports to; a do-nothing one unless one is installed.
-SearchProgress& CurrentSearchProgress();
-
-// Installs `progress` (nullptr: the do-nothing one) for as long as the object lives.
-class ScopedSearchProgress final {
-public:
-    explicit ScopedSearchProgress(SearchProgress* progress);
-    ~ScopedSearchProgress();
-    ScopedSearchProgress(const ScopedSearchProgress&) = delete;
-    ScopedSearchProgress& operator=(const ScopedSearchProgress&) = delete;
-
-private:
-    SearchProgress* previous_;
 };

@@ -1,6 +1,7 @@
 #include "ComparisonRun.h"
 
 #include "FileDialog.h"
+#include "LineView.h"
 #include "ListingComparison.h"
 #include "MessageBox.h"
 #include "uList.h"
@@ -22,8 +23,7 @@ QString askForEarlierList(QWidget& owner, const QString& lastFile) {
 
 void showReport(QWidget& owner, const ResultLines& report) {
     TfrmList window(&owner, TfrmList::Kind::Comparison);
-    for (qsizetype i = 0; i < report.size(); ++i)
-        window.appendLine(report.view(i));
+    report.copyTo(*window.mList);
     window.showModal();
 }
 
@@ -49,12 +49,12 @@ void CompareWithEarlierList(QWidget& owner, const ResultLines& shown, QString& l
 }
 
 ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& later) {
-    ListingComparison comparison;
+    ResultLines report;
     const QStringList notes = ComparisonNotes(earlier, later);
     for (const QString& note : notes)
-        comparison.lines.append(QStringLiteral("Hinweis: ") + note);
+        report.append((QStringLiteral("Hinweis: ") + note).toStdString());
     if (!notes.isEmpty())
-        comparison.lines.append(std::string_view());
-    CompareListings(earlier, later, comparison);
-    return std::move(comparison.lines);
+        report.append("");
+    CompareListings(earlier, later, report);
+    return report;
 }

@@ -71,15 +71,10 @@ void LineView::clear() {
     viewport()->update();
 }
 
-void LineView::appendLine(std::string_view utf8Line) {
+void LineView::append(std::string_view utf8Line) {
     lines_.append(utf8Line);
     widest_.noteLine(utf8Line);
     markLayoutDirty();
-}
-
-void LineView::appendLine(const QString& line) {
-    const QByteArray utf8 = line.toUtf8();
-    appendLine(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 QString LineView::line(qsizetype index) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSink.h"
 #include "ResultLines.h"
 #include "TextSelection.h"
 #include "WidestLine.h"
@@ -20,7 +21,7 @@ class QPainter;
 // rows in view. It scrolls, moves a text cursor, selects by mouse and keyboard and copies to the
 // clipboard like a read-only memo. Where the cursor and the selection stand is kept by a
 // TextSelection; this class turns keys, clicks and pixels into its positions and draws them.
-class LineView final : public QAbstractScrollArea {
+class LineView final : public QAbstractScrollArea, public LineSink {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LineView)
 
@@ -30,8 +31,7 @@ public:
 
     void clear();
     // Appends one line as the new last line; the text holds no line feed.
-    void appendLine(std::string_view utf8Line);
-    void appendLine(const QString& line);
+    void append(std::string_view utf8Line) override;
 
     qsizetype lineCount() const { return lines_.size(); }
     QString line(qsizetype index) const;

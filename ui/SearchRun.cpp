@@ -1,8 +1,8 @@
 #include "SearchRun.h"
 
 #include "HeaderBlock.h"
+#include "LineView.h"
 #include "SearchDriver.h"
-#include "SearchProgress.h"
 #include "SearchSettings.h"
 #include "uList.h"
 #include "uLoad.h"
@@ -37,7 +37,6 @@ public:
     void execute() {
         showSearching();
         search();
-        buildHeader();
         showWriting();
         writeLines();
         finish();
@@ -46,19 +45,15 @@ public:
 private:
     void showSearching();
     void search();
-    void buildHeader();
     void showWriting();
     void writeLines();
-    void writeLine(const auto& line);
     void stepBar();
     void finish();
 
     TfrmMain& main_;
     TfrmLoad& load_;
     TfrmList& list_;
-    bool extended_ = false;
-    QStringList header_;
-    ResultLines result_;
+    ResultLines lines_; // the header block (extended output) and the result lines
     qint64 written_ = 0;
     qint64 total_ = 0;
     qint64 nextVisibleStep_ = 0;
@@ -75,24 +70,22 @@ void SearchRun::showSearching() {
     QCoreApplication::processEvents();
 }
 
+// The header block depends only on the settings, which stay as they are for the whole run, so
+// it goes in front of the result lines before the search.
 void SearchRun::search() {
     SearchFiles.Masks = main_.edFileMasks->text();
-    extended_ = main_.rbAdvOutPut->isChecked();
-    const ScopedSearchProgress reporting(&load_.progress());
-    result_ = RunSearch(SearchFiles, main_.cbFullPath->isChecked(), main_.cbFileExts->isChecked(),
-                        extended_);
-}
-
-void SearchRun::buildHeader() {
-    if (extended_)
-        header_ = BuildHeaderBlock(SearchFiles);
+    const bool extended = main_.rbAdvOutPut->isChecked();
+    if (extended)
+        AppendHeaderBlock(SearchFiles, lines_);
+    RunSearch(SearchFiles, main_.cbFullPath->isChecked(), main_.cbFileExts->isChecked(), extended,
+              lines_, load_.progress());
 }
 
 void SearchRun::showWriting() {
     load_.lbSearching->setText(WritingText);
     load_.Progress->show();
     load_.lbSearch->hide();
-    total_ = std::min<qint64>(header_.size() + result_.size(), INT_MAX);
+    total_ = std::min<qint64>(lines_.size(), INT_MAX);
     load_.Progress->setMaximum(static_cast<int>(total_));
     load_.Progress->setValue(0);
     load_.repaint();
@@ -101,25 +94,15 @@ void SearchRun::showWriting() {
 // Every line reaches the result window on its own, in order, and moves the bar by one; the
 // flag is tested before each line, so "Abbrechen" stops the writing at once.
 void SearchRun::writeLines() {
-    list_.clearList();
+    LineView& list = *list_.mList;
+    list.clear();
     Writing = true;
-    for (const QString& line : std::as_const(header_)) {
-        if (!Writing)
-            break;
-        writeLine(line);
-    }
-    for (qsizetype i = 0; i < result_.size(); ++i) {
-        if (!Writing)
-            break;
-        writeLine(result_.view(i));
+    for (qsizetype i = 0; i < lines_.size() && Writing; ++i) {
+        list.append(lines_.view(i));
+        stepBar();
+        load_.processMessagesSoon();
     }
     Writing = false;
-}
-
-void SearchRun::writeLine(const auto& line) {
-    list_.appendLine(line);
-    stepBar();
-    load_.processMessagesSoon();
 }
 
 // The bar moves on by one line each time; it is redrawn whenever its filled part grows by a
@@ -136,8 +119,7 @@ void SearchRun::stepBar() {
 }
 
 void SearchRun::finish() {
-    header_ = QStringList();
-    result_ = ResultLines();
+    lines_ = ResultLines();
     load_.hide();
     list_.showModal();
 }

@@ -37,8 +37,7 @@ QString WriteListFile(const ResultLines& lines, const QString& fileName) {
     ListFileWriter writer(fileName);
     if (QString error = writer.open(); !error.isEmpty())
         return error;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        writer.writeLine(lines.view(i));
+    lines.copyTo(writer);
     return writer.commit();
 }
 
@@ -97,18 +96,6 @@ QPushButton* TfrmList::createButton(const char* name, const QString& caption, in
 }
 
 // ---- What the search run uses ----------------------------------------------------------------
-
-void TfrmList::clearList() {
-    mList->clear();
-}
-
-void TfrmList::appendLine(std::string_view utf8Line) {
-    mList->appendLine(utf8Line);
-}
-
-void TfrmList::appendLine(const QString& line) {
-    mList->appendLine(line);
-}
 
 int TfrmList::showModal() {
     return exec();

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <string_view>
 
 class LineView;
 class QPushButton;
@@ -19,10 +18,7 @@ public:
     explicit TfrmList(QWidget* parent = nullptr, Kind kind = Kind::Listing);
     ~TfrmList() override;
 
-    // What the search run needs: empty the list, append one line, show the window modally.
-    void clearList();
-    void appendLine(std::string_view utf8Line);
-    void appendLine(const QString& line);
+    // The search run fills mList and then shows the window modally.
     int showModal();
 
     LineView* mList = nullptr;

@@ -2,6 +2,7 @@
 
 #include "HeaderBlock.h"
 #include "PathText.h"
+#include "ResultLines.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
 
@@ -13,13 +14,12 @@ QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd) {
     for (const FolderArgument& folder : options.folders)
         AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
     settings.Masks = PathTextFromBytes(options.masks);
-    const ResultLines lines =
-        RunSearch(settings, options.fullPath, !options.noExtensions, !options.simple);
+    ResultLines lines;
+    if (!options.simple)
+        AppendHeaderBlock(settings, lines);
+    SearchProgress silent;
+    RunSearch(settings, options.fullPath, !options.noExtensions, !options.simple, lines, silent);
     QByteArray listing;
-    if (!options.simple) {
-        for (const QString& line : BuildHeaderBlock(settings))
-            listing += line.toUtf8() + lineEnd;
-    }
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines.view(i);
         listing += QByteArray(line.data(), static_cast<qsizetype>(line.size())) + lineEnd;

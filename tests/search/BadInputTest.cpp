@@ -128,9 +128,9 @@ TEST(BadInput, FolderPathsBeyondThePathLimitContributeNothing) {
     const std::string name(200, 'p');
     makeChain(tree.rootBytes(), name, 25); // well over PATH_MAX (4096)
     RecordingProgress progress;
-    const ScopedSearchProgress scope(&progress);
     ScanTotals totals;
-    const QStringList lines = Scan(tree.root(), "*.*", {.recursive = true}, &totals);
+    const QStringList lines =
+        Scan(tree.root(), "*.*", {.recursive = true, .progress = &progress}, &totals);
     const qsizetype reachable = (PATH_MAX - 1 - tree.root().size() - 1) / 201;
     EXPECT_EQ(totals.folders, reachable + 1);
     ASSERT_EQ(progress.unreadable.size(), 1u);
@@ -222,10 +222,10 @@ TEST(BadInput, FolderPathThroughAFileOrMissingGivesNothing) {
     TempTree tree;
     tree.file("plain.txt", 1);
     RecordingProgress progress;
-    const ScopedSearchProgress scope(&progress);
-    EXPECT_TRUE(Scan(tree.path("plain.txt/sub"), "*.*", {.recursive = true}).isEmpty());
-    EXPECT_TRUE(Scan(tree.path("missing"), "*.*", {.recursive = true}).isEmpty());
-    EXPECT_TRUE(Scan(QString(), "*.*", {.recursive = true}).isEmpty());
+    const ScanOptions options{.recursive = true, .progress = &progress};
+    EXPECT_TRUE(Scan(tree.path("plain.txt/sub"), "*.*", options).isEmpty());
+    EXPECT_TRUE(Scan(tree.path("missing"), "*.*", options).isEmpty());
+    EXPECT_TRUE(Scan(QString(), "*.*", options).isEmpty());
     ASSERT_EQ(progress.unreadable.size(), 2u);
     EXPECT_EQ(progress.unreadable[0].error, ENOTDIR);
     EXPECT_EQ(progress.unreadable[1].error, ENOENT);
@@ -273,8 +273,8 @@ TEST(BadInput, UnreadableFolderContributesNothingAndIsReported) {
     const QString open = tree.path("open");
     const QStringList result = runUnprivileged([&] {
         RecordingProgress progress;
-        const ScopedSearchProgress scope(&progress);
-        QStringList lines = Scan(open, "*.txt", {.recursive = true, .extended = false});
+        QStringList lines =
+            Scan(open, "*.txt", {.recursive = true, .extended = false, .progress = &progress});
         for (const auto& u : progress.unreadable)
             lines.append(QString("unreadable %1 %2").arg(QString::fromUtf8(u.path)).arg(u.error));
         return lines;

@@ -9,9 +9,9 @@
 namespace {
 
 QStringList compared(const std::string& earlier, const std::string& later) {
-    ListingComparison comparison;
-    CompareListings(ReadListingText(earlier), ReadListingText(later), comparison);
-    return comparison.lines.toStringList();
+    ResultLines lines;
+    CompareListings(ReadListingText(earlier), ReadListingText(later), lines);
+    return lines.toStringList();
 }
 
 TEST(ListingComparisonTest, ReportsWhatChangedInARealTreeBetweenTwoRuns) {

@@ -93,35 +93,3 @@ TEST(ByteBuffer, AppendsItsOwnBytesWhileGrowing) {
 }
 
 } // namespace
-
-namespace {
-
-TEST(ResultLines, SpilledLinesLeaveInOrderAndAreForgotten) {
-    std::string received;
-    int pieces = 0;
-    ResultLines lines;
-    lines.spillTo(
-        [&](std::string_view text) {
-            received.append(text);
-            ++pieces;
-        },
-        100);
-    std::string expected;
-    for (int i = 0; i < 50; ++i) {
-        lines.append(numbered(i));
-        expected += numbered(i) + "\n";
-    }
-    EXPECT_GT(pieces, 5);
-    EXPECT_LT(lines.byteSize(), 100u);
-    lines.spill();
-    EXPECT_EQ(received, expected);
-    EXPECT_TRUE(lines.isEmpty());
-}
-
-TEST(ResultLines, SpillWithoutSinkKeepsTheLines) {
-    ResultLines lines = manyLines(3);
-    lines.spill();
-    EXPECT_EQ(lines.size(), 3);
-}
-
-} // namespace

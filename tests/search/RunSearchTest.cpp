@@ -1,6 +1,5 @@
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
-#include "SearchDriver.h"
 #include "TempTree.h"
 
 #include <atomic>
@@ -106,7 +105,7 @@ TEST_F(RunSearchTest, RecursionFollowsEachFoldersOwnText) {
     settings.Folders.append(tree.path("A"));
     settings.Recurse.append("True");
     settings.Masks = "*.txt";
-    const QStringList lines = RunSearch(settings, false, true, false).toStringList();
+    const QStringList lines = SearchLines(settings, {.extended = false});
     EXPECT_EQ(lines, QStringList({"x.txt"}));
 }
 
@@ -116,7 +115,7 @@ TEST_F(RunSearchTest, UnequalListsGiveNothingAndLowerTheFlag) {
     settings.Folders = {tree.path("A"), tree.path("A")};
     settings.Recurse = {"true"};
     settings.Masks = "*.*";
-    EXPECT_TRUE(RunSearch(settings, false, true, true).isEmpty());
+    EXPECT_TRUE(SearchLines(settings).isEmpty());
     EXPECT_FALSE(settings.Searching);
 }
 
@@ -128,8 +127,7 @@ TEST_F(RunSearchTest, FlagIsUpExactlyWhileSearching) {
     RecordingProgress progress;
     std::vector<bool> seen;
     progress.onPump = [&](int) { seen.push_back(settings.Searching); };
-    const ScopedSearchProgress scope(&progress);
-    RunSearch(settings, false, true, true);
+    SearchLines(settings, {.progress = &progress});
     ASSERT_GE(seen.size(), 2u);
     EXPECT_FALSE(seen.front()); // the pump that runs before the search starts
     EXPECT_TRUE(seen.back());
@@ -146,8 +144,7 @@ TEST_F(RunSearchTest, CancelBeforeTheSearchStartsIsForgotten) {
         if (pump == 1)
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
-    const QStringList lines = RunSearch(settings, false, true, false).toStringList();
+    const QStringList lines = SearchLines(settings, {.extended = false, .progress = &progress});
     EXPECT_EQ(lines, QStringList({".", "..", "x.txt"}));
 }
 
@@ -162,8 +159,7 @@ TEST_F(RunSearchTest, CancelBeforeTheFirstFolderAppendsNothingButTheFooter) {
         if (pump == 2) // the pump before the first folder
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
-    EXPECT_EQ(RunSearch(settings, false, true, true).toStringList(), emptyFooter);
+    EXPECT_EQ(SearchLines(settings, {.progress = &progress}), emptyFooter);
     EXPECT_TRUE(progress.searchCaptions.isEmpty());
 }
 
@@ -180,8 +176,7 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
         if (pump == 3) // inside the first file's size lookup
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
-    const QStringList lines = RunSearch(settings, false, true, true).toStringList();
+    const QStringList lines = SearchLines(settings, {.progress = &progress});
     EXPECT_EQ(lines, QStringList({"", "", "Verzeichnis von " + tree.path("A") + "/", "",
                                   FileLine(100, "x1.txt"), "", "1 Datei(en), 100 Bytes", "", "",
                                   "1          Datei(en) insgesamt, 100 Bytes (~ 0,00 MB)",
@@ -221,8 +216,7 @@ TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList
         if (stopRequested)
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
-    const QStringList lines = RunSearch(settings, false, true, true).toStringList();
+    const QStringList lines = SearchLines(settings, {.progress = &progress});
     EXPECT_TRUE(stopRequested);
     insideBigFolder = true; // lets the canceller end when the stop never came
     insideBigFolder.notify_one();

@@ -108,9 +108,8 @@ TEST_F(ScanFolderTest, ProgressCaptionsOncePerFolderWithAMatch) {
     tree.file("Daten/Alt/b.txt", 1);
     tree.folder("Daten/Leer");
     RecordingProgress progress;
-    const ScopedSearchProgress scope(&progress);
     ScanTotals totals{0, 5, 0};
-    Scan(daten, "*.txt", {.recursive = true}, &totals);
+    Scan(daten, "*.txt", {.recursive = true, .progress = &progress}, &totals);
     EXPECT_EQ(progress.searchCaptions,
               QStringList({"Suchen in " + daten + "/", "Suchen in " + daten + "/Alt/"}));
     EXPECT_EQ(progress.foundCaptions,
@@ -130,11 +129,10 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
         if (pump == 3)
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
     ResultLines lines;
     ScanTotals t;
     ScanFolder(settings, daten, "*.txt", true, false, true, true, lines, t.bytes, t.files,
-               t.folders);
+               t.folders, progress);
     EXPECT_EQ(lines.toStringList(),
               QStringList({"", "", "Verzeichnis von " + daten + "/", "", FileLine(1234, "a.txt"),
                            FileLine(10, "f0.txt"), "", "2 Datei(en), 1244 Bytes"}));
@@ -143,9 +141,11 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
 
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
     TSearchFiles settings;
+    SearchProgress progress;
     ResultLines lines;
     ScanTotals t;
-    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files, t.folders);
+    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files, t.folders,
+               progress);
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(t.files + t.bytes + t.folders, 0);
 }

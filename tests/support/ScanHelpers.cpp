@@ -10,9 +10,19 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
     settings.Searching = true;
     ScanTotals local;
     ScanTotals& t = totals ? *totals : local;
+    SearchProgress silent;
     ResultLines lines;
     ScanFolder(settings, folder, mask, options.recursive, options.fullPath, options.showExtensions,
-               options.extended, lines, t.bytes, t.files, t.folders);
+               options.extended, lines, t.bytes, t.files, t.folders,
+               options.progress ? *options.progress : silent);
+    return lines.toStringList();
+}
+
+QStringList SearchLines(TSearchFiles& settings, ScanOptions options) {
+    SearchProgress silent;
+    ResultLines lines;
+    RunSearch(settings, options.fullPath, options.showExtensions, options.extended, lines,
+              options.progress ? *options.progress : silent);
     return lines.toStringList();
 }
 
@@ -21,18 +31,18 @@ QStringList Search(const QStringList& folders, const QString& masks, ScanOptions
     for (const QString& folder : folders)
         AddSearchFolder(settings, folder, options.recursive);
     settings.Masks = masks;
-    return RunSearch(settings, options.fullPath, options.showExtensions, options.extended)
-        .toStringList();
+    return SearchLines(settings, options);
 }
 
 std::string SavedListingText(const QString& folder, const QString& masks) {
     TSearchFiles settings;
     AddSearchFolder(settings, folder, true);
     settings.Masks = masks;
-    const ResultLines lines = RunSearch(settings, false, true, true);
+    SearchProgress silent;
+    ResultLines lines;
+    AppendHeaderBlock(settings, lines);
+    RunSearch(settings, false, true, true, lines, silent);
     std::string text;
-    for (const QString& line : BuildHeaderBlock(settings))
-        text += line.toStdString() + "\r\n";
     for (qsizetype i = 0; i < lines.size(); ++i)
         text += std::string(lines.view(i)) + "\r\n";
     return text;

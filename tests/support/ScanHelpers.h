@@ -2,6 +2,7 @@
 
 #include "QtPrinters.h"
 #include "ResultLines.h"
+#include "SearchProgress.h"
 #include "SearchSettings.h"
 
 #include <cstdint>
@@ -20,11 +21,15 @@ struct ScanOptions {
     bool fullPath = false;
     bool showExtensions = true;
     bool extended = true;
+    SearchProgress* progress = nullptr; // receives the reports; none when null
 };
 
 // Runs ScanFolder on a fresh settings record with the search flag up.
 QStringList Scan(const QString& folder, const QString& mask, ScanOptions options,
                  ScanTotals* totals = nullptr);
+
+// Runs RunSearch with `settings` (`recursive` is taken from the settings).
+QStringList SearchLines(TSearchFiles& settings, ScanOptions options = {});
 
 // Runs RunSearch over the given folders, all with the same recursion text.
 QStringList Search(const QStringList& folders, const QString& masks, ScanOptions options);

@@ -42,7 +42,7 @@ protected:
         QStringList lines = QString::fromStdString(text).split(QStringLiteral("\r\n"));
         lines.removeLast(); // behind the last line break
         for (const QString& line : lines)
-            window->appendLine(line);
+            window->mList->append(line.toStdString());
     }
     void compare() const {
         QTest::mouseClick(FindControl<QPushButton>(*window, "btnCompare"), Qt::LeftButton);

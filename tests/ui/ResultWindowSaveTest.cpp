@@ -101,7 +101,7 @@ TEST_F(ResultWindowSaveTest, EveryLineIsWrittenAsUtf8FollowedByCrLf) {
                             QStringLiteral("Müller.txt   12  "), QStringLiteral("Summe")};
     QByteArray expected;
     for (const QString& line : lines) {
-        window->appendLine(line);
+        window->mList->append(line.toStdString());
         expected += line.toUtf8() + "\r\n";
     }
     answer(path("liste.txt"));
@@ -121,7 +121,7 @@ TEST_F(ResultWindowSaveTest, AnEmptyListGivesAnEmptyFile) {
 }
 
 TEST_F(ResultWindowSaveTest, ANameWithoutExtensionGetsTxt) {
-    window->appendLine(QStringLiteral("x"));
+    window->mList->append("x");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("v1.0")));
     answer(path("liste"));
     answer(path("v1.0/liste"), allFilesFilter); // a dot in a folder name is no extension
@@ -137,7 +137,7 @@ TEST_F(ResultWindowSaveTest, ANameWithoutExtensionGetsTxt) {
 
 TEST_F(ResultWindowSaveTest, AnExistingFileIsReplacedWithoutAQuestion) {
     WriteFile(path("alt.txt"), QByteArray(5000, 'a'));
-    window->appendLine(QStringLiteral("neu"));
+    window->mList->append("neu");
     answer(path("alt.txt"));
     save();
     EXPECT_EQ(ReadFile(path("alt.txt")), "neu\r\n");
@@ -164,7 +164,7 @@ TEST_F(ResultWindowSaveTest, TheDialogOffersTheLastChosenNameAndFilterAgain) {
 }
 
 TEST_F(ResultWindowSaveTest, CancellingWritesNothingAndRemembersNothing) {
-    window->appendLine(QStringLiteral("x"));
+    window->mList->append("x");
     cancelNext({false, path("abgebrochen.txt"), allFilesFilter});
     cancelNext();
     save();
@@ -179,7 +179,7 @@ TEST_F(ResultWindowSaveTest, CancellingWritesNothingAndRemembersNothing) {
 TEST_F(ResultWindowSaveTest, AWriteFailureKeepsTheOldFileAndLeavesNoPartialFile) {
     WriteFile(path("liste.txt"), "die alte Liste\r\n");
     for (int i = 0; i < 4000; ++i)
-        window->appendLine(QStringLiteral("Zeile %1 mit etwas Text darin").arg(i));
+        window->mList->append("Zeile " + std::to_string(i) + " mit etwas Text darin");
     answer(path("liste.txt"));
     expectErrorBoxes(1);
     {
@@ -195,7 +195,7 @@ TEST_F(ResultWindowSaveTest, AWriteFailureKeepsTheOldFileAndLeavesNoPartialFile)
 
 TEST_F(ResultWindowSaveTest, ATargetThatCannotBeCreatedIsNamedInTheMessage) {
     WriteFile(path("datei"), "x");
-    window->appendLine(QStringLiteral("x"));
+    window->mList->append("x");
     answer(path("datei/liste.txt"));       // through a regular file
     answer(path("fehlt/unter/liste.txt")); // through folders that do not exist
     expectErrorBoxes(2);

@@ -102,7 +102,7 @@ TEST_F(ResultWindowTest, CopyButtonPutsTheWholeListOnTheClipboardAndLeavesItSele
     QString expected;
     for (int i = 0; i < 2000; ++i) {
         const QString line = i % 7 == 0 ? QString() : QStringLiteral("Zeile %1 Größe  ").arg(i);
-        window->appendLine(line);
+        window->mList->append(line.toStdString());
         expected += line + QLatin1Char('\n');
     }
     showWindow();
@@ -129,7 +129,7 @@ TEST_F(ResultWindowTest, ZurueckEndsTheModalDisplayAccepted) {
 // Enter and keypad Enter press the focused button, as Space does; with the focus in the list
 // they press nothing, and Escape nothing anywhere. The close box rejects.
 TEST_F(ResultWindowTest, EnterPressesTheFocusedButtonOnly) {
-    window->appendLine(QStringLiteral("eine Zeile"));
+    window->mList->append("eine Zeile");
     SaveDialogSeam().reset();
     SaveDialogSeam().setNextAnswer({}); // a cancelled dialog, counted through its requests
     const auto saveDialogs = [] { return SaveDialogSeam().requests().size(); };

@@ -92,9 +92,12 @@ protected:
         settings.Folders = SearchFiles.Folders;
         settings.Recurse = SearchFiles.Recurse;
         settings.Masks = masks->text();
-        QStringList lines = extended ? BuildHeaderBlock(settings) : QStringList();
-        lines += RunSearch(settings, withFullPath, extensions, extended).toStringList();
-        return lines;
+        ResultLines lines;
+        if (extended)
+            AppendHeaderBlock(settings, lines);
+        SearchProgress silent;
+        RunSearch(settings, withFullPath, extensions, extended, lines, silent);
+        return lines.toStringList();
     }
 
     struct WindowState {

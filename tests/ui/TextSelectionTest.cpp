@@ -18,7 +18,7 @@ class TextSelectionTest : public ::testing::Test {
 protected:
     void fill(const QStringList& rows) {
         for (const QString& row : rows)
-            lines.append(row);
+            lines.append(row.toStdString());
     }
     // The columns where repeated steps from the start of row 0 stop, up to the row's end.
     std::vector<qsizetype> stops(bool forward, bool byWord) {

@@ -1,5 +1,6 @@
 #include "FileDialog.h"
 #include "HeaderBlock.h"
+#include "LineView.h"
 #include "ListFileWriter.h"
 #include "ListingFormat.h"
 #include "MessageBox.h"
@@ -47,7 +48,11 @@ ResultLines SampleListing(bool earlier = false) {
         sample[0].files.back().first = 512;
         sample[1].files.push_back({4410, "Entwurf.txt"});
     }
+    TSearchFiles settings;
+    AddSearchFolder(settings, QStringLiteral("/home/anna/Dokumente"), true);
+    settings.Masks = QStringLiteral("*.*");
     ResultLines lines;
+    AppendHeaderBlock(settings, lines);
     std::int64_t totalFiles = 0;
     std::int64_t totalBytes = 0;
     for (const SampleFolder& folder : sample) {
@@ -68,20 +73,9 @@ ResultLines SampleListing(bool earlier = false) {
     return lines;
 }
 
-QStringList SampleHeader() {
-    TSearchFiles settings;
-    AddSearchFolder(settings, QStringLiteral("/home/anna/Dokumente"), true);
-    settings.Masks = QStringLiteral("*.*");
-    return BuildHeaderBlock(settings);
-}
-
 void FillResultWindow() {
-    frmList->clearList();
-    for (const QString& line : SampleHeader())
-        frmList->appendLine(line);
-    const ResultLines listing = SampleListing();
-    for (qsizetype i = 0; i < listing.size(); ++i)
-        frmList->appendLine(listing.view(i));
+    frmList->mList->clear();
+    SampleListing().copyTo(*frmList->mList);
 }
 
 // The earlier list as "Speichern unter..." would have saved it.
@@ -89,11 +83,7 @@ bool SaveEarlierListing(const QString& fileName) {
     ListFileWriter writer(fileName);
     if (!writer.open().isEmpty())
         return false;
-    for (const QString& line : SampleHeader())
-        writer.writeLine(line);
-    const ResultLines listing = SampleListing(true);
-    for (qsizetype i = 0; i < listing.size(); ++i)
-        writer.writeLine(listing.view(i));
+    SampleListing(true).copyTo(writer);
     return writer.commit().isEmpty();
 }
 
