@@ -1,5 +1,7 @@
 #include "ListingFormat.h"
 
+#include "HeaderBlock.h"
+#include "PathText.h"
 #include "ScanHelpers.h"
 #include "Utf8Text.h"
 
@@ -115,6 +117,27 @@ TEST(SimpleLines, ExtensionCutting) {
     ResultLines lines;
     AppendSimpleLine(lines, "/daten.alt/", "README", true, false);
     EXPECT_EQ(lines.at(0), "/daten.alt/README");
+}
+
+// Each folder and the mask text stay one line, shown by the listing's rule; a recursion text
+// other than exactly "true" reads as without subfolders.
+TEST(HeaderBlock, FramedTitleFoldersAndMasks) {
+    TSearchFiles settings;
+    settings.Folders = {PathTextFromBytes("/a\nb\xff"), "/c"};
+    settings.Recurse = {"true", "True"};
+    settings.Masks = "*.txt; *.doc";
+    ResultLines lines;
+    AppendHeaderBlock(settings, lines);
+    EXPECT_EQ(lines.text(), "**    FolderInventory     **\n"
+                            "**  FolderInventory-Team  **\n"
+                            "**      Dateiliste        **\n"
+                            "----------------------------\n"
+                            "Suchverzeichnisse\n"
+                            " /a?b\uFFFD [mit Unterverzeichnissen]\n"
+                            " /c [ohne Unterverzeichnisse]\n"
+                            "\n"
+                            "Suchmasken: *.txt; *.doc\n"
+                            "----------------------------\n");
 }
 
 } // namespace
