@@ -4,6 +4,7 @@
 
 BUILD      ?= build
 SAN_BUILD  ?= build-san
+TSAN_BUILD ?= build-tsan
 DEB_BUILD  ?= build-deb
 PREFIX     ?= /usr/local
 DESTDIR    ?=
@@ -12,7 +13,7 @@ JOBS       ?= $(shell nproc)
 WERROR     ?= $(if $(CI),ON,OFF)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run install deb test test-fast test-san format-check screenshots bench clean
+.PHONY: all deps configure build run install deb test test-fast test-san test-tsan format-check screenshots bench clean
 
 all: build
 
@@ -52,7 +53,14 @@ test-san: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-test: format-check test-fast test-san
+# The engine's worker threads under ThreadSanitizer. Only the engine tests: the tool's tests start
+# it through QProcess, whose vfork-like start ThreadSanitizer cannot follow.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DFI_TSAN=ON -DFI_GUI=OFF -DFI_WERROR=$(WERROR) $(CMAKE_ARGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target fi_search_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/tests/search/fi_search_tests --gtest_brief=1
+
+test: format-check test-fast test-san test-tsan
 
 # Every tracked C++ file as .clang-format wants it; each deviation is listed and fails the check.
 format-check:
@@ -69,4 +77,4 @@ bench: configure
 	bench/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD)

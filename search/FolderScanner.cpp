@@ -1,5 +1,6 @@
 #include "FolderScanner.h"
 
+#include "FolderReadAhead.h"
 #include "FolderSnapshot.h"
 #include "ListingFormat.h"
 #include "MaskMatcher.h"
@@ -8,9 +9,11 @@
 #include "Utf8Text.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <deque>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +60,24 @@ private:
     int fd_;
 };
 
+// Gives a snapshot that a worker read back for reuse once its folder is done.
+class ReadAheadSnapshot final {
+public:
+    ReadAheadSnapshot(FolderReadAhead* readAhead, std::unique_ptr<FolderSnapshot> snapshot)
+        : readAhead_(readAhead), snapshot_(std::move(snapshot)) {}
+    ~ReadAheadSnapshot() {
+        if (snapshot_)
+            readAhead_->recycle(std::move(snapshot_));
+    }
+    ReadAheadSnapshot(const ReadAheadSnapshot&) = delete;
+    ReadAheadSnapshot& operator=(const ReadAheadSnapshot&) = delete;
+    FolderSnapshot* get() const { return snapshot_.get(); }
+
+private:
+    FolderReadAhead* readAhead_;
+    std::unique_ptr<FolderSnapshot> snapshot_;
+};
+
 constexpr int subfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
@@ -81,11 +102,13 @@ public:
             fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             error = errno;
         }
-        scan(0, fd, error);
+        scan(0, fd, error, FolderReadAhead::Result());
     }
 
 private:
-    void scan(std::size_t depth, int fd, int openError);
+    void scan(std::size_t depth, int fd, int openError, FolderReadAhead::Result readAhead);
+    bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
+    bool waitForWorker();
     int openSubfolder(std::size_t depth, const char* name, int& error) const;
     bool openParent(std::size_t depth, Descriptor& parent) const;
     bool readFolder(FolderSnapshot& snapshot, int fd);
@@ -94,6 +117,7 @@ private:
         return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
     }
     void reportProgress();
+    void reportProgressNow();
     void listEntries(const FolderSnapshot& snapshot);
     void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
     void finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled);
@@ -113,18 +137,26 @@ private:
     std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
+    std::chrono::steady_clock::time_point lastReport_;
+    // Started at the first descent; declared after mask_, which it reads until it is destroyed.
+    std::unique_ptr<FolderReadAhead> readAhead_;
 };
 
 // `fd` is the folder opened for this level (-1 when that failed with `openError`); the scan
-// owns it from here on.
-void FolderScanner::scan(std::size_t depth, int fd, int openError) {
+// owns it from here on. A folder that a worker read ahead comes with its snapshot.
+void FolderScanner::scan(std::size_t depth, int fd, int openError,
+                         FolderReadAhead::Result readAhead) {
     Descriptor folder(fd);
     if (!settings_.Searching)
         return;
     if (snapshots_.size() <= depth)
         snapshots_.emplace_back();
-    FolderSnapshot& snapshot = snapshots_[depth];
-    if (fd < 0 || !readFolder(snapshot, fd)) {
+    const ReadAheadSnapshot readAheadSnapshot(readAhead_.get(), std::move(readAhead.snapshot));
+    FolderSnapshot& snapshot =
+        readAheadSnapshot.get() ? *readAheadSnapshot.get() : snapshots_[depth];
+    const bool read =
+        readAheadSnapshot.get() ? readAhead.read : fd >= 0 && readFolder(snapshot, fd);
+    if (!read) {
         if (!snapshot.stopped())
             progress_.folderUnreadable(currentPath(), fd < 0 ? openError : snapshot.error());
         return;
@@ -151,6 +183,32 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError) {
     chain_.pop_back();
     if (depth < heldLevels)
         held_.pop_back();
+}
+
+// Hands the subfolders of the folder at `depth` to the workers, when they can open them relative
+// to a descriptor held for the whole pass.
+bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth) {
+    if (!flags_.recursive || depth >= heldLevels)
+        return false;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+        const FolderSnapshot::Entry& entry = snapshot.entry(i);
+        const std::string_view name = snapshot.name(entry);
+        if (entry.directory && !FolderSnapshot::isDotEntry(name) &&
+            path_.size() + name.size() + 1 < PATH_MAX)
+            names.emplace_back(name);
+    }
+    if (names.empty())
+        return false;
+    if (!readAhead_)
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, flags_.extended);
+    return readAhead_->pushLevel(held_.back(), std::move(names));
+}
+
+// Between short waits for a worker: the pump turns and a cancel ends the wait.
+bool FolderScanner::waitForWorker() {
+    progress_.processMessagesSoon();
+    return settings_.Searching;
 }
 
 // Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
@@ -277,6 +335,8 @@ void FolderScanner::finishExtendedFolder(const FolderSnapshot& snapshot, std::si
 // so folders are entered even when their names don't match.
 void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
     const std::size_t folderLength = path_.size();
+    const bool readingAhead = startReadAhead(snapshot, depth);
+    const std::function<bool()> keepWaiting = [this] { return waitForWorker(); };
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         if (!settings_.Searching)
             break;
@@ -286,16 +346,29 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
             continue;
         progress_.processMessagesSoon();
         int error = ENAMETOOLONG;
+        int fd = -1;
+        FolderReadAhead::Result result;
         // A path beyond the system's limit could not be opened by its path: such a folder
         // delivers nothing, however it is reached.
-        const int fd = folderLength + name.size() + 1 < PATH_MAX
-                           ? openSubfolder(depth, name.data(), error)
-                           : -1;
+        if (folderLength + name.size() + 1 < PATH_MAX) {
+            if (readingAhead)
+                result = readAhead_->takeNext(keepWaiting);
+            if (result.stopped)
+                break;
+            if (result.ready) {
+                fd = result.fd;
+                error = result.openError;
+            } else {
+                fd = openSubfolder(depth, name.data(), error);
+            }
+        }
         path_.append(name);
         path_.push_back('/');
-        scan(depth + 1, fd, error);
+        scan(depth + 1, fd, error, std::move(result));
         path_.resize(folderLength);
     }
+    if (readingAhead)
+        readAhead_->popLevel();
 }
 
 } // namespace

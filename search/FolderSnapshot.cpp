@@ -60,9 +60,8 @@ std::uint64_t prefixOf(std::string_view key) {
 
 // Small enough that a huge folder comes in many pieces, each followed by a test for a cancel.
 constexpr std::size_t readBufferSize = 32 * 1024;
-// Work between two questions to the caller, in entries: read, matched, or sorted; a size read
-// counts as more, since a cold one waits for the disk.
-constexpr std::size_t entriesPerAsk = 1024;
+// Work is counted in entries read, matched or sorted; a size read counts as more, since a cold
+// one waits for the disk.
 constexpr std::size_t workPerSizeRead = 16;
 // Folders larger than this are sorted in blocks that are then merged, one step at a time.
 constexpr std::size_t sortBlock = 64 * 1024;
@@ -95,9 +94,10 @@ bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask
 }
 
 bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
-                              const KeepGoing& keepGoing) {
+                              const KeepGoing& keepGoing, std::size_t askEvery) {
     clear();
     keepGoing_ = keepGoing ? &keepGoing : nullptr;
+    askEvery_ = askEvery;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         error_ = errno;
@@ -127,9 +127,14 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
     return true;
 }
 
-bool FolderSnapshot::keepGoing(std::size_t work, std::size_t step) {
+std::size_t FolderSnapshot::memoryBytes() const {
+    return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity() +
+           keys_.capacity();
+}
+
+bool FolderSnapshot::keepGoing(std::size_t work) {
     workSinceAsked_ += work;
-    if (keepGoing_ == nullptr || workSinceAsked_ < step)
+    if (keepGoing_ == nullptr || workSinceAsked_ < askEvery_)
         return true;
     workSinceAsked_ = 0;
     stopped_ = !(*keepGoing_)();
@@ -156,7 +161,7 @@ bool FolderSnapshot::readEntries(int fd) {
             addEntry(name, d->d_type == DT_DIR);
             unknownType_.back() = d->d_type == DT_UNKNOWN;
         }
-        if (!keepGoing(entries_.size() - before, entriesPerAsk))
+        if (!keepGoing(entries_.size() - before))
             return false;
     }
     // File systems that give no type: ask for the entry itself, never through a link.
@@ -167,7 +172,7 @@ bool FolderSnapshot::readEntries(int fd) {
         Entry& e = entries_[i];
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0)
             e.directory = S_ISDIR(st.st_mode);
-        if (!keepGoing(workPerSizeRead, entriesPerAsk))
+        if (!keepGoing(workPerSizeRead))
             return false;
     }
     unknownType_.clear();
@@ -209,13 +214,13 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
     };
     for (std::size_t block = first; block < entries_.size(); block += sortBlock) {
         std::sort(at(block), at(block + sortBlock), before);
-        if (!keepGoing(std::min(sortBlock, entries_.size() - block), entriesPerAsk))
+        if (!keepGoing(std::min(sortBlock, entries_.size() - block)))
             return false;
     }
     for (std::size_t width = sortBlock; first + width < entries_.size(); width *= 2) {
         for (std::size_t left = first; left + width < entries_.size(); left += 2 * width) {
             std::inplace_merge(at(left), at(left + width), at(left + 2 * width), before);
-            if (!keepGoing(2 * width, entriesPerAsk))
+            if (!keepGoing(2 * width))
                 return false;
         }
     }
@@ -227,7 +232,7 @@ bool FolderSnapshot::markMatches(const MaskMatcher& mask) {
     for (Entry& e : entries_) {
         e.matched = mask.matchesKey(keys.substr(e.keyOffset, e.keyLength));
         matched_ += e.matched ? 1 : 0;
-        if (!keepGoing(1, entriesPerAsk))
+        if (!keepGoing(1))
             return false;
     }
     return true;
@@ -246,7 +251,7 @@ bool FolderSnapshot::readSizes(int fd) {
             if (sizeError_ == 0 && errno != ENOENT)
                 sizeError_ = errno;
         }
-        if (!keepGoing(workPerSizeRead, entriesPerAsk))
+        if (!keepGoing(workPerSizeRead))
             return false;
     }
     return true;

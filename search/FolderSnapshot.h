@@ -44,7 +44,9 @@ public:
     bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes);
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
     // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
-    bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing);
+    // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16).
+    bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
+                  std::size_t askEvery = 1024);
     bool stopped() const { return stopped_; }
 
     int error() const { return error_; }
@@ -56,6 +58,8 @@ public:
 
     std::size_t count() const { return entries_.size(); }
     std::size_t matchedCount() const { return matched_; }
+    // The memory the snapshot holds, in bytes.
+    std::size_t memoryBytes() const;
     const Entry& entry(std::size_t i) const { return entries_[i]; }
     std::string_view name(const Entry& e) const {
         return std::string_view(names_).substr(e.nameOffset, e.nameLength);
@@ -70,8 +74,8 @@ private:
     bool sortEntries(std::size_t first);
     bool markMatches(const MaskMatcher& mask);
     bool readSizes(int fd);
-    // Counts `work` done since the caller was last asked and asks it once `step` is reached.
-    bool keepGoing(std::size_t work, std::size_t step);
+    // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
+    bool keepGoing(std::size_t work);
 
     std::vector<Entry> entries_;
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
@@ -83,6 +87,7 @@ private:
     bool stopped_ = false;
     const KeepGoing* keepGoing_ = nullptr;
     std::size_t workSinceAsked_ = 0;
+    std::size_t askEvery_ = 1024;
     dev_t device_ = 0;
     ino_t inode_ = 0;
 };

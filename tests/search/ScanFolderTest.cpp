@@ -4,6 +4,7 @@
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -137,6 +138,35 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
               QStringList({"", "", "Verzeichnis von " + daten + "/", "", FileLine(1234, "a.txt"),
                            FileLine(10, "f0.txt"), "", "2 Datei(en), 1244 Bytes"}));
     EXPECT_EQ(t.files, 2);
+}
+
+// Subfolders are read ahead on worker threads: a cancel amid them keeps the lines found so far,
+// in order, and every folder opened ahead is closed again.
+TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThemAll) {
+    for (int i = 0; i < 200; ++i)
+        tree.file(QString("Daten/d%1/f.txt").arg(i, 3, 10, QChar('0')), i);
+    const ScanOptions simple{.recursive = true, .fullPath = true, .extended = false};
+    const QStringList full = Scan(daten, "*.*", simple);
+    const auto openDescriptors = [] { return QDir("/proc/self/fd").count(); };
+    const auto before = openDescriptors();
+
+    TSearchFiles settings;
+    settings.Searching = true;
+    ResultLines lines;
+    RecordingProgress progress;
+    // About 60 subfolders in: "Daten" gives 204 lines, each subfolder three.
+    progress.onPump = [&](int) {
+        if (lines.size() >= 400)
+            settings.Searching = false;
+    };
+    const ScopedSearchProgress scope(&progress);
+    ScanTotals t;
+    ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders);
+    const QStringList partial = lines.toStringList();
+    ASSERT_GT(partial.size(), 20);
+    ASSERT_LT(partial.size(), full.size());
+    EXPECT_EQ(partial, full.mid(0, partial.size()));
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {

@@ -1,0 +1,251 @@
+#include "FolderReadAhead.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// Folders the workers may have started or read before the scan takes them; each read one holds
+// a descriptor until then.
+constexpr std::size_t maxAhead = 128;
+// Memory of the snapshots read ahead; a worker starts no folder while they hold more.
+constexpr std::size_t aheadBudget = 32 * 1024 * 1024;
+// Snapshots kept for reuse are small ones; a huge folder's memory is given back.
+constexpr std::size_t reusableBytes = 1024 * 1024;
+// How long the scan waits for a worker between two turns of the message pump.
+constexpr std::chrono::milliseconds waitSlice{4};
+
+std::size_t workerCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp<std::size_t>(cores, 2, 8);
+}
+
+} // namespace
+
+struct FolderReadAhead::Job {
+    enum class State { Pending, Running, Done, Taken };
+    std::string name;
+    State state = State::Pending;
+    bool ready = false; // Done with a result; false: the scan reads the folder itself
+    int fd = -1;
+    int openError = 0;
+    bool read = false;
+    std::unique_ptr<FolderSnapshot> snapshot;
+    std::size_t bytes = 0;
+};
+
+struct FolderReadAhead::Level {
+    explicit Level(int descriptor) : parent(descriptor) {}
+    ~Level() { ::close(parent); }
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+
+    const int parent;
+    std::vector<Job> jobs;
+    std::size_t nextTaken = 0;          // the job the scan takes next
+    std::size_t nextStarted = 0;        // the first job nobody has started
+    std::atomic<bool> abandoned{false}; // read by the worker reading one of its folders
+};
+
+FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes)
+    : mask_(mask), withSizes_(withSizes) {
+    try {
+        for (std::size_t i = workerCount(); i > 0; --i)
+            workers_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+        // Fewer workers, or none: the scan reads whatever nobody has started.
+    }
+}
+
+FolderReadAhead::~FolderReadAhead() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    workAvailable_.notify_all();
+    for (std::thread& worker : workers_)
+        worker.join();
+    while (!levels_.empty())
+        popLevel();
+}
+
+bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
+    if (workers_.empty())
+        return false;
+    const int duplicate = ::fcntl(parent, F_DUPFD_CLOEXEC, 0);
+    if (duplicate < 0)
+        return false;
+    auto level = std::make_shared<Level>(duplicate);
+    level->jobs.resize(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        level->jobs[i].name = std::move(names[i]);
+    {
+        const std::lock_guard lock(mutex_);
+        levels_.push_back(std::move(level));
+    }
+    workAvailable_.notify_all();
+    return true;
+}
+
+FolderReadAhead::Result FolderReadAhead::takeNext(const std::function<bool()>& keepWaiting) {
+    std::unique_lock lock(mutex_);
+    Level& level = *levels_.back();
+    Job& job = level.jobs[level.nextTaken];
+    while (job.state == Job::State::Running) {
+        jobDone_.wait_for(lock, waitSlice);
+        if (job.state != Job::State::Running)
+            break;
+        lock.unlock();
+        const bool goOn = keepWaiting();
+        lock.lock();
+        if (!goOn) {
+            Result stopped;
+            stopped.stopped = true;
+            return stopped;
+        }
+    }
+    ++level.nextTaken;
+    Result result;
+    if (job.state == Job::State::Pending) {
+        // Nobody has started on it: the scan is ahead of the workers and reads it itself.
+        level.nextStarted = std::max(level.nextStarted, level.nextTaken);
+        job.state = Job::State::Taken;
+        return result;
+    }
+    job.state = Job::State::Taken;
+    result.ready = job.ready;
+    result.fd = job.fd;
+    result.openError = job.openError;
+    result.read = job.read;
+    result.snapshot = std::move(job.snapshot);
+    --ahead_;
+    aheadBytes_ -= job.bytes;
+    lock.unlock();
+    workAvailable_.notify_one();
+    return result;
+}
+
+void FolderReadAhead::popLevel() {
+    std::unique_lock lock(mutex_);
+    const std::shared_ptr<Level> level = std::move(levels_.back());
+    levels_.pop_back();
+    level->abandoned = true;
+    level->nextStarted = level->jobs.size();
+    for (Job& job : level->jobs) {
+        if (job.state == Job::State::Done)
+            dropJob(job);
+    }
+    lock.unlock();
+    workAvailable_.notify_all();
+}
+
+void FolderReadAhead::recycle(std::unique_ptr<FolderSnapshot> snapshot) {
+    if (!snapshot || snapshot->memoryBytes() > reusableBytes)
+        return;
+    const std::lock_guard lock(mutex_);
+    if (free_.size() < maxAhead)
+        free_.push_back(std::move(snapshot));
+}
+
+void FolderReadAhead::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workAvailable_.wait(lock, [this] { return stop_ || canStart(); });
+        if (stop_)
+            return;
+        auto [level, index] = nextJob();
+        Job& job = level->jobs[index];
+        job.state = Job::State::Running;
+        ++ahead_;
+        lock.unlock();
+        readJob(*level, job);
+        lock.lock();
+        finishJob(*level, job);
+    }
+}
+
+bool FolderReadAhead::canStart() const {
+    if (ahead_ >= maxAhead || aheadBytes_ >= aheadBudget)
+        return false;
+    return std::any_of(levels_.begin(), levels_.end(), [](const std::shared_ptr<Level>& level) {
+        return level->nextStarted < level->jobs.size();
+    });
+}
+
+// The first unstarted folder of the deepest level that has one.
+std::pair<std::shared_ptr<FolderReadAhead::Level>, std::size_t> FolderReadAhead::nextJob() {
+    for (auto it = levels_.rbegin(); it != levels_.rend(); ++it) {
+        Level& level = **it;
+        if (level.nextStarted < level.jobs.size())
+            return {*it, level.nextStarted++};
+    }
+    return {nullptr, 0};
+}
+
+// Runs without the lock: the job is this worker's until it is Done, and the level, held by the
+// caller, keeps its descriptor open.
+void FolderReadAhead::readJob(const Level& level, Job& job) {
+    try {
+        const int fd = ::openat(level.parent, job.name.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // Out of descriptors is this process's limit, not the folder's fault: the scan opens it.
+        if (fd < 0 && (errno == EMFILE || errno == ENFILE))
+            return;
+        job.fd = fd;
+        job.openError = fd < 0 ? errno : 0;
+        if (fd >= 0) {
+            job.snapshot = freeSnapshot();
+            const FolderSnapshot::KeepGoing keepGoing = [this, &level] {
+                return !stop_ && !level.abandoned;
+            };
+            job.read = job.snapshot->readOpen(fd, mask_, withSizes_, keepGoing, 16);
+            job.bytes = job.snapshot->memoryBytes();
+        }
+        job.ready = true;
+    } catch (...) {
+        // Out of memory here: the scan reads the folder itself and meets the error there.
+        if (job.fd >= 0)
+            ::close(job.fd);
+        job.fd = -1;
+        job.snapshot.reset();
+        job.bytes = 0;
+        job.ready = false;
+    }
+}
+
+void FolderReadAhead::finishJob(Level& level, Job& job) {
+    job.state = Job::State::Done;
+    aheadBytes_ += job.bytes;
+    if (level.abandoned)
+        dropJob(job);
+    jobDone_.notify_all();
+}
+
+// Closes and frees what a job read for a level that was given up.
+void FolderReadAhead::dropJob(Job& job) {
+    if (job.fd >= 0)
+        ::close(job.fd);
+    job.fd = -1;
+    job.snapshot.reset();
+    job.state = Job::State::Taken;
+    --ahead_;
+    aheadBytes_ -= job.bytes;
+    job.bytes = 0;
+}
+
+std::unique_ptr<FolderSnapshot> FolderReadAhead::freeSnapshot() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!free_.empty()) {
+            std::unique_ptr<FolderSnapshot> snapshot = std::move(free_.back());
+            free_.pop_back();
+            return snapshot;
+        }
+    }
+    return std::make_unique<FolderSnapshot>();
+}
