@@ -37,10 +37,11 @@ struct FolderReadAhead::Job {
     bool read = false;
     std::unique_ptr<FolderSnapshot> snapshot;
     std::size_t bytes = 0;
+    std::atomic<bool> long_{false}; // the worker has asked whether to go on many times
 };
 
 struct FolderReadAhead::Level {
-    explicit Level(int descriptor) : parent(descriptor) {}
+    Level(int descriptor, std::size_t count) : parent(descriptor), jobs(count) {}
     ~Level() { ::close(parent); }
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
@@ -80,8 +81,7 @@ bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
     const int duplicate = ::fcntl(parent, F_DUPFD_CLOEXEC, 0);
     if (duplicate < 0)
         return false;
-    auto level = std::make_shared<Level>(duplicate);
-    level->jobs.resize(names.size());
+    auto level = std::make_shared<Level>(duplicate, names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         level->jobs[i].name = std::move(names[i]);
     {
@@ -92,7 +92,7 @@ bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
     return true;
 }
 
-FolderReadAhead::Result FolderReadAhead::takeNext(const std::function<bool()>& keepWaiting) {
+FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting) {
     std::unique_lock lock(mutex_);
     Level& level = *levels_.back();
     Job& job = level.jobs[level.nextTaken];
@@ -101,7 +101,7 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const std::function<bool()>& k
         if (job.state != Job::State::Running)
             break;
         lock.unlock();
-        const bool goOn = keepWaiting();
+        const bool goOn = keepWaiting(job.long_);
         lock.lock();
         if (!goOn) {
             Result stopped;
@@ -200,7 +200,11 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
         job.openError = fd < 0 ? errno : 0;
         if (fd >= 0) {
             job.snapshot = freeSnapshot();
-            const FolderSnapshot::KeepGoing keepGoing = [this, &level] {
+            // Asked after every 16 entries or size read; after 64 questions the read counts as
+            // long.
+            const FolderSnapshot::KeepGoing keepGoing = [this, &level, &job, asked = 0]() mutable {
+                if (++asked == 64)
+                    job.long_ = true;
                 return !stop_ && !level.abandoned;
             };
             job.read = job.snapshot->readOpen(fd, mask_, withSizes_, keepGoing, 16);

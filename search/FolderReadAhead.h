@@ -43,9 +43,12 @@ public:
     // descriptor; a duplicate is held here) as the next level. False when no worker could be
     // started or the descriptor not duplicated: the scan then reads that level itself.
     bool pushLevel(int parent, std::vector<std::string> names);
+    // Asked between short waits for a worker; `readingLong` once the folder has taken the
+    // worker more than a few pieces of work. False stops the wait.
+    using KeepWaiting = std::function<bool(bool readingLong)>;
     // The next subfolder of the deepest level. While a worker reads it, `keepWaiting` is asked
     // between short waits; when it says stop, the result is `stopped`.
-    Result takeNext(const std::function<bool()>& keepWaiting);
+    Result takeNext(const KeepWaiting& keepWaiting);
     // Ends the deepest level; what was not taken is dropped.
     void popLevel();
     // Gives a snapshot back for reuse.

@@ -108,16 +108,17 @@ public:
 private:
     void scan(std::size_t depth, int fd, int openError, FolderReadAhead::Result readAhead);
     bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
-    bool waitForWorker();
-    int openSubfolder(std::size_t depth, const char* name, int& error) const;
-    bool openParent(std::size_t depth, Descriptor& parent) const;
+    bool waitForWorker(bool readingLong);
+    int openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
+                      int& error) const;
+    bool openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent) const;
     bool readFolder(FolderSnapshot& snapshot, int fd);
     bool onDescentChain(const FolderSnapshot& snapshot) const;
     QByteArray currentPath() const {
         return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
     }
     void reportProgress();
-    void reportProgressNow();
+    void refreshProgress();
     void listEntries(const FolderSnapshot& snapshot);
     void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
     void finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled);
@@ -137,7 +138,7 @@ private:
     std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
-    std::chrono::steady_clock::time_point lastReport_;
+    std::chrono::steady_clock::time_point lastReport_; // of the progress captions
     // Started at the first descent; declared after mask_, which it reads until it is destroyed.
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
@@ -205,8 +206,11 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
     return readAhead_->pushLevel(held_.back(), std::move(names));
 }
 
-// Between short waits for a worker: the pump turns and a cancel ends the wait.
-bool FolderScanner::waitForWorker() {
+// Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
+// its folder.
+bool FolderScanner::waitForWorker(bool readingLong) {
+    if (readingLong)
+        refreshProgress();
     progress_.processMessagesSoon();
     return settings_.Searching;
 }
@@ -214,17 +218,19 @@ bool FolderScanner::waitForWorker() {
 // Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
 bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
     const FolderSnapshot::KeepGoing keepGoing = [this] {
+        refreshProgress();
         progress_.processMessagesSoon();
         return settings_.Searching;
     };
     return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing);
 }
 
-// Opens the subfolder `name` of level `depth` (path_) without following a link; -1 with `error`
-// set when that fails.
-int FolderScanner::openSubfolder(std::size_t depth, const char* name, int& error) const {
+// Opens the subfolder `name` of level `depth` (the first `parentLength` bytes of path_) without
+// following a link; -1 with `error` set when that fails.
+int FolderScanner::openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
+                                 int& error) const {
     Descriptor reopened;
-    if (!openParent(depth, reopened)) {
+    if (!openParent(depth, parentLength, reopened)) {
         error = errno;
         return -1;
     }
@@ -237,10 +243,12 @@ int FolderScanner::openSubfolder(std::size_t depth, const char* name, int& error
 // The folder of level `depth` (path_), for opening one of its subfolders: its held descriptor,
 // or, below the held levels, the folder opened again from the deepest held level, provided it
 // is still the folder that was read.
-bool FolderScanner::openParent(std::size_t depth, Descriptor& parent) const {
+bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength,
+                               Descriptor& parent) const {
     if (depth < heldLevels)
         return true;
-    const std::string relative = path_.substr(deepestHeldPathLength_);
+    const std::string relative =
+        path_.substr(deepestHeldPathLength_, parentLength - deepestHeldPathLength_);
     parent.reset(::openat(held_.back(), relative.c_str(), subfolderFlags));
     struct stat st {};
     if (parent.get() < 0 || ::fstat(parent.get(), &st) != 0)
@@ -264,6 +272,15 @@ void FolderScanner::reportProgress() {
     const QString folder = QString::fromStdString(DisplayText(path_));
     progress_.setSearchCaption(QStringLiteral("Suchen in %1").arg(folder));
     progress_.setFoundCaption(QStringLiteral("Elemente gefunden: %1").arg(totals_.files));
+    lastReport_ = std::chrono::steady_clock::now();
+}
+
+// Within a long read or a long folder the captions are shown again, with the folder being read
+// and the count so far, when the last showing is a while ago.
+void FolderScanner::refreshProgress() {
+    constexpr std::chrono::milliseconds interval{100};
+    if (std::chrono::steady_clock::now() - lastReport_ >= interval)
+        reportProgress();
 }
 
 void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
@@ -289,6 +306,8 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
         }
         first = false;
         handleEntry(snapshot, entry);
+        if (i % 256 == 255)
+            refreshProgress();
     }
     if (flags_.extended)
         finishExtendedFolder(snapshot, i);
@@ -336,7 +355,9 @@ void FolderScanner::finishExtendedFolder(const FolderSnapshot& snapshot, std::si
 void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
     const std::size_t folderLength = path_.size();
     const bool readingAhead = startReadAhead(snapshot, depth);
-    const std::function<bool()> keepWaiting = [this] { return waitForWorker(); };
+    const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong) {
+        return waitForWorker(readingLong);
+    };
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         if (!settings_.Searching)
             break;
@@ -345,12 +366,15 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
         if (!entry.directory || FolderSnapshot::isDotEntry(name) || !flags_.recursive)
             continue;
         progress_.processMessagesSoon();
+        path_.resize(folderLength);
+        path_.append(name);
+        path_.push_back('/');
         int error = ENAMETOOLONG;
         int fd = -1;
         FolderReadAhead::Result result;
         // A path beyond the system's limit could not be opened by its path: such a folder
         // delivers nothing, however it is reached.
-        if (folderLength + name.size() + 1 < PATH_MAX) {
+        if (path_.size() < PATH_MAX) {
             if (readingAhead)
                 result = readAhead_->takeNext(keepWaiting);
             if (result.stopped)
@@ -359,14 +383,12 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
                 fd = result.fd;
                 error = result.openError;
             } else {
-                fd = openSubfolder(depth, name.data(), error);
+                fd = openSubfolder(depth, folderLength, name.data(), error);
             }
         }
-        path_.append(name);
-        path_.push_back('/');
         scan(depth + 1, fd, error, std::move(result));
-        path_.resize(folderLength);
     }
+    path_.resize(folderLength);
     if (readingAhead)
         readAhead_->popLevel();
 }
