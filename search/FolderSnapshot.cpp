@@ -49,13 +49,42 @@ const RootId& rootId() {
     return root;
 }
 
-std::uint64_t prefixOf(std::string_view key) {
+// Eight key bytes from `offset` on as one big-endian number, zero-filled past the end.
+std::uint64_t prefixOf(std::string_view key, std::size_t offset) {
     std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = offset; i < offset + 8; ++i) {
         const auto byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0u;
         prefix = (prefix << 8) | byte;
     }
     return prefix;
+}
+
+static_assert(sizeof(FolderSnapshot::Entry) == 32);
+
+// Compares the upper-case keys of two names as UpperKey would give them, building keys only from
+// the first byte that is not ASCII, so the common case costs no copy.
+int compareKeys(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x80 || cb >= 0x80)
+            break;
+        const int upperA = ca >= 'a' && ca <= 'z' ? ca - ('a' - 'A') : ca;
+        const int upperB = cb >= 'a' && cb <= 'z' ? cb - ('a' - 'A') : cb;
+        if (upperA != upperB)
+            return upperA < upperB ? -1 : 1;
+    }
+    if (i == common)
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    thread_local std::string keyA;
+    thread_local std::string keyB;
+    keyA.clear();
+    keyB.clear();
+    AppendUpperKey(keyA, a.substr(i));
+    AppendUpperKey(keyB, b.substr(i));
+    return keyA.compare(keyB);
 }
 
 // Small enough that a huge folder comes in many pieces, each followed by a test for a cancel.
@@ -72,7 +101,6 @@ void FolderSnapshot::clear() {
     entries_.clear();
     unknownType_.clear();
     names_.clear();
-    keys_.clear();
     matched_ = 0;
     error_ = 0;
     sizeError_ = 0;
@@ -98,6 +126,7 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
     clear();
     keepGoing_ = keepGoing ? &keepGoing : nullptr;
     askEvery_ = askEvery;
+    mask_ = &mask;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         error_ = errno;
@@ -113,9 +142,10 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
         addEntry("..", true);
     }
     const std::size_t firstSorted = entries_.size();
-    const bool complete = readEntries(fd) && sortEntries(firstSorted) && markMatches(mask) &&
-                          (!withSizes || readSizes(fd));
+    const bool complete =
+        readEntries(fd) && sortEntries(firstSorted) && (!withSizes || readSizes(fd));
     keepGoing_ = nullptr;
+    mask_ = nullptr;
     if (!complete) {
         const int error = error_;
         const bool stopped = stopped_;
@@ -128,8 +158,7 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
 }
 
 std::size_t FolderSnapshot::memoryBytes() const {
-    return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity() +
-           keys_.capacity();
+    return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity();
 }
 
 bool FolderSnapshot::keepGoing(std::size_t work) {
@@ -180,17 +209,21 @@ bool FolderSnapshot::readEntries(int fd) {
     return true;
 }
 
+// The upper-case key serves the mask and the first bytes of the order; it is not kept.
 void FolderSnapshot::addEntry(std::string_view name, bool directory) {
+    thread_local std::string key;
+    key.clear();
+    AppendUpperKey(key, name);
     Entry e{};
+    e.keyStart = prefixOf(key, 0);
+    e.keyNext = prefixOf(key, 8);
     e.nameOffset = static_cast<std::uint32_t>(names_.size());
-    e.nameLength = static_cast<std::uint32_t>(name.size());
+    e.nameLength = static_cast<std::uint16_t>(name.size());
+    e.directory = directory;
+    e.matched = mask_->matchesKey(key);
+    matched_ += e.matched ? 1 : 0;
     names_.append(name);
     names_.push_back('\0');
-    e.keyOffset = static_cast<std::uint32_t>(keys_.size());
-    AppendUpperKey(keys_, name);
-    e.keyLength = static_cast<std::uint32_t>(keys_.size() - e.keyOffset);
-    e.keyPrefix = prefixOf(std::string_view(keys_).substr(e.keyOffset, e.keyLength));
-    e.directory = directory;
     entries_.push_back(e);
     unknownType_.push_back(0);
 }
@@ -198,16 +231,18 @@ void FolderSnapshot::addEntry(std::string_view name, bool directory) {
 // Sorts in blocks and merges them pairwise, asking between steps, so no single step of a huge
 // folder takes long; small folders are one block.
 bool FolderSnapshot::sortEntries(std::size_t first) {
-    const std::string_view keys = keys_;
     const std::string_view names = names_;
-    const auto before = [keys, names](const Entry& a, const Entry& b) {
-        if (a.keyPrefix != b.keyPrefix)
-            return a.keyPrefix < b.keyPrefix;
-        const int byKey =
-            keys.substr(a.keyOffset, a.keyLength).compare(keys.substr(b.keyOffset, b.keyLength));
+    const auto before = [names](const Entry& a, const Entry& b) {
+        if (a.keyStart != b.keyStart)
+            return a.keyStart < b.keyStart;
+        if (a.keyNext != b.keyNext)
+            return a.keyNext < b.keyNext;
+        const std::string_view nameA = names.substr(a.nameOffset, a.nameLength);
+        const std::string_view nameB = names.substr(b.nameOffset, b.nameLength);
+        const int byKey = compareKeys(nameA, nameB);
         if (byKey != 0)
             return byKey < 0;
-        return names.substr(a.nameOffset, a.nameLength) < names.substr(b.nameOffset, b.nameLength);
+        return nameA < nameB;
     };
     const auto at = [this](std::size_t i) {
         return entries_.begin() + static_cast<std::ptrdiff_t>(std::min(i, entries_.size()));
@@ -223,17 +258,6 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
             if (!keepGoing(2 * width))
                 return false;
         }
-    }
-    return true;
-}
-
-bool FolderSnapshot::markMatches(const MaskMatcher& mask) {
-    const std::string_view keys = keys_;
-    for (Entry& e : entries_) {
-        e.matched = mask.matchesKey(keys.substr(e.keyOffset, e.keyLength));
-        matched_ += e.matched ? 1 : 0;
-        if (!keepGoing(1))
-            return false;
     }
     return true;
 }

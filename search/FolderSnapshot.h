@@ -19,13 +19,15 @@
 // sort blocks) whether to go on, so a cancel need not wait for a huge folder.
 class FolderSnapshot final {
 public:
+    // 32 bytes: a folder of a million entries holds little more than its names. The upper-case
+    // key (UpperKey) is not kept: its first 16 bytes, which settle nearly every comparison of
+    // the sort, are.
     struct Entry {
+        std::uint64_t keyStart; // key bytes 0 to 7, big-endian, zero-filled
+        std::uint64_t keyNext;  // key bytes 8 to 15
+        std::int64_t size;      // matching non-directories, when sizes were asked for
         std::uint32_t nameOffset;
-        std::uint32_t nameLength;
-        std::uint32_t keyOffset;
-        std::uint32_t keyLength;
-        std::uint64_t keyPrefix; // first eight key bytes, big-endian, for a quick compare
-        std::int64_t size;       // matching non-directories, when sizes were asked for
+        std::uint16_t nameLength;
         bool directory;
         bool matched;
     };
@@ -72,7 +74,6 @@ private:
     bool readEntries(int fd);
     void addEntry(std::string_view name, bool directory);
     bool sortEntries(std::size_t first);
-    bool markMatches(const MaskMatcher& mask);
     bool readSizes(int fd);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
     bool keepGoing(std::size_t work);
@@ -80,7 +81,7 @@ private:
     std::vector<Entry> entries_;
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
     std::string names_;                      // every name NUL-terminated
-    std::string keys_;
+    const MaskMatcher* mask_ = nullptr;      // while reading
     std::size_t matched_ = 0;
     int error_ = 0;
     int sizeError_ = 0;
