@@ -45,6 +45,17 @@ TEST(DirectorySearch, DotEntriesFirstThenCaseInsensitiveNameOrder) {
                                                        "b.txt", "Z", "_x", "ä.txt"}));
     EXPECT_TRUE(listed[0].directory);
     EXPECT_TRUE(listed[1].directory);
+
+    // The same rule where names agree in their first 16 key bytes and differ after them,
+    // in ASCII or beyond ("ı" is upper-cased to "I").
+    TempTree longNames;
+    for (const char* name : {"Gemeinsamer_Anfang_ä", "GEMEINSAMER_ANFANG_Ä", "gemeinsamer_anfang_b",
+                             "Gemeinsamer_Anfang_ı", "gemeinsamer_anfang"})
+        longNames.file(QString::fromUtf8(name));
+    EXPECT_EQ(names(read(longNames.rootBytes(), "*.*")),
+              (std::vector<std::string>{".", "..", "gemeinsamer_anfang", "gemeinsamer_anfang_b",
+                                        "Gemeinsamer_Anfang_ı", "GEMEINSAMER_ANFANG_Ä",
+                                        "Gemeinsamer_Anfang_ä"}));
 }
 
 TEST(DirectorySearch, KindsAreTheEntriesOwnLinksAreNeverFollowed) {
