@@ -1,5 +1,6 @@
 #include "FolderSnapshot.h"
 
+#include "SortInSteps.h"
 #include "Utf8Text.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ constexpr std::size_t readBufferSize = 32 * 1024;
 // one waits for the disk.
 constexpr std::size_t workPerSizeRead = 16;
 // Folders larger than this are sorted in blocks that are then merged, one step at a time.
-constexpr std::size_t sortBlock = 64 * 1024;
+constexpr std::size_t sortBlock = 8 * 1024;
 
 } // namespace
 
@@ -244,22 +245,8 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
             return byKey < 0;
         return nameA < nameB;
     };
-    const auto at = [this](std::size_t i) {
-        return entries_.begin() + static_cast<std::ptrdiff_t>(std::min(i, entries_.size()));
-    };
-    for (std::size_t block = first; block < entries_.size(); block += sortBlock) {
-        std::sort(at(block), at(block + sortBlock), before);
-        if (!keepGoing(std::min(sortBlock, entries_.size() - block)))
-            return false;
-    }
-    for (std::size_t width = sortBlock; first + width < entries_.size(); width *= 2) {
-        for (std::size_t left = first; left + width < entries_.size(); left += 2 * width) {
-            std::inplace_merge(at(left), at(left + width), at(left + 2 * width), before);
-            if (!keepGoing(2 * width))
-                return false;
-        }
-    }
-    return true;
+    return SortInSteps(entries_, first, sortBlock, askEvery_, before,
+                       [this](std::size_t work) { return keepGoing(work); });
 }
 
 bool FolderSnapshot::readSizes(int fd) {
