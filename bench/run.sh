@@ -411,10 +411,10 @@ check() {
         missed+=("$name(>$target)")
     fi
 }
-check cli_ext_vs_find "$cli_ext_ratio" 1.0
-check cli_simple_vs_find "$cli_simple_ratio" 1.0
-check gui_run_vs_find "$gui_ratio" 2.0
-check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 400
+check cli_ext_vs_find "$cli_ext_ratio" 0.7
+check cli_simple_vs_find "$cli_simple_ratio" 0.3
+check gui_run_vs_find "$gui_ratio" 0.9
+check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 120
 check cancel_ms "$cancel_worst" 50
 figure cli_ext_vs_find_cold "$cli_cold_ratio"
 figure cancel_ms_big_folder "$cli_cancel_worst"

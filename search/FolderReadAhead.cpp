@@ -20,9 +20,11 @@ constexpr std::size_t reusableBytes = 1024 * 1024;
 // How long the scan waits for a worker between two turns of the message pump.
 constexpr std::chrono::milliseconds waitSlice{4};
 
+// Two workers a core: with a cold cache, most of a worker's time is a wait for the disk, and more
+// reads in flight keep it busy.
 std::size_t workerCount() {
     const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp<std::size_t>(cores, 2, 8);
+    return std::clamp<std::size_t>(2 * std::size_t{cores}, 4, 16);
 }
 
 } // namespace
