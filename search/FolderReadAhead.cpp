@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -58,14 +57,24 @@ struct FolderReadAhead::Level {
 FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes)
     : mask_(mask), withSizes_(withSizes) {
     try {
-        for (std::size_t i = workerCount(); i > 0; --i)
+        const std::size_t count = workerCount();
+        workers_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
             workers_.emplace_back([this] { work(); });
-    } catch (const std::system_error&) {
-        // Fewer workers, or none: the scan reads whatever nobody has started.
+    } catch (...) {
+        // No thread or no memory for one: without workers the scan reads every folder itself.
+        stopWorkers();
+        workers_.clear();
     }
 }
 
 FolderReadAhead::~FolderReadAhead() {
+    stopWorkers();
+    while (!levels_.empty())
+        popLevel();
+}
+
+void FolderReadAhead::stopWorkers() {
     {
         const std::lock_guard lock(mutex_);
         stop_ = true;
@@ -73,8 +82,6 @@ FolderReadAhead::~FolderReadAhead() {
     workAvailable_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
-    while (!levels_.empty())
-        popLevel();
 }
 
 bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {

@@ -59,6 +59,7 @@ private:
     struct Level;
 
     void work();
+    void stopWorkers();
     bool canStart() const;
     std::pair<std::shared_ptr<Level>, std::size_t> nextJob();
     void readJob(const Level& level, Job& job);
