@@ -159,9 +159,9 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
         if (lines.size() >= 400)
             settings.Searching = false;
     };
-    const ScopedSearchProgress scope(&progress);
     ScanTotals t;
-    ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders);
+    ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders,
+               progress);
     const QStringList partial = lines.toStringList();
     ASSERT_GT(partial.size(), 20);
     ASSERT_LT(partial.size(), full.size());
