@@ -3,6 +3,7 @@
 #include "CaptionFont.h"
 #include "ScreenPlacement.h"
 #include "SearchSettings.h"
+#include "ToolbarWindowType.h"
 #include "uMain.h"
 #include "WindowKeys.h"
 
@@ -28,7 +29,8 @@ constexpr qint64 pumpIntervalMs = 3;
 constexpr unsigned callsPerClockCheck = 16;
 // A title bar, so the window can be moved, and no border icons at all: without the system menu,
 // minimise, maximise and close hints Qt asks the window manager (Motif hints) for the title and
-// border decorations only.
+// border decorations only. Window managers that take from those hints only whether there is a
+// title bar are asked once more by the window's X11 type (UseToolbarWindowType).
 constexpr Qt::WindowFlags progressWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 } // namespace
@@ -68,6 +70,7 @@ TfrmLoad::TfrmLoad(QWidget* parent)
     IgnoreEscape(*this);
     PressFocusedButtonOnEnter(*this);
     PlaceOnFirstShow(*this);
+    UseToolbarWindowType(*this);
     sinceLastPump_.start();
 }
 
