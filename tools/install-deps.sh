@@ -8,12 +8,13 @@ packages=(
     qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev
     librsvg2-bin
     libgtest-dev
+    xvfb xauth  # the window test that reads what an X11 window manager sees
     fonts-dejavu-core
     desktop-file-utils appstream man-db file
 )
 # Extra groups for the screenshot, benchmark, package and format-check targets.
 case "${1:-}" in
-    screenshots) packages+=(xvfb xauth imagemagick openbox) ;;
+    screenshots) packages+=(imagemagick openbox) ;;
     format) packages+=(clang-format) ;;
     bench) packages+=(valgrind findutils time) ;;
     deb) packages+=(dpkg-dev) ;;
