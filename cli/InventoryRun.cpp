@@ -51,8 +51,7 @@ int writeStatus(WriteOutcome outcome) {
     return ExitStatus::WriteError;
 }
 
-// The whole list, after the search: on a terminal the progress line and the list never mix, and
-// a file named with -o takes the place of an old one only when all of it is written.
+// The whole list, after the search: on a terminal the progress line and the list never mix.
 ResultLines searchWhole(const CliOptions& options, CliProgress& progress) {
     ResultLines lines;
     SearchListing(SearchFiles, options, lines, progress);
@@ -60,8 +59,22 @@ ResultLines searchWhole(const CliOptions& options, CliProgress& progress) {
     return lines;
 }
 
-int saveToFile(ListFileWriter& writer, const ResultLines& lines) {
-    lines.copyTo(writer);
+// Lines go into the file named with -o while the search runs (it replaces an old file only when
+// all of it is written); a failed write stops the search.
+class FileSink final : public LineSink {
+public:
+    explicit FileSink(ListFileWriter& writer) : writer_(writer) {}
+    void append(std::string_view utf8Line) override {
+        writer_.append(utf8Line);
+        if (writer_.failed())
+            SearchFiles.Searching = false;
+    }
+
+private:
+    ListFileWriter& writer_;
+};
+
+int commitFile(ListFileWriter& writer) {
     const QString error = writer.commit();
     if (error.isEmpty())
         return ExitStatus::Success;
@@ -110,9 +123,15 @@ int RunInventory(const CliOptions& options) {
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     reportEmptyFolders(progress, options);
     int status = ExitStatus::Success;
-    if (writer)
-        status = saveToFile(*writer, searchWhole(options, progress));
-    else if (::isatty(STDOUT_FILENO) == 1)
+    if (writer && writer->writesToTerminal()) {
+        searchWhole(options, progress).copyTo(*writer);
+        status = commitFile(*writer);
+    } else if (writer) {
+        FileSink sink(*writer);
+        SearchListing(SearchFiles, options, sink, progress);
+        progress.finish();
+        status = commitFile(*writer);
+    } else if (::isatty(STDOUT_FILENO) == 1)
         status = writeStatus(WriteAll(STDOUT_FILENO, searchWhole(options, progress).text()));
     else
         status = streamToStandardOutput(options, progress);

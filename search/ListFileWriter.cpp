@@ -144,6 +144,10 @@ void ListFileWriter::keepModeOf(const struct stat& old) {
     ::fchmod(fd_, old.st_mode & 07777);
 }
 
+bool ListFileWriter::writesToTerminal() const {
+    return mode_ == Mode::Through && ::isatty(fd_) == 1;
+}
+
 void ListFileWriter::append(std::string_view utf8Line) {
     buffer_.append(utf8Line);
     buffer_.append("\r\n");

@@ -30,6 +30,10 @@ public:
     void append(std::string_view utf8Line) override;
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
+    // A write has failed; commit will say so.
+    bool failed() const { return failed_; }
+    // The open target is a terminal, written in place.
+    bool writesToTerminal() const;
 
     static QString cannotCreateMessage(const QString& fileName);
     static QString writeErrorMessage();
