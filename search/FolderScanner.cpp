@@ -80,6 +80,16 @@ private:
 
 constexpr int subfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+bool isSubfolder(const FolderSnapshot::Entry& entry, std::string_view name) {
+    return entry.directory && !FolderSnapshot::isDotEntry(name);
+}
+
+// A path beyond the system's limit could not be opened by its path: such a folder delivers
+// nothing, however it is reached.
+bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
+    return folderLength + name.size() + 1 < PATH_MAX;
+}
+
 // One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
 // listed lives in one buffer that grows by a name on each descent and shrinks on the way back;
 // it names the folder in the listing, while the file system is reached through descriptors.
@@ -195,8 +205,7 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         const FolderSnapshot::Entry& entry = snapshot.entry(i);
         const std::string_view name = snapshot.name(entry);
-        if (entry.directory && !FolderSnapshot::isDotEntry(name) &&
-            path_.size() + name.size() + 1 < PATH_MAX)
+        if (isSubfolder(entry, name) && fitsPathLimit(path_.size(), name))
             names.emplace_back(name);
     }
     if (names.empty())
@@ -363,7 +372,7 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
             break;
         const FolderSnapshot::Entry& entry = snapshot.entry(i);
         const std::string_view name = snapshot.name(entry);
-        if (!entry.directory || FolderSnapshot::isDotEntry(name) || !flags_.recursive)
+        if (!isSubfolder(entry, name) || !flags_.recursive)
             continue;
         progress_.processMessagesSoon();
         path_.resize(folderLength);
@@ -372,9 +381,8 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
         int error = ENAMETOOLONG;
         int fd = -1;
         FolderReadAhead::Result result;
-        // A path beyond the system's limit could not be opened by its path: such a folder
-        // delivers nothing, however it is reached.
-        if (path_.size() < PATH_MAX) {
+        // The subfolders handed to the workers are exactly these, in this order.
+        if (fitsPathLimit(folderLength, name)) {
             if (readingAhead)
                 result = readAhead_->takeNext(keepWaiting);
             if (result.stopped)
