@@ -206,9 +206,9 @@ TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList
     RecordingProgress progress;
     int pumpsSinceFirstCaption = 0;
     progress.onPump = [&](int) {
-        // A's listing and the pump before the descent take far fewer than 20 pumps; the rest
-        // come from reading "big", which has not been listed.
-        if (progress.searchCaptions.size() == 1 && ++pumpsSinceFirstCaption == 20) {
+        // A's listing takes nine pumps; the tenth comes before the descent into "big", which a
+        // worker may be reading already and which has not been listed.
+        if (progress.searchCaptions.size() == 1 && ++pumpsSinceFirstCaption == 10) {
             insideBigFolder = true;
             insideBigFolder.notify_one();
             stopRequested.wait(false);
