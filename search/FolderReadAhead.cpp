@@ -14,8 +14,9 @@ namespace {
 constexpr std::size_t maxAhead = 128;
 // Memory of the snapshots read ahead; a worker starts no folder while they hold more.
 constexpr std::size_t aheadBudget = 32 * 1024 * 1024;
-// Snapshots kept for reuse are small ones; a huge folder's memory is given back.
-constexpr std::size_t reusableBytes = 1024 * 1024;
+// Snapshots kept for reuse are few and small; a large folder's memory is given back.
+constexpr std::size_t reusableBytes = 64 * 1024;
+constexpr std::size_t reusableCount = 32;
 // How long the scan waits for a worker between two turns of the message pump.
 constexpr std::chrono::milliseconds waitSlice{4};
 
@@ -157,7 +158,7 @@ void FolderReadAhead::recycle(std::unique_ptr<FolderSnapshot> snapshot) {
     if (!snapshot || snapshot->memoryBytes() > reusableBytes)
         return;
     const std::lock_guard lock(mutex_);
-    if (free_.size() < maxAhead)
+    if (free_.size() < reusableCount)
         free_.push_back(std::move(snapshot));
 }
 
