@@ -1,5 +1,6 @@
 # FolderInventory: `make run` builds and starts the program, `make test` builds and runs every test
-# (format check, normal build, then the same suite under AddressSanitizer and UBSan).
+# (format check, normal build, the same suite under AddressSanitizer and UBSan, then the engine
+# tests under ThreadSanitizer).
 # `make install` installs (PREFIX, DESTDIR), `make deb` builds the Debian package.
 
 BUILD      ?= build
@@ -60,7 +61,7 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target fi_search_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/tests/search/fi_search_tests --gtest_brief=1
 
-test: format-check test-fast test-san
+test: format-check test-fast test-san test-tsan
 
 # Every tracked C++ file as .clang-format wants it; each deviation is listed and fails the check.
 format-check:
