@@ -14,6 +14,12 @@ void ResultLines::append(const ResultLines& other) {
     data_.append(other.data_.view());
 }
 
+void ResultLines::reserve(qsizetype lines, std::size_t textBytes) {
+    const auto count = static_cast<std::size_t>(lines);
+    starts_.reserve(starts_.size() + count);
+    data_.reserve(data_.size() + textBytes + count);
+}
+
 void ResultLines::clear() {
     data_.clear();
     starts_.clear();

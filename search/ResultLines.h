@@ -20,6 +20,8 @@ public:
     // Appends every line of `other`, in its order.
     void append(const ResultLines& other);
     void clear();
+    // Room for `lines` more lines of `textBytes` bytes in all (line feeds not counted).
+    void reserve(qsizetype lines, std::size_t textBytes);
 
     qsizetype size() const { return static_cast<qsizetype>(starts_.size()); }
     bool isEmpty() const { return starts_.empty(); }

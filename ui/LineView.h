@@ -32,6 +32,8 @@ public:
     void clear();
     // Appends one line as the new last line; the text holds no line feed.
     void append(std::string_view utf8Line) override;
+    // Room for `lines` more lines of `textBytes` bytes, so a long list is not grown step by step.
+    void reserve(qsizetype lines, std::size_t textBytes) { lines_.reserve(lines, textBytes); }
 
     qsizetype lineCount() const { return lines_.size(); }
     QString line(qsizetype index) const;

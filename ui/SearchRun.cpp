@@ -1,6 +1,7 @@
 #include "SearchRun.h"
 
 #include "HeaderBlock.h"
+#include "LineQueue.h"
 #include "LineView.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
@@ -53,7 +54,9 @@ private:
     TfrmMain& main_;
     TfrmLoad& load_;
     TfrmList& list_;
-    ResultLines lines_; // the header block (extended output) and the result lines
+    // The header block (extended output) and the result lines. Each line leaves the queue as
+    // it reaches the result window, so a long list is held once, not twice.
+    LineQueue lines_;
     qint64 written_ = 0;
     qint64 total_ = 0;
     qint64 nextVisibleStep_ = 0;
@@ -96,9 +99,10 @@ void SearchRun::showWriting() {
 void SearchRun::writeLines() {
     LineView& list = *list_.mList;
     list.clear();
+    list.reserve(lines_.size(), lines_.textBytes());
     Writing = true;
-    for (qsizetype i = 0; i < lines_.size() && Writing; ++i) {
-        list.append(lines_.view(i));
+    while (!lines_.isEmpty() && Writing) {
+        list.append(lines_.takeFront());
         stepBar();
         load_.processMessagesSoon();
     }
@@ -119,7 +123,7 @@ void SearchRun::stepBar() {
 }
 
 void SearchRun::finish() {
-    lines_ = ResultLines();
+    lines_ = LineQueue();
     load_.hide();
     list_.showModal();
 }
