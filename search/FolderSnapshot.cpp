@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -95,6 +98,92 @@ constexpr std::size_t readBufferSize = 32 * 1024;
 constexpr std::size_t workPerSizeRead = 16;
 // Folders larger than this are sorted in blocks that are then merged, one step at a time.
 constexpr std::size_t sortBlock = 8 * 1024;
+
+// Sizes are read in runs of this many entries; in a folder of more than sharedSizeReadsFrom
+// entries, helper threads take runs too, so a huge folder's size reads use every core and keep
+// several disk reads in flight.
+constexpr std::size_t sizeRun = 256;
+constexpr std::size_t sharedSizeReadsFrom = 8 * 1024;
+constexpr unsigned maxSizeHelpersPerFolder = 3;
+// Helpers running for all folders read at once; no more than the processor has cores.
+std::atomic<unsigned> sizeHelpersRunning{0};
+
+unsigned sizeHelperLimit() {
+    static const unsigned limit = std::max(1u, std::thread::hardware_concurrency());
+    return limit;
+}
+
+// The runs of one folder's size reads, handed out to whichever thread asks next, and the helper
+// threads, which stop when told or when no run is left and are joined before the read returns.
+class SharedSizeReads final {
+public:
+    SharedSizeReads(std::size_t entries, std::function<int(std::size_t, std::size_t)> readRange)
+        : entries_(entries), errors_((entries + sizeRun - 1) / sizeRun),
+          readRange_(std::move(readRange)) {}
+    ~SharedSizeReads() {
+        stop();
+        joinHelpers();
+    }
+    SharedSizeReads(const SharedSizeReads&) = delete;
+    SharedSizeReads& operator=(const SharedSizeReads&) = delete;
+
+    // Starts helpers while cores are free; without any the caller reads every run itself.
+    void startHelpers() {
+        for (unsigned i = 0; i < maxSizeHelpersPerFolder; ++i) {
+            if (sizeHelpersRunning.fetch_add(1) >= sizeHelperLimit()) {
+                sizeHelpersRunning.fetch_sub(1);
+                return;
+            }
+            try {
+                helpers_.emplace_back([this] {
+                    while (!stop_.load(std::memory_order_relaxed) && readNextRun() != 0) {
+                    }
+                });
+            } catch (const std::system_error&) {
+                sizeHelpersRunning.fetch_sub(1);
+                return;
+            }
+        }
+    }
+
+    // Reads the next run not taken yet; returns its entries, 0 when none is left.
+    std::size_t readNextRun() {
+        const std::size_t run = next_.fetch_add(1, std::memory_order_relaxed);
+        if (run >= errors_.size())
+            return 0;
+        const std::size_t begin = run * sizeRun;
+        const std::size_t end = std::min(entries_, begin + sizeRun);
+        errors_[run] = readRange_(begin, end);
+        return end - begin;
+    }
+
+    void stop() { stop_.store(true, std::memory_order_relaxed); }
+
+    // The first error in the folder's order; valid once the helpers are joined.
+    int firstError() {
+        joinHelpers();
+        for (const int error : errors_) {
+            if (error != 0)
+                return error;
+        }
+        return 0;
+    }
+
+private:
+    void joinHelpers() {
+        for (std::thread& helper : helpers_)
+            helper.join();
+        sizeHelpersRunning.fetch_sub(static_cast<unsigned>(helpers_.size()));
+        helpers_.clear();
+    }
+
+    const std::size_t entries_;
+    std::vector<int> errors_; // per run, each written by the one thread that read the run
+    std::function<int(std::size_t, std::size_t)> readRange_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> helpers_;
+};
 
 } // namespace
 
@@ -249,8 +338,28 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
                        [this](std::size_t work) { return keepGoing(work); });
 }
 
+// Only this thread asks keepGoing (it may pump the window's events); helpers see its stop.
 bool FolderSnapshot::readSizes(int fd) {
-    for (Entry& e : entries_) {
+    SharedSizeReads reads(entries_.size(), [this, fd](std::size_t begin, std::size_t end) {
+        return readSizeRange(fd, begin, end);
+    });
+    if (matched_ >= sharedSizeReadsFrom)
+        reads.startHelpers();
+    while (const std::size_t entries = reads.readNextRun()) {
+        if (!keepGoing(entries * workPerSizeRead)) {
+            reads.stop();
+            return false;
+        }
+    }
+    sizeError_ = reads.firstError();
+    return true;
+}
+
+// Returns the first error other than a vanished name among the entries [begin, end).
+int FolderSnapshot::readSizeRange(int fd, std::size_t begin, std::size_t end) {
+    int error = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        Entry& e = entries_[i];
         if (!e.matched || e.directory)
             continue;
         struct stat st {};
@@ -259,11 +368,9 @@ bool FolderSnapshot::readSizes(int fd) {
             e.size = static_cast<std::int64_t>(st.st_size);
         } else {
             e.size = 0;
-            if (sizeError_ == 0 && errno != ENOENT)
-                sizeError_ = errno;
+            if (error == 0 && errno != ENOENT)
+                error = errno;
         }
-        if (!keepGoing(workPerSizeRead))
-            return false;
     }
-    return true;
+    return error;
 }

@@ -75,6 +75,7 @@ private:
     void addEntry(std::string_view name, bool directory);
     bool sortEntries(std::size_t first);
     bool readSizes(int fd);
+    int readSizeRange(int fd, std::size_t begin, std::size_t end);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
     bool keepGoing(std::size_t work);
 

@@ -2,6 +2,7 @@
 #include "FolderSnapshot.h"
 #include "TempTree.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <sys/stat.h>
@@ -90,6 +91,26 @@ TEST(DirectorySearch, MaskMarksEntriesAndSizesOnlyWhereAsked) {
 
     const auto without = read(tree.rootBytes(), "*.*", false);
     EXPECT_EQ(without[2].size, 0);
+}
+
+// Past some thousands of entries helper threads share the size reads, run by run; every entry
+// still gets its own size, and entries the mask leaves out none.
+TEST(DirectorySearch, SizesOfAHugeFolderReadInRunsByManyThreads) {
+    TempTree tree;
+    const int count = 9300;
+    char name[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "f%05d.%s", i, i % 10 == 0 ? "txt" : "dat");
+        tree.rawFile("", name, i % 13);
+    }
+    const auto listed = read(tree.rootBytes(), "*.dat");
+    ASSERT_EQ(listed.size(), std::size_t{count} + 2);
+    for (int i = 0; i < count; ++i) {
+        const Listed& entry = listed[static_cast<std::size_t>(i) + 2];
+        const bool matched = i % 10 != 0;
+        ASSERT_EQ(entry.matched, matched) << entry.name;
+        ASSERT_EQ(entry.size, matched ? i % 13 : 0) << entry.name;
+    }
 }
 
 TEST(DirectorySearch, UnreadableFoldersReportTheirError) {
