@@ -72,7 +72,8 @@ void LineQueue::append(std::string_view utf8Line) {
     if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < needed)
         addBlock(needed);
     Block& block = blocks_.back();
-    std::memcpy(block.bytes + block.used, utf8Line.data(), utf8Line.size());
+    if (!utf8Line.empty()) // an empty view may have no data at all
+        std::memcpy(block.bytes + block.used, utf8Line.data(), utf8Line.size());
     block.bytes[block.used + utf8Line.size()] = '\n';
     block.used += needed;
     ++count_;
