@@ -72,9 +72,11 @@ screenshots: build
 	@tools/install-deps.sh screenshots
 	tools/screenshots.sh $(BUILD)
 
+# Configured again after the install, so a libfuse3 installed just now is found.
 bench: configure
 	@tools/install-deps.sh bench
-	cmake --build $(BUILD) -j $(JOBS) --target folderinventory-cli fi_bench_tree fi_bench_gui
+	cmake -S . -B $(BUILD)
+	cmake --build $(BUILD) -j $(JOBS) --target fi_bench_tools
 	bench/run.sh $(BUILD)
 
 clean:

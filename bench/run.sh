@@ -10,13 +10,21 @@
 # Trees: T200K (200,000 files in 2,000 folders) for the timings, T1M (1,000,000 files in 10,000
 # folders) for memory and cancelling; both are built in a temporary folder under /tmp and removed
 # at the end. FI_BENCH_SKIP_T1M=1 leaves out T1M and the figures that need it.
+#
+# Network shares: two small trees read through fi_bench_share, a FUSE file system of our own that
+# adds a round trip of 5 ms to each folder read, and in the second profile to each lookup and stat
+# of an entry too. Each run gets a freshly mounted share, so nothing is cached from an earlier
+# one; the figures are medians of FI_BENCH_SHARE_RUNS runs (default 3), with how many requests
+# were in flight. They need /dev/fuse and are left out without it.
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
 runs=${FI_BENCH_RUNS:-5}
+share_runs=${FI_BENCH_SHARE_RUNS:-3}
 cli=$build/cli/folderinventory-cli
 tree_tool=$build/bench/fi_bench_tree
 gui=$build/bench/fi_bench_gui
+share_tool=$build/bench/fi_bench_share
 
 # One locale for every program: UTF-8 names, the same number format in every listing.
 export LC_ALL=C.UTF-8
@@ -180,6 +188,85 @@ cli_rss_big_folder() {
     cli_rss_big=$(calc "$kb / 1024" %.1f)
 }
 
+# ---- network shares ------------------------------------------------------------------------
+
+# Why the share figures cannot be measured here, or nothing when they can.
+share_unavailable() {
+    if [ ! -e /dev/fuse ]; then
+        echo "/dev/fuse is missing (no FUSE in this container)"
+    elif [ ! -x "$share_tool" ]; then
+        echo "$share_tool was not built (libfuse3 is missing)"
+    elif [ "$(id -u)" != 0 ] && ! command -v fusermount3 > /dev/null; then
+        echo "mounting needs root or fusermount3"
+    fi
+}
+
+# share_run PROFILE FOLDER_MS ENTRY_MS COMMAND...: runs the command on a freshly mounted share of
+# $share_src at $share_mnt; the share's report goes to PROFILE. The command's own exit status
+# does not count (find says 1 for an unreadable folder); a share that cannot be mounted does.
+share_run() {
+    local profile=$1 folder_ms=$2 entry_ms=$3 status=0
+    shift 3
+    "$share_tool" --profile "$profile" "$share_src" "$share_mnt" "$folder_ms" "$entry_ms" "$@" \
+        > /dev/null || status=$?
+    if [ "$status" = 125 ]; then
+        echo "fi_bench_share could not mount $share_mnt" >&2
+        return 1
+    fi
+}
+
+# share_profile_note LABEL PROFILE: what bounded the run: its round trips and how many were in
+# flight, on average, at most and over the run's time in twentieths.
+share_profile_note() {
+    local p
+    p=$(cat "$2")
+    note "$1: $(field round_trips "$p") round trips of $(field requests "$p") requests" \
+        "(lookup $(field requests_lookup "$p"), getattr $(field requests_getattr "$p")," \
+        "opendir $(field requests_opendir "$p"), readdir $(field requests_readdir "$p")), in" \
+        "flight $(field mean_in_flight "$p") on average, $(field peak_in_flight "$p") at most"
+    note "$1: in flight over time: $(awk '$1 == "in_flight_over_time" { $1 = ""; print substr($0, 2) }' <<< "$p")"
+}
+
+# share_rounds NAME FOLDER_MS ENTRY_MS TOP SUB FILES: builds the tree, then find, the extended and
+# the simple listing on the share, interleaved round by round; sets share_ratio.
+share_rounds() {
+    local name=$1 folder_ms=$2 entry_ms=$3 round
+    local -a finds=() exts=() simples=()
+    share_src=$work/share-src share_mnt=$work/share-mnt
+    mkdir "$share_src" "$share_mnt"
+    "$tree_tool" "$share_src" "$4" "$5" "$6" | sed "s/^/# $name: /"
+    find "$share_src" -printf '%s %p\n' > /dev/null
+    note "$name: $folder_ms ms per folder read, $entry_ms ms per entry; load $(load_average)"
+    # The share must give the same listing as the folder it shows.
+    share_run "$work/share.profile" "$folder_ms" "$entry_ms" sh -c \
+        '"$1" "$2" > "$3"' sh "$cli" "$share_mnt" "$work/share.listing"
+    if ! "$cli" "$share_src" | sed "s|$share_src|$share_mnt|" | cmp -s - "$work/share.listing"; then
+        note "WARNING: the listing through the share differs from the listing of its source"
+    fi
+    for ((round = 1; round <= share_runs; round++)); do
+        share_run "$work/find.profile" "$folder_ms" "$entry_ms" find "$share_mnt" -printf '%s %p\n'
+        share_run "$work/ext.profile" "$folder_ms" "$entry_ms" "$cli" "$share_mnt"
+        share_run "$work/simple.profile" "$folder_ms" "$entry_ms" \
+            "$cli" --simple --full-path "$share_mnt"
+        finds+=("$(field command_ms "$(cat "$work/find.profile")")")
+        exts+=("$(field command_ms "$(cat "$work/ext.profile")")")
+        simples+=("$(field command_ms "$(cat "$work/simple.profile")")")
+    done
+    local find_ms ext_ms simple_ms
+    find_ms=$(median "${finds[@]}")
+    ext_ms=$(median "${exts[@]}")
+    simple_ms=$(median "${simples[@]}")
+    figure "find_${name}_ms" "$find_ms"
+    figure "cli_ext_${name}_ms" "$ext_ms"
+    figure "cli_simple_${name}_ms" "$simple_ms"
+    figure "cli_simple_${name}_vs_find" "$(calc "$simple_ms / $find_ms")"
+    share_profile_note "$name: find (last round)" "$work/find.profile"
+    share_profile_note "$name: extended listing (last round)" "$work/ext.profile"
+    note "$name: load at the end $(load_average)"
+    share_ratio=$(calc "$ext_ms / $find_ms")
+    rm -rf "$share_src" "$share_mnt" "$work"/*.profile "$work/share.listing"
+}
+
 # ---- the windows ----------------------------------------------------------------------------
 
 # The window driver, its messages kept apart and shown only when it fails.
@@ -322,6 +409,7 @@ compare_rounds() {
 # ---- the run --------------------------------------------------------------------------------
 
 cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
+share_folders_ratio=n/a share_entries_ratio=n/a
 cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
 note "load at start: $(load_average)"
@@ -396,6 +484,23 @@ if [ -x "$cli" ]; then
     compare_rounds
 fi
 
+share_reason=$(share_unavailable)
+if [ ! -x "$cli" ]; then
+    note "$cli is missing: no share figures"
+elif [ -n "$share_reason" ]; then
+    note "share_folders_vs_find and share_entries_vs_find skipped: $share_reason"
+    share_folders_ratio=skipped share_entries_ratio=skipped
+else
+    # 1,020 folders of 5 files: names and attributes cached, as on NFS after READDIRPLUS.
+    share_rounds share_folders 5 0 20 50 5
+    share_folders_ratio=$share_ratio
+    figure share_folders_vs_find "$share_folders_ratio"
+    # 20 folders of 40 files, nothing cached: every entry costs its round trips.
+    share_rounds share_entries 5 5 20 0 40
+    share_entries_ratio=$share_ratio
+    figure share_entries_vs_find "$share_entries_ratio"
+fi
+
 note "load at end: $(load_average)"
 figure load_end "$(load_average | cut -d' ' -f1)"
 
@@ -405,7 +510,9 @@ missed=()
 check() {
     local name=$1 value=$2 target=$3
     summary+=" $name=$value"
-    if [ "$value" = n/a ]; then
+    if [ "$value" = skipped ]; then
+        return
+    elif [ "$value" = n/a ]; then
         missed+=("$name(not measured)")
     elif [ "$(calc "$value <= $target" %d)" != 1 ]; then
         missed+=("$name(>$target)")
@@ -425,6 +532,8 @@ check gui_cancel_ms_big_folder "$gui_cancel_big" 20
 check cli_rss_mb_1m_folder "$cli_rss_big" 100
 check compare_1m_ms "$compare_ms" 2000
 check compare_rss_mb "$compare_rss" 300
+check share_folders_vs_find "$share_folders_ratio" 0.12
+check share_entries_vs_find "$share_entries_ratio" 0.25
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
 if [ ${#missed[@]} -eq 0 ]; then
     summary+=" targets=all-met"

@@ -16,7 +16,8 @@ packages=(
 case "${1:-}" in
     screenshots) packages+=(imagemagick openbox) ;;
     format) packages+=(clang-format) ;;
-    bench) packages+=(valgrind findutils time) ;;
+    # fuse3 and libfuse3 for the slow share that the network figures read through.
+    bench) packages+=(valgrind findutils time fuse3 libfuse3-dev) ;;
     deb) packages+=(dpkg-dev) ;;
 esac
 
