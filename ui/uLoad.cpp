@@ -149,8 +149,10 @@ void TfrmLoad::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-// The window has no close box; a close request from the window manager is refused, since the
-// run alone decides when the window goes.
+// The window asks for no close box, but some window managers draw one anyway: a close request
+// acts as "Abbrechen". The window itself stays until the run, now stopping, hides it and shows
+// what it has.
 void TfrmLoad::closeEvent(QCloseEvent* event) {
     event->ignore();
+    btnCancelClick();
 }

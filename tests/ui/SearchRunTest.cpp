@@ -11,6 +11,7 @@
 #include <functional>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -100,6 +101,36 @@ protected:
         return lines.toStringList();
     }
 
+    // Runs `stop` in a pump of the search once the first folder is being searched, and returns
+    // what the result window shows then.
+    QStringList runStoppedInTheFirstFolder(const std::function<void()>& stop) {
+        prepareTwoFolders();
+        QTimer stopper;
+        stopper.setInterval(0);
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            if (lbSearch->text().startsWith("Suchen in " + tree.path("A")) &&
+                SearchFiles.Searching) {
+                stopper.stop();
+                stop();
+            }
+        });
+        stopper.start();
+        return clickStart();
+    }
+
+    // The first folder's block and the footer, nothing of the second folder.
+    void expectListStoppedInTheFirstFolder(const QStringList& shown) {
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.first(), "**    FolderInventory     **");
+        EXPECT_EQ(shown.filter("Verzeichnis von " + tree.path("B")).size(), 0);
+        EXPECT_GE(shown.filter("Verzeichnis von " + tree.path("A")).size(), 1);
+        EXPECT_TRUE(shown.at(shown.size() - 1).endsWith(" Verzeichnis(se)"));
+        EXPECT_TRUE(shown.at(shown.size() - 2).contains("Datei(en) insgesamt"));
+        EXPECT_LT(shown.size(), expectedFor(true).size());
+        EXPECT_FALSE(SearchFiles.Searching);
+        EXPECT_FALSE(Writing);
+    }
+
     struct WindowState {
         bool loadVisible = false;
         int value = -1;
@@ -177,27 +208,22 @@ TEST_F(SearchRunTest, MainWindowTakesNoInputDuringTheRunAndKeepsItsSettings) {
 }
 
 TEST_F(SearchRunTest, CancelDuringTheSearchStillWritesHeaderLinesFoundAndFooter) {
-    prepareTwoFolders();
-    // The pump before the second folder: the first folder's block is complete.
-    QTimer clicker;
-    clicker.setInterval(0);
-    QObject::connect(&clicker, &QTimer::timeout, [&] {
-        if (lbSearch->text().startsWith("Suchen in " + tree.path("A")) && SearchFiles.Searching) {
-            clicker.stop();
-            QTest::mouseClick(cancel, Qt::LeftButton);
-        }
-    });
-    clicker.start();
-    const QStringList shown = clickStart();
-    ASSERT_FALSE(shown.isEmpty());
-    EXPECT_EQ(shown.first(), "**    FolderInventory     **");
-    EXPECT_EQ(shown.filter("Verzeichnis von " + tree.path("B")).size(), 0);
-    EXPECT_GE(shown.filter("Verzeichnis von " + tree.path("A")).size(), 1);
-    EXPECT_TRUE(shown.at(shown.size() - 1).endsWith(" Verzeichnis(se)"));
-    EXPECT_TRUE(shown.at(shown.size() - 2).contains("Datei(en) insgesamt"));
-    EXPECT_LT(shown.size(), expectedFor(true).size());
-    EXPECT_FALSE(SearchFiles.Searching);
-    EXPECT_FALSE(Writing);
+    expectListStoppedInTheFirstFolder(
+        runStoppedInTheFirstFolder([&] { QTest::mouseClick(cancel, Qt::LeftButton); }));
+}
+
+// Window managers that draw a close box on the progress window anyway: its close request
+// stops the run like "Abbrechen", and the window stays until the run hides it.
+TEST_F(SearchRunTest, CloseRequestToTheProgressWindowActsAsCancel) {
+    bool refused = false;
+    expectListStoppedInTheFirstFolder(runStoppedInTheFirstFolder([&] {
+        QCloseEvent request;
+        QCoreApplication::sendEvent(load->windowHandle(), &request);
+        refused = !request.isAccepted() && load->isVisible();
+    }));
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(load->isVisible());
+    EXPECT_TRUE(window->isEnabled());
 }
 
 TEST_F(SearchRunTest, CancelDuringTheHeaderShowsOnlyTheHeaderLinesWrittenSoFar) {
