@@ -3,6 +3,7 @@
 #include "HeaderBlock.h"
 #include "LineQueue.h"
 #include "LineView.h"
+#include "RunOutcome.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
 #include "uList.h"
@@ -57,6 +58,8 @@ private:
     // The header block (extended output) and the result lines. Each line leaves the queue as
     // it reaches the result window, so a long list is held once, not twice.
     LineQueue lines_;
+    // What the list leaves out: a cancel, folders or sizes that could not be read.
+    RunOutcome outcome_;
     qint64 written_ = 0;
     qint64 total_ = 0;
     qint64 nextVisibleStep_ = 0;
@@ -80,8 +83,9 @@ void SearchRun::search() {
     const bool extended = main_.rbAdvOutPut->isChecked();
     if (extended)
         AppendHeaderBlock(SearchFiles, lines_);
+    RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
     RunSearch(SearchFiles, main_.cbFullPath->isChecked(), main_.cbFileExts->isChecked(), extended,
-              lines_, load_.progress());
+              lines_, progress);
 }
 
 void SearchRun::showWriting() {
@@ -107,6 +111,8 @@ void SearchRun::writeLines() {
         load_.processMessagesSoon();
     }
     Writing = false;
+    if (!lines_.isEmpty())
+        outcome_.setCancelled();
 }
 
 // The bar moves on by one line each time; it is redrawn whenever its filled part grows by a
@@ -125,6 +131,7 @@ void SearchRun::stepBar() {
 void SearchRun::finish() {
     lines_ = LineQueue();
     load_.hide();
+    list_.setOutcome(outcome_);
     list_.showModal();
 }
 

@@ -3,6 +3,7 @@
 #include "CaptionFont.h"
 #include "ComparisonRun.h"
 #include "FileDialog.h"
+#include "IncompleteNote.h"
 #include "LineView.h"
 #include "ListFileWriter.h"
 #include "MessageBox.h"
@@ -71,6 +72,7 @@ void TfrmList::createControls() {
         createButton("btnCopyToClipboard", QStringLiteral("In die Zwischenablage kopieren"), 177);
     btnBack = createButton("btnBack", QStringLiteral("Zurück"), 83);
     btnSaveAs = createButton("btnSaveAs", QStringLiteral("Speichern unter..."), 177);
+    lbIncomplete = new IncompleteNote(this);
     setTabOrder(mList, btnCopyToClipboard);
     setTabOrder(btnCopyToClipboard, btnBack);
     setTabOrder(btnBack, btnSaveAs);
@@ -101,6 +103,12 @@ int TfrmList::showModal() {
     return exec();
 }
 
+void TfrmList::setOutcome(const RunOutcome& outcome) {
+    outcome_ = outcome;
+    lbIncomplete->showOutcome(outcome_);
+    FormResize();
+}
+
 // ---- Window ----------------------------------------------------------------------------------
 
 void TfrmList::resizeEvent(QResizeEvent* event) {
@@ -110,11 +118,13 @@ void TfrmList::resizeEvent(QResizeEvent* event) {
 
 // The list fills the client area above a row of buttons kept 4 pixels from the bottom edge:
 // "Zurück" at the right, the two others at the left. A client area lower than the button row
-// leaves the list 0 pixels high.
+// leaves the list 0 pixels high. The note on an incomplete list takes a line between the two.
 void TfrmList::FormResize() {
-    const int listHeight = std::max(0, height() - btnBack->height() - 8);
+    const int noteHeight = lbIncomplete->takenHeight();
+    const int listHeight = std::max(0, height() - btnBack->height() - 8 - noteHeight);
     mList->setGeometry(0, 0, width(), listHeight);
-    const int top = listHeight + 4;
+    lbIncomplete->setGeometry(8, listHeight + 2, std::max(0, width() - 16), noteHeight);
+    const int top = listHeight + noteHeight + 4;
     btnBack->move(width() - btnBack->width() - 4, top);
     btnCopyToClipboard->move(8, top);
     btnSaveAs->move(btnCopyToClipboard->x() + btnCopyToClipboard->width() + 8, top);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "RunOutcome.h"
+
 #include <QDialog>
 #include <QString>
 
+class IncompleteNote;
 class LineView;
 class QPushButton;
 
@@ -20,12 +23,16 @@ public:
 
     // The search run fills mList and then shows the window modally.
     int showModal();
+    // What the run left out of the list in mList; the window says so under the list.
+    void setOutcome(const RunOutcome& outcome);
+    const RunOutcome& outcome() const { return outcome_; }
 
     LineView* mList = nullptr;
     QPushButton* btnCopyToClipboard = nullptr;
     QPushButton* btnBack = nullptr;
     QPushButton* btnSaveAs = nullptr;
     QPushButton* btnCompare = nullptr; // none in a comparison window
+    IncompleteNote* lbIncomplete = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -46,6 +53,7 @@ private:
     QString saveFilter_;
     // The earlier list chosen last, offered again at the next comparison.
     QString compareFileName_;
+    RunOutcome outcome_;
 };
 
 extern TfrmList* frmList;

@@ -66,7 +66,9 @@ protected:
                 return;
             closed = true;
             shown = frmList->mList->lines().toStringList();
-            seenWindowState = {load->isVisible(), bar->value(), bar->maximum()};
+            const auto* note = FindControl<QLabel>(*frmList, "lbIncomplete");
+            seenWindowState = {load->isVisible(), bar->value(), bar->maximum(),
+                               note->isVisible() ? note->text() : QString(), note->toolTip()};
             QTest::mouseClick(FindControl<QPushButton>(*frmList, "btnBack"), Qt::LeftButton);
         });
         watcher.start();
@@ -129,12 +131,15 @@ protected:
         EXPECT_LT(shown.size(), expectedFor(true).size());
         EXPECT_FALSE(SearchFiles.Searching);
         EXPECT_FALSE(Writing);
+        EXPECT_EQ(seenWindowState.incompleteNote, "unvollständig: abgebrochen");
     }
 
     struct WindowState {
         bool loadVisible = false;
         int value = -1;
         int maximum = -1;
+        QString incompleteNote; // empty while the note is hidden
+        QString incompleteTip;
     };
 
     TempTree tree;
@@ -239,6 +244,7 @@ TEST_F(SearchRunTest, CancelDuringTheHeaderShowsOnlyTheHeaderLinesWrittenSoFar) 
     const QStringList shown = clickStart();
     EXPECT_EQ(shown, expectedFor(true).mid(0, 3));
     EXPECT_EQ(seenWindowState.value, 3);
+    EXPECT_EQ(seenWindowState.incompleteNote, "unvollständig: abgebrochen");
 }
 
 // "Abbrechen" holds the focus, so Enter (keypad Enter too) presses it, as Space and a click do.
@@ -270,6 +276,26 @@ TEST_F(SearchRunTest, CancelQueuedBeforeTheSearchStartsHasNoLastingEffect) {
     // Runs in the first pump of the run, before the search raises its flag.
     QTimer::singleShot(0, cancel, [&] { QTest::mouseClick(cancel, Qt::LeftButton); });
     EXPECT_EQ(clickStart(), expected);
+    EXPECT_EQ(seenWindowState.incompleteNote, "");
+}
+
+// Folders that could not be read leave the list as the engine makes it; the line under the list
+// says so and its tool-tip names them. The next complete run hides it again.
+TEST_F(SearchRunTest, UnreadableFoldersAreNamedUnderTheListNotInIt) {
+    prepareTwoFolders();
+    addFolder(tree.path("gone"));
+    addFolder(tree.path("A/a.txt"));
+    const QStringList expected = expectedFor(true);
+    EXPECT_EQ(clickStart(), expected);
+    EXPECT_EQ(seenWindowState.incompleteNote, "unvollständig: 2 Verzeichnisse nicht lesbar");
+    EXPECT_EQ(seenWindowState.incompleteTip,
+              "nicht lesbar: " + tree.path("gone") + ": No such file or directory\n" +
+                  "nicht lesbar: " + tree.path("A/a.txt") + ": Not a directory");
+
+    click(button("btnReset"));
+    addFolder(tree.path("A"));
+    clickStart();
+    EXPECT_EQ(seenWindowState.incompleteNote, "");
 }
 
 TEST_F(SearchRunTest, SecondRunStartsFreshAndShowsOnlyItsOwnList) {
