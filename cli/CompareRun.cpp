@@ -9,11 +9,14 @@
 #include "ListingComparison.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
+#include "StopSignalMask.h"
 #include "StopSignals.h"
 
+#include <future>
 #include <QFile>
-#include <thread>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -64,6 +67,22 @@ int printComparison(const SavedListing& earlier, const SavedListing& later) {
     return comparison.same() ? ExitStatus::Success : ExitStatus::ListsDiffer;
 }
 
+// The two saved lists, read side by side where a second thread can be had, else one after the
+// other. The reading thread is waited for on every way out, and what it throws (memory ran
+// out) comes out here.
+std::pair<SavedListing, SavedListing> readBoth(const QByteArray& earlierName,
+                                               const QByteArray& laterName) {
+    std::future<SavedListing> later;
+    try {
+        const StopSignalMask mainThreadTakesStops;
+        later = std::async(std::launch::async, [&laterName] { return readListing(laterName); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the second list is read after the first.
+    }
+    SavedListing earlier = readListing(earlierName);
+    return {std::move(earlier), later.valid() ? later.get() : readListing(laterName)};
+}
+
 bool readable(const SavedListing& listing) {
     if (listing.error.isEmpty())
         return true;
@@ -92,11 +111,7 @@ QString CompareUsageError(const CliOptions& options) {
 
 int RunComparison(const CliOptions& options) {
     if (options.compareTo) {
-        // The two lists are read side by side.
-        SavedListing later;
-        std::thread readLater([&later, &options] { later = readListing(*options.compareTo); });
-        const SavedListing earlier = readListing(*options.compare);
-        readLater.join();
+        const auto [earlier, later] = readBoth(*options.compare, *options.compareTo);
         if (!readable(earlier) || !readable(later))
             return ExitStatus::UsageError;
         return printComparison(earlier, later);

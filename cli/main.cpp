@@ -64,10 +64,10 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         // Nothing is allocated on the way out: the message is a constant, and an output file
         // that was not committed keeps its old contents. A comparison that cannot hold its lists
-        // did not compare, so it does not say "different" either.
+        // did not compare, so it says neither "same" nor "different".
         static constexpr char message[] = "folderinventory-cli: Speicher erschöpft\n";
         [[maybe_unused]] const ssize_t written =
             ::write(STDERR_FILENO, message, sizeof message - 1);
-        return parsed.options.compare ? ExitStatus::UsageError : ExitStatus::OutOfMemory;
+        return ExitStatus::OutOfMemory;
     }
 }

@@ -86,4 +86,31 @@ TEST_F(CliCompareTest, UnreadableListsAndUsageErrorsExitTwoWithAClearMessage) {
     }
 }
 
+// Two lists of 200,000 files and an address-space limit from 60 MB up: wherever memory runs out,
+// on either side of the reading, the tool says so and ends with its status, never with an abort.
+TEST_F(CliCompareTest, OutOfMemoryOnEitherSideIsReportedAtAnyLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+#endif
+    std::string first;
+    std::string second;
+    for (int i = 0; i < 200000; ++i) {
+        const std::string path =
+            "/daten/ordner" + std::to_string(i / 100) + "/datei" + std::to_string(i) + ".txt\r\n";
+        first += path;
+        second += i % 1000 == 0 ? "/daten/neu" + std::to_string(i) + ".txt\r\n" : path;
+    }
+    const QStringList lists{save("a.txt", first), save("b.txt", second)};
+    for (int megabytes = 60; megabytes <= 100; megabytes += 5) {
+        SCOPED_TRACE(megabytes);
+        const CliResult result =
+            RunShell("ulimit -v \"$1\" && exec \"$0\" --compare \"$2\" --to \"$3\" >/dev/null",
+                     QStringList{QString::number(megabytes * 1000)} + lists);
+        EXPECT_FALSE(result.crashed);
+        EXPECT_TRUE(result.exitCode == 1 || result.exitCode == 4) << result.exitCode;
+        if (result.exitCode == 4)
+            EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");
+    }
+}
+
 } // namespace

@@ -191,7 +191,7 @@ TEST_F(CliOutputFileTest, WritableFileInAFolderWithoutRoomForATemporaryFileIsWri
 }
 
 // A limit between what a small search needs and what a large one needs: the large one runs out
-// of memory inside the search, says so, ends with status 1 and leaves the old file alone.
+// of memory inside the search, says so, ends with its own status and leaves the old file alone.
 TEST_F(CliOutputFileTest, OutOfMemoryIsReportedAndKeepsTheOldFile) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
@@ -210,7 +210,7 @@ TEST_F(CliOutputFileTest, OutOfMemoryIsReportedAndKeepsTheOldFile) {
     const CliResult result =
         runLimited((small + large) / 2, {"-q", "-o", output, tree.path("Big")});
     EXPECT_FALSE(result.crashed);
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.exitCode, 4);
     EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");
     EXPECT_EQ(contentsOf(output), "old contents\n");
 }
