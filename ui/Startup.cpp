@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "ProgramStyle.h"
 #include "uList.h"
 #include "uLoad.h"
 #include "uMain.h"
@@ -12,29 +13,9 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
-#include <QProxyStyle>
 #include <QTranslator>
 
 namespace {
-
-// The wait before a tool-tip shows is a style hint that QApplication asks the widget's style.
-class ToolTipTimingStyle final : public QProxyStyle {
-public:
-    ToolTipTimingStyle(const QString& baseStyle, int wakeUpMs)
-        : QProxyStyle(baseStyle), wakeUpMs_(wakeUpMs) {}
-
-    void setWakeUp(int wakeUpMs) { wakeUpMs_ = wakeUpMs; }
-
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_ToolTip_WakeUpDelay)
-            return wakeUpMs_;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-
-private:
-    int wakeUpMs_;
-};
 
 // How long a tool-tip stays is a property of each widget; a widget that has none of its own
 // gets the application's duration the first time it is asked for its tool-tip, before it
@@ -60,11 +41,7 @@ private:
 };
 
 void setToolTipWakeUp(int wakeUpMs) {
-    if (auto* timing = dynamic_cast<ToolTipTimingStyle*>(QApplication::style())) {
-        timing->setWakeUp(wakeUpMs);
-        return;
-    }
-    QApplication::setStyle(new ToolTipTimingStyle(QApplication::style()->name(), wakeUpMs));
+    UseProgramStyle().setToolTipWakeUp(wakeUpMs);
 }
 
 void setToolTipDuration(int durationMs) {
@@ -125,6 +102,7 @@ void PrepareApplication(QApplication& app) {
     // Wayland compositors and task bars find the desktop entry, and with it the icon, by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(FI_APP_ID));
     InstallQtTranslation(app, QLocale::system());
+    UseProgramStyle();
     // The program ends when the main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);
 }

@@ -20,7 +20,7 @@ QIcon ApplicationIcon();
 
 // What every run of the windows sets first, the program's own start-up as much as a test's or a
 // benchmark's: the application title, the icon every window carries, Qt's translation for the
-// user's locale, and that only the main window's closing ends the program.
+// user's locale, the program's style, and that only the main window's closing ends the program.
 void PrepareApplication(QApplication& app);
 
 // Creates frmMain, frmList and frmLoad, in this order, all hidden.

@@ -111,6 +111,14 @@ void TfrmList::setOutcome(const RunOutcome& outcome) {
 
 // ---- Window ----------------------------------------------------------------------------------
 
+// Every display opens with the focus on the list, wherever it was when the window was left,
+// so its keys (select all, copy, Ctrl+End) work at once; the focus shows from the start.
+void TfrmList::showEvent(QShowEvent* event) {
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    mList->setFocus(Qt::OtherFocusReason);
+    QDialog::showEvent(event);
+}
+
 void TfrmList::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();

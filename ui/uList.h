@@ -35,6 +35,7 @@ public:
     IncompleteNote* lbIncomplete = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

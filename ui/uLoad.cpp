@@ -144,7 +144,9 @@ void TfrmLoad::processMessagesSoon() {
         reporter_->processMessages();
 }
 
+// "Abbrechen" holds the focus and shows it from the start, not only after a key was pressed.
 void TfrmLoad::showEvent(QShowEvent* event) {
+    setAttribute(Qt::WA_KeyboardFocusChange);
     btnCancel->setFocus(Qt::OtherFocusReason);
     QWidget::showEvent(event);
 }

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -83,6 +84,21 @@ TEST_F(MainWindowTest, EmptyFolderListShowsTheFocusFromTheStart) {
     const QImage focused = list->grab().toImage();
     button("btnGo")->setFocus();
     EXPECT_NE(list->grab().toImage(), focused);
+}
+
+// "Start!" is the default button; reached with the keyboard it looks different, so the user
+// sees that Space presses it now.
+TEST_F(MainWindowTest, FocusedStartLooksDifferentFromStartAsTheDefaultButton) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QPushButton* go = button("btnGo");
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    const QImage asDefault = go->grab().toImage();
+    for (int i = 0; i < 4; ++i) // back past "Über...", "Beenden" and "Felder zurücksetzen"
+        QTest::keyClick(window->windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), go);
+    EXPECT_TRUE(go->isDefault());
+    EXPECT_NE(go->grab().toImage(), asDefault);
 }
 
 TEST_F(MainWindowTest, TabOrderRunsGroupByGroupWithQuitBeforeAbout) {

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -160,6 +161,37 @@ TEST_F(ResultWindowTest, EnterPressesTheFocusedButtonOnly) {
     QTimer::singleShot(0, window.get(), [&] { window->close(); });
     EXPECT_EQ(window->showModal(), QDialog::Rejected);
     EXPECT_EQ(list()->lineCount(), 1); // hidden, not destroyed: the text stays
+}
+
+// Left by a mouse click on "Zurück", the window opens again with the focus on the list, and its
+// keys act at once: Ctrl+End, Ctrl+A and Ctrl+C as typed into the window.
+TEST_F(ResultWindowTest, EveryDisplayOpensWithTheFocusOnTheList) {
+    window->mList->append("erste Zeile");
+    window->mList->append("letzte Zeile");
+    QTimer::singleShot(0, window.get(), [&] {
+        QPushButton* back = button("btnBack");
+        const QPoint inWindow = back->mapTo(window.get(), back->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+    });
+    EXPECT_EQ(window->showModal(), QDialog::Accepted);
+    ASSERT_NE(window->focusWidget(), list()); // the click took it to the buttons
+
+    QWidget* focused = nullptr;
+    TextPosition afterCtrlEnd;
+    QGuiApplication::clipboard()->clear();
+    QTimer::singleShot(0, window.get(), [&] {
+        focused = QApplication::focusWidget();
+        QWindow* typedInto = window->windowHandle();
+        QTest::keyClick(typedInto, Qt::Key_End, Qt::ControlModifier);
+        afterCtrlEnd = list()->cursorPosition();
+        QTest::keyClick(typedInto, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(typedInto, Qt::Key_C, Qt::ControlModifier);
+        window->accept();
+    });
+    window->showModal();
+    EXPECT_EQ(focused, list());
+    EXPECT_EQ(afterCtrlEnd, (TextPosition{2, 0}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "erste Zeile\nletzte Zeile\n");
 }
 
 TEST_F(ResultWindowTest, CentredOnTheFirstShowOnlyThenReopenedWhereItWasLeft) {

@@ -259,6 +259,26 @@ TEST_F(SearchRunTest, EnterOnTheFocusedCancelButtonCancels) {
     EXPECT_EQ(clickStart(), expectedFor(true).mid(0, 2));
 }
 
+// "Abbrechen" holds the focus and shows it: without the focus it is drawn differently.
+TEST_F(SearchRunTest, CancelButtonShowsItsFocus) {
+    prepareTwoFolders();
+    QWidget* focused = nullptr;
+    QImage withFocus;
+    QImage withoutFocus;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (value != 1)
+            return;
+        focused = QApplication::focusWidget();
+        withFocus = cancel->grab().toImage();
+        cancel->clearFocus();
+        withoutFocus = cancel->grab().toImage();
+        cancel->setFocus();
+    });
+    clickStart();
+    EXPECT_EQ(focused, cancel);
+    EXPECT_NE(withFocus, withoutFocus);
+}
+
 // A title bar to move it by and no border icons: no system menu, minimise, maximise or close.
 TEST_F(SearchRunTest, ProgressWindowAsksForATitleBarAndNoBorderIcons) {
     const Qt::WindowFlags flags = load->windowFlags();
