@@ -1,6 +1,7 @@
 #include "FolderChooser.h"
 #include "MainWindowFixture.h"
 #include "MessageBox.h"
+#include "QtPrinters.h"
 #include "SearchSettings.h"
 #include "uList.h"
 #include "uLoad.h"
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
@@ -386,6 +388,31 @@ TEST_F(MainWindowTest, AboutBoxIsAModalInformationBoxWithOkOnly) {
     EXPECT_TRUE(lines[1].startsWith("https://")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].contains('@')) << lines[2].toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// At twice the scale the about box's first line takes more than half the screen's width, where
+// Qt would wrap it; here a larger font does the same. Every line still shows on one line.
+TEST_F(MainWindowTest, AboutBoxKeepsEachLineOnOneLineWithALargeFont) {
+    const QFont usual = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(usual); });
+    QFont large = usual;
+    large.setPointSizeF(usual.pointSizeF() * 1.5);
+    QApplication::setFont(large);
+    QStringList cutLines{"no box"};
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        const auto* label = FindControl<QLabel>(*box, "qt_msgbox_label");
+        cutLines.clear();
+        for (const QString& line : box->text().split(QLatin1Char('\n'))) {
+            if (label->fontMetrics().horizontalAdvance(line) > label->contentsRect().width())
+                cutLines.append(line);
+        }
+        box->accept();
+    });
+    click(button("btnAbout"));
+    EXPECT_EQ(cutLines, QStringList());
 }
 
 TEST_F(MainWindowTest, AboutBoxIsAnsweredThroughItsSeamLikeEveryDialog) {
