@@ -1,9 +1,15 @@
 #include "FolderListBox.h"
 
+#include "FolderChooser.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QStyleOptionFocusRect>
+#include <QUrl>
 
 namespace {
 
@@ -23,11 +29,49 @@ private:
     int rowHeight_;
 };
 
+// The local folders among the dropped addresses (text/uri-list), each as "Hinzufügen" would
+// take it: without a trailing "/".
+QStringList droppedFolders(const QMimeData* data) {
+    QStringList folders;
+    if (data == nullptr || !data->hasUrls())
+        return folders;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isDir())
+            folders.append(FolderWithoutTrailingSeparator(path));
+    }
+    return folders;
+}
+
+// The folder is only named in the list: a link, or else a copy, never a move, after which a
+// file manager could remove what it dragged.
+bool acceptFolders(QDropEvent& event) {
+    if (droppedFolders(event.mimeData()).isEmpty()) {
+        event.ignore();
+        return false;
+    }
+    for (Qt::DropAction action : {Qt::LinkAction, Qt::CopyAction}) {
+        if (event.possibleActions().testFlag(action)) {
+            event.setDropAction(action);
+            event.accept();
+            return true;
+        }
+    }
+    event.ignore();
+    return false;
+}
+
 } // namespace
 
 FolderListBox::FolderListBox(QWidget* parent, int rowHeight)
     : QListWidget(parent), rowHeight_(rowHeight) {
     setItemDelegate(new FixedRowHeightDelegate(this, rowHeight));
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 FolderListBox::~FolderListBox() = default;
@@ -54,4 +98,17 @@ void FolderListBox::focusInEvent(QFocusEvent* event) {
 void FolderListBox::focusOutEvent(QFocusEvent* event) {
     QListWidget::focusOutEvent(event);
     viewport()->update();
+}
+
+void FolderListBox::dragEnterEvent(QDragEnterEvent* event) {
+    acceptFolders(*event);
+}
+
+void FolderListBox::dragMoveEvent(QDragMoveEvent* event) {
+    acceptFolders(*event);
+}
+
+void FolderListBox::dropEvent(QDropEvent* event) {
+    if (acceptFolders(*event))
+        Q_EMIT foldersDropped(droppedFolders(event->mimeData()));
 }

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextDocument>
 
@@ -200,11 +201,16 @@ void TfrmMain::setToolTips() {
 
 // Connected after the controls have their initial states, so no handler runs while the window
 // is built. Entries that the code adds, removes or clears never run lbFoldersClick: those
-// changes block the list's signals.
+// changes block the list's signals. The Delete key in the folder list does what "Entfernen"
+// does, and folders dropped on it are added as "Hinzufügen" adds them.
 void TfrmMain::connectHandlers() {
     connect(btnAddDir, &QPushButton::clicked, this, &TfrmMain::btnAddDirClick);
     connect(lbFolders, &QListWidget::itemSelectionChanged, this, &TfrmMain::lbFoldersClick);
     connect(btnRemoveDir, &QPushButton::clicked, this, &TfrmMain::btnRemoveDirClick);
+    new QShortcut(QKeySequence(Qt::Key_Delete), lbFolders, this, &TfrmMain::btnRemoveDirClick,
+                  Qt::WidgetShortcut);
+    connect(static_cast<FolderListBox*>(lbFolders), &FolderListBox::foldersDropped, this,
+            &TfrmMain::addDroppedFolders);
     connect(btnGo, &QPushButton::clicked, this, &TfrmMain::btnGoClick);
     connect(btnQuit, &QPushButton::clicked, this, &TfrmMain::btnQuitClick);
     connect(cbRecurse, &QCheckBox::toggled, this, &TfrmMain::cbRecurseClick);
@@ -236,10 +242,21 @@ void TfrmMain::btnAddDirClick() {
     const QString path = SelectFolder(CsidlDrives, FolderChooserTitle);
     if (path.isEmpty())
         return;
-    // cbUseSettingsForAll has no say: a new folder takes the state of cbRecurse.
+    addFolder(path);
+}
+
+// Appends the folder with the state of cbRecurse; cbUseSettingsForAll has no say. The selection
+// stays where it was.
+void TfrmMain::addFolder(const QString& path) {
     AddSearchFolder(SearchFiles, path, cbRecurse->isChecked());
     appendFolderEntry(path);
     lbFoldersClick();
+}
+
+// Folders dropped on the list are added one by one, as "Hinzufügen" adds each.
+void TfrmMain::addDroppedFolders(const QStringList& folders) {
+    for (const QString& folder : folders)
+        addFolder(folder);
 }
 
 void TfrmMain::lbFoldersClick() {

@@ -75,6 +75,8 @@ private:
     void setToolTips();
     void connectHandlers();
     void appendFolderEntry(const QString& path);
+    void addFolder(const QString& path);
+    void addDroppedFolders(const QStringList& folders);
 };
 
 extern TfrmMain* frmMain;
