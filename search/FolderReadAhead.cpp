@@ -39,7 +39,8 @@ struct FolderReadAhead::Job {
     bool read = false;
     std::unique_ptr<FolderSnapshot> snapshot;
     std::size_t bytes = 0;
-    std::atomic<bool> long_{false}; // the worker has asked whether to go on many times
+    std::atomic<bool> long_{false};         // the worker has asked whether to go on many times
+    std::atomic<std::size_t> filesFound{0}; // as the worker's read last reported
 };
 
 struct FolderReadAhead::Level {
@@ -111,7 +112,7 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
         if (job.state != Job::State::Running)
             break;
         lock.unlock();
-        const bool goOn = keepWaiting(job.long_);
+        const bool goOn = keepWaiting(job.long_, job.filesFound.load(std::memory_order_relaxed));
         lock.lock();
         if (!goOn) {
             Result stopped;
@@ -212,7 +213,9 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
             job.snapshot = freeSnapshot();
             // Asked after every 16 entries or size read; after 64 questions the read counts as
             // long.
-            const FolderSnapshot::KeepGoing keepGoing = [this, &level, &job, asked = 0]() mutable {
+            const FolderSnapshot::KeepGoing keepGoing = [this, &level, &job,
+                                                         asked = 0](std::size_t found) mutable {
+                job.filesFound.store(found, std::memory_order_relaxed);
                 if (++asked == 64)
                     job.long_ = true;
                 return !stop_ && !level.abandoned;

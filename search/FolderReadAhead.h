@@ -44,8 +44,9 @@ public:
     // started or the descriptor not duplicated: the scan then reads that level itself.
     bool pushLevel(int parent, std::vector<std::string> names);
     // Asked between short waits for a worker; `readingLong` once the folder has taken the
-    // worker more than a few pieces of work. False stops the wait.
-    using KeepWaiting = std::function<bool(bool readingLong)>;
+    // worker more than a few pieces of work, with the matching files its read has found so
+    // far. False stops the wait.
+    using KeepWaiting = std::function<bool(bool readingLong, std::size_t filesFound)>;
     // The next subfolder of the deepest level. While a worker reads it, `keepWaiting` is asked
     // between short waits; when it says stop, the result is `stopped`.
     Result takeNext(const KeepWaiting& keepWaiting);

@@ -118,7 +118,7 @@ public:
 private:
     void scan(std::size_t depth, int fd, int openError, FolderReadAhead::Result readAhead);
     bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
-    bool waitForWorker(bool readingLong);
+    bool waitForWorker(bool readingLong, std::size_t filesFound);
     int openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
                       int& error) const;
     bool openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent) const;
@@ -128,8 +128,9 @@ private:
         return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
     }
     void reportProgress();
-    void refreshProgress();
-    void listEntries(const FolderSnapshot& snapshot);
+    bool refreshProgress();
+    void showReadProgress(std::size_t filesFound);
+    void listEntries(const FolderSnapshot& snapshot, bool readCountShown);
     void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
     void finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled);
     void descend(const FolderSnapshot& snapshot, std::size_t depth);
@@ -148,6 +149,10 @@ private:
     std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
+    // Files that the folder being read or listed holds and the totals do not count yet; the
+    // found caption counts them in, so it grows while a huge folder is read.
+    std::int64_t uncountedFiles_ = 0;
+    bool readCountShown_ = false; // a caption showed files found by the current folder's read
     std::chrono::steady_clock::time_point lastReport_; // of the progress captions
     // Started at the first descent; declared after mask_, which it reads until it is destroyed.
     std::unique_ptr<FolderReadAhead> readAhead_;
@@ -167,6 +172,8 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError,
         readAheadSnapshot.get() ? *readAheadSnapshot.get() : snapshots_[depth];
     const bool read =
         readAheadSnapshot.get() ? readAhead.read : fd >= 0 && readFolder(snapshot, fd);
+    uncountedFiles_ = 0;
+    const bool readCountShown = std::exchange(readCountShown_, false);
     if (!read) {
         if (!snapshot.stopped())
             progress_.folderUnreadable(currentPath(), fd < 0 ? openError : snapshot.error());
@@ -189,7 +196,7 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError,
     }
     chain_.emplace_back(snapshot.device(), snapshot.inode());
     if (snapshot.matchedCount() > 0)
-        listEntries(snapshot);
+        listEntries(snapshot, readCountShown);
     descend(snapshot, depth);
     chain_.pop_back();
     if (depth < heldLevels)
@@ -217,17 +224,17 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
 
 // Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
 // its folder.
-bool FolderScanner::waitForWorker(bool readingLong) {
+bool FolderScanner::waitForWorker(bool readingLong, std::size_t filesFound) {
     if (readingLong)
-        refreshProgress();
+        showReadProgress(filesFound);
     progress_.processMessagesSoon();
     return settings_.Searching;
 }
 
 // Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
 bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
-    const FolderSnapshot::KeepGoing keepGoing = [this] {
-        refreshProgress();
+    const FolderSnapshot::KeepGoing keepGoing = [this](std::size_t filesFound) {
+        showReadProgress(filesFound);
         progress_.processMessagesSoon();
         return settings_.Searching;
     };
@@ -280,19 +287,31 @@ bool FolderScanner::onDescentChain(const FolderSnapshot& snapshot) const {
 void FolderScanner::reportProgress() {
     const QString folder = QString::fromStdString(DisplayText(path_));
     progress_.setSearchCaption(QStringLiteral("Suchen in %1").arg(folder));
-    progress_.setFoundCaption(QStringLiteral("Elemente gefunden: %1").arg(totals_.files));
+    progress_.setFoundCaption(
+        QStringLiteral("Elemente gefunden: %1").arg(totals_.files + uncountedFiles_));
     lastReport_ = std::chrono::steady_clock::now();
 }
 
 // Within a long read or a long folder the captions are shown again, with the folder being read
 // and the count so far, when the last showing is a while ago.
-void FolderScanner::refreshProgress() {
-    constexpr std::chrono::milliseconds interval{100};
-    if (std::chrono::steady_clock::now() - lastReport_ >= interval)
-        reportProgress();
+bool FolderScanner::refreshProgress() {
+    if (std::chrono::steady_clock::now() - lastReport_ < progress_.captionRefreshInterval())
+        return false;
+    reportProgress();
+    return true;
 }
 
-void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
+// A long read of a folder shows the files it has found so far on top of the totals.
+void FolderScanner::showReadProgress(std::size_t filesFound) {
+    uncountedFiles_ = static_cast<std::int64_t>(filesFound);
+    if (refreshProgress() && filesFound > 0)
+        readCountShown_ = true;
+}
+
+// The folder's captions show the files counted before it; when its read showed its files
+// already, they stay in the count, so the count never goes back.
+void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown) {
+    uncountedFiles_ = readCountShown ? static_cast<std::int64_t>(snapshot.matchedFiles()) : 0;
     reportProgress();
     if (flags_.extended) {
         AppendFolderHeading(lines_, path_);
@@ -318,6 +337,7 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot) {
         if (i % 256 == 255)
             refreshProgress();
     }
+    uncountedFiles_ = 0;
     if (flags_.extended)
         finishExtendedFolder(snapshot, i);
 }
@@ -343,6 +363,8 @@ void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
         if (isFile)
             ++totals_.files;
     }
+    if (isFile && uncountedFiles_ > 0)
+        --uncountedFiles_;
 }
 
 // Directory lines went straight to the result after the heading; the file lines of the entries
@@ -364,8 +386,9 @@ void FolderScanner::finishExtendedFolder(const FolderSnapshot& snapshot, std::si
 void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
     const std::size_t folderLength = path_.size();
     const bool readingAhead = startReadAhead(snapshot, depth);
-    const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong) {
-        return waitForWorker(readingLong);
+    const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong,
+                                                            std::size_t filesFound) {
+        return waitForWorker(readingLong, filesFound);
     };
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         if (!settings_.Searching)

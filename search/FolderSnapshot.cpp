@@ -192,6 +192,7 @@ void FolderSnapshot::clear() {
     unknownType_.clear();
     names_.clear();
     matched_ = 0;
+    matchedFiles_ = 0;
     error_ = 0;
     sizeError_ = 0;
     stopped_ = false;
@@ -256,7 +257,7 @@ bool FolderSnapshot::keepGoing(std::size_t work) {
     if (keepGoing_ == nullptr || workSinceAsked_ < askEvery_)
         return true;
     workSinceAsked_ = 0;
-    stopped_ = !(*keepGoing_)();
+    stopped_ = !(*keepGoing_)(matchedFiles_);
     return !stopped_;
 }
 
@@ -277,8 +278,7 @@ bool FolderSnapshot::readEntries(int fd) {
             const std::string_view name(d->d_name);
             if (isDotEntry(name))
                 continue;
-            addEntry(name, d->d_type == DT_DIR);
-            unknownType_.back() = d->d_type == DT_UNKNOWN;
+            addEntry(name, d->d_type == DT_DIR, d->d_type != DT_UNKNOWN);
         }
         if (!keepGoing(entries_.size() - before))
             return false;
@@ -291,6 +291,7 @@ bool FolderSnapshot::readEntries(int fd) {
         Entry& e = entries_[i];
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0)
             e.directory = S_ISDIR(st.st_mode);
+        matchedFiles_ += e.matched && !e.directory ? 1 : 0;
         if (!keepGoing(workPerSizeRead))
             return false;
     }
@@ -299,8 +300,9 @@ bool FolderSnapshot::readEntries(int fd) {
     return true;
 }
 
-// The upper-case key serves the mask and the first bytes of the order; it is not kept.
-void FolderSnapshot::addEntry(std::string_view name, bool directory) {
+// The upper-case key serves the mask and the first bytes of the order; it is not kept. An entry
+// whose kind the folder read did not give counts among the files once it is known.
+void FolderSnapshot::addEntry(std::string_view name, bool directory, bool kindKnown) {
     thread_local std::string key;
     key.clear();
     AppendUpperKey(key, name);
@@ -312,10 +314,11 @@ void FolderSnapshot::addEntry(std::string_view name, bool directory) {
     e.directory = directory;
     e.matched = mask_->matchesKey(key);
     matched_ += e.matched ? 1 : 0;
+    matchedFiles_ += e.matched && !directory && kindKnown ? 1 : 0;
     names_.append(name);
     names_.push_back('\0');
     entries_.push_back(e);
-    unknownType_.push_back(0);
+    unknownType_.push_back(kindKnown ? 0 : 1);
 }
 
 // Sorts in blocks and merges them pairwise, asking between steps, so no single step of a huge

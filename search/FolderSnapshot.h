@@ -16,7 +16,8 @@
 // followed. The entries that the mask matches are marked, and, when asked, the size of each
 // matching non-directory is read with fstatat relative to the folder, so no full path is built
 // for a system call. A long read asks its caller between pieces (getdents64 calls, size reads,
-// sort blocks) whether to go on, so a cancel need not wait for a huge folder.
+// sort blocks) whether to go on, so a cancel need not wait for a huge folder, and tells it how
+// many matching files it has found so far.
 class FolderSnapshot final {
 public:
     // 32 bytes: a folder of a million entries holds little more than its names. The upper-case
@@ -34,8 +35,9 @@ public:
 
     enum class Start { FollowLink, NoFollow };
 
-    // Asked between pieces of a long read; false stops the read.
-    using KeepGoing = std::function<bool()>;
+    // Asked between pieces of a long read with the number of matching files (entries that are
+    // not directories) found so far; false stops the read.
+    using KeepGoing = std::function<bool(std::size_t filesFound)>;
 
     FolderSnapshot() = default;
     FolderSnapshot(const FolderSnapshot&) = delete;
@@ -60,6 +62,8 @@ public:
 
     std::size_t count() const { return entries_.size(); }
     std::size_t matchedCount() const { return matched_; }
+    // The matching entries that are not directories: the files the folder's lines count.
+    std::size_t matchedFiles() const { return matchedFiles_; }
     // The memory the snapshot holds, in bytes.
     std::size_t memoryBytes() const;
     const Entry& entry(std::size_t i) const { return entries_[i]; }
@@ -72,7 +76,7 @@ public:
 private:
     void clear();
     bool readEntries(int fd);
-    void addEntry(std::string_view name, bool directory);
+    void addEntry(std::string_view name, bool directory, bool kindKnown = true);
     bool sortEntries(std::size_t first);
     bool readSizes(int fd);
     int readSizeRange(int fd, std::size_t begin, std::size_t end);
@@ -84,6 +88,7 @@ private:
     std::string names_;                      // every name NUL-terminated
     const MaskMatcher* mask_ = nullptr;      // while reading
     std::size_t matched_ = 0;
+    std::size_t matchedFiles_ = 0; // of the entries whose kind is known yet
     int error_ = 0;
     int sizeError_ = 0;
     bool stopped_ = false;

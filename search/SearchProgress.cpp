@@ -3,6 +3,9 @@
 SearchProgress::~SearchProgress() = default;
 void SearchProgress::setSearchCaption(const QString&) {}
 void SearchProgress::setFoundCaption(const QString&) {}
+std::chrono::milliseconds SearchProgress::captionRefreshInterval() const {
+    return std::chrono::milliseconds(100);
+}
 void SearchProgress::processMessages() {}
 void SearchProgress::processMessagesSoon() {
     processMessages();

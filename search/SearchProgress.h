@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <QByteArray>
 #include <QString>
 
@@ -18,6 +19,9 @@ public:
     virtual void setSearchCaption(const QString& text);
     // "Elemente gefunden: <n>", set together with the search caption.
     virtual void setFoundCaption(const QString& text);
+    // Within a long read or a long folder the captions are set again, with the folder being
+    // read and the files found so far, once they are this old; 100 ms by default.
+    virtual std::chrono::milliseconds captionRefreshInterval() const;
     // Handles all pending window messages and returns.
     virtual void processMessages();
     // The pump between entries and before descents; may skip calls that come too soon after the

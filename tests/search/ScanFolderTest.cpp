@@ -3,8 +3,12 @@
 #include "ScanHelpers.h"
 #include "TempTree.h"
 
+#include <algorithm>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <QDir>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -115,6 +119,30 @@ TEST_F(ScanFolderTest, ProgressCaptionsOncePerFolderWithAMatch) {
               QStringList({"Suchen in " + daten + "/", "Suchen in " + daten + "/Alt/"}));
     EXPECT_EQ(progress.foundCaptions,
               QStringList({"Elemente gefunden: 5", "Elemente gefunden: 6"}));
+}
+
+// The found caption counts the files of a large folder while the folder is read, before its
+// lines are made, and never goes back; the subfolder's caption shows the files counted before
+// it. Here the captions come again at every piece of the read instead of every 100 ms.
+TEST_F(ScanFolderTest, FoundCaptionCountsTheFilesOfALargeFolderWhileItIsRead) {
+    constexpr int large = 5000;
+    tree.folder("Gross/Unter");
+    for (int i = 0; i < large; ++i)
+        tree.rawFile("Gross", "f" + std::to_string(i), 0);
+    tree.file("Gross/Unter/a.txt", 1);
+    tree.file("Gross/Unter/b.txt", 1);
+    RecordingProgress progress;
+    progress.refreshEvery = std::chrono::milliseconds(0);
+    Scan(tree.path("Gross"), "*.*", {.recursive = true, .progress = &progress});
+
+    std::vector<int> counts;
+    for (const QString& caption : progress.foundCaptions)
+        counts.push_back(caption.section(' ', 2).toInt());
+    ASSERT_FALSE(counts.empty());
+    EXPECT_GT(counts.front(), 0);
+    EXPECT_LT(counts.front(), large);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    EXPECT_EQ(counts.back(), large);
 }
 
 TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {

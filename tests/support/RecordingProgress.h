@@ -3,6 +3,7 @@
 #include "SearchProgress.h"
 #include "SearchSettings.h"
 
+#include <chrono>
 #include <functional>
 #include <QByteArray>
 #include <QStringList>
@@ -13,6 +14,7 @@ class RecordingProgress final : public SearchProgress {
 public:
     void setSearchCaption(const QString& text) override { searchCaptions.append(text); }
     void setFoundCaption(const QString& text) override { foundCaptions.append(text); }
+    std::chrono::milliseconds captionRefreshInterval() const override { return refreshEvery; }
     void processMessages() override {
         ++pumps;
         if (onPump)
@@ -29,6 +31,7 @@ public:
 
     QStringList searchCaptions;
     QStringList foundCaptions;
+    std::chrono::milliseconds refreshEvery{100};
     int pumps = 0;
     std::function<void(int)> onPump;
     std::vector<Unreadable> unreadable;
