@@ -1,12 +1,14 @@
 #include "uLoad.h"
 
 #include "CaptionFont.h"
+#include "FolderCaption.h"
 #include "ScreenPlacement.h"
 #include "SearchSettings.h"
 #include "ToolbarWindowType.h"
 #include "uMain.h"
 #include "WindowKeys.h"
 
+#include <climits>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -27,6 +29,8 @@ namespace {
 constexpr qint64 pumpIntervalMs = 3;
 // The clock is read only every so many calls: a call comes every microsecond or so.
 constexpr unsigned callsPerClockCheck = 16;
+// The folder being searched is shown anew at most this often.
+constexpr qint64 searchCaptionIntervalMs = 100;
 // A title bar, so the window can be moved, and no border icons at all: without the system menu,
 // minimise, maximise and close hints Qt asks the window manager (Motif hints) for the title and
 // border decorations only. Window managers that take from those hints only whether there is a
@@ -40,7 +44,7 @@ class TfrmLoad::Reporter final : public SearchProgress {
 public:
     explicit Reporter(TfrmLoad& window) : window_(window) {}
 
-    void setSearchCaption(const QString& text) override { window_.lbSearch->setText(text); }
+    void setSearchCaption(const QString& text) override { window_.showSearchCaptionSoon(text); }
     // The label sizes itself to its text. Digits are equally wide, so the size changes only
     // when the length of the text does.
     void setFoundCaption(const QString& text) override {
@@ -72,6 +76,8 @@ TfrmLoad::TfrmLoad(QWidget* parent)
     PlaceOnFirstShow(*this);
     UseToolbarWindowType(*this);
     sinceLastPump_.start();
+    searchCaptionTimer_.setSingleShot(true);
+    connect(&searchCaptionTimer_, &QTimer::timeout, this, &TfrmLoad::showSearchCaption);
 }
 
 TfrmLoad::~TfrmLoad() = default;
@@ -121,6 +127,26 @@ void TfrmLoad::createControls() {
     btnCancel->setFocusPolicy(Qt::StrongFocus);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLoad::btnCancelClick);
     setFocusProxy(btnCancel);
+}
+
+// The first caption shows at once, a later one once the one before has been shown for a while;
+// of several in that time, the last.
+void TfrmLoad::showSearchCaptionSoon(const QString& caption) {
+    searchCaption_ = caption;
+    if (searchCaptionTimer_.isActive())
+        return;
+    const qint64 shownFor =
+        sinceSearchCaptionShown_.isValid() ? sinceSearchCaptionShown_.elapsed() : LLONG_MAX;
+    if (shownFor >= searchCaptionIntervalMs)
+        showSearchCaption();
+    else
+        searchCaptionTimer_.start(static_cast<int>(searchCaptionIntervalMs - shownFor));
+}
+
+// A path too long for the label is shortened in the middle, so the folder being read shows.
+void TfrmLoad::showSearchCaption() {
+    lbSearch->setText(FitFolderCaption(searchCaption_, *lbSearch));
+    sinceSearchCaptionShown_.start();
 }
 
 SearchProgress& TfrmLoad::progress() {

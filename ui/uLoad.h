@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
 #include <QWidget>
 
 class QGroupBox;
@@ -50,10 +52,17 @@ private:
 
     void createControls();
     bool pumpIsDue();
+    void showSearchCaptionSoon(const QString& caption);
+    void showSearchCaption();
 
     std::unique_ptr<Reporter> reporter_;
     QElapsedTimer sinceLastPump_;
     unsigned callsSinceClockCheck_ = 0;
+    // The folder caption as the engine reported it last; shown, fitted to lbSearch, at most
+    // every so often, since fitting a long path takes a while and a faster change is unreadable.
+    QString searchCaption_;
+    QElapsedTimer sinceSearchCaptionShown_;
+    QTimer searchCaptionTimer_;
 };
 
 extern TfrmLoad* frmLoad;

@@ -279,6 +279,25 @@ TEST_F(SearchRunTest, CancelButtonShowsItsFocus) {
     EXPECT_NE(withFocus, withoutFocus);
 }
 
+// A folder path too long for the label is shortened in the middle: the start of the path and
+// the folder being searched show, and the caption keeps within the label. A short one shows
+// whole.
+TEST_F(SearchRunTest, LongFolderCaptionIsShortenedInTheMiddle) {
+    QString path = "/home/anna";
+    for (int level = 0; path.size() < 540; ++level)
+        path += QString("/Verzeichnis_%1").arg(level);
+    path += "/Nummer_7/";
+    load->progress().setSearchCaption("Suchen in " + path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lbSearch->text().endsWith("/Nummer_7/"); }));
+    const QString shown = lbSearch->text();
+    EXPECT_TRUE(shown.startsWith("Suchen in /home/anna/Verzeichnis_0/")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("…/Nummer_7/")) << shown.toStdString();
+    EXPECT_LE(lbSearch->heightForWidth(lbSearch->width()), lbSearch->height());
+
+    load->progress().setSearchCaption("Suchen in /home/anna/");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lbSearch->text() == "Suchen in /home/anna/"; }));
+}
+
 // A title bar to move it by and no border icons: no system menu, minimise, maximise or close.
 TEST_F(SearchRunTest, ProgressWindowAsksForATitleBarAndNoBorderIcons) {
     const Qt::WindowFlags flags = load->windowFlags();

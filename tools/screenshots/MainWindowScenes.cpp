@@ -28,6 +28,10 @@ void MainWindowScenes(Shots& shots) {
     frmMain->rbSimpleOutPut->click();
     shots.save(*frmMain, QStringLiteral("main-window-three-folders-simple"));
 
+    // The focus on "Start!", the default button: the dotted focus frame tells them apart.
+    frmMain->btnGo->setFocus(Qt::TabFocusReason);
+    shots.save(*frmMain, QStringLiteral("main-window-start-focused"));
+
     shots.saveModal([] { frmMain->btnAbout->click(); }, QStringLiteral("about-box"));
     DestroyFolderInventoryWindows();
 }
