@@ -108,8 +108,9 @@ TEST_F(CliCompareTest, OutOfMemoryOnEitherSideIsReportedAtAnyLimit) {
                      QStringList{QString::number(megabytes * 1000)} + lists);
         EXPECT_FALSE(result.crashed);
         EXPECT_TRUE(result.exitCode == 1 || result.exitCode == 4) << result.exitCode;
-        if (result.exitCode == 4)
+        if (result.exitCode == 4) {
             EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");
+        }
     }
 }
 
