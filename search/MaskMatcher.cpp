@@ -14,6 +14,19 @@ std::size_t characterLength(std::string_view text, std::size_t pos) {
     return length == 0 ? 1 : length;
 }
 
+// Bytes of the character at `n` of the name when it is the character at `m` of the mask, else 0.
+// Whole characters are compared, so an invalid byte of the mask matches only that byte, never
+// the first byte of a valid character.
+std::size_t sameCharacter(std::string_view mask, std::size_t m, std::string_view name,
+                          std::size_t n) {
+    if (static_cast<unsigned char>(mask[m]) < 0x80)
+        return mask[m] == name[n] ? 1 : 0;
+    const std::size_t length = characterLength(mask, m);
+    if (characterLength(name, n) != length || name.compare(n, length, mask, m, length) != 0)
+        return 0;
+    return length;
+}
+
 } // namespace
 
 MaskMatcher::MaskMatcher(const QString& mask) {
@@ -50,9 +63,10 @@ bool MaskMatcher::matchesKey(std::string_view name) const {
         } else if (m < mask.size() && mask[m] == '?') {
             ++m;
             n += characterLength(name, n);
-        } else if (m < mask.size() && mask[m] == name[n]) {
-            ++m;
-            ++n;
+        } else if (const std::size_t length = m < mask.size() ? sameCharacter(mask, m, name, n) : 0;
+                   length > 0) {
+            m += length;
+            n += length;
         } else if (starMask != none) {
             starName += characterLength(name, starName);
             n = starName;

@@ -1,5 +1,7 @@
 #include "MaskMatcher.h"
 
+#include "PathText.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,6 +72,13 @@ TEST(MaskMatcher, InvalidBytesCountAsOneCharacter) {
                             "b"));
     EXPECT_FALSE(match("a??b", "a\xff"
                                "b"));
+    // A mask given as bytes: its invalid byte matches that byte alone, never the first byte of
+    // a valid character ("\xCA\xAE" is U+02AE).
+    const MaskMatcher invalidThenAny(PathTextFromBytes("\xCA?"));
+    EXPECT_FALSE(invalidThenAny.matches("\xCA\xAE"));
+    EXPECT_TRUE(invalidThenAny.matches("\xCA"
+                                       "x"));
+    EXPECT_TRUE(invalidThenAny.matches("\xCA\xCA"));
 }
 
 } // namespace
