@@ -3,6 +3,7 @@
 #include "HeaderBlock.h"
 #include "LineQueue.h"
 #include "LineView.h"
+#include "MessageBox.h"
 #include "RunOutcome.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
+#include <new>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -137,7 +140,23 @@ void SearchRun::finish() {
 
 } // namespace
 
+// A run that fails (memory runs out for the lines or a folder's entries) ends as a whole: the
+// progress window goes, the lines written so far are dropped, and the error box says why. The
+// main window stays usable for the next run. Nothing may leave the slot: Qt does not carry an
+// exception through its event loop.
 void RunSearchFromMainWindow(TfrmMain& window) {
-    SearchRun run(window, *frmLoad, *frmList);
-    run.execute();
+    QString failure;
+    try {
+        SearchRun run(window, *frmLoad, *frmList);
+        run.execute();
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Nicht genügend Arbeitsspeicher; die Suche wurde abgebrochen.");
+    } catch (const std::exception& error) {
+        failure = QStringLiteral("Die Suche wurde wegen eines Fehlers abgebrochen: %1")
+                      .arg(QString::fromLocal8Bit(error.what()));
+    }
+    if (failure.isEmpty())
+        return;
+    frmList->mList->clear();
+    ShowErrorBox(&window, failure);
 }

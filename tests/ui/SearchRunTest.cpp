@@ -1,6 +1,7 @@
 #include "HeaderBlock.h"
 #include "LineView.h"
 #include "MainWindowFixture.h"
+#include "MessageBox.h"
 #include "QtPrinters.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
@@ -8,10 +9,12 @@
 #include "uList.h"
 #include "uLoad.h"
 
+#include <fcntl.h>
 #include <functional>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -20,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -389,6 +394,72 @@ TEST_F(SearchRunTest, NothingFoundOpensAnEmptyResultWindow) {
     click(simple);
     EXPECT_TRUE(clickStart().isEmpty());
     EXPECT_EQ(seenWindowState.maximum, 0);
+}
+
+// The address space this process takes now, in bytes.
+rlim_t addressSpaceInUse() {
+    QFile status("/proc/self/status");
+    EXPECT_TRUE(status.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+    }
+    return 0;
+}
+
+// Memory that runs out amid a run: the progress window goes, the error box says why, and the
+// main window takes the next run as if nothing had happened.
+TEST_F(SearchRunTest, RunOutOfMemoryEndsWithAMessageAndTheNextRunWorks) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+#endif
+    addFolder(tree.path("A"));
+    click(simple);
+    clickStart(); // the windows have shown once before memory is scarce
+    // 30,000 names of 200 bytes: the folder's entries alone need far more than the limit leaves.
+    tree.folder("Big");
+    const QByteArray big = QFile::encodeName(tree.path("Big")) + '/';
+    for (int i = 0; i < 30000; ++i) {
+        const QByteArray name = big + QByteArray(200, 'n') + QByteArray::number(i);
+        ASSERT_EQ(::close(::creat(name.constData(), 0644)), 0);
+    }
+    click(button("btnReset"));
+    click(simple);
+    addFolder(tree.path("Big"));
+    ErrorBoxSeam().reset();
+    ErrorBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
+    bool listShown = false;
+    QTimer watcher;
+    watcher.setInterval(1);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() == frmList) {
+            listShown = true;
+            QTest::mouseClick(FindControl<QPushButton>(*frmList, "btnBack"), Qt::LeftButton);
+        }
+    });
+    watcher.start();
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &previous), 0);
+    rlimit lowered = previous;
+    lowered.rlim_cur = addressSpaceInUse() + 6 * 1024 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &lowered), 0);
+    click(button("btnGo"));
+    ::setrlimit(RLIMIT_AS, &previous);
+    watcher.stop();
+
+    EXPECT_FALSE(listShown);
+    ASSERT_EQ(ErrorBoxSeam().requests().size(), 1u);
+    EXPECT_EQ(ErrorBoxSeam().requests().front().text,
+              "Nicht genügend Arbeitsspeicher; die Suche wurde abgebrochen.");
+    EXPECT_FALSE(load->isVisible());
+    EXPECT_FALSE(SearchFiles.Searching);
+    EXPECT_FALSE(Writing);
+
+    click(button("btnReset"));
+    click(simple);
+    addFolder(tree.path("A"));
+    const QStringList expected = expectedFor(false);
+    EXPECT_EQ(clickStart(), expected);
 }
 
 } // namespace
