@@ -1,5 +1,8 @@
 #include "FolderReadAhead.h"
 
+#include "DescriptorBudget.h"
+#include "StopSignalMask.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -10,7 +13,7 @@
 namespace {
 
 // Folders the workers may have started or read before the scan takes them; each read one holds
-// a descriptor until then.
+// a descriptor until then, when the process's descriptor budget grants one.
 constexpr std::size_t maxAhead = 128;
 // Memory of the snapshots read ahead; a worker starts no folder while they hold more.
 constexpr std::size_t aheadBudget = 32 * 1024 * 1024;
@@ -45,7 +48,10 @@ struct FolderReadAhead::Job {
 
 struct FolderReadAhead::Level {
     Level(int descriptor, std::size_t count) : parent(descriptor), jobs(count) {}
-    ~Level() { ::close(parent); }
+    ~Level() {
+        ::close(parent);
+        DescriptorBudget::process().give();
+    }
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
 
@@ -87,11 +93,14 @@ void FolderReadAhead::stopWorkers() {
 }
 
 bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
-    if (workers_.empty())
+    DescriptorBudget& budget = DescriptorBudget::process();
+    if (workers_.empty() || !budget.tryTake())
         return false;
     const int duplicate = ::fcntl(parent, F_DUPFD_CLOEXEC, 0);
-    if (duplicate < 0)
+    if (duplicate < 0) {
+        budget.give();
         return false;
+    }
     auto level = std::make_shared<Level>(duplicate, names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         level->jobs[i].name = std::move(names[i]);
@@ -155,6 +164,20 @@ void FolderReadAhead::popLevel() {
     workAvailable_.notify_all();
 }
 
+// Closes what the workers have read and the scan has not taken yet; the scan reads those
+// folders itself when it comes to them.
+void FolderReadAhead::giveBack() {
+    const std::lock_guard lock(mutex_);
+    for (const std::shared_ptr<Level>& level : levels_) {
+        for (Job& job : level->jobs) {
+            if (job.state != Job::State::Done || job.fd < 0)
+                continue;
+            closeJob(job);
+            job.ready = false;
+        }
+    }
+}
+
 void FolderReadAhead::recycle(std::unique_ptr<FolderSnapshot> snapshot) {
     if (!snapshot || snapshot->memoryBytes() > reusableBytes)
         return;
@@ -169,6 +192,14 @@ void FolderReadAhead::work() {
         workAvailable_.wait(lock, [this] { return stop_ || canStart(); });
         if (stop_)
             return;
+        // Each folder read ahead holds a descriptor until the scan takes it. While the budget
+        // grants none, one worker asks again now and then, and the others wait for it.
+        if (!DescriptorBudget::process().tryTake()) {
+            budgetSpent_ = true;
+            workAvailable_.wait_for(lock, waitSlice);
+            budgetSpent_ = false;
+            continue;
+        }
         auto [level, index] = nextJob();
         Job& job = level->jobs[index];
         job.state = Job::State::Running;
@@ -181,7 +212,7 @@ void FolderReadAhead::work() {
 }
 
 bool FolderReadAhead::canStart() const {
-    if (ahead_ >= maxAhead || aheadBytes_ >= aheadBudget)
+    if (ahead_ >= maxAhead || aheadBytes_ >= aheadBudget || budgetSpent_)
         return false;
     return std::any_of(levels_.begin(), levels_.end(), [](const std::shared_ptr<Level>& level) {
         return level->nextStarted < level->jobs.size();
@@ -199,13 +230,15 @@ std::pair<std::shared_ptr<FolderReadAhead::Level>, std::size_t> FolderReadAhead:
 }
 
 // Runs without the lock: the job is this worker's until it is Done, and the level, held by the
-// caller, keeps its descriptor open.
+// caller, keeps its descriptor open. The descriptor budget has counted the job's descriptor.
 void FolderReadAhead::readJob(const Level& level, Job& job) {
     try {
         const int fd = ::openat(level.parent, job.name.c_str(),
                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            DescriptorBudget::process().give();
         // Out of descriptors is this process's limit, not the folder's fault: the scan opens it.
-        if (fd < 0 && (errno == EMFILE || errno == ENFILE))
+        if (fd < 0 && DescriptorBudget::exhausted(errno))
             return;
         job.fd = fd;
         job.openError = fd < 0 ? errno : 0;
@@ -226,8 +259,10 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
         job.ready = true;
     } catch (...) {
         // Out of memory here: the scan reads the folder itself and meets the error there.
-        if (job.fd >= 0)
+        if (job.fd >= 0) {
             ::close(job.fd);
+            DescriptorBudget::process().give();
+        }
         job.fd = -1;
         job.snapshot.reset();
         job.bytes = 0;
@@ -245,12 +280,19 @@ void FolderReadAhead::finishJob(Level& level, Job& job) {
 
 // Closes and frees what a job read for a level that was given up.
 void FolderReadAhead::dropJob(Job& job) {
-    if (job.fd >= 0)
-        ::close(job.fd);
-    job.fd = -1;
-    job.snapshot.reset();
+    closeJob(job);
     job.state = Job::State::Taken;
     --ahead_;
+}
+
+// Closes a read job's descriptor and frees its snapshot.
+void FolderReadAhead::closeJob(Job& job) {
+    if (job.fd >= 0) {
+        ::close(job.fd);
+        DescriptorBudget::process().give();
+    }
+    job.fd = -1;
+    job.snapshot.reset();
     aheadBytes_ -= job.bytes;
     job.bytes = 0;
 }

@@ -18,7 +18,8 @@
 // relative to the folder's descriptor and read them, the deepest folder's subfolders first,
 // since the scan needs those soonest. The scan takes the results in its order and reads a
 // subfolder itself when no worker has started on it. How far the workers run ahead is bounded
-// by a number of folders and a memory budget, so a tree of any size is read in bounded memory.
+// by a number of folders, a memory budget and the process's descriptor budget (DescriptorBudget),
+// so a tree of any size is read in bounded memory and within the descriptor limit.
 // Workers only read: every line, warning and total stays with the scan, in its order.
 class FolderReadAhead final {
 public:
@@ -54,6 +55,9 @@ public:
     void popLevel();
     // Gives a snapshot back for reuse.
     void recycle(std::unique_ptr<FolderSnapshot> snapshot);
+    // Closes the folders read ahead and not taken yet, when the process has run out of
+    // descriptors; the scan then reads them itself.
+    void giveBack();
 
 private:
     struct Job;
@@ -66,6 +70,7 @@ private:
     void readJob(const Level& level, Job& job);
     void finishJob(Level& level, Job& job);
     void dropJob(Job& job);
+    void closeJob(Job& job);
     std::unique_ptr<FolderSnapshot> freeSnapshot();
 
     const MaskMatcher& mask_;
@@ -77,6 +82,7 @@ private:
     std::vector<std::unique_ptr<FolderSnapshot>> free_;
     std::size_t ahead_ = 0;      // folders started or read and not yet taken
     std::size_t aheadBytes_ = 0; // their snapshots' memory
+    bool budgetSpent_ = false;   // a worker waits for the descriptor budget
     std::atomic<bool> stop_{false};
     std::vector<std::thread> workers_;
 };

@@ -1,5 +1,6 @@
 #include "FolderScanner.h"
 
+#include "DescriptorBudget.h"
 #include "FolderReadAhead.h"
 #include "FolderSnapshot.h"
 #include "ListingFormat.h"
@@ -37,12 +38,13 @@ struct OutputFlags {
 
 // The descriptors of the folders on the way down that stay open: a subfolder is opened relative
 // to its parent's descriptor, so no component of its path can be swapped for a link between
-// the parent's read and the descent. Only the top levels keep theirs, so a tree of any depth
-// needs at most this many; below them a parent is opened again by its path relative to the
-// deepest held level and must still be the folder that was read (device and inode).
+// the parent's read and the descent. Only the top levels keep theirs, as many as the descriptor
+// budget leaves room for and at most this many, so a tree of any depth needs a bounded number;
+// below them a parent is opened again by its path relative to the deepest held level and must
+// still be the folder that was read (device and inode). The top folder is always held.
 constexpr std::size_t heldLevels = 48;
 
-// Closes a descriptor on every way out.
+// Closes a descriptor that the process's descriptor budget counts, on every way out.
 class Descriptor final {
 public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -51,8 +53,10 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     void reset(int fd = -1) {
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
             ::close(fd_);
+            DescriptorBudget::process().give();
+        }
         fd_ = fd;
     }
 
@@ -108,10 +112,8 @@ public:
         // The folder the user named may itself be a link; nothing below it may.
         int fd = -1;
         int error = ENAMETOOLONG;
-        if (path_.size() < PATH_MAX) {
-            fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            error = errno;
-        }
+        if (path_.size() < PATH_MAX)
+            fd = openCounted(AT_FDCWD, path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, error);
         scan(0, fd, error, FolderReadAhead::Result());
     }
 
@@ -119,9 +121,11 @@ private:
     void scan(std::size_t depth, int fd, int openError, FolderReadAhead::Result readAhead);
     bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
     bool waitForWorker(bool readingLong, std::size_t filesFound);
-    int openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
-                      int& error) const;
-    bool openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent) const;
+    bool isHeld(std::size_t depth) const { return depth < held_.size(); }
+    bool mayHold(std::size_t depth) const;
+    int openCounted(int parent, const char* name, int flags, int& error);
+    int openSubfolder(std::size_t depth, std::size_t parentLength, const char* name, int& error);
+    bool openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent, int& error);
     bool readFolder(FolderSnapshot& snapshot, int fd);
     bool onDescentChain(const FolderSnapshot& snapshot) const;
     QByteArray currentPath() const {
@@ -145,8 +149,11 @@ private:
     std::string path_;                     // the folder text of the current level, ending in "/"
     std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
     std::vector<std::pair<dev_t, ino_t>> chain_;
-    std::vector<int> held_;                 // descriptors of the top levels on the way down
-    std::size_t deepestHeldPathLength_ = 0; // length of path_ at the deepest held level
+    struct HeldLevel {
+        int fd;
+        std::size_t pathLength; // of path_ at that level
+    };
+    std::vector<HeldLevel> held_; // the top levels on the way down, owned by their scan calls
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
     // Files that the folder being read or listed holds and the totals do not count yet; the
@@ -188,25 +195,32 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError,
         progress_.folderLoop(currentPath());
         return;
     }
-    if (depth < heldLevels) {
-        held_.push_back(folder.get());
-        deepestHeldPathLength_ = path_.size();
-    } else {
+    const bool hold = mayHold(depth);
+    if (hold)
+        held_.push_back({folder.get(), path_.size()});
+    else
         folder.reset();
-    }
     chain_.emplace_back(snapshot.device(), snapshot.inode());
     if (snapshot.matchedCount() > 0)
         listEntries(snapshot, readCountShown);
     descend(snapshot, depth);
     chain_.pop_back();
-    if (depth < heldLevels)
+    if (hold)
         held_.pop_back();
+}
+
+// The held levels are the top ones without a gap: the top folder always, a level below only
+// when its parent is held and the descriptor budget leaves room.
+bool FolderScanner::mayHold(std::size_t depth) const {
+    if (depth == 0)
+        return true;
+    return depth == held_.size() && depth < heldLevels && DescriptorBudget::process().mayKeep();
 }
 
 // Hands the subfolders of the folder at `depth` to the workers, when they can open them relative
 // to a descriptor held for the whole pass.
 bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth) {
-    if (!flags_.recursive || depth >= heldLevels)
+    if (!flags_.recursive || !isHeld(depth))
         return false;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
@@ -219,7 +233,7 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
         return false;
     if (!readAhead_)
         readAhead_ = std::make_unique<FolderReadAhead>(mask_, flags_.extended);
-    return readAhead_->pushLevel(held_.back(), std::move(names));
+    return readAhead_->pushLevel(held_.back().fd, std::move(names));
 }
 
 // Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
@@ -241,36 +255,56 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
     return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing);
 }
 
+// Opens `name` relative to `parent` as a descriptor that the budget counts; -1 with `error` set
+// when that fails. When the process is out of descriptors, the read-ahead closes what it holds
+// for later and the open is tried once more, so a folder is unreadable only for a reason of its
+// own.
+int FolderScanner::openCounted(int parent, const char* name, int flags, int& error) {
+    DescriptorBudget& budget = DescriptorBudget::process();
+    for (bool retried = false;; retried = true) {
+        budget.take();
+        const int fd = ::openat(parent, name, flags);
+        if (fd >= 0)
+            return fd;
+        error = errno;
+        budget.give();
+        if (retried || !DescriptorBudget::exhausted(error) || !readAhead_)
+            return -1;
+        readAhead_->giveBack();
+    }
+}
+
 // Opens the subfolder `name` of level `depth` (the first `parentLength` bytes of path_) without
 // following a link; -1 with `error` set when that fails.
 int FolderScanner::openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
-                                 int& error) const {
+                                 int& error) {
     Descriptor reopened;
-    if (!openParent(depth, parentLength, reopened)) {
-        error = errno;
+    if (!openParent(depth, parentLength, reopened, error))
         return -1;
-    }
-    const int parent = depth < heldLevels ? held_.back() : reopened.get();
-    const int fd = ::openat(parent, name, subfolderFlags);
-    error = errno;
-    return fd;
+    const int parent = isHeld(depth) ? held_.back().fd : reopened.get();
+    return openCounted(parent, name, subfolderFlags, error);
 }
 
 // The folder of level `depth` (path_), for opening one of its subfolders: its held descriptor,
 // or, below the held levels, the folder opened again from the deepest held level, provided it
 // is still the folder that was read.
-bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength,
-                               Descriptor& parent) const {
-    if (depth < heldLevels)
+bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent,
+                               int& error) {
+    if (isHeld(depth))
         return true;
+    const HeldLevel& deepest = held_.back();
     const std::string relative =
-        path_.substr(deepestHeldPathLength_, parentLength - deepestHeldPathLength_);
-    parent.reset(::openat(held_.back(), relative.c_str(), subfolderFlags));
+        path_.substr(deepest.pathLength, parentLength - deepest.pathLength);
+    parent.reset(openCounted(deepest.fd, relative.c_str(), subfolderFlags, error));
     struct stat st {};
-    if (parent.get() < 0 || ::fstat(parent.get(), &st) != 0)
+    if (parent.get() < 0)
         return false;
+    if (::fstat(parent.get(), &st) != 0) {
+        error = errno;
+        return false;
+    }
     if (st.st_dev != chain_.back().first || st.st_ino != chain_.back().second) {
-        errno = ESTALE;
+        error = ESTALE;
         return false;
     }
     return true;

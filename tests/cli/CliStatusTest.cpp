@@ -40,6 +40,24 @@ TEST_F(CliStatusTest, UnreadableFoldersAreNamedOnceAndTheListStaysWhole) {
     EXPECT_EQ(result.out, EngineListing(expected));
 }
 
+// Read ahead, a tree of 400 folders could use hundreds of descriptors; a low limit only slows the
+// reading, it never costs a folder.
+TEST_F(CliStatusTest, DescriptorLimitCostsNoFolder) {
+    for (int i = 0; i < 400; ++i)
+        tree.file(QString("Many/d%1/s/f.txt").arg(i, 3, 10, QChar('0')), 1);
+    const QStringList arguments{"-s", "-p", tree.path("Many")};
+    const CliResult unlimited = RunCli(arguments);
+    ASSERT_EQ(unlimited.exitCode, 0);
+    ASSERT_EQ(unlimited.out.count('\n'), 2802);
+    for (const int limit : {16, 24, 64, 128}) {
+        const CliResult limited = RunShell("ulimit -n \"$1\" && shift && exec \"$0\" \"$@\"",
+                                           QStringList{QString::number(limit)} + arguments);
+        EXPECT_EQ(limited.exitCode, 0) << limit;
+        EXPECT_TRUE(limited.err.isEmpty()) << limit << ": " << limited.err.toStdString();
+        EXPECT_TRUE(limited.out == unlimited.out) << limit;
+    }
+}
+
 TEST_F(CliStatusTest, QuietKeepsTheStatusButDropsTheWarning) {
     const CliResult result = RunCli({"-q", tree.path("missing"), tree.path("Good")});
     EXPECT_EQ(result.exitCode, 1);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -195,6 +196,30 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
     ASSERT_LT(partial.size(), full.size());
     EXPECT_EQ(partial, full.mid(0, partial.size()));
     EXPECT_EQ(openDescriptors(), before);
+}
+
+// A tree of 400 folders needs four descriptors without reading ahead and hundreds with it. Under
+// a low descriptor limit the read-ahead takes only what the limit leaves: every folder is read
+// and the listing is the same as without a limit.
+TEST_F(ScanFolderTest, ListingIsTheSameUnderALowDescriptorLimit) {
+    for (int i = 0; i < 400; ++i)
+        tree.file(QString("Daten/d%1/s/f.txt").arg(i, 3, 10, QChar('0')), i);
+    const ScanOptions simple{.recursive = true, .fullPath = true, .extended = false};
+    const QStringList full = Scan(daten, "*.*", simple);
+    ASSERT_EQ(full.size(), 2806);
+
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &previous), 0);
+    rlimit lowered = previous;
+    lowered.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    RecordingProgress progress;
+    ScanOptions limited = simple;
+    limited.progress = &progress;
+    const QStringList listed = Scan(daten, "*.*", limited);
+    ::setrlimit(RLIMIT_NOFILE, &previous);
+    EXPECT_EQ(listed, full);
+    EXPECT_TRUE(progress.unreadable.empty()) << progress.unreadable.front().path.toStdString();
 }
 
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
