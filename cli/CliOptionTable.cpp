@@ -25,8 +25,9 @@ constexpr std::array<CliOptionSpec, 12> optionTable{{
      "einfache Ausgabe: Namen ohne Dateierweiterung", outputGroup},
     {CliOption::Output, "output", "o", "DATEI",
      "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF), "
-     "statt auf die Standardausgabe; eine Pipe oder ein Gerät (/dev/stdout) wird an Ort und "
-     "Stelle beschrieben",
+     "statt auf die Standardausgabe; eine vorhandene Datei wird erst ersetzt, wenn die neue "
+     "vollständig ist, und gar nicht, wenn sich neben ihr keine neue anlegen lässt; eine Pipe "
+     "oder ein Gerät (/dev/stdout) wird an Ort und Stelle beschrieben",
      outputGroup},
     {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
      outputGroup},

@@ -3,6 +3,7 @@
 #include "PathText.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <QFileInfo>
@@ -74,14 +75,16 @@ QString ListFileWriter::writeErrorMessage() {
     return QStringLiteral("Stream write error");
 }
 
-QString ListFileWriter::open() {
-    if (fileName_.isEmpty() || !openTarget())
+QString ListFileWriter::open(const StopRequested& stopRequested) {
+    if (fileName_.isEmpty())
         return cannotCreateMessage(shownFullName());
+    if (QString error = openTarget(stopRequested); !error.isEmpty())
+        return error;
     buffer_.reserve(flushThreshold + 4096);
     return {};
 }
 
-bool ListFileWriter::openTarget() {
+QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
     target_ = ClassifyOutputTarget(fileName_);
     switch (target_.kind) {
     case OutputTarget::Kind::Descriptor:
@@ -89,31 +92,47 @@ bool ListFileWriter::openTarget() {
         // there before stays, and what it writes after follows the list.
         mode_ = Mode::Through;
         fd_ = ::fcntl(target_.descriptor, F_DUPFD_CLOEXEC, 0);
-        return fd_ >= 0;
+        return fd_ >= 0 ? QString() : cannotCreateMessage(shownFullName());
     case OutputTarget::Kind::InPlace:
         mode_ = Mode::Through;
-        fd_ = ::open(fileName_.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        return fd_ >= 0;
+        return openInPlace(stopRequested) ? QString() : cannotCreateMessage(shownFullName());
     case OutputTarget::Kind::Replace:
         break;
     }
+    return openReplacement();
+}
+
+// A FIFO's open waits for a reader; an interrupted wait goes on unless a stop was asked for.
+bool ListFileWriter::openInPlace(const StopRequested& stopRequested) {
+    for (;;) {
+        if (stopRequested && stopRequested()) {
+            stopped_ = true;
+            return false;
+        }
+        fd_ = ::open(fileName_.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd_ >= 0 || errno != EINTR)
+            return fd_ >= 0;
+    }
+}
+
+QString ListFileWriter::openReplacement() {
     const QByteArray& finalName = target_.finalName;
     struct stat old {};
     const bool exists = ::stat(finalName.constData(), &old) == 0;
     // An existing file that may not be written is not replaced behind its owner's back.
     if (exists && ::access(finalName.constData(), W_OK) != 0)
-        return false;
-    if (openBeside(finalName)) {
-        if (exists)
-            keepModeOf(old);
-        return true;
+        return cannotCreateMessage(shownFullName());
+    if (!openBeside(finalName)) {
+        if (!exists)
+            return cannotCreateMessage(shownFullName());
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        return QStringLiteral("Die vorhandene Datei %1 wird nicht ersetzt: neben ihr lässt sich "
+                              "keine neue Datei anlegen (%2)")
+            .arg(shownFullName(), reason);
     }
-    if (!exists)
-        return false;
-    // No file can be made in its folder: the existing file is written in place.
-    mode_ = Mode::Direct;
-    fd_ = ::open(finalName.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
-    return fd_ >= 0;
+    if (exists)
+        keepModeOf(old);
+    return {};
 }
 
 // An unnamed file in the target's folder where the file system offers one (it gets a name only

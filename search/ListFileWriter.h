@@ -3,6 +3,7 @@
 #include "LineSink.h"
 #include "OutputTarget.h"
 
+#include <functional>
 #include <QByteArray>
 #include <QString>
 #include <string>
@@ -13,9 +14,10 @@
 // return and a line feed. A regular file is written beside its target and put in place only when
 // every byte has been written, so a failed save leaves an existing file of that name untouched
 // and no partial file behind; the replacement keeps the old file's permission bits (and owner,
-// where we may set it). Where no file can be made beside it, an existing file that may be
-// written is written in place. A target that is no regular file (a pipe, a device, one of our
-// own descriptors such as /dev/stdout) is written in place and never replaced.
+// where we may set it). Where no file can be made beside an existing file, it is not written at
+// all: written in place, a full disk or an end halfway would cost the old list. A target that
+// is no regular file (a pipe, a device, one of our own descriptors such as /dev/stdout) is
+// written in place and never replaced.
 class ListFileWriter final : public LineSink {
 public:
     // `fileName` as bytes, or as text (see PathText.h).
@@ -25,8 +27,13 @@ public:
     ListFileWriter(const ListFileWriter&) = delete;
     ListFileWriter& operator=(const ListFileWriter&) = delete;
 
-    // Empty on success, else "Cannot create file <full name>".
-    QString open();
+    // Asked while opening blocks (a FIFO waits for its reader); true gives up.
+    using StopRequested = std::function<bool()>;
+    // Empty on success, else "Cannot create file <full name>", or why an existing file is not
+    // replaced.
+    QString open(const StopRequested& stopRequested = {});
+    // open gave up because `stopRequested` said so.
+    bool stopped() const { return stopped_; }
     void append(std::string_view utf8Line) override;
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
@@ -39,9 +46,11 @@ public:
     static QString writeErrorMessage();
 
 private:
-    enum class Mode { Closed, Through, Temporary, UnnamedTemporary, Direct };
+    enum class Mode { Closed, Through, Temporary, UnnamedTemporary };
 
-    bool openTarget();
+    QString openTarget(const StopRequested& stopRequested);
+    bool openInPlace(const StopRequested& stopRequested);
+    QString openReplacement();
     bool openBeside(const QByteArray& finalName);
     void keepModeOf(const struct stat& old);
     bool putInPlace();
@@ -57,6 +66,7 @@ private:
     int fd_ = -1;
     std::string buffer_;
     bool failed_ = false;
+    bool stopped_ = false;
 };
 
 // Appends a full stop to an error message whose last character comes after the full stop in

@@ -174,9 +174,10 @@ TEST_F(CliOutputFileTest, ReplacedFileKeepsItsPermissionBits) {
     EXPECT_EQ(st.st_mode & 07777, mode);
 }
 
-// The file may be written, its folder not: no temporary file can be made beside it, so the file
-// is written in place.
-TEST_F(CliOutputFileTest, WritableFileInAFolderWithoutRoomForATemporaryFileIsWrittenInPlace) {
+// The file may be written, its folder not: no new file can be made beside it, and written in
+// place, a full disk or a kill halfway would cost the old list. The tool refuses before the
+// search and the file stays as it was.
+TEST_F(CliOutputFileTest, FileInAFolderWithoutRoomForANewFileIsRefusedAndKept) {
     const QString list = tree.path("Out/list.txt");
     writeFile(list, "old\r\n");
     ASSERT_EQ(::chown(QFile::encodeName(list).constData(), UnprivilegedUid(), UnprivilegedGid()),
@@ -185,8 +186,13 @@ TEST_F(CliOutputFileTest, WritableFileInAFolderWithoutRoomForATemporaryFileIsWri
     ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
     const CliResult result = RunCliAsUser({"-o", list, tree.path("Data")});
     ::chmod(QFile::encodeName(tree.path("Out")).constData(), 0755);
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(contentsOf(list), EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n"));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_EQ(result.err.toStdString(),
+              "folderinventory-cli: Die vorhandene Datei " + list.toStdString() +
+                  " wird nicht ersetzt: neben ihr lässt sich keine neue Datei anlegen "
+                  "(Permission denied)\n");
+    EXPECT_EQ(contentsOf(list), "old\r\n");
     EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
 }
 
