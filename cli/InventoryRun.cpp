@@ -21,11 +21,17 @@ namespace {
 
 // Opens the output before the search, so a long search is not wasted on a file that cannot be
 // created, and keeps it open: a pipe's reader would take a closed trial for the end of the list.
-bool openOutput(ListFileWriter& writer) {
-    const QString error = writer.open();
-    if (!error.isEmpty())
+// A FIFO waits here for its reader; a stop signal ends the wait. Returns the exit status.
+int openOutput(ListFileWriter& writer) {
+    const InterruptibleByStop interruptible;
+    const QString error = writer.open([] { return StopRequested(); });
+    if (writer.stopped())
+        return ExitStatus::Interrupted;
+    if (!error.isEmpty()) {
         PrintErrorLine(WithFullStop(error));
-    return error.isEmpty();
+        return ExitStatus::UsageError;
+    }
+    return ExitStatus::Success;
 }
 
 // The engine passes over an empty folder text without a word; here it is a folder that cannot
@@ -116,8 +122,11 @@ int exitStatus(int writeStatus, const CliProgress& progress) {
 int RunInventory(const CliOptions& options) {
     FillSearchSettings(SearchFiles, options);
     std::optional<ListFileWriter> writer;
-    if (options.output && !openOutput(writer.emplace(*options.output)))
-        return ExitStatus::UsageError;
+    if (options.output) {
+        if (const int status = openOutput(writer.emplace(*options.output));
+            status != ExitStatus::Success)
+            return status;
+    }
 
     CliProgress progress(SearchFiles, GivenFolders(options),
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);

@@ -1,33 +1,48 @@
 #include "StopSignals.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+// Written by the handler, read by the search on any thread: a lock-free atomic is both safe in a
+// handler and free of data races.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void setAction(int signalNumber, void (*handler)(int)) {
+void setAction(int signalNumber, void (*handler)(int), int flags) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a read or write in progress returns EINTR, and the loops retry it.
-    action.sa_flags = 0;
+    action.sa_flags = flags;
     sigaction(signalNumber, &action, nullptr);
 }
 
 // Only async-signal-safe work here: a flag.
 void onStopSignal(int) {
-    stopRequested = 1;
+    stopRequested.store(true, std::memory_order_relaxed);
+}
+
+void setStopActions(int flags) {
+    setAction(SIGINT, onStopSignal, flags);
+    setAction(SIGTERM, onStopSignal, flags);
 }
 
 } // namespace
 
 void InstallStopSignalHandlers() {
-    setAction(SIGPIPE, SIG_IGN);
-    setAction(SIGINT, onStopSignal);
-    setAction(SIGTERM, onStopSignal);
+    setAction(SIGPIPE, SIG_IGN, 0);
+    setStopActions(SA_RESTART);
 }
 
 bool StopRequested() {
-    return stopRequested != 0;
+    return stopRequested.load(std::memory_order_relaxed);
+}
+
+InterruptibleByStop::InterruptibleByStop() {
+    setStopActions(0);
+}
+
+InterruptibleByStop::~InterruptibleByStop() {
+    setStopActions(SA_RESTART);
 }

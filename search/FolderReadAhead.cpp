@@ -65,6 +65,7 @@ struct FolderReadAhead::Level {
 FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes)
     : mask_(mask), withSizes_(withSizes) {
     try {
+        const StopSignalMask mainThreadTakesStops;
         const std::size_t count = workerCount();
         workers_.reserve(count);
         for (std::size_t i = 0; i < count; ++i)

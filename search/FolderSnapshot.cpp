@@ -1,6 +1,7 @@
 #include "FolderSnapshot.h"
 
 #include "SortInSteps.h"
+#include "StopSignalMask.h"
 #include "Utf8Text.h"
 
 #include <algorithm>
@@ -129,6 +130,7 @@ public:
 
     // Starts helpers while cores are free; without any the caller reads every run itself.
     void startHelpers() {
+        const StopSignalMask mainThreadTakesStops;
         for (unsigned i = 0; i < maxSizeHelpersPerFolder; ++i) {
             if (sizeHelpersRunning.fetch_add(1) >= sizeHelperLimit()) {
                 sizeHelpersRunning.fetch_sub(1);

@@ -128,6 +128,17 @@ CliResult RunCliOnTerminal(const QStringList& arguments, int columns, QByteArray
     return finish(process);
 }
 
+CliResult RunCliAlongside(const QStringList& arguments,
+                          const std::function<void(qint64 pid)>& whileRunning) {
+    QProcess process;
+    prepare(process, arguments, QStringLiteral("C"), QString());
+    process.start();
+    process.closeWriteChannel();
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(5))
+        whileRunning(process.processId());
+    return finish(process);
+}
+
 CliResult RunShell(const QString& command, const QStringList& arguments) {
     QProcess process;
     process.setProgram(QStringLiteral("/bin/sh"));

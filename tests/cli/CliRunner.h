@@ -34,5 +34,9 @@ CliResult RunCliAsUser(const QStringList& arguments);
 CliResult RunCliOnTerminal(const QStringList& arguments, int columns, QByteArray& terminal,
                            const std::function<void(const QByteArray&, qint64)>& whileRunning);
 
+// Runs the tool and calls `whileRunning` with its process id every few milliseconds until it ends.
+CliResult RunCliAlongside(const QStringList& arguments,
+                          const std::function<void(qint64 pid)>& whileRunning);
+
 // Runs `command` with /bin/sh -c; $0 is the tool, the arguments follow as $1, $2, ...
 CliResult RunShell(const QString& command, const QStringList& arguments);

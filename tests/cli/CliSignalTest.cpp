@@ -6,6 +6,7 @@
 #include <memory>
 #include <QFile>
 #include <QRegularExpression>
+#include <sys/stat.h>
 
 namespace {
 
@@ -71,6 +72,7 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
         ASSERT_TRUE(sent) << "no progress seen";
         EXPECT_FALSE(result.crashed);
         EXPECT_EQ(result.exitCode, 130);
+        EXPECT_FALSE(terminal.contains("nicht lesbar")) << terminal.toStdString();
         EXPECT_TRUE(result.out.startsWith("**    FolderInventory     **\n"));
 
         // The footer closes the shortened list, and its folder count matches the headings.
@@ -85,6 +87,27 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
         EXPECT_LT(headings, fullHeadings);
         EXPECT_GT(headings, 0);
     }
+}
+
+// A FIFO named with -o holds the tool until a reader comes; a stop signal ends that wait as it
+// ends a search.
+TEST_F(CliSignalTest, StopWhileAFifoWaitsForItsReaderEndsWith130) {
+    TempTree scratch;
+    const QString fifo = scratch.path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    bool sent = false;
+    const CliResult result = RunCliAlongside({"-o", fifo, tree->root()}, [&](qint64 pid) {
+        QFile waitChannel(QStringLiteral("/proc/%1/wchan").arg(pid));
+        if (!sent && waitChannel.open(QIODevice::ReadOnly) &&
+            waitChannel.readAll() == "wait_for_partner") {
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
+            sent = true;
+        }
+    });
+    ASSERT_TRUE(sent) << "the tool never waited for a reader";
+    EXPECT_FALSE(result.crashed);
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
 }
 
 TEST_F(CliSignalTest, ProgressLineFitsTheTerminalAndIsErasedAtTheEnd) {

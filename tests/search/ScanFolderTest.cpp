@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFile>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -220,6 +223,38 @@ TEST_F(ScanFolderTest, ListingIsTheSameUnderALowDescriptorLimit) {
     ::setrlimit(RLIMIT_NOFILE, &previous);
     EXPECT_EQ(listed, full);
     EXPECT_TRUE(progress.unreadable.empty()) << progress.unreadable.front().path.toStdString();
+}
+
+// A stop signal is taken by the thread that started the search: every thread the engine starts
+// blocks SIGINT and SIGTERM, so none of its reads is ever interrupted by one.
+TEST_F(ScanFolderTest, ThreadsOfTheEngineBlockTheStopSignals) {
+    for (int i = 0; i < 50; ++i)
+        tree.file(QString("Daten/d%1/f.txt").arg(i), i);
+    const auto threads = [] {
+        return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = threads();
+    std::set<QString> checked;
+    RecordingProgress progress;
+    progress.onPump = [&](int) {
+        for (const QString& thread : threads()) {
+            if (before.contains(thread) || checked.count(thread) != 0)
+                continue;
+            QFile status("/proc/self/task/" + thread + "/status");
+            if (!status.open(QIODevice::ReadOnly))
+                continue; // it has ended meanwhile
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (!line.startsWith("SigBlk:"))
+                    continue;
+                const qulonglong blocked = line.mid(7).trimmed().toULongLong(nullptr, 16);
+                EXPECT_TRUE(blocked & (1ull << (SIGINT - 1))) << thread.toStdString();
+                EXPECT_TRUE(blocked & (1ull << (SIGTERM - 1))) << thread.toStdString();
+                checked.insert(thread);
+            }
+        }
+    };
+    Scan(daten, "*.*", {.recursive = true, .progress = &progress});
+    EXPECT_FALSE(checked.empty());
 }
 
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
