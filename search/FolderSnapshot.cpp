@@ -12,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -141,7 +140,9 @@ public:
                     while (!stop_.load(std::memory_order_relaxed) && readNextRun() != 0) {
                     }
                 });
-            } catch (const std::system_error&) {
+            } catch (...) {
+                // No thread, or no memory for one: its slot goes back, and the helpers that
+                // started and the caller read the runs.
                 sizeHelpersRunning.fetch_sub(1);
                 return;
             }
