@@ -11,6 +11,7 @@
 #include "SearchSettings.h"
 #include "StopSignalMask.h"
 #include "StopSignals.h"
+#include "TerminalLines.h"
 
 #include <future>
 #include <QFile>
@@ -56,7 +57,10 @@ int printComparison(const SavedListing& earlier, const SavedListing& later) {
         if (outcome == WriteOutcome::Written)
             outcome = WriteAll(STDOUT_FILENO, text);
     });
-    const ListingComparison comparison = CompareListings(earlier, later, stream);
+    TerminalLines onTerminal(stream);
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    const ListingComparison comparison =
+        CompareListings(earlier, later, terminal ? static_cast<LineSink&>(onTerminal) : stream);
     stream.flush();
     if (outcome == WriteOutcome::Closed)
         return ExitStatus::OutputClosed;

@@ -10,6 +10,7 @@
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignals.h"
+#include "TerminalLines.h"
 
 #include <cerrno>
 #include <cstring>
@@ -57,10 +58,12 @@ int writeStatus(WriteOutcome outcome) {
     return ExitStatus::WriteError;
 }
 
-// The whole list, after the search: on a terminal the progress line and the list never mix.
-ResultLines searchWhole(const CliOptions& options, CliProgress& progress) {
+// The whole list for a terminal, after the search: there the progress line and the list never
+// mix, and no name steers the terminal.
+ResultLines searchWholeForTerminal(const CliOptions& options, CliProgress& progress) {
     ResultLines lines;
-    SearchListing(SearchFiles, options, lines, progress);
+    TerminalLines shown(lines);
+    SearchListing(SearchFiles, options, shown, progress);
     progress.finish();
     return lines;
 }
@@ -133,7 +136,7 @@ int RunInventory(const CliOptions& options) {
     reportEmptyFolders(progress, options);
     int status = ExitStatus::Success;
     if (writer && writer->writesToTerminal()) {
-        searchWhole(options, progress).copyTo(*writer);
+        searchWholeForTerminal(options, progress).copyTo(*writer);
         status = commitFile(*writer);
     } else if (writer) {
         FileSink sink(*writer);
@@ -141,7 +144,8 @@ int RunInventory(const CliOptions& options) {
         progress.finish();
         status = commitFile(*writer);
     } else if (::isatty(STDOUT_FILENO) == 1)
-        status = writeStatus(WriteAll(STDOUT_FILENO, searchWhole(options, progress).text()));
+        status =
+            writeStatus(WriteAll(STDOUT_FILENO, searchWholeForTerminal(options, progress).text()));
     else
         status = streamToStandardOutput(options, progress);
     return exitStatus(status, progress);

@@ -93,7 +93,8 @@ CliResult RunCliAsUser(const QStringList& arguments) {
 }
 
 CliResult RunCliOnTerminal(const QStringList& arguments, int columns, QByteArray& terminal,
-                           const std::function<void(const QByteArray&, qint64)>& whileRunning) {
+                           const std::function<void(const QByteArray&, qint64)>& whileRunning,
+                           int onTerminal) {
     int master = -1;
     int slave = -1;
     winsize size{};
@@ -109,8 +110,8 @@ CliResult RunCliOnTerminal(const QStringList& arguments, int columns, QByteArray
     ::fcntl(slave, F_SETFD, FD_CLOEXEC);
     QProcess process;
     prepare(process, arguments, QStringLiteral("C"), QString());
-    // Runs in the child after QProcess has set up its pipes: standard error becomes the terminal.
-    process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+    // Runs in the child after QProcess has set up its pipes: the descriptor becomes the terminal.
+    process.setChildProcessModifier([slave, onTerminal] { ::dup2(slave, onTerminal); });
     process.start();
     process.closeWriteChannel();
     ::close(slave);

@@ -28,11 +28,13 @@ gid_t UnprivilegedGid();
 // RunCli as that user, so permission bits count.
 CliResult RunCliAsUser(const QStringList& arguments);
 
-// Runs the tool with standard error on a pseudo-terminal of `columns` columns. `whileRunning` is
-// called with everything the terminal received so far, each time more arrives, and with the
-// tool's process id; the terminal's whole text ends up in `terminal`.
+// Runs the tool with standard error (or the descriptor `onTerminal`) on a pseudo-terminal of
+// `columns` columns. `whileRunning` is called with everything the terminal received so far, each
+// time more arrives, and with the tool's process id; the terminal's whole text ends up in
+// `terminal`.
 CliResult RunCliOnTerminal(const QStringList& arguments, int columns, QByteArray& terminal,
-                           const std::function<void(const QByteArray&, qint64)>& whileRunning);
+                           const std::function<void(const QByteArray&, qint64)>& whileRunning,
+                           int onTerminal = 2);
 
 // Runs the tool and calls `whileRunning` with its process id every few milliseconds until it ends.
 CliResult RunCliAlongside(const QStringList& arguments,

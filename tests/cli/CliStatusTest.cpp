@@ -81,6 +81,50 @@ TEST_F(CliStatusTest, ControlCharactersInAWarningPathAreShownAsQuestionMarks) {
     EXPECT_EQ(result.err, warning(tree.path("no?such?[1m"), "No such file or directory"));
 }
 
+// A name may hold C1 control characters (CSI U+009B, OSC U+009D), which a terminal takes as the
+// start of an escape sequence: on a terminal they show as "?", in a pipe the listing keeps them.
+TEST_F(CliStatusTest, ControlCharactersNeverReachATerminal) {
+    tree.rawFile("Good",
+                 "csi\xC2\x9B"
+                 "2J",
+                 1);
+    tree.rawFile("Good",
+                 "osc\xC2\x9D"
+                 "0;x",
+                 1);
+    const QByteArray good = QFile::encodeName(tree.path("Good"));
+    QByteArray terminal;
+    const auto ignore = [](const QByteArray&, qint64) {};
+    const QStringList simple{"-s", "-p", tree.path("Good")};
+    ASSERT_EQ(RunCliOnTerminal(simple, 80, terminal, ignore, STDOUT_FILENO).exitCode, 0);
+    EXPECT_TRUE(terminal.contains(good + "/csi?2J")) << terminal.toStdString();
+    EXPECT_TRUE(terminal.contains(good + "/osc?0;x")) << terminal.toStdString();
+    EXPECT_TRUE(RunCli(simple).out.contains(good + "/csi\xC2\x9B"
+                                                   "2J\n"));
+
+    terminal.clear();
+    ASSERT_EQ(RunCliOnTerminal({"-o", "/dev/stdout", tree.path("Good")}, 80, terminal, ignore,
+                               STDOUT_FILENO)
+                  .exitCode,
+              0);
+    EXPECT_TRUE(terminal.contains("csi?2J")) << terminal.toStdString();
+
+    const QString saved = tree.path("saved.txt");
+    QFile list(saved);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(good + "/gone\xC2\x9B"
+                      "2J\r\n");
+    list.close();
+    terminal.clear();
+    const CliResult compared = RunCliOnTerminal({"--compare", saved, "-s", "-p", tree.path("Good")},
+                                                80, terminal, ignore, STDOUT_FILENO);
+    EXPECT_EQ(compared.exitCode, 1);
+    EXPECT_TRUE(terminal.contains("- " + good + "/gone?2J")) << terminal.toStdString();
+    EXPECT_FALSE(terminal.contains("\xC2\x9B") || terminal.contains("\xC2\x9D"));
+    // Warnings go to standard error, most often a terminal too.
+    EXPECT_TRUE(RunCli({"-s", tree.path("gone\u009B2J")}).err.contains("/gone?2J: "));
+}
+
 TEST_F(CliStatusTest, SubfolderWithoutPermissionIsReported) {
     tree.file("Good/Locked/secret.txt", 1);
     ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
