@@ -1,5 +1,6 @@
 #include "HeaderBlock.h"
 
+#include "ListingLayout.h"
 #include "PathText.h"
 #include "Utf8Text.h"
 
@@ -7,8 +8,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr std::string_view frameRule = "----------------------------";
 
 // Shown by the listing's rule, so that every header entry stays one line (a line feed in a folder
 // name becomes "?") and bytes that are not UTF-8 show as U+FFFD, as in the listing itself.
@@ -20,22 +19,22 @@ void appendShown(std::string& line, const QString& given) {
 } // namespace
 
 void AppendHeaderBlock(const TSearchFiles& settings, LineSink& lines) {
-    lines.append("**    FolderInventory     **");
-    lines.append("**  FolderInventory-Team  **");
-    lines.append("**      Dateiliste        **");
+    using namespace ListingLayout;
+    for (const std::string_view title : titleLines)
+        lines.append(title);
     lines.append(frameRule);
-    lines.append("Suchverzeichnisse");
+    lines.append(searchedFolders);
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const bool recursive = i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i));
         std::string& line = lines.beginLine();
-        line.append(" ");
+        line.append(folderIndent);
         appendShown(line, settings.Folders.at(i));
-        line.append(recursive ? " [mit Unterverzeichnissen]" : " [ohne Unterverzeichnisse]");
+        line.append(recursive ? withSubfolders : withoutSubfolders);
         lines.finishLine();
     }
     lines.append("");
     std::string& masks = lines.beginLine();
-    masks.append("Suchmasken: ");
+    masks.append(searchMasks);
     appendShown(masks, settings.Masks);
     lines.finishLine();
     lines.append(frameRule);

@@ -1,5 +1,6 @@
 #include "ListingFormat.h"
 
+#include "ListingLayout.h"
 #include "Utf8Text.h"
 
 #include <charconv>
@@ -7,11 +8,7 @@
 
 namespace {
 
-constexpr std::size_t directoryNumberWidth = 9;
-constexpr std::size_t fileNumberWidth = 15;
-constexpr std::size_t nameWidth = 50;
-constexpr std::string_view columnGap = "  ";
-constexpr std::string_view directoryMark = "<DIR> ";
+using namespace ListingLayout;
 
 void appendNumber(std::string& out, std::int64_t value) {
     char digits[24];
@@ -33,10 +30,10 @@ void AppendPaddedNumber(std::string& out, std::int64_t value, std::size_t width)
 }
 
 void AppendFolderHeading(LineSink& lines, std::string_view rawFolderText) {
-    lines.append(std::string_view());
-    lines.append(std::string_view());
+    for (std::size_t i = 0; i < blankLinesBeforeHeading; ++i)
+        lines.append(std::string_view());
     std::string& line = lines.beginLine();
-    line.append("Verzeichnis von ");
+    line.append(folderHeading);
     AppendDisplayText(line, rawFolderText);
     lines.finishLine();
     lines.append(std::string_view());
@@ -65,9 +62,9 @@ void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes) {
     lines.append(std::string_view());
     std::string& line = lines.beginLine();
     appendNumber(line, files);
-    line.append(" Datei(en), ");
+    line.append(folderSumFiles);
     appendNumber(line, bytes);
-    line.append(" Bytes");
+    line.append(folderSumBytes);
     lines.finishLine();
 }
 
@@ -111,20 +108,20 @@ QString CurrentDecimalSeparator() {
     return separator.isEmpty() ? QStringLiteral(".") : separator;
 }
 
-void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, std::int64_t totalBytes,
-                        std::int64_t totalFolders, const QString& decimalSeparator) {
-    lines.append(std::string_view());
-    lines.append(std::string_view());
+void AppendTotalsFooter(LineSink& lines, std::int64_t files, std::int64_t bytes,
+                        std::int64_t folders, const QString& decimalSeparator) {
+    for (std::size_t i = 0; i < blankLinesBeforeFooter; ++i)
+        lines.append(std::string_view());
     std::string& totals = lines.beginLine();
-    AppendPaddedNumber(totals, totalFiles, 10);
-    totals.append(" Datei(en) insgesamt, ");
-    appendNumber(totals, totalBytes);
-    totals.append(" Bytes (~ ");
-    totals.append(FormatMegabytes(totalBytes, decimalSeparator).toStdString());
-    totals.append(" MB)");
+    AppendPaddedNumber(totals, files, totalsNumberWidth);
+    totals.append(ListingLayout::totalFiles);
+    appendNumber(totals, bytes);
+    totals.append(ListingLayout::totalBytes);
+    totals.append(FormatMegabytes(bytes, decimalSeparator).toStdString());
+    totals.append(totalMegabytes);
     lines.finishLine();
-    std::string& folders = lines.beginLine();
-    AppendPaddedNumber(folders, totalFolders, 10);
-    folders.append(" Verzeichnis(se)");
+    std::string& folderLine = lines.beginLine();
+    AppendPaddedNumber(folderLine, folders, totalsNumberWidth);
+    folderLine.append(ListingLayout::totalFolders);
     lines.finishLine();
 }

@@ -1,10 +1,13 @@
 #include "ListingFormat.h"
 
 #include "HeaderBlock.h"
+#include "ListingLayout.h"
+#include "ListingLineParser.h"
 #include "PathText.h"
 #include "ScanHelpers.h"
 #include "Utf8Text.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 #include <QLocale>
 
@@ -138,6 +141,78 @@ TEST(HeaderBlock, FramedTitleFoldersAndMasks) {
                             "\n"
                             "Suchmasken: *.txt; *.doc\n"
                             "----------------------------\n");
+}
+
+// Every kind of line reads back as it was written, whatever its numbers, and whatever its name
+// looks like, so that a change to the listing cannot pass the comparison by unseen.
+TEST(ListingLayout, EachKindOfLineReadsBackAsWritten) {
+    const std::int64_t numbers[] = {0, 7, 123456789012345, INT64_MAX};
+    const std::string names[] = {"a.txt",
+                                 "Müller b.txt",
+                                 std::string(51, 'n'),
+                                 "<DIR> x",
+                                 "Datei(en) insgesamt, geheim.txt",
+                                 " lead",
+                                 "0          <DIR> y"};
+    for (const std::int64_t number : numbers) {
+        for (const std::string& name : names) {
+            ResultLines lines;
+            AppendFileLine(lines, number, name);
+            AppendDirectoryLine(lines, name);
+            AppendFolderSum(lines, number, number);
+            const std::optional<EntryLine> file = ParseEntryLine(lines.view(0));
+            const std::optional<EntryLine> folder = ParseEntryLine(lines.view(1));
+            ASSERT_TRUE(file && folder) << number << " " << name;
+            EXPECT_FALSE(file->directory);
+            EXPECT_EQ(file->size, number);
+            EXPECT_EQ(WithoutFill(file->nameColumn), name);
+            EXPECT_TRUE(folder->directory);
+            EXPECT_EQ(WithoutFill(folder->nameColumn), name);
+            const std::optional<FolderSum> sum = ParseFolderSum(lines.view(3));
+            ASSERT_TRUE(sum && lines.view(2).empty());
+            EXPECT_EQ(sum->files, number);
+            EXPECT_EQ(sum->bytes, number);
+            EXPECT_FALSE(ParseTotalsLine(lines.view(0)) || ParseFolderSum(lines.view(0)));
+        }
+        for (const QString& separator : {QStringLiteral(","), QStringLiteral(".")}) {
+            ResultLines footer;
+            AppendTotalsFooter(footer, number, number, number, separator);
+            ASSERT_EQ(footer.size(), 4);
+            EXPECT_TRUE(footer.view(0).empty() && footer.view(1).empty());
+            const std::optional<TotalsLine> totals = ParseTotalsLine(footer.view(2));
+            ASSERT_TRUE(totals) << footer.at(2).toStdString();
+            EXPECT_EQ(totals->files, number);
+            EXPECT_EQ(totals->bytes, number);
+            EXPECT_EQ(ParseTotalFoldersLine(footer.view(3)), number);
+            EXPECT_FALSE(ParseEntryLine(footer.view(2)) || ParseEntryLine(footer.view(3)));
+        }
+    }
+
+    ResultLines heading;
+    AppendFolderHeading(heading, "/d/x y/");
+    ASSERT_EQ(heading.size(), 4);
+    EXPECT_EQ(ParseFolderHeading(heading.view(2)), "/d/x y/");
+    EXPECT_TRUE(heading.view(0).empty() && heading.view(1).empty() && heading.view(3).empty());
+
+    TSearchFiles settings;
+    settings.Folders = {"/a [mit Unterverzeichnissen]", "/c"};
+    settings.Recurse = {"true", "false"};
+    settings.Masks = "*.txt; *.doc";
+    ResultLines header;
+    AppendHeaderBlock(settings, header);
+    for (std::size_t i = 0; i < std::size(ListingLayout::titleLines); ++i)
+        EXPECT_EQ(header.view(qsizetype(i)), ListingLayout::titleLines[i]);
+    EXPECT_EQ(header.view(3), ListingLayout::frameRule);
+    EXPECT_EQ(header.view(4), ListingLayout::searchedFolders);
+    const std::optional<HeaderFolder> first = ParseHeaderFolder(header.view(5));
+    const std::optional<HeaderFolder> second = ParseHeaderFolder(header.view(6));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->folder, "/a [mit Unterverzeichnissen]");
+    EXPECT_TRUE(first->recursive);
+    EXPECT_EQ(second->folder, "/c");
+    EXPECT_FALSE(second->recursive);
+    EXPECT_EQ(ParseSearchMasks(header.view(8)), "*.txt; *.doc");
+    EXPECT_EQ(header.view(9), ListingLayout::frameRule);
 }
 
 } // namespace

@@ -1,0 +1,154 @@
+#include "ListingLineParser.h"
+
+#include "ListingFormat.h"
+#include "ListingLayout.h"
+
+#include <algorithm>
+#include <charconv>
+#include <QString>
+
+namespace {
+
+using namespace ListingLayout;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool allBlanks(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
+}
+
+// The number at the start of `text` as "%d" writes a value that is not negative: its length, 0
+// when there is none, it has a leading zero or it is out of range.
+std::size_t numberAt(std::string_view text, std::int64_t& value) {
+    std::size_t length = 0;
+    while (length < text.size() && isDigit(text[length]))
+        ++length;
+    if (length == 0 || (length > 1 && text[0] == '0'))
+        return 0;
+    const auto result = std::from_chars(text.data(), text.data() + length, value);
+    return result.ec == std::errc() ? length : 0;
+}
+
+// A number filled to `width` characters ("%-<width>d"): the length of number and fill, 0 when
+// the text does not start so.
+std::size_t paddedNumberAt(std::string_view text, std::size_t width, std::int64_t& value) {
+    const std::size_t digits = numberAt(text, value);
+    if (digits == 0)
+        return 0;
+    const std::size_t filled = std::max(width, digits);
+    return text.size() >= filled && allBlanks(text.substr(digits, filled - digits)) ? filled : 0;
+}
+
+// Removes `prefix` from the front of `text`; false when it is not there.
+bool consume(std::string_view& text, std::string_view prefix) {
+    if (!text.starts_with(prefix))
+        return false;
+    text.remove_prefix(prefix.size());
+    return true;
+}
+
+// The directory line starts with "0", its fill and the gap, and the mark: always these bytes.
+std::string directoryPrefix() {
+    std::string prefix("0");
+    prefix.append(directoryNumberWidth - 1, ' ');
+    prefix.append(columnGap);
+    prefix.append(directoryMark);
+    return prefix;
+}
+
+} // namespace
+
+std::optional<EntryLine> ParseEntryLine(std::string_view line) {
+    static const std::string directoryStart = directoryPrefix();
+    if (line.starts_with(directoryStart) && line.size() > directoryStart.size())
+        return EntryLine{true, 0, line.substr(directoryStart.size())};
+    std::int64_t size = 0;
+    const std::size_t number = paddedNumberAt(line, fileNumberWidth, size);
+    if (number == 0)
+        return std::nullopt;
+    line.remove_prefix(number);
+    if (!consume(line, columnGap) || line.empty())
+        return std::nullopt;
+    return EntryLine{false, size, line};
+}
+
+std::string_view WithoutFill(std::string_view nameColumn) {
+    const std::size_t end = nameColumn.find_last_not_of(' ');
+    return nameColumn.substr(0, end == std::string_view::npos ? 1 : end + 1);
+}
+
+std::optional<std::string_view> ParseFolderHeading(std::string_view line) {
+    if (!consume(line, folderHeading) || line.empty())
+        return std::nullopt;
+    return line;
+}
+
+std::optional<FolderSum> ParseFolderSum(std::string_view line) {
+    FolderSum sum;
+    const std::size_t files = numberAt(line, sum.files);
+    if (files == 0)
+        return std::nullopt;
+    line.remove_prefix(files);
+    if (!consume(line, folderSumFiles))
+        return std::nullopt;
+    const std::size_t bytes = numberAt(line, sum.bytes);
+    if (bytes == 0)
+        return std::nullopt;
+    line.remove_prefix(bytes);
+    return line == folderSumBytes ? std::optional(sum) : std::nullopt;
+}
+
+std::optional<TotalsLine> ParseTotalsLine(std::string_view line) {
+    TotalsLine totals;
+    const std::size_t files = paddedNumberAt(line, totalsNumberWidth, totals.files);
+    if (files == 0)
+        return std::nullopt;
+    line.remove_prefix(files);
+    if (!consume(line, totalFiles))
+        return std::nullopt;
+    const std::size_t bytes = numberAt(line, totals.bytes);
+    if (bytes == 0)
+        return std::nullopt;
+    line.remove_prefix(bytes);
+    if (!consume(line, totalBytes) || !line.ends_with(totalMegabytes))
+        return std::nullopt;
+    line.remove_suffix(totalMegabytes.size());
+    // The figure is "<whole><separator><two decimals>"; the separator is the locale's at the time
+    // of writing, so it is taken from the line and the figure checked against it.
+    std::size_t whole = 0;
+    while (whole < line.size() && isDigit(line[whole]))
+        ++whole;
+    if (whole == 0 || line.size() < whole + 3)
+        return std::nullopt;
+    const std::string_view separator = line.substr(whole, line.size() - whole - 2);
+    const QString expected = FormatMegabytes(
+        totals.bytes, QString::fromUtf8(separator.data(), qsizetype(separator.size())));
+    return expected.toStdString() == line ? std::optional(totals) : std::nullopt;
+}
+
+std::optional<std::int64_t> ParseTotalFoldersLine(std::string_view line) {
+    std::int64_t folders = 0;
+    const std::size_t number = paddedNumberAt(line, totalsNumberWidth, folders);
+    if (number == 0 || line.substr(number) != totalFolders)
+        return std::nullopt;
+    return folders;
+}
+
+std::optional<HeaderFolder> ParseHeaderFolder(std::string_view line) {
+    if (!consume(line, folderIndent))
+        return std::nullopt;
+    for (const bool recursive : {true, false}) {
+        const std::string_view ending = recursive ? withSubfolders : withoutSubfolders;
+        if (line.ends_with(ending))
+            return HeaderFolder{line.substr(0, line.size() - ending.size()), recursive};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string_view> ParseSearchMasks(std::string_view line) {
+    if (!consume(line, searchMasks))
+        return std::nullopt;
+    return line;
+}
