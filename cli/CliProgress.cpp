@@ -58,6 +58,19 @@ void CliProgress::warn(Problem problem, const QByteArray& path, const QByteArray
     PrintErrorLine(message);
 }
 
+void CliProgress::addGapsTo(ListingGaps& gaps) const {
+    for (const auto& [problem, path] : named_) {
+        // An empty folder argument names no folder, and lists nothing in any list.
+        if (path.isEmpty())
+            continue;
+        const ListingGaps::FolderGap gap =
+            problem == Problem::Unreadable ? ListingGaps::FolderGap::Unreadable
+            : problem == Problem::Loop     ? ListingGaps::FolderGap::Loop
+                                           : ListingGaps::FolderGap::SizesUnreadable;
+        gaps.addFolder(std::string_view(path.constData(), std::size_t(path.size())), gap);
+    }
+}
+
 void CliProgress::finish() {
     if (line_)
         line_->erase();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListingGaps.h"
 #include "ProgressLine.h"
 #include "SearchProgress.h"
 #include "SearchSettings.h"
@@ -30,6 +31,8 @@ public:
 
     // True once any folder was named (or would have been, under --quiet).
     bool anyFolderProblem() const { return !named_.empty(); }
+    // Each folder named so far as a gap of the list the search made.
+    void addGapsTo(ListingGaps& gaps) const;
     // Removes the progress line before the list is written.
     void finish();
 

@@ -7,60 +7,77 @@
 #include "LineStream.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
+#include "PathText.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignalMask.h"
 #include "StopSignals.h"
 #include "TerminalLines.h"
+#include "Utf8Text.h"
 
 #include <future>
-#include <QFile>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
 
 namespace {
 
-// A file named by the bytes that were given.
+// Reads go on until a stop signal arrives.
+bool keepReading() {
+    return !StopRequested();
+}
+
+// A file named by the bytes that were given; "-" is standard input.
 SavedListing readListing(const QByteArray& fileName) {
-    return ReadListingFile(QFile::decodeName(fileName));
+    if (fileName == "-")
+        return ReadListingDescriptor(STDIN_FILENO, QStringLiteral("Standardeingabe"), keepReading);
+    return ReadListingFile(PathTextFromBytes(fileName), keepReading);
 }
 
 // The fresh listing goes straight into the reader in pieces, so a search of millions of entries
-// never sits in memory as text.
+// never sits in memory as text. The folders the search could not read are the list's gaps.
 SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
     ListingReader reader;
-    bool anyLine = false;
-    LineStream stream([&reader, &anyLine](std::string_view text) {
-        anyLine = true;
-        reader.addText(text);
-    });
+    LineStream stream([&reader](std::string_view text) { reader.addText(text); });
     SearchListing(SearchFiles, options, stream, progress);
     stream.flush();
     progress.finish();
-    // A simple listing that found nothing is empty, and so is the set of its entries.
-    return anyLine ? reader.finish() : SavedListing();
+    SavedListing listing = reader.finish();
+    progress.addGapsTo(listing.gaps);
+    if (!listing.error.isEmpty())
+        listing.error = QStringLiteral("Die neue Liste lässt sich nicht lesen: ") + listing.error;
+    return listing;
 }
 
+// The notes name paths, so on a terminal they follow its rule for control characters too.
 void printNotes(const QStringList& notes) {
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
     for (const QString& note : notes) {
-        const QByteArray line =
-            (QStringLiteral("Hinweis: ") + note + QStringLiteral(".\n")).toUtf8();
-        WriteAll(STDERR_FILENO, std::string_view(line.constData(), std::size_t(line.size())));
+        const QByteArray utf8 = (QStringLiteral("Hinweis: ") + note + QLatin1Char('.')).toUtf8();
+        std::string line(utf8.constData(), std::size_t(utf8.size()));
+        if (terminal)
+            line = DisplayText(line, ControlCharacters::Terminal);
+        line.push_back('\n');
+        WriteAll(STDERR_FILENO, line);
     }
 }
 
+// The differences on standard output, the notes on standard error. A comparison that left
+// something open says so by its status, as diff does for trouble, whatever else it found.
 int printComparison(const SavedListing& earlier, const SavedListing& later) {
-    printNotes(ComparisonNotes(earlier, later));
+    const ListingComparison comparison(earlier, later);
+    printNotes(comparison.notes());
     WriteOutcome outcome = WriteOutcome::Written;
     LineStream stream([&outcome](std::string_view text) {
         if (outcome == WriteOutcome::Written)
             outcome = WriteAll(STDOUT_FILENO, text);
     });
     TerminalLines onTerminal(stream);
-    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
-    const ListingComparison comparison =
-        CompareListings(earlier, later, terminal ? static_cast<LineSink&>(onTerminal) : stream);
+    LineSink& out = ::isatty(STDOUT_FILENO) == 1 ? static_cast<LineSink&>(onTerminal) : stream;
+    comparison.appendDifferences(out);
+    if (!comparison.same())
+        out.append("");
+    out.append(comparison.summary());
     stream.flush();
     if (outcome == WriteOutcome::Closed)
         return ExitStatus::OutputClosed;
@@ -68,6 +85,8 @@ int printComparison(const SavedListing& earlier, const SavedListing& later) {
         PrintErrorLine(QStringLiteral("Schreibfehler auf der Standardausgabe"));
         return ExitStatus::WriteError;
     }
+    if (!comparison.complete())
+        return ExitStatus::Incomplete;
     return comparison.same() ? ExitStatus::Success : ExitStatus::ListsDiffer;
 }
 
@@ -110,18 +129,27 @@ QString CompareUsageError(const CliOptions& options) {
     if (options.simple && !options.fullPath)
         return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
                               "ohne Pfade lässt sich nicht vergleichen");
+    if (options.simple && options.noExtensions)
+        return QStringLiteral("\"--compare\" geht nicht mit \"-x\": in einer Liste ohne "
+                              "Dateierweiterungen bliebe eine geänderte Erweiterung unsichtbar");
+    if (options.compareTo && *options.compare == "-" && *options.compareTo == "-")
+        return QStringLiteral("nur eine der beiden Listen kann von der Standardeingabe kommen");
     return {};
 }
 
 int RunComparison(const CliOptions& options) {
     if (options.compareTo) {
         const auto [earlier, later] = readBoth(*options.compare, *options.compareTo);
+        if (StopRequested())
+            return ExitStatus::Interrupted;
         if (!readable(earlier) || !readable(later))
             return ExitStatus::UsageError;
         return printComparison(earlier, later);
     }
     // The earlier list first, so that a list that cannot be compared costs no search.
     const SavedListing earlier = readListing(*options.compare);
+    if (StopRequested())
+        return ExitStatus::Interrupted;
     if (!readable(earlier))
         return ExitStatus::UsageError;
     FillSearchSettings(SearchFiles, options);

@@ -126,8 +126,10 @@ int RunInventory(const CliOptions& options) {
     FillSearchSettings(SearchFiles, options);
     std::optional<ListFileWriter> writer;
     if (options.output) {
-        if (const int status = openOutput(writer.emplace(*options.output));
-            status != ExitStatus::Success)
+        // "-o -" writes to standard output as "-o /dev/stdout" does.
+        const QByteArray name =
+            *options.output == "-" ? QByteArray("/dev/stdout") : *options.output;
+        if (const int status = openOutput(writer.emplace(name)); status != ExitStatus::Success)
             return status;
     }
 

@@ -1,72 +1,86 @@
 #include "ListingReader.h"
 
+#include "FolderKey.h"
+#include "ListingLayout.h"
+#include "ListingLineParser.h"
+#include "PathText.h"
 #include "Utf8Text.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <cstring>
-#include <QFile>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr std::string_view titleLine = "**    FolderInventory     **";
-constexpr std::string_view frameRule = "----------------------------";
-constexpr std::string_view folderHeading = "Verzeichnis von ";
-constexpr std::string_view directoryMark = "<DIR> ";
-constexpr std::size_t directoryNumberWidth = 9;
-constexpr std::size_t fileNumberWidth = 15;
-constexpr std::size_t nameWidth = 50;
+using namespace ListingLayout;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+// The fixed lines that open the header, after the first title line.
+constexpr std::string_view headerLines[] = {titleLines[1], titleLines[2], frameRule,
+                                            searchedFolders};
+
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// A listing shows every name by its display rule, so each of its lines is valid UTF-8 without
+// control characters below U+0020 or DEL.
+bool isShownText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            ++pos;
+            continue;
+        }
+        char32_t codePoint = 0;
+        const std::size_t length = byte < 0x80 ? 0 : DecodeUtf8(text.substr(pos), codePoint);
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
 }
 
-bool allBlanks(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
-}
-
-// The number at the start of `line`: its length in characters, 0 when there is none.
-std::size_t numberLength(std::string_view line) {
-    std::size_t length = !line.empty() && line[0] == '-' ? 1 : 0;
-    const std::size_t digitsStart = length;
-    while (length < line.size() && isDigit(line[length]))
-        ++length;
-    return length > digitsStart ? length : 0;
-}
-
-std::string_view afterBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
-
-// Printable ASCII is shown as it is; anything else goes through the listing's display rule.
-bool isPlainAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte >= 0x20 && byte < 0x7F;
-    });
+// A name shown with "?" or U+FFFD may stand for several names, and so may one that lost blanks.
+bool exactName(std::string_view column, std::string_view name) {
+    return column.size() == name.size() && name.find('?') == std::string_view::npos &&
+           name.find(replacementCharacter) == std::string_view::npos;
 }
 
 QString notComparable() {
     return QStringLiteral(
-        "Die Datei ist keine Liste von FolderInventory, die sich vergleichen lässt: weder eine "
-        "erweiterte Liste noch eine einfache Liste mit vollständigen Pfaden (eine einfache Liste "
-        "ohne Pfade nennt keine Verzeichnisse)");
+        "Keine Liste von FolderInventory, die sich vergleichen lässt: weder eine erweiterte "
+        "Liste noch eine einfache Liste mit Pfaden (eine einfache Liste ohne Pfade nennt keine "
+        "Verzeichnisse)");
 }
 
 } // namespace
 
 void ListingReader::addText(std::string_view text) {
-    while (!text.empty() && form_ != Form::Failed) {
+    while (!text.empty() && state_ != State::Failed) {
         const std::size_t end = text.find('\n');
+        const std::string_view piece = text.substr(0, end);
+        if (piece.find('\0') != std::string_view::npos) {
+            ++lineNumber_;
+            if (lineNumber_ == 1)
+                return fail(notComparable());
+            return fail(QStringLiteral("Zeile %1 enthält ein Nullbyte und gehört nicht zu einer "
+                                       "Liste von FolderInventory")
+                            .arg(lineNumber_));
+        }
+        if (pending_.size() + piece.size() > maxLineBytes) {
+            return fail(QStringLiteral("Zeile %1 ist länger als jede Zeile einer Liste von "
+                                       "FolderInventory")
+                            .arg(lineNumber_ + 1));
+        }
         if (end == std::string_view::npos) {
-            pending_.append(text);
+            pending_.append(piece);
             return;
         }
         if (pending_.empty()) {
-            addLine(text.substr(0, end));
+            addLine(piece);
         } else {
-            pending_.append(text.substr(0, end));
+            pending_.append(piece);
             addLine(pending_);
             pending_.clear();
         }
@@ -74,192 +88,231 @@ void ListingReader::addText(std::string_view text) {
     }
 }
 
-SavedListing ListingReader::finish() {
-    if (!pending_.empty() && form_ != Form::Failed) {
-        // Everything this program writes ends in a line break; a last line without one was cut
-        // off, unless it is all there is.
-        if (form_ == Form::Undecided) {
-            addLine(pending_);
-        } else {
-            listing_.notes.append(QStringLiteral(
-                "Die letzte Zeile endet ohne Zeilenumbruch und bleibt unberücksichtigt"));
-        }
-    }
-    if (form_ == Form::Undecided)
-        fail(QStringLiteral("Die Datei ist leer; sie ist keine Liste von FolderInventory"));
-    if (form_ == Form::Header)
-        fail(QStringLiteral("Die Liste endet in ihrem Kopf; sie ist unvollständig"));
-    if (form_ == Form::Extended && !sawFooter_) {
-        listing_.notes.append(QStringLiteral(
-            "Die Liste endet ohne die Summenzeilen am Schluss; sie ist wohl unvollständig"));
-    }
-    listing_.sizesKnown = form_ == Form::Extended;
-    if (form_ != Form::Failed)
-        listing_.entries.finish();
-    return std::move(listing_);
-}
-
 void ListingReader::addLine(std::string_view line) {
     ++lineNumber_;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    if (line.find('\0') != std::string_view::npos) {
-        fail(notComparable());
-        return;
-    }
-    switch (form_) {
-    case Form::Undecided:
-        decideForm(line);
+    if (state_ != State::Failed && !isShownText(line))
+        return state_ == State::Start ? fail(notComparable()) : failAtLine();
+    switch (state_) {
+    case State::Start:
+        startForm(line);
         break;
-    case Form::Header:
+    case State::Header:
+    case State::HeaderFolders:
+    case State::HeaderMasks:
+    case State::HeaderEnd:
         readHeaderLine(line);
         break;
-    case Form::Extended:
-        readExtendedLine(line);
-        break;
-    case Form::Simple:
+    case State::Simple:
         readSimpleLine(line);
         break;
-    case Form::Failed:
+    case State::Failed:
+        break;
+    default:
+        readBodyLine(line);
         break;
     }
 }
 
-// The first line that is not blank tells the form: the header's title, a folder heading or the
-// footer of an empty search (an extended listing), or a full path (a simple one).
-void ListingReader::decideForm(std::string_view line) {
-    if (line.empty())
-        return;
-    if (line == titleLine) {
-        form_ = Form::Header;
-    } else if (line.starts_with(folderHeading) || readTotalsLine(line)) {
-        form_ = Form::Extended;
-        readExtendedLine(line);
-    } else if (line.front() == '/') {
-        form_ = Form::Simple;
+// The first line tells the form: the header's title or a blank line (a listing without header
+// starts with the blank lines before its first heading or its footer) make an extended listing,
+// a path a simple one.
+void ListingReader::startForm(std::string_view line) {
+    if (line == titleLines[0]) {
+        listing_.form = ListingForm::Extended;
+        state_ = State::Header;
+    } else if (line.empty()) {
+        listing_.form = ListingForm::Extended;
+        state_ = State::BlockBlank2;
+    } else if (line.find('/') != std::string_view::npos) {
+        listing_.form = ListingForm::Simple;
+        state_ = State::Simple;
         readSimpleLine(line);
     } else {
         fail(notComparable());
     }
 }
 
-// The header block ends with the rule after "Suchmasken: "; its lines from "Suchverzeichnisse"
-// on name what was searched.
+// The header: its fixed lines, the searched folders, a blank line, the masks, the rule. The
+// lines from "Suchverzeichnisse" on say what was searched.
 void ListingReader::readHeaderLine(std::string_view line) {
-    if (sawSearchMasks_ && line == frameRule) {
-        form_ = Form::Extended;
-        return;
-    }
-    if (line == "Suchverzeichnisse" || !listing_.searchedFor.isEmpty())
-        listing_.searchedFor.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
-    if (line.starts_with("Suchmasken: "))
-        sawSearchMasks_ = true;
-}
-
-void ListingReader::readExtendedLine(std::string_view line) {
-    if (line.empty() || readTotalsLine(line))
-        return;
-    if (line.starts_with(folderHeading)) {
-        line.remove_prefix(folderHeading.size());
-        if (isPlainAscii(line)) {
-            listing_.entries.enterFolder(line);
-        } else {
-            shown_ = DisplayText(line);
-            listing_.entries.enterFolder(shown_);
+    if (state_ == State::Header) {
+        if (line != headerLines[headerLine_])
+            return failAtLine();
+        if (++headerLine_ == std::size(headerLines)) {
+            listing_.searchedFor.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
+            state_ = State::HeaderFolders;
         }
-        inFolder_ = true;
         return;
     }
-    if (!inFolder_ || !readEntryLine(line))
-        failAtLine();
-}
-
-// A directory line ("%-9d  <DIR> %-44s") or a file line ("%-15d  %-50s"). The fill never cuts,
-// so the name starts two blanks after the number's column, or after the number when it is wider.
-// A name shorter than its column was filled with blanks, which are dropped; a longer one stands
-// whole, its own trailing blanks included. (A name that ends in blanks and fits its column loses
-// them in both lists alike.)
-bool ListingReader::readEntryLine(std::string_view line) {
-    const std::size_t digits = numberLength(line);
-    if (digits == 0)
-        return false;
-    std::int64_t size = 0;
-    if (std::from_chars(line.data(), line.data() + digits, size).ec != std::errc())
-        return false;
-    const std::size_t directoryStart = std::max(directoryNumberWidth, digits) + 2;
-    const bool isDirectory = line.size() > directoryStart + directoryMark.size() &&
-                             allBlanks(line.substr(digits, directoryStart - digits)) &&
-                             line.substr(directoryStart, directoryMark.size()) == directoryMark;
-    const std::size_t nameStart =
-        isDirectory ? directoryStart + directoryMark.size() : std::max(fileNumberWidth, digits) + 2;
-    if (!isDirectory &&
-        (line.size() <= nameStart || !allBlanks(line.substr(digits, nameStart - digits))))
-        return false;
-    const std::string_view name = nameInColumn(
-        line.substr(nameStart), isDirectory ? nameWidth - directoryMark.size() : nameWidth);
-    if (!isDirectory) {
-        listing_.entries.add(name, size);
-    } else if (name != "." && name != "..") {
-        std::string folder(name);
-        folder.push_back('/');
-        listing_.entries.add(folder, PathSet::unknownSize);
+    if (state_ == State::HeaderFolders) {
+        if (line.empty()) {
+            listing_.searchedFor.append(QString());
+            state_ = State::HeaderMasks;
+            return;
+        }
+        const std::optional<HeaderFolder> folder = ParseHeaderFolder(line);
+        if (!folder)
+            return failAtLine();
+        const std::string key = FolderKey(std::string(folder->folder) + "/");
+        listing_.searchedFor.append(QString::fromStdString(
+            std::string(folderIndent) + key +
+            std::string(folder->recursive ? withSubfolders : withoutSubfolders)));
+        return;
     }
-    return true;
-}
-
-// The name as the listing shows it, without the fill of a column `column` characters wide.
-std::string_view ListingReader::nameInColumn(std::string_view text, std::size_t column) {
-    if (!isPlainAscii(text)) {
-        shown_ = DisplayText(text);
-        text = shown_;
+    if (state_ == State::HeaderMasks) {
+        if (!ParseSearchMasks(line))
+            return failAtLine();
+        listing_.searchedFor.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
+        state_ = State::HeaderEnd;
+        return;
     }
-    if (text.size() <= column || CountCharacters(text) <= column)
-        text = text.substr(0, std::max<std::size_t>(1, text.find_last_not_of(' ') + 1));
-    return text;
+    if (line != frameRule)
+        return failAtLine();
+    state_ = State::BlockBlank1;
 }
 
-// A folder sum ("3 Datei(en), 1234 Bytes") or one of the footer's two lines; all are skipped.
-bool ListingReader::readTotalsLine(std::string_view line) {
-    const std::size_t digits = numberLength(line);
-    if (digits == 0)
-        return false;
-    const std::string_view rest = line.substr(digits);
-    if (rest.starts_with(" Datei(en), ") && rest.ends_with(" Bytes"))
-        return true;
-    const std::string_view words = afterBlanks(rest);
-    if (words.size() == rest.size())
-        return false;
-    if (words.starts_with("Datei(en) insgesamt, ")) {
-        sawFooter_ = true;
-        return true;
+// The blocks and the footer, each line only where the writer puts it.
+void ListingReader::readBodyLine(std::string_view line) {
+    switch (state_) {
+    case State::BlockBlank1:
+    case State::BlockBlank2:
+    case State::HeadingBlank:
+        if (!line.empty())
+            return failAtLine();
+        state_ = state_ == State::BlockBlank1   ? State::BlockBlank2
+                 : state_ == State::BlockBlank2 ? State::HeadingOrFooter
+                                                : State::Entries;
+        return;
+    case State::HeadingOrFooter:
+        if (const std::optional<std::string_view> folder = ParseFolderHeading(line)) {
+            startBlock(*folder);
+            blockHasFiles_ = false;
+            state_ = State::HeadingBlank;
+        } else if (ParseTotalsLine(line)) {
+            state_ = State::FooterFolders;
+        } else {
+            failAtLine();
+        }
+        return;
+    case State::Entries:
+        if (!line.empty())
+            return readEntry(line);
+        // A blank line leads to the folder's sum, or without file lines it is the first of the
+        // two before the next heading or the footer.
+        state_ = blockHasFiles_ ? State::Sum : State::BlockBlank2;
+        return;
+    case State::Sum:
+        if (!ParseFolderSum(line))
+            return failAtLine();
+        state_ = State::BlockBlank1;
+        return;
+    case State::FooterFolders:
+        if (!ParseTotalFoldersLine(line))
+            return failAtLine();
+        state_ = State::End;
+        return;
+    case State::End:
+        if (!line.empty())
+            failAtLine();
+        return;
+    default:
+        return failAtLine();
     }
-    return words == "Verzeichnis(se)";
 }
 
-// One full path a line. The entries "." and ".." of every folder name the folder itself or its
-// parent (without extensions: "/a/" and "/a/."); they are no entries of their own.
+// A directory line or a file line; all directory lines of a folder come before its file lines.
+// "." and ".." name the folder itself and its parent; they are no entries of their own.
+void ListingReader::readEntry(std::string_view line) {
+    const std::optional<EntryLine> entry = ParseEntryLine(line);
+    if (!entry || (entry->directory && blockHasFiles_))
+        return failAtLine();
+    const std::string_view column = entry->nameColumn;
+    const std::string_view name = WithoutFill(column);
+    if (entry->directory) {
+        if (name != "." && name != "..")
+            listing_.entries.add(
+                name, {EntryKind::Folder, PathSet::unknownSize, exactName(column, name)});
+        return;
+    }
+    blockHasFiles_ = true;
+    listing_.entries.add(name, {EntryKind::File, entry->size, exactName(column, name)});
+}
+
+// One path a line: the folder text up to the last "/", then the name. The entries "." and ".."
+// name the folder itself and its parent; "." comes first in each listing of a folder, so it
+// starts a block, also where the listing of the same folder for the next mask follows directly. A
+// line that ends in "/" is the "." of a folder without its extension: the list was made without
+// extensions, where a renamed extension would go unseen.
 void ListingReader::readSimpleLine(std::string_view line) {
-    if (line.empty())
-        return;
-    if (line.front() != '/') {
-        fail(QStringLiteral("Zeile %1 ist kein vollständiger Pfad; eine einfache Liste ohne "
-                            "Pfade lässt sich nicht vergleichen")
-                 .arg(lineNumber_));
-        return;
+    const std::size_t slash = line.rfind('/');
+    if (line.empty() || slash == std::string_view::npos) {
+        return fail(QStringLiteral("Zeile %1 ist kein Pfad; eine einfache Liste ohne Pfade "
+                                   "lässt sich nicht vergleichen")
+                        .arg(lineNumber_));
     }
-    if (line.ends_with("/") || line.ends_with("/.") || line.ends_with("/.."))
-        return;
-    if (isPlainAscii(line)) {
-        listing_.entries.addPath(line, PathSet::unknownSize);
-    } else {
-        shown_ = DisplayText(line);
-        listing_.entries.addPath(shown_, PathSet::unknownSize);
+    if (slash + 1 == line.size()) {
+        return fail(QStringLiteral("Zeile %1 ist ein Verzeichnis ohne Namen: die Liste nennt die "
+                                   "Namen ohne Dateierweiterung, und eine solche Liste lässt "
+                                   "sich nicht vergleichen")
+                        .arg(lineNumber_));
     }
+    const std::size_t nameStart = slash + 1;
+    const std::string_view column = line.substr(nameStart);
+    const std::string key = FolderKey(line.substr(0, nameStart));
+    if (column == "." || key != folder_) {
+        folder_ = key;
+        listing_.entries.startBlock(folder_);
+    }
+    if (column == "." || column == "..")
+        return;
+    const std::string_view name = WithoutFill(column);
+    listing_.entries.add(name, {EntryKind::Unknown, PathSet::unknownSize, exactName(column, name)});
+}
+
+void ListingReader::startBlock(std::string_view folder) {
+    folder_ = FolderKey(folder);
+    listing_.entries.startBlock(folder_);
+}
+
+SavedListing ListingReader::finish() {
+    if (!pending_.empty() && state_ != State::Failed) {
+        // Everything this program writes ends in a line break; a last line without one was cut
+        // off, unless it is all there is.
+        if (state_ == State::Start) {
+            addLine(pending_);
+        } else {
+            listing_.gaps.endEarly(QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; die "
+                                                  "Liste ist wohl abgeschnitten"));
+        }
+        pending_.clear();
+    }
+    switch (state_) {
+    case State::Failed:
+        return std::move(listing_);
+    case State::Header:
+    case State::HeaderFolders:
+    case State::HeaderMasks:
+    case State::HeaderEnd:
+        fail(QStringLiteral("Die Liste endet in ihrem Kopf; sie ist unvollständig"));
+        return std::move(listing_);
+    case State::Start: // nothing at all: a simple listing that found nothing
+    case State::Simple:
+    case State::End:
+        break;
+    default:
+        listing_.gaps.endEarly(QStringLiteral(
+            "Die Liste endet ohne die Summenzeilen am Schluss; sie ist wohl unvollständig"));
+        break;
+    }
+    listing_.entries.finish();
+    return std::move(listing_);
 }
 
 void ListingReader::fail(const QString& reason) {
     listing_.error = reason;
-    form_ = Form::Failed;
+    state_ = State::Failed;
     pending_.clear();
 }
 
@@ -268,31 +321,67 @@ void ListingReader::failAtLine() {
              .arg(lineNumber_));
 }
 
-SavedListing ReadListingFile(const QString& fileName) {
-    QFile file(fileName);
-    ListingReader reader;
-    QString error;
-    if (file.open(QIODevice::ReadOnly)) {
-        std::string piece(1 << 20, '\0');
-        for (;;) {
-            const qint64 got = file.read(piece.data(), qint64(piece.size()));
-            if (got <= 0) {
-                if (got < 0)
-                    error = file.errorString();
-                break;
-            }
-            reader.addText(std::string_view(piece.data(), std::size_t(got)));
+namespace {
+
+// Feeds the reader from `fd` until the end, a fault in the text, a read error (its message is
+// returned) or a stop. Each read waits at most a moment, so a silent pipe or FIFO cannot hold
+// off a stop.
+QString readInto(ListingReader& reader, int fd, const KeepReading& keepReading) {
+    constexpr int waitMilliseconds = 100;
+    std::string piece(1 << 20, '\0');
+    for (;;) {
+        if (keepReading && !keepReading())
+            return QStringLiteral("Das Lesen wurde abgebrochen");
+        pollfd ready{fd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, waitMilliseconds);
+        if (polled < 0 && errno != EINTR)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (polled <= 0)
+            continue;
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+                continue;
+            return QString::fromLocal8Bit(std::strerror(errno));
         }
-    } else {
-        error = file.errorString();
+        if (got == 0)
+            return {};
+        reader.addText(std::string_view(piece.data(), std::size_t(got)));
+        if (reader.failed())
+            return {};
     }
+}
+
+SavedListing readNamed(ListingReader& reader, const QString& readError, const QString& shownName) {
     SavedListing listing = reader.finish();
-    if (!error.isEmpty()) {
-        listing.error = QStringLiteral("%1 kann nicht gelesen werden: %2").arg(fileName, error);
+    if (!readError.isEmpty()) {
+        listing.error =
+            QStringLiteral("%1 kann nicht gelesen werden: %2").arg(shownName, readError);
     } else if (!listing.error.isEmpty()) {
-        listing.error = QStringLiteral("%1: %2").arg(fileName, listing.error);
+        listing.error = QStringLiteral("%1: %2").arg(shownName, listing.error);
     }
     return listing;
+}
+
+} // namespace
+
+SavedListing ReadListingFile(const QString& fileName, const KeepReading& keepReading) {
+    // Opened without waiting, so a FIFO without a writer cannot hold off a stop either.
+    const int fd =
+        ::open(PathTextBytes(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    ListingReader reader;
+    const QString error =
+        fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : readInto(reader, fd, keepReading);
+    if (fd >= 0)
+        ::close(fd);
+    return readNamed(reader, error, ShownPathText(fileName));
+}
+
+SavedListing ReadListingDescriptor(int fd, const QString& shownName,
+                                   const KeepReading& keepReading) {
+    ListingReader reader;
+    const QString error = readInto(reader, fd, keepReading);
+    return readNamed(reader, error, shownName);
 }
 
 SavedListing ReadListingText(std::string_view text) {

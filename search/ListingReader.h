@@ -1,66 +1,104 @@
 #pragma once
 
+#include "ListingGaps.h"
 #include "PathSet.h"
 
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <string>
 #include <string_view>
 
-// A listing read back: the set of its entries and what its header says.
+enum class ListingForm { Extended, Simple };
+
+// A listing read back: the set of its entries, what its header says and what it lacks.
 struct SavedListing {
     PathSet entries;
     // Why the list cannot be compared; empty when it can.
     QString error;
-    // The header's lines from "Suchverzeichnisse" to "Suchmasken: ..."; empty without header.
+    // Extended: files, folders and sizes; simple (full paths): which entries there are.
+    ListingForm form = ListingForm::Simple;
+    // The header's lines from "Suchverzeichnisse" to "Suchmasken: ...", each folder spelt as
+    // FolderKey spells it; empty without header.
     QStringList searchedFor;
-    // Things worth knowing that do not stop a comparison (a list that ends early).
-    QStringList notes;
-    // Sizes known (extended listing) or presence only (simple listing with full paths).
-    bool sizesKnown = false;
+    // Where the list ends early; the caller adds what it knows of unread folders.
+    ListingGaps gaps;
 };
 
 // Reads a listing of this program back, line by line as its text arrives in pieces: an extended
-// listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer) or a
-// simple listing with full paths. Lines end in CR LF or LF. A simple listing of bare names names
-// no folder and cannot be compared; anything else that is not such a listing is refused with the
-// number of the first line that does not fit.
+// listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
+// line where it can stand and in the form the writer gives it) or a simple listing with full or
+// relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
+// the listing shows every name. A simple listing of bare names or of names without
+// their extensions cannot be compared; anything else that is not such a listing is refused with
+// the number of the first line that does not fit, as soon as that line is seen.
 class ListingReader final {
 public:
+    // Longer than any line this program writes: a path of PATH_MAX bytes that shows U+FFFD for
+    // each byte takes 12 KiB, a header line of the longest argument a system passes (128 KiB)
+    // less than 400 KiB.
+    static constexpr std::size_t maxLineBytes = 1 << 20;
+
     ListingReader() = default;
 
     // The next piece of the text; a line may be split across pieces.
     void addText(std::string_view text);
+    // One whole line, without its line end.
+    void addLine(std::string_view line);
+    // The text cannot be a listing; more of it changes nothing.
+    bool failed() const { return state_ == State::Failed; }
     // Ends the text and hands over what was read.
     SavedListing finish();
 
 private:
-    enum class Form { Undecided, Header, Extended, Simple, Failed };
+    enum class State {
+        Start,
+        Header, // the fixed lines of the header, counted by headerLine_
+        HeaderFolders,
+        HeaderMasks,
+        HeaderEnd,
+        BlockBlank1, // before a heading or the footer: two blank lines
+        BlockBlank2,
+        HeadingOrFooter,
+        HeadingBlank,
+        Entries,
+        Sum,
+        FooterFolders,
+        End,
+        Simple,
+        Failed,
+    };
 
-    void addLine(std::string_view line);
-    void decideForm(std::string_view line);
+    void startForm(std::string_view line);
     void readHeaderLine(std::string_view line);
-    void readExtendedLine(std::string_view line);
-    bool readEntryLine(std::string_view line);
-    std::string_view nameInColumn(std::string_view text, std::size_t column);
-    bool readTotalsLine(std::string_view line);
+    void readBodyLine(std::string_view line);
+    void readEntry(std::string_view line);
     void readSimpleLine(std::string_view line);
+    void startBlock(std::string_view folder);
     void fail(const QString& reason);
     void failAtLine();
 
     SavedListing listing_;
-    Form form_ = Form::Undecided;
+    State state_ = State::Start;
     std::string pending_; // the start of a line whose end has not arrived yet
-    std::string shown_;   // scratch text for one name
+    std::string folder_;  // the folder of the current block, as FolderKey spells it
     long long lineNumber_ = 0;
-    bool inFolder_ = false;
-    bool sawFooter_ = false;
-    bool sawSearchMasks_ = false;
-    bool sawAnyLine_ = false;
+    std::size_t headerLine_ = 0;
+    bool blockHasFiles_ = false;
 };
 
-// Reads the listing in the file `fileName`; an error names the file.
-SavedListing ReadListingFile(const QString& fileName);
+// Tells a long read whether to go on.
+using KeepReading = std::function<bool()>;
 
-// Reads a listing held in memory, such as the lines of a result window.
+// Reads the listing in the file `fileName` (settings text, see PathText.h); an error names the
+// file. Reading stops at the first line that does not fit, and when `keepReading` says so; a
+// pipe or a FIFO that stays silent is waited for in short turns, so a stop is seen there too.
+SavedListing ReadListingFile(const QString& fileName, const KeepReading& keepReading = {});
+
+// The same from an open descriptor (standard input), which stays open; errors name it as
+// `shownName`.
+SavedListing ReadListingDescriptor(int fd, const QString& shownName,
+                                   const KeepReading& keepReading = {});
+
+// Reads a listing held in memory.
 SavedListing ReadListingText(std::string_view text);

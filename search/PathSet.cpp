@@ -26,34 +26,83 @@ int compareJoined(std::string_view a1, std::string_view a2, std::string_view b1,
 
 } // namespace
 
-void PathSet::enterFolder(std::string_view folderText) {
-    if (folders_.back() != folderText)
+void PathSet::startBlock(std::string_view folderText) {
+    if (folders_.empty() || folders_.back() != folderText)
         folders_.emplace_back(folderText);
-    currentFolder_ = static_cast<std::uint32_t>(folders_.size() - 1);
+    blockFolders_.push_back(static_cast<std::uint32_t>(folders_.size() - 1));
 }
 
-void PathSet::add(std::string_view name, std::int64_t size) {
-    entries_.push_back(
-        {names_.size(), static_cast<std::uint32_t>(name.size()), currentFolder_, size});
+void PathSet::add(std::string_view name, const EntryFacts& facts) {
+    if (blockFolders_.empty())
+        startBlock({});
+    entries_.push_back({names_.size(), static_cast<std::uint32_t>(name.size()),
+                        blockFolders_.back(), facts.size,
+                        static_cast<std::uint32_t>(blockFolders_.size() - 1), facts.kind,
+                        facts.exactName, false, false});
     names_.append(name);
-}
-
-void PathSet::addPath(std::string_view path, std::int64_t size) {
-    entries_.push_back({names_.size(), static_cast<std::uint32_t>(path.size()), 0, size});
-    names_.append(path);
 }
 
 void PathSet::finish() {
     rankFolders();
     // A listing comes mostly in order already, which a merge sort uses; being stable, it keeps
-    // the first of equal paths in front.
+    // equal paths in the order listed, so the first listing of an entry comes first.
     std::stable_sort(entries_.begin(), entries_.end(),
                      [this](const Entry& a, const Entry& b) { return pathOrder(a, b) < 0; });
-    const auto repeated =
-        std::unique(entries_.begin(), entries_.end(),
-                    [this](const Entry& a, const Entry& b) { return pathOrder(a, b) == 0; });
-    entries_.erase(repeated, entries_.end());
+    mergeEqualPaths();
+    markBelowShownAlike();
     entries_.shrink_to_fit();
+}
+
+// Equal paths stand next to each other in block order. Within one block a name is listed once,
+// so two equal paths there are two names shown alike, or the same entry twice where a simple
+// listing of one folder for two masks runs together (then both names are exact).
+void PathSet::mergeEqualPaths() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries_.size();) {
+        Entry merged = entries_[i];
+        std::size_t next = i + 1;
+        for (; next < entries_.size() && pathOrder(entries_[next], merged) == 0; ++next) {
+            const Entry& previous = entries_[next - 1];
+            const Entry& repeat = entries_[next];
+            const bool sameBlock = repeat.block == previous.block;
+            if (sameBlock && !(repeat.exactName && previous.exactName))
+                merged.shownAlike = true;
+            if (repeat.kind != merged.kind) {
+                merged.shownAlike = true;
+                merged.kind = EntryKind::Unknown;
+            }
+        }
+        entries_[kept++] = merged;
+        i = next;
+    }
+    entries_.resize(kept);
+}
+
+// Two folders shown alike list their entries under the same folder text, so no path below them
+// tells which of the two it lies in.
+void PathSet::markBelowShownAlike() {
+    std::vector<std::string> alike;
+    for (const Entry& entry : entries_) {
+        if (entry.shownAlike && entry.kind != EntryKind::File)
+            alike.push_back(std::string(folderOf(entry)) + std::string(nameOf(entry)) + "/");
+    }
+    if (alike.empty())
+        return;
+    std::sort(alike.begin(), alike.end());
+    // Without the texts below another one, the last text not greater than a folder text is the
+    // only one that can start it.
+    std::vector<std::string> outer;
+    for (std::string& text : alike) {
+        if (outer.empty() || !text.starts_with(outer.back()))
+            outer.push_back(std::move(text));
+    }
+    std::vector<bool> below(folders_.size(), false);
+    for (std::size_t f = 0; f < folders_.size(); ++f) {
+        const auto after = std::upper_bound(outer.begin(), outer.end(), folders_[f]);
+        below[f] = after != outer.begin() && folders_[f].starts_with(*std::prev(after));
+    }
+    for (Entry& entry : entries_)
+        entry.belowShownAlike = below[entry.folder];
 }
 
 // Ranks the folder texts once, so that sorting a million entries mostly compares two numbers.
@@ -103,12 +152,9 @@ int PathSet::pathOrder(const Entry& a, const Entry& b) const {
 std::string PathSet::path(std::size_t i) const {
     std::string text(folderOf(entries_[i]));
     text.append(nameOf(entries_[i]));
+    if (entries_[i].kind == EntryKind::Folder)
+        text.push_back('/');
     return text;
-}
-
-bool PathSet::isFolder(std::size_t i) const {
-    const std::string_view name = nameOf(entries_[i]);
-    return !name.empty() && name.back() == '/';
 }
 
 int PathSet::compare(std::size_t i, const PathSet& other, std::size_t j) const {

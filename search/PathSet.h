@@ -8,27 +8,65 @@
 #include <string_view>
 #include <vector>
 
-// The entries of one listing as a set of paths, compact enough for lists of millions of lines:
-// every folder text once, the names in one block, 24 bytes an entry. A path is its folder text
-// followed by its name; a folder's own path ends in "/".
-class PathSet final {
-public:
+// What a list says an entry is: an extended listing knows files from folders, a simple one
+// does not.
+enum class EntryKind : std::uint8_t { File, Folder, Unknown };
+
+// What a list says about one entry.
+struct EntryFacts {
     static constexpr std::int64_t unknownSize = -1;
 
-    // The entries added next lie in this folder (a text ending in "/").
-    void enterFolder(std::string_view folderText);
-    // One entry of the current folder; `name` of a folder ends in "/".
-    void add(std::string_view name, std::int64_t size);
-    // One entry given by its full path, without folder.
-    void addPath(std::string_view path, std::int64_t size);
-    // Puts the entries in path order (bytes compared as unsigned) and keeps the first of equal
-    // paths, so a folder listed once per mask counts once.
+    EntryKind kind = EntryKind::Unknown;
+    std::int64_t size = unknownSize; // bytes; known for the files of an extended listing
+    // The name as the list shows it stands for this one name only: it holds no "?" or U+FFFD
+    // (which stand for control characters and invalid bytes) and lost no trailing blanks.
+    bool exactName = false;
+};
+
+// The entries of one listing as a set of paths, compact enough for lists of millions of lines:
+// every folder text once, the names in one block, 32 bytes an entry. A path is its folder text
+// (ending in "/") followed by its name; the set is ordered by path, bytes compared as unsigned.
+// Entries arrive in blocks, one per listing of a folder (a search lists a folder once per mask).
+class PathSet final {
+public:
+    static constexpr std::int64_t unknownSize = EntryFacts::unknownSize;
+
+    // The entries added next are one listing of the folder `folderText`, which ends in "/".
+    void startBlock(std::string_view folderText);
+    // One entry of the current block; `name` without a trailing "/", also for a folder.
+    void add(std::string_view name, const EntryFacts& facts);
+    // Puts the entries in path order and merges entries of equal paths: those of different
+    // blocks are one entry listed again (the first listing counts), those of one block are
+    // different entries that the list shows alike, unless both names are exact. An entry shown
+    // alike, or listed as a file once and as a folder once (then of unknown kind), is ambiguous,
+    // and so is every entry below it: its path may lie in either folder.
     void finish();
 
     std::size_t size() const { return entries_.size(); }
+    // The path as a comparison shows it: a folder's ends in "/".
     std::string path(std::size_t i) const;
+    std::string_view folderText(std::size_t i) const { return folderOf(entries_[i]); }
+    std::string_view name(std::size_t i) const { return nameOf(entries_[i]); }
+    EntryKind kind(std::size_t i) const { return entries_[i].kind; }
     std::int64_t entrySize(std::size_t i) const { return entries_[i].size; }
-    bool isFolder(std::size_t i) const;
+    // The entry may stand for several entries: shown alike, or below entries shown alike.
+    bool ambiguous(std::size_t i) const {
+        return entries_[i].shownAlike || entries_[i].belowShownAlike;
+    }
+    bool shownAlike(std::size_t i) const { return entries_[i].shownAlike; }
+    // The first block that lists the entry.
+    std::uint32_t block(std::size_t i) const { return entries_[i].block; }
+
+    // The folder texts, each once for a run of blocks of the same folder; entry i lies in
+    // folder folderIndex(i).
+    std::size_t folderCount() const { return folders_.size(); }
+    std::string_view folderTextAt(std::size_t folder) const { return folders_[folder]; }
+    std::uint32_t folderIndex(std::size_t i) const { return entries_[i].folder; }
+    // The blocks in the order listed, each by its folder.
+    std::size_t blockCount() const { return blockFolders_.size(); }
+    std::string_view blockFolderText(std::size_t block) const {
+        return folders_[blockFolders_[block]];
+    }
 
     // Orders entry i of this set against entry j of `other` by path: < 0, 0 or > 0.
     int compare(std::size_t i, const PathSet& other, std::size_t j) const;
@@ -39,6 +77,11 @@ private:
         std::uint32_t nameLength;
         std::uint32_t folder;
         std::int64_t size;
+        std::uint32_t block;
+        EntryKind kind;
+        bool exactName;
+        bool shownAlike;
+        bool belowShownAlike;
     };
     std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
     std::string_view nameOf(const Entry& entry) const {
@@ -47,11 +90,13 @@ private:
     int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
     int pathOrder(const Entry& a, const Entry& b) const;
     void rankFolders();
+    void mergeEqualPaths();
+    void markBelowShownAlike();
 
-    std::vector<std::string> folders_{std::string()};
+    std::vector<std::string> folders_;
+    std::vector<std::uint32_t> blockFolders_;
     ByteBuffer names_; // grows in place, without copying the names already held
     std::vector<Entry> entries_;
-    std::uint32_t currentFolder_ = 0;
     // Set by finish: the place of each folder text in byte order (equal texts share it), and for
     // each place the last place whose text starts with that text (its subfolders).
     std::vector<std::uint32_t> rank_;

@@ -6,55 +6,101 @@
 #include "MessageBox.h"
 #include "uList.h"
 
+#include <algorithm>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QScrollBar>
+
 namespace {
 
-// The open dialog starts in the folder of the list chosen last, else where lists are saved.
-QString askForEarlierList(QWidget& owner, const QString& lastFile) {
+// The open dialog starts in the folder of the list opened or saved last, else where lists are
+// saved, and offers the earlier list chosen last when it lies there.
+QString askForEarlierList(QWidget& owner, const ListFileMemory& memory) {
     FileDialogRequest request;
     request.parent = &owner;
     request.title = QStringLiteral("Frühere Liste öffnen");
-    request.folder = DefaultSaveFolder();
-    request.fileName = lastFile;
+    request.folder = memory.lastListFile.isEmpty() ? DefaultSaveFolder()
+                                                   : QFileInfo(memory.lastListFile).absolutePath();
+    if (!memory.comparedFile.isEmpty() &&
+        QFileInfo(memory.comparedFile).absolutePath() == request.folder)
+        request.fileName = memory.comparedFile;
     request.filters = ListFileFilters();
     request.selectedFilter = request.filters.constFirst();
     const FileDialogAnswer answer = ShowOpenDialog(request);
     return answer.accepted ? answer.fileName : QString();
 }
 
-void showReport(QWidget& owner, const ResultLines& report) {
+// How many characters of the list's font fit the width of its view. The window is not shown yet,
+// so the view's own width counts, less its frame and a vertical scroll bar.
+int visibleColumns(const LineView& view) {
+    const int width =
+        view.width() - 2 * view.frameWidth() - view.verticalScrollBar()->sizeHint().width();
+    return std::max(40, width / std::max(1, QFontMetrics(view.font()).horizontalAdvance('0')));
+}
+
+// `text` in lines of at most `columns` characters, broken at blanks; the lines after the first
+// are indented by `indent` blanks. A word longer than a line stands whole.
+void appendWrapped(ResultLines& lines, const QString& text, int indent, int columns) {
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > columns) {
+            lines.append(line.toStdString());
+            line = QString(indent, QLatin1Char(' '));
+        }
+        if (!line.trimmed().isEmpty())
+            line += QLatin1Char(' ');
+        line += word;
+    }
+    lines.append(line.toStdString());
+}
+
+void showReport(QWidget& owner, const SavedListing& earlier, const SavedListing& later,
+                const QString& earlierFile) {
     TfrmList window(&owner, TfrmList::Kind::Comparison);
-    report.copyTo(*window.mList);
+    ComparisonReport(earlier, later, earlierFile, visibleColumns(*window.mList))
+        .copyTo(*window.mList);
     window.showModal();
 }
 
 } // namespace
 
-void CompareWithEarlierList(QWidget& owner, const ResultLines& shown, QString& lastFile) {
-    const QString fileName = askForEarlierList(owner, lastFile);
+void CompareWithEarlierList(QWidget& owner, const ShownList& shown, ListFileMemory& memory) {
+    const QString fileName = askForEarlierList(owner, memory);
     if (fileName.isEmpty())
         return;
-    lastFile = fileName;
+    memory.comparedFile = fileName;
+    memory.lastListFile = fileName;
     const SavedListing earlier = ReadListingFile(fileName);
     if (!earlier.error.isEmpty()) {
         ShowErrorBox(&owner, earlier.error);
         return;
     }
-    const SavedListing later = ReadListingText(shown.text());
+    SavedListing later = ReadListingText(shown.lines.text());
     if (!later.error.isEmpty()) {
         ShowErrorBox(&owner, QStringLiteral("Die angezeigte Liste lässt sich nicht vergleichen: ") +
                                  later.error);
         return;
     }
-    showReport(owner, ComparisonReport(earlier, later));
+    later.gaps.endEarly(shown.gaps.endedEarly);
+    later.gaps.folders.insert(later.gaps.folders.end(), shown.gaps.folders.begin(),
+                              shown.gaps.folders.end());
+    showReport(owner, earlier, later, fileName);
 }
 
-ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& later) {
+ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& later,
+                             const QString& earlierFile, int columns) {
+    const ListingComparison comparison(earlier, later);
     ResultLines report;
-    const QStringList notes = ComparisonNotes(earlier, later);
-    for (const QString& note : notes)
-        report.append((QStringLiteral("Hinweis: ") + note).toStdString());
-    if (!notes.isEmpty())
-        report.append("");
-    CompareListings(earlier, later, report);
+    report.append((QStringLiteral("Frühere Liste: ") + earlierFile).toStdString());
+    const QString hint = QStringLiteral("Hinweis: ");
+    for (const QString& note : comparison.notes())
+        appendWrapped(report, hint + note + QLatin1Char('.'), int(hint.size()), columns);
+    report.append(comparison.summary());
+    if (comparison.same())
+        return report;
+    report.append("");
+    comparison.appendDifferences(report);
+    report.append("");
+    report.append(comparison.summary());
     return report;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListingGaps.h"
 #include "ListingReader.h"
 #include "ResultLines.h"
 
@@ -7,12 +8,26 @@
 
 class QWidget;
 
-// "Vergleichen...": asks for an earlier list with the open dialog, compares it with `shown` (the
-// lines of the result window) and shows the report in a comparison window over `owner`. A list
-// that cannot be compared gives the error box with the reason. `lastFile` is the file chosen the
-// time before; it is offered again and updated.
-void CompareWithEarlierList(QWidget& owner, const ResultLines& shown, QString& lastFile);
+// The list in a result window, with what the run that made it knows it lacks.
+struct ShownList {
+    const ResultLines& lines;
+    ListingGaps gaps;
+};
 
-// The report's lines: a "Hinweis: " line for each note (then a blank line), then the differences
-// and the summary.
-ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& later);
+// The lists chosen before in this window: the earlier list opened last, offered again, and the
+// list opened or saved last, whose folder the open dialog starts in.
+struct ListFileMemory {
+    QString comparedFile;
+    QString lastListFile;
+};
+
+// "Vergleichen...": asks for an earlier list with the open dialog, compares it with `shown` and
+// shows the report in a comparison window over `owner`. A list that cannot be compared gives the
+// error box with the reason.
+void CompareWithEarlierList(QWidget& owner, const ShownList& shown, ListFileMemory& memory);
+
+// The report's lines: "Frühere Liste: <file>", a "Hinweis: " line for each note, wrapped at
+// blanks to `columns` characters (the lines after the first indented), and the summary; then, when
+// the lists differ, a blank line, the differences, a blank line and the summary again.
+ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& later,
+                             const QString& earlierFile, int columns);

@@ -172,8 +172,10 @@ void TfrmList::saveList(const QString& fileName) {
     const QString error = WriteListFile(mList->lines(), fileName);
     if (!error.isEmpty())
         ShowErrorBox(this, error);
+    else
+        listFiles_.lastListFile = fileName;
 }
 
 void TfrmList::btnCompareClick() {
-    CompareWithEarlierList(*this, mList->lines(), compareFileName_);
+    CompareWithEarlierList(*this, ShownList{mList->lines(), GapsOfRun(outcome_)}, listFiles_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComparisonRun.h"
 #include "RunOutcome.h"
 
 #include <QDialog>
@@ -52,9 +53,9 @@ private:
     // The save dialog's file name and filter, offered again at the next save.
     QString saveFileName_;
     QString saveFilter_;
-    // The earlier list chosen last, offered again at the next comparison.
-    QString compareFileName_;
     RunOutcome outcome_;
+    // The lists opened and saved before, for the next comparison's open dialog.
+    ListFileMemory listFiles_;
 };
 
 extern TfrmList* frmList;

@@ -1,10 +1,12 @@
 #include "CliRunner.h"
+#include "EngineListing.h"
 #include "ScanHelpers.h"
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -51,7 +53,7 @@ TEST_F(CliCompareTest, PrintsTheDifferencesToAFreshSearchAndExitsOneWhenTheyDiff
                   .toUtf8());
 
     // Two saved lists, the later one of *.txt only (so without the folder "Neu/"): a note says
-    // that the searches differ.
+    // that the searches differ. The same folder spelt "root/" is no other search.
     const QString later = save("neu.txt", SavedListingText(tree.root(), "*.txt"));
     const CliResult betweenSaved = RunCli({"--compare", earlier, "--to", later});
     EXPECT_EQ(betweenSaved.exitCode, 1);
@@ -61,21 +63,86 @@ TEST_F(CliCompareTest, PrintsTheDifferencesToAFreshSearchAndExitsOneWhenTheyDiff
         betweenSaved.err.startsWith("Hinweis: Die frühere Liste nennt andere Suchverzeichnisse "
                                     "oder Suchmasken als die neue"))
         << betweenSaved.err.data();
+    EXPECT_TRUE(RunCli({"--compare", later, "-m", "*.txt", root}).err.isEmpty());
+}
+
+// A folder the new search cannot read hides nothing as "removed": its entries are named as open,
+// with or without -q, and the status says the comparison is incomplete.
+TEST_F(CliCompareTest, UnreadableFolderOfTheNewSearchIsLeftOpen) {
+    tree.file("locked/secret.txt", 3);
+    tree.file("locked/inner/deep.txt", 1);
+    const QString withLocked = save("mit.txt", SavedListingText(tree.root()));
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(saved.path()).constData(), 0755), 0);
+    ASSERT_TRUE(QFile::setPermissions(tree.path("locked"), QFile::Permissions()));
+    tree.file("grow.txt", 1524);
+    for (const bool quiet : {false, true}) {
+        QStringList arguments{"--compare", withLocked, tree.root()};
+        if (quiet)
+            arguments.prepend("-q");
+        const CliResult result = RunCliAsUser(arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "~ " + tree.path("grow.txt").toUtf8() +
+                                  " (1523 -> 1524 Bytes)\n\n0 neu, 0 entfernt, 1 geändert; "
+                                  "unvollständig, 3 offen (siehe Hinweis)\n");
+        EXPECT_TRUE(result.err.endsWith(
+            "Hinweis: Neue Liste: Verzeichnis nicht lesbar: " + tree.path("locked/").toUtf8() +
+            " (3 Einträge der früheren Liste darin bleiben offen).\n"))
+            << result.err.toStdString();
+    }
+    QFile::setPermissions(tree.path("locked"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Simple listings of a relative folder, the current one by default, and a simple listing that
+// found nothing compare like any other; "-" is standard input and standard output.
+TEST_F(CliCompareTest, RelativeEmptyAndPipedListsCompare) {
+    tree.file("Sub/b.txt", 2);
+    const CliResult relative = RunCli({"-s", "-p"}, QStringLiteral("C"), tree.root());
+    ASSERT_EQ(relative.exitCode, 0);
+    ASSERT_TRUE(relative.out.startsWith("./")) << relative.out.toStdString();
+    const QString relativeList = save("relativ.txt", relative.out.toStdString());
+    tree.file("Sub/c.txt", 3);
+    const CliResult again =
+        RunCli({"--compare", relativeList, "-s", "-p"}, QStringLiteral("C"), tree.root());
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.out, "+ ./Sub/c.txt\n\n1 neu, 0 entfernt, 0 geändert\n");
+
+    const QString none = save("leer.txt", "");
+    const CliResult noneFound = RunCli({"--compare", none, "-s", "-p", "-m", "*.pdf", tree.root()});
+    EXPECT_EQ(noneFound.exitCode, 0);
+    EXPECT_EQ(noneFound.out, "0 neu, 0 entfernt, 0 geändert\n");
+    EXPECT_EQ(RunCli({"--compare", none, "--to", relativeList}).exitCode, 1);
+
+    const CliResult piped =
+        RunShell("\"$0\" -s -p -o - \"$1\" | \"$0\" --compare - -s -p \"$1\"", {tree.root()});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
+    EXPECT_EQ(piped.out, "0 neu, 0 entfernt, 0 geändert\n");
+    CliOptions simple = WithFolders({{tree.root(), true}});
+    simple.simple = true;
+    simple.fullPath = true;
+    EXPECT_EQ(RunCli({"-s", "-p", "-o", "-", tree.root()}, QStringLiteral("C"), tree.root()).out,
+              EngineListing(simple, "\r\n"));
+    EXPECT_FALSE(QFile::exists(tree.path("-")));
 }
 
 TEST_F(CliCompareTest, UnreadableListsAndUsageErrorsExitTwoWithAClearMessage) {
     const QString bareNames = save("namen.txt", "a.txt\nb.txt\n");
-    const QString empty = save("leer.txt", "");
+    const QString withoutExtensions = save("ohne.txt", "/d/\n/d/.\n/d/report\n");
     const struct {
         QStringList arguments;
         QByteArray message;
     } cases[] = {
         {{"--compare", tree.path("fehlt.txt"), tree.root()}, "kann nicht gelesen werden"},
         {{"--compare", bareNames, tree.root()}, "einfache Liste ohne Pfade"},
-        {{"--compare", earlier, "--to", empty}, "Die Datei ist leer"},
+        {{"--compare", earlier, "--to", withoutExtensions}, "ohne Dateierweiterung"},
+        {{"--compare", "/dev/zero", "--to", earlier}, "Keine Liste von FolderInventory"},
+        {{"--compare", earlier, "--to", "/dev/urandom"}, "/dev/urandom: "},
         {{"--to", earlier}, "\"--to\" gehört zu \"--compare\""},
         {{"--compare", earlier, "--to", earlier, tree.root()}, "nimmt keine Verzeichnisse"},
         {{"--compare", earlier, "-s", tree.root()}, "verlangt \"-p\""},
+        {{"--compare", earlier, "-s", "-p", "-x", tree.root()}, "geht nicht mit \"-x\""},
+        {{"--compare", "-", "--to", "-"}, "Standardeingabe"},
         {{"--compare"}, "verlangt einen Wert"},
     };
     for (const auto& c : cases) {
@@ -111,6 +178,29 @@ TEST_F(CliCompareTest, OutOfMemoryOnEitherSideIsReportedAtAnyLimit) {
         if (result.exitCode == 4) {
             EXPECT_EQ(result.err, "folderinventory-cli: Speicher erschöpft\n");
         }
+    }
+}
+
+// Input without end: a line that never ends is refused once it is longer than any listing line,
+// and a FIFO that nobody writes gives way to a stop signal.
+TEST_F(CliCompareTest, EndlessInputEndsByItsFirstFaultOrByAStopSignal) {
+    const CliResult endless =
+        RunShell("tr '\\000' a < /dev/zero | \"$0\" --compare - --to \"$1\"", {earlier});
+    EXPECT_EQ(endless.exitCode, 2);
+    EXPECT_EQ(endless.err, "folderinventory-cli: Standardeingabe: Zeile 1 ist länger als jede "
+                           "Zeile einer Liste von FolderInventory.\n");
+
+    const QString fifo = saved.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const char* signal : {"INT", "TERM"}) {
+        // The signal goes once the tool holds the FIFO open.
+        const CliResult stopped = RunShell("\"$0\" --compare \"$1\" --to \"$2\" & pid=$!\n"
+                                           "until ls -l /proc/$pid/fd 2>/dev/null | grep -qF -- "
+                                           "\"$1\"; do :; done\n"
+                                           "kill -$3 $pid; wait $pid",
+                                           {fifo, earlier, signal});
+        EXPECT_EQ(stopped.exitCode, 130) << signal;
+        EXPECT_TRUE(stopped.out.isEmpty());
     }
 }
 

@@ -61,64 +61,115 @@ const std::vector<std::string> extendedListing = {
     "1 Datei(en), 1234 Bytes",
     "",
     "",
-    "5          Datei(en) insgesamt, 12345678901238107 Bytes (~ 11773756,51 MB)",
+    "5          Datei(en) insgesamt, 12345678901238107 Bytes (~ 11773756886,71 MB)",
     "2          Verzeichnis(se)",
 };
 
 TEST(ListingReaderTest, ExtendedListingGivesEachPathOnceWithItsSize) {
+    // The name of 52 characters ends in two blanks of its own, which go like any fill.
     const std::vector<std::string> entries = {"/d/Müller b.txt 7", "/d/Sub/ -1", "/d/a.txt 1234",
-                                              "/d/big 12345678901234567", "/d/" + longName + " 5"};
+                                              "/d/big 12345678901234567",
+                                              "/d/" + std::string(50, 'n') + " 5"};
     EXPECT_EQ(entriesOf(withLineEnds(extendedListing, "\r\n")), entries);
     EXPECT_EQ(entriesOf(withLineEnds(extendedListing, "\n")), entries);
 
     const SavedListing listing = ReadListingText(withLineEnds(extendedListing, "\r\n"));
-    EXPECT_TRUE(listing.sizesKnown);
-    EXPECT_TRUE(listing.notes.isEmpty());
+    EXPECT_EQ(listing.form, ListingForm::Extended);
+    EXPECT_FALSE(listing.gaps.any());
     EXPECT_EQ(listing.searchedFor,
-              QStringList({"Suchverzeichnisse", " /d [mit Unterverzeichnissen]", "",
+              QStringList({"Suchverzeichnisse", " /d/ [mit Unterverzeichnissen]", "",
                            "Suchmasken: *.*;*.txt"}));
 }
 
-TEST(ListingReaderTest, SimpleListingWithFullPathsGivesPresenceOnly) {
+// Full or relative paths, and a list that found nothing: all are simple listings to compare.
+TEST(ListingReaderTest, SimpleListingsGivePresenceOnly) {
     const std::string text = "/d/.\r\n/d/..\r\n/d/Sub\r\n/d/a.txt\r\n/d/Sub/.\r\n/d/a.txt\r\n";
     EXPECT_EQ(entriesOf(text), (std::vector<std::string>{"/d/Sub -1", "/d/a.txt -1"}));
-    EXPECT_FALSE(ReadListingText(text).sizesKnown);
+    EXPECT_EQ(ReadListingText(text).form, ListingForm::Simple);
+    EXPECT_EQ(entriesOf("./.\n./..\n./a.txt\n./Sub/b\n"),
+              (std::vector<std::string>{"./Sub/b -1", "./a.txt -1"}));
+    EXPECT_EQ(entriesOf("t/./a.txt\nt//b\n"), (std::vector<std::string>{"t/a.txt -1", "t/b -1"}));
+    const SavedListing empty = ReadListingText("");
+    EXPECT_TRUE(empty.error.isEmpty());
+    EXPECT_EQ(empty.form, ListingForm::Simple);
+    EXPECT_EQ(empty.entries.size(), 0u);
 }
 
 TEST(ListingReaderTest, InputThatCannotBeComparedSaysWhy) {
-    EXPECT_EQ(entriesOf(""),
-              std::vector<std::string>{
-                  "error: Die Datei ist leer; sie ist keine Liste von FolderInventory"});
-    const auto bareNames = entriesOf("a.txt\r\nb.txt\r\n");
-    EXPECT_NE(bareNames.at(0).find("einfache Liste ohne Pfade"), std::string::npos);
-    EXPECT_EQ(entriesOf("/d/a\r\nb.txt\r\n").at(0),
-              "error: Zeile 2 ist kein vollständiger Pfad; eine einfache Liste ohne Pfade lässt "
-              "sich nicht vergleichen");
-    EXPECT_EQ(entriesOf(std::string("PK\x03\x04\0\0", 6)).at(0).substr(0, 30),
-              "error: Die Datei ist keine Lis");
-    std::vector<std::string> stray = extendedListing;
-    stray.insert(stray.begin() + 16, "Hallo Welt");
-    EXPECT_EQ(entriesOf(withLineEnds(stray, "\n")).at(0),
-              "error: Zeile 17 gehört nicht zu einer Liste von FolderInventory");
-    EXPECT_EQ(
-        entriesOf(withLineEnds({extendedListing.begin(), extendedListing.begin() + 6}, "\n")).at(0),
-        "error: Die Liste endet in ihrem Kopf; sie ist unvollständig");
+    const auto errorOf = [](const std::string& text) {
+        return ReadListingText(text).error.toStdString();
+    };
+    EXPECT_NE(errorOf("a.txt\r\nb.txt\r\n").find("einfache Liste ohne Pfade"), std::string::npos);
+    EXPECT_EQ(errorOf("/d/a\r\nb.txt\r\n"), "Zeile 2 ist kein Pfad; eine einfache Liste ohne "
+                                            "Pfade lässt sich nicht vergleichen");
+    // Without extensions the "." of a folder is the folder's text alone.
+    EXPECT_NE(errorOf("/d/\n/d/.\n/d/report\n").find("ohne Dateierweiterung"), std::string::npos);
+    EXPECT_EQ(errorOf(std::string("PK\x03\x04\0\0", 6)).substr(0, 13), "Keine Liste v");
+    EXPECT_EQ(errorOf(std::string("/d/a\n/d/\0b\n", 11) + std::string(1 << 21, 'x')),
+              "Zeile 2 enthält ein Nullbyte und gehört nicht zu einer Liste von FolderInventory");
+    EXPECT_EQ(errorOf("/d/a\n" + std::string(ListingReader::maxLineBytes + 1, 'x')),
+              "Zeile 2 ist länger als jede Zeile einer Liste von FolderInventory");
+    EXPECT_EQ(errorOf(withLineEnds({extendedListing.begin(), extendedListing.begin() + 6}, "\n")),
+              "Die Liste endet in ihrem Kopf; sie ist unvollständig");
+
+    // Each kind of line only where it can stand and in its exact form: a stray text, a negative
+    // or zero-led size, a folder line with another number, a sum without its blank line, a
+    // directory line after the file lines.
+    const struct {
+        std::size_t at;
+        std::string line;
+    } strays[] = {
+        {16, "Hallo Welt"},         {16, "-1               x.txt"}, {16, "007              x.txt"},
+        {14, "1          <DIR> x"}, {20, "1 Datei(en), 1 Bytes"},   {19, "0          <DIR> x"},
+    };
+    for (const auto& stray : strays) {
+        std::vector<std::string> lines = extendedListing;
+        lines.insert(lines.begin() + std::ptrdiff_t(stray.at), stray.line);
+        EXPECT_EQ(errorOf(withLineEnds(lines, "\n")),
+                  "Zeile " + std::to_string(stray.at + 1) +
+                      " gehört nicht zu einer Liste von FolderInventory")
+            << stray.line;
+    }
 }
 
-TEST(ListingReaderTest, TruncatedListIsReadWithANoteAndItsCutLineDropped) {
+// A stream that cannot be a listing is refused at its first line; nothing after it is kept.
+TEST(ListingReaderTest, StopsAtTheFirstFault) {
+    ListingReader reader;
+    reader.addText("Hallo\n");
+    EXPECT_TRUE(reader.failed());
+    reader.addText("/d/a.txt\n" + std::string(ListingReader::maxLineBytes * 2, 'x'));
+    const SavedListing listing = reader.finish();
+    EXPECT_EQ(listing.error.left(13), "Keine Liste v");
+}
+
+TEST(ListingReaderTest, TruncatedListIsReadAsEndingEarlyAndItsCutLineDropped) {
     std::string text = withLineEnds({extendedListing.begin(), extendedListing.begin() + 17}, "\n");
     text += "7                Mül"; // cut off in the middle of a line
     const SavedListing listing = ReadListingText(text);
     EXPECT_TRUE(listing.error.isEmpty());
     EXPECT_EQ(listing.entries.size(), 2u); // Sub/ and a.txt
-    EXPECT_EQ(listing.notes.size(), 2);
+    EXPECT_EQ(listing.gaps.endedEarly,
+              "Die letzte Zeile endet ohne Zeilenumbruch; die Liste ist wohl abgeschnitten");
 }
 
-TEST(ListingReaderTest, InvalidUtf8IsShownAsTheListingShowsIt) {
-    // Three characters filled to fifty, as the listing writes them.
-    const std::string text =
-        "Verzeichnis von /d/\xFF/\n3                x\xFEy" + std::string(47, ' ') + "\n";
-    EXPECT_EQ(entriesOf(text), std::vector<std::string>{"/d/\xEF\xBF\xBD/x\xEF\xBF\xBDy 3"});
+// A file whose name reads like the footer or a folder line is a file like any other.
+TEST(ListingReaderTest, FileNamedLikeTheFooterOrAFolderLineIsAFile) {
+    std::vector<std::string> lines = extendedListing;
+    lines[17] = "7                Datei(en) insgesamt, geheim.txt                   ";
+    lines[18] = "123456789012345  <DIR> x";
+    EXPECT_EQ(entriesOf(withLineEnds(lines, "\n")),
+              (std::vector<std::string>{"/d/<DIR> x 123456789012345",
+                                        "/d/Datei(en) insgesamt, geheim.txt 7", "/d/Sub/ -1",
+                                        "/d/a.txt 1234", "/d/" + std::string(50, 'n') + " 5"}));
+}
+
+// Every line of a listing is UTF-8 without control characters, as the listing shows every name.
+TEST(ListingReaderTest, BytesThatNoListingShowsAreRefused) {
+    EXPECT_EQ(ReadListingText("/d/a\n/d/x\xFEy\n").error,
+              "Zeile 2 gehört nicht zu einer Liste von FolderInventory");
+    EXPECT_EQ(ReadListingText("/d/a\n/d/x\ty\n").error,
+              "Zeile 2 gehört nicht zu einer Liste von FolderInventory");
+    EXPECT_EQ(ReadListingText("/d/\xEF\xBF\xBD?\n").entries.path(0), "/d/\uFFFD?");
 }
 
 } // namespace

@@ -48,6 +48,16 @@ std::string SavedListingText(const QString& folder, const QString& masks) {
     return text;
 }
 
+std::string SimpleListingText(const QString& folder) {
+    TSearchFiles settings;
+    AddSearchFolder(settings, folder, true);
+    settings.Masks = QStringLiteral("*.*");
+    SearchProgress silent;
+    ResultLines lines;
+    RunSearch(settings, true, true, false, lines, silent);
+    return std::string(lines.text());
+}
+
 QString DirLine(const QString& name) {
     return QStringLiteral("0          ") + (QStringLiteral("<DIR> ") + name).leftJustified(50);
 }

@@ -38,6 +38,10 @@ QStringList Search(const QStringList& folders, const QString& masks, ScanOptions
 // it: header block and lines, each ending in CR LF.
 std::string SavedListingText(const QString& folder, const QString& masks = QStringLiteral("*.*"));
 
+// The simple listing of `folder` (searched with its subfolders) with full paths, every line
+// ending in LF as the command-line tool writes it.
+std::string SimpleListingText(const QString& folder);
+
 // A directory line and a file line as the listing writes them.
 QString DirLine(const QString& name);
 QString FileLine(std::int64_t size, const QString& name);

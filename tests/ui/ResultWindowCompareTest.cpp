@@ -6,6 +6,7 @@
 #include "uList.h"
 #include "WindowDriver.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <QApplication>
@@ -28,6 +29,7 @@ protected:
     }
     void TearDown() override {
         OpenDialogSeam().reset();
+        SaveDialogSeam().reset();
         ErrorBoxSeam().reset();
     }
 
@@ -47,6 +49,17 @@ protected:
     void compare() const {
         QTest::mouseClick(FindControl<QPushButton>(*window, "btnCompare"), Qt::LeftButton);
     }
+    // The next comparison window is handed to `inspect` and then closed with "Zurück".
+    static void closeReport(const std::function<void(TfrmList&)>& inspect) {
+        QTimer::singleShot(0, [inspect] {
+            ASSERT_TRUE(
+                QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+            auto* report = qobject_cast<TfrmList*>(QApplication::activeModalWidget());
+            ASSERT_NE(report, nullptr);
+            inspect(*report);
+            QTest::mouseClick(FindControl<QPushButton>(*report, "btnBack"), Qt::LeftButton);
+        });
+    }
 
     TempTree tree;
     QTemporaryDir saved;
@@ -55,7 +68,8 @@ protected:
 
 TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameKind) {
     tree.file("a.txt", 5);
-    OpenDialogSeam().setNextAnswer({true, save(SavedListingText(tree.root())), {}});
+    const QString earlier = save(SavedListingText(tree.root()));
+    OpenDialogSeam().setNextAnswer({true, earlier, {}});
     tree.file("b.txt", 9);
     show(SavedListingText(tree.root()));
 
@@ -63,21 +77,22 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
     QStringList lines;
     bool hasCompareButton = true;
     QString copied;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
-        auto* report = qobject_cast<TfrmList*>(QApplication::activeModalWidget());
-        ASSERT_NE(report, nullptr);
-        title = report->windowTitle();
-        lines = report->mList->lines().toStringList();
-        hasCompareButton = report->findChild<QPushButton*>(QStringLiteral("btnCompare")) != nullptr;
-        QTest::mouseClick(FindControl<QPushButton>(*report, "btnCopyToClipboard"), Qt::LeftButton);
+    closeReport([&](TfrmList& report) {
+        title = report.windowTitle();
+        lines = report.mList->lines().toStringList();
+        hasCompareButton = report.findChild<QPushButton*>(QStringLiteral("btnCompare")) != nullptr;
+        QTest::mouseClick(FindControl<QPushButton>(report, "btnCopyToClipboard"), Qt::LeftButton);
         copied = QApplication::clipboard()->text();
-        QTest::mouseClick(FindControl<QPushButton>(*report, "btnBack"), Qt::LeftButton);
     });
     compare();
 
     EXPECT_EQ(title, "FolderInventory - Vergleich");
-    const QStringList expected{"+ " + tree.path("b.txt") + " (9 Bytes)", "",
+    // The earlier list's file and the summary open the report; the summary closes it too.
+    const QStringList expected{"Frühere Liste: " + earlier,
+                               "1 neu, 0 entfernt, 0 geändert",
+                               "",
+                               "+ " + tree.path("b.txt") + " (9 Bytes)",
+                               "",
                                "1 neu, 0 entfernt, 0 geändert"};
     EXPECT_EQ(lines, expected);
     EXPECT_FALSE(hasCompareButton);
@@ -86,6 +101,54 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
     EXPECT_EQ(OpenDialogSeam().requests().front().title, "Frühere Liste öffnen");
     EXPECT_EQ(OpenDialogSeam().requests().front().filters,
               QStringList({"Textdateien (*.txt)", "Alle Dateien (*.*)"}));
+}
+
+// What the run knows the list on screen lacks (here: it was cancelled) opens the report as a
+// note, wrapped to the window's width, and what the run never reached is not counted as gone.
+TEST_F(ResultWindowCompareTest, WhatTheShownListLacksIsNotedAndLeftOpen) {
+    tree.file("a.txt", 5);
+    tree.file("b.txt", 6);
+    OpenDialogSeam().setNextAnswer({true, save(SavedListingText(tree.root())), {}});
+    QFile::remove(tree.path("b.txt"));
+    show(SavedListingText(tree.root()));
+    RunOutcome cancelled;
+    cancelled.setCancelled();
+    window->setOutcome(cancelled);
+
+    QStringList lines;
+    closeReport([&](TfrmList& report) { lines = report.mList->lines().toStringList(); });
+    compare();
+
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines.at(1).startsWith("Hinweis: Neue Liste: Die Suche wurde abgebrochen"));
+    EXPECT_TRUE(lines.at(2).startsWith("         ")) << lines.at(2).toStdString();
+    EXPECT_LE(lines.at(1).size(), 100);
+    EXPECT_TRUE(lines.join(' ').simplified().contains(
+        "Hinweis: Neue Liste: Die Suche wurde abgebrochen; 1 Eintrag der früheren Liste hinter "
+        "ihrem Ende bleibt offen."));
+    EXPECT_EQ(lines.last(),
+              "0 neu, 0 entfernt, 0 geändert; unvollständig, 1 offen (siehe Hinweis)");
+}
+
+// The open dialog starts in the folder of the list saved or opened last.
+TEST_F(ResultWindowCompareTest, OpenDialogStartsWhereTheLastListWasSavedOrOpened) {
+    show(SavedListingText(tree.root()));
+    const QString savedList = tree.path("Ablage/liste.txt");
+    tree.folder("Ablage");
+    SaveDialogSeam().setNextAnswer({true, savedList, "Textdateien (*.txt)"});
+    QTest::mouseClick(FindControl<QPushButton>(*window, "btnSaveAs"), Qt::LeftButton);
+    OpenDialogSeam().setNextAnswer({});
+    compare();
+    ASSERT_EQ(OpenDialogSeam().requests().size(), 1u);
+    EXPECT_EQ(OpenDialogSeam().requests().back().folder, tree.path("Ablage"));
+
+    OpenDialogSeam().setNextAnswer({true, save(SavedListingText(tree.root())), {}});
+    closeReport([](TfrmList&) {});
+    compare();
+    OpenDialogSeam().setNextAnswer({});
+    compare();
+    EXPECT_EQ(OpenDialogSeam().requests().back().folder, saved.path());
+    EXPECT_EQ(OpenDialogSeam().requests().back().fileName, saved.filePath("frueher.txt"));
 }
 
 TEST_F(ResultWindowCompareTest, AListThatCannotBeComparedGivesTheErrorBoxWithTheReason) {
