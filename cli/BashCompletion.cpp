@@ -23,7 +23,7 @@ QString valueCases(std::span<const CliOptionSpec> table) {
         if (entry.argumentName.empty())
             continue;
         const QStringList names = optionNames(entry);
-        if (entry.argumentName == "DATEI")
+        if (entry.fileValue)
             files += names;
         else if (entry.argumentName == "VERZEICHNIS")
             folders += names;

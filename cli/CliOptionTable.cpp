@@ -27,16 +27,19 @@ constexpr std::array<CliOptionSpec, 12> optionTable{{
      "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF), "
      "statt auf die Standardausgabe; eine vorhandene Datei wird erst ersetzt, wenn die neue "
      "vollständig ist, und gar nicht, wenn sich neben ihr keine neue anlegen lässt; eine Pipe "
-     "oder ein Gerät (/dev/stdout) wird an Ort und Stelle beschrieben",
-     outputGroup},
+     "oder ein Gerät (/dev/stdout) wird an Ort und Stelle beschrieben, \"-\" ist die "
+     "Standardausgabe",
+     outputGroup, true},
     {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
      outputGroup},
     {CliOption::Compare, "compare", "", "ALT",
      "statt der Liste die Unterschiede zur früher gespeicherten Liste ALT ausgeben, eine Zeile "
-     "je Unterschied: \"+ PFAD\" neu, \"- PFAD\" entfernt, \"~ PFAD\" Größe geändert",
-     compareGroup},
+     "je Unterschied: \"+ PFAD\" neu, \"- PFAD\" entfernt, \"~ PFAD\" Größe geändert; \"-\" "
+     "liest ALT von der Standardeingabe",
+     compareGroup, true},
     {CliOption::CompareTo, "to", "", "NEU",
-     "mit --compare: die gespeicherte Liste NEU statt einer Suche", compareGroup},
+     "mit --compare: die gespeicherte Liste NEU statt einer Suche (\"-\": Standardeingabe)",
+     compareGroup, true},
     {CliOption::Help, "help", "h", "", "diese Hilfe anzeigen", generalGroup},
     {CliOption::Version, "version", "v", "", "die Versionsnummer anzeigen", generalGroup},
 }};

@@ -28,6 +28,7 @@ struct CliOptionSpec {
     std::string_view argumentName; // the value's name in the help ("DATEI"), empty: no value
     std::string_view help;         // German, UTF-8, one paragraph
     std::string_view group;        // the heading the option stands under in the help
+    bool fileValue = false;        // the value names a file ("-" for standard input or output)
 };
 
 // The options in the order the help lists them; options of one group stand together.

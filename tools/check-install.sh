@@ -63,7 +63,8 @@ for page in "$usr"/share/man/man1/*.1.gz; do
     fi
 done
 
-# The completion as bash runs it: option names, file names after -o, folder names otherwise.
+# The completion as bash runs it: option names, file names after -o, --compare and --to, folder
+# names otherwise.
 completion="$usr/share/bash-completion/completions/folderinventory-cli"
 mkdir -p "$stage/tree/sub dir" && touch "$stage/tree/a list.txt"
 complete_line() {
@@ -83,6 +84,8 @@ expect_completion() {
 expect_completion "--output|" folderinventory-cli -s --outp
 expect_completion "a list.txt|sub dir|" folderinventory-cli -o ""
 expect_completion "a list.txt|sub dir|" folderinventory-cli --output = ""
+expect_completion "a list.txt|sub dir|" folderinventory-cli --compare ""
+expect_completion "a list.txt|sub dir|" folderinventory-cli --compare alt.txt --to ""
 expect_completion "sub dir|" folderinventory-cli -s ""
 expect_completion "" folderinventory-cli -m ""
 
