@@ -135,6 +135,8 @@ void SearchRun::finish() {
     lines_ = LineQueue();
     load_.hide();
     list_.setOutcome(outcome_);
+    list_.setNamesWithoutExtensions(!main_.rbAdvOutPut->isChecked() &&
+                                    !main_.cbFileExts->isChecked());
     list_.showModal();
 }
 

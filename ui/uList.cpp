@@ -177,5 +177,12 @@ void TfrmList::saveList(const QString& fileName) {
 }
 
 void TfrmList::btnCompareClick() {
+    if (namesWithoutExtensions_) {
+        ShowErrorBox(this, QStringLiteral("Die angezeigte Liste nennt die Namen ohne "
+                                          "Dateierweiterung; eine solche Liste lässt sich nicht "
+                                          "vergleichen, da eine geänderte Erweiterung unsichtbar "
+                                          "bliebe."));
+        return;
+    }
     CompareWithEarlierList(*this, ShownList{mList->lines(), GapsOfRun(outcome_)}, listFiles_);
 }

@@ -27,6 +27,9 @@ public:
     // What the run left out of the list in mList; the window says so under the list.
     void setOutcome(const RunOutcome& outcome);
     const RunOutcome& outcome() const { return outcome_; }
+    // The list in mList names entries without their extensions, where a comparison would not see
+    // a renamed extension; "Vergleichen..." refuses it.
+    void setNamesWithoutExtensions(bool without) { namesWithoutExtensions_ = without; }
 
     LineView* mList = nullptr;
     QPushButton* btnCopyToClipboard = nullptr;
@@ -54,6 +57,7 @@ private:
     QString saveFileName_;
     QString saveFilter_;
     RunOutcome outcome_;
+    bool namesWithoutExtensions_ = false;
     // The lists opened and saved before, for the next comparison's open dialog.
     ListFileMemory listFiles_;
 };

@@ -160,7 +160,14 @@ TEST_F(ResultWindowCompareTest, AListThatCannotBeComparedGivesTheErrorBoxWithThe
     ErrorBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
     compare();
 
-    ASSERT_EQ(ErrorBoxSeam().requests().size(), 1u);
+    // A list of names without their extensions is refused before any file is asked for.
+    window->setNamesWithoutExtensions(true);
+    ErrorBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
+    compare();
+    EXPECT_EQ(OpenDialogSeam().requests().size(), 2u);
+
+    ASSERT_EQ(ErrorBoxSeam().requests().size(), 2u);
+    EXPECT_TRUE(ErrorBoxSeam().requests().back().text.contains("ohne Dateierweiterung"));
     const QString text = ErrorBoxSeam().requests().front().text;
     EXPECT_TRUE(text.startsWith(bareNames + ": ")) << text.toStdString();
     EXPECT_TRUE(text.contains("einfache Liste ohne Pfade")) << text.toStdString();
