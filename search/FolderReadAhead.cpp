@@ -1,36 +1,12 @@
 #include "FolderReadAhead.h"
 
 #include "DescriptorBudget.h"
-#include "StopSignalMask.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-// Folders the workers may have started or read before the scan takes them; each read one holds
-// a descriptor until then, when the process's descriptor budget grants one.
-constexpr std::size_t maxAhead = 128;
-// Memory of the snapshots read ahead; a worker starts no folder while they hold more.
-constexpr std::size_t aheadBudget = 32 * 1024 * 1024;
-// Snapshots kept for reuse are few and small; a large folder's memory is given back.
-constexpr std::size_t reusableBytes = 64 * 1024;
-constexpr std::size_t reusableCount = 32;
-// How long the scan waits for a worker between two turns of the message pump.
-constexpr std::chrono::milliseconds waitSlice{4};
-
-// Two workers a core: with a cold cache, most of a worker's time is a wait for the disk, and more
-// reads in flight keep it busy.
-std::size_t workerCount() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp<std::size_t>(2 * std::size_t{cores}, 4, 16);
-}
-
-} // namespace
 
 struct FolderReadAhead::Job {
     enum class State { Pending, Running, Done, Taken };
@@ -62,40 +38,21 @@ struct FolderReadAhead::Level {
     std::atomic<bool> abandoned{false}; // read by the worker reading one of its folders
 };
 
-FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes)
-    : mask_(mask), withSizes_(withSizes) {
-    try {
-        const StopSignalMask mainThreadTakesStops;
-        const std::size_t count = workerCount();
-        workers_.reserve(count);
-        for (std::size_t i = 0; i < count; ++i)
-            workers_.emplace_back([this] { work(); });
-    } catch (...) {
-        // No thread or no memory for one: without workers the scan reads every folder itself.
-        stopWorkers();
-        workers_.clear();
-    }
-}
+FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes, WorkerPool& pool)
+    : mask_(mask), withSizes_(withSizes), pool_(pool), tuning_(pool.tuning()), tasks_(pool) {}
 
 FolderReadAhead::~FolderReadAhead() {
-    stopWorkers();
+    stop_ = true;
+    tasks_.withdraw();
+    while (!tasks_.waitIdle(tuning_.waitSlice)) {
+    }
     while (!levels_.empty())
         popLevel();
 }
 
-void FolderReadAhead::stopWorkers() {
-    {
-        const std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    workAvailable_.notify_all();
-    for (std::thread& worker : workers_)
-        worker.join();
-}
-
 bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
     DescriptorBudget& budget = DescriptorBudget::process();
-    if (workers_.empty() || !budget.tryTake())
+    if (!budget.tryTake())
         return false;
     const int duplicate = ::fcntl(parent, F_DUPFD_CLOEXEC, 0);
     if (duplicate < 0) {
@@ -105,11 +62,9 @@ bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
     auto level = std::make_shared<Level>(duplicate, names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         level->jobs[i].name = std::move(names[i]);
-    {
-        const std::lock_guard lock(mutex_);
-        levels_.push_back(std::move(level));
-    }
-    workAvailable_.notify_all();
+    const std::lock_guard lock(mutex_);
+    levels_.push_back(std::move(level));
+    postReads();
     return true;
 }
 
@@ -118,7 +73,7 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
     Level& level = *levels_.back();
     Job& job = level.jobs[level.nextTaken];
     while (job.state == Job::State::Running) {
-        jobDone_.wait_for(lock, waitSlice);
+        jobDone_.wait_for(lock, tuning_.waitSlice);
         if (job.state != Job::State::Running)
             break;
         lock.unlock();
@@ -146,8 +101,7 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
     result.snapshot = std::move(job.snapshot);
     --ahead_;
     aheadBytes_ -= job.bytes;
-    lock.unlock();
-    workAvailable_.notify_one();
+    postReads();
     return result;
 }
 
@@ -161,8 +115,7 @@ void FolderReadAhead::popLevel() {
         if (job.state == Job::State::Done)
             dropJob(job);
     }
-    lock.unlock();
-    workAvailable_.notify_all();
+    postReads();
 }
 
 // Closes what the workers have read and the scan has not taken yet; the scan reads those
@@ -180,44 +133,58 @@ void FolderReadAhead::giveBack() {
 }
 
 void FolderReadAhead::recycle(std::unique_ptr<FolderSnapshot> snapshot) {
-    if (!snapshot || snapshot->memoryBytes() > reusableBytes)
+    if (!snapshot || snapshot->memoryBytes() > tuning_.reusableSnapshotBytes)
         return;
     const std::lock_guard lock(mutex_);
-    if (free_.size() < reusableCount)
+    if (free_.size() < tuning_.reusableSnapshots)
         free_.push_back(std::move(snapshot));
 }
 
-void FolderReadAhead::work() {
+// Posts a task for each folder that may start now and has none yet; while the descriptor budget
+// refuses them, one task that asks again, at each folder the scan takes. Called with the lock
+// held.
+void FolderReadAhead::postReads() {
+    if (stop_)
+        return;
+    const std::size_t room = ahead_ < tuning_.maxAhead && aheadBytes_ < tuning_.aheadBytes
+                                 ? tuning_.maxAhead - ahead_
+                                 : 0;
+    const std::size_t wanted = std::min({startable(), room, budgetSpent_ ? std::size_t{1} : room});
+    while (posted_ < wanted && tasks_.post(WorkerPool::Priority::Ahead, [this] { readNext(); }))
+        ++posted_;
+}
+
+// A worker's task: reads the folder the scan will need soonest, if one may start. Each folder
+// read ahead holds a descriptor until the scan takes it, counted from before its open.
+void FolderReadAhead::readNext() {
     std::unique_lock lock(mutex_);
-    for (;;) {
-        workAvailable_.wait(lock, [this] { return stop_ || canStart(); });
-        if (stop_)
-            return;
-        // Each folder read ahead holds a descriptor until the scan takes it. While the budget
-        // grants none, one worker asks again now and then, and the others wait for it.
-        if (!DescriptorBudget::process().tryTake()) {
-            budgetSpent_ = true;
-            workAvailable_.wait_for(lock, waitSlice);
-            budgetSpent_ = false;
-            continue;
-        }
-        auto [level, index] = nextJob();
-        Job& job = level->jobs[index];
-        job.state = Job::State::Running;
-        ++ahead_;
-        lock.unlock();
-        readJob(*level, job);
-        lock.lock();
-        finishJob(*level, job);
-    }
+    --posted_;
+    if (stop_ || !canStart())
+        return;
+    budgetSpent_ = !DescriptorBudget::process().tryTake();
+    if (budgetSpent_)
+        return;
+    auto [level, index] = nextJob();
+    Job& job = level->jobs[index];
+    job.state = Job::State::Running;
+    ++ahead_;
+    lock.unlock();
+    readJob(*level, job);
+    lock.lock();
+    finishJob(*level, job);
+    postReads();
 }
 
 bool FolderReadAhead::canStart() const {
-    if (ahead_ >= maxAhead || aheadBytes_ >= aheadBudget || budgetSpent_)
-        return false;
-    return std::any_of(levels_.begin(), levels_.end(), [](const std::shared_ptr<Level>& level) {
-        return level->nextStarted < level->jobs.size();
-    });
+    return ahead_ < tuning_.maxAhead && aheadBytes_ < tuning_.aheadBytes && startable() > 0;
+}
+
+// Folders offered and not started, in every level.
+std::size_t FolderReadAhead::startable() const {
+    std::size_t count = 0;
+    for (const std::shared_ptr<Level>& level : levels_)
+        count += level->jobs.size() - level->nextStarted;
+    return count;
 }
 
 // The first unstarted folder of the deepest level that has one.
@@ -254,7 +221,7 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
                     job.long_ = true;
                 return !stop_ && !level.abandoned;
             };
-            job.read = job.snapshot->readOpen(fd, mask_, withSizes_, keepGoing, 16);
+            job.read = job.snapshot->readOpen(fd, mask_, withSizes_, keepGoing, 16, &pool_);
             job.bytes = job.snapshot->memoryBytes();
         }
         job.ready = true;

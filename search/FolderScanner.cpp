@@ -101,9 +101,9 @@ bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
 class FolderScanner final {
 public:
     FolderScanner(TSearchFiles& settings, const QString& mask, OutputFlags flags, LineSink& lines,
-                  Totals totals, SearchProgress& progress)
+                  Totals totals, SearchProgress& progress, WorkerPool& pool)
         : settings_(settings), mask_(mask), flags_(flags), lines_(lines), totals_(totals),
-          progress_(progress) {}
+          progress_(progress), pool_(pool) {}
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
@@ -145,6 +145,7 @@ private:
     LineSink& lines_;
     Totals totals_;
     SearchProgress& progress_;
+    WorkerPool& pool_;
 
     std::string path_;                     // the folder text of the current level, ending in "/"
     std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
@@ -232,7 +233,7 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
     if (names.empty())
         return false;
     if (!readAhead_)
-        readAhead_ = std::make_unique<FolderReadAhead>(mask_, flags_.extended);
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, flags_.extended, pool_);
     return readAhead_->pushLevel(held_.back().fd, std::move(names));
 }
 
@@ -252,7 +253,7 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
         progress_.processMessagesSoon();
         return settings_.Searching;
     };
-    return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing);
+    return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing, 1024, &pool_);
 }
 
 // Opens `name` relative to `parent` as a descriptor that the budget counts; -1 with `error` set
@@ -463,13 +464,13 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
 void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
                 bool fullPath, bool showExtensions, bool extended, LineSink& lines,
                 std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
-                SearchProgress& progress) {
+                SearchProgress& progress, WorkerPool& pool) {
     // An empty folder text names no folder (it would otherwise become "/", the whole disk).
     if (!settings.Searching || folder.isEmpty())
         return;
     const QString effectiveMask = mask.isEmpty() ? QStringLiteral("*.*") : mask;
     FolderScanner scanner(settings, effectiveMask,
                           OutputFlags{recursive, fullPath, showExtensions, extended}, lines,
-                          Totals{totalBytes, totalFiles, totalFolders}, progress);
+                          Totals{totalBytes, totalFiles, totalFolders}, progress, pool);
     scanner.scanTop(PathTextBytes(folder));
 }

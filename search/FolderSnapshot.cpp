@@ -1,8 +1,9 @@
 #include "FolderSnapshot.h"
 
+#include "SharedSizeReads.h"
 #include "SortInSteps.h"
-#include "StopSignalMask.h"
 #include "Utf8Text.h"
+#include "WaitClock.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +13,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -99,95 +99,6 @@ constexpr std::size_t workPerSizeRead = 16;
 // Folders larger than this are sorted in blocks that are then merged, one step at a time.
 constexpr std::size_t sortBlock = 8 * 1024;
 
-// Sizes are read in runs of this many entries; in a folder of more than sharedSizeReadsFrom
-// entries, helper threads take runs too, so a huge folder's size reads use every core and keep
-// several disk reads in flight.
-constexpr std::size_t sizeRun = 256;
-constexpr std::size_t sharedSizeReadsFrom = 8 * 1024;
-constexpr unsigned maxSizeHelpersPerFolder = 3;
-// Helpers running for all folders read at once; no more than the processor has cores.
-std::atomic<unsigned> sizeHelpersRunning{0};
-
-unsigned sizeHelperLimit() {
-    static const unsigned limit = std::max(1u, std::thread::hardware_concurrency());
-    return limit;
-}
-
-// The runs of one folder's size reads, handed out to whichever thread asks next, and the helper
-// threads, which stop when told or when no run is left and are joined before the read returns.
-class SharedSizeReads final {
-public:
-    SharedSizeReads(std::size_t entries, std::function<int(std::size_t, std::size_t)> readRange)
-        : entries_(entries), errors_((entries + sizeRun - 1) / sizeRun),
-          readRange_(std::move(readRange)) {}
-    ~SharedSizeReads() {
-        stop();
-        joinHelpers();
-    }
-    SharedSizeReads(const SharedSizeReads&) = delete;
-    SharedSizeReads& operator=(const SharedSizeReads&) = delete;
-
-    // Starts helpers while cores are free; without any the caller reads every run itself.
-    void startHelpers() {
-        const StopSignalMask mainThreadTakesStops;
-        for (unsigned i = 0; i < maxSizeHelpersPerFolder; ++i) {
-            if (sizeHelpersRunning.fetch_add(1) >= sizeHelperLimit()) {
-                sizeHelpersRunning.fetch_sub(1);
-                return;
-            }
-            try {
-                helpers_.emplace_back([this] {
-                    while (!stop_.load(std::memory_order_relaxed) && readNextRun() != 0) {
-                    }
-                });
-            } catch (...) {
-                // No thread, or no memory for one: its slot goes back, and the helpers that
-                // started and the caller read the runs.
-                sizeHelpersRunning.fetch_sub(1);
-                return;
-            }
-        }
-    }
-
-    // Reads the next run not taken yet; returns its entries, 0 when none is left.
-    std::size_t readNextRun() {
-        const std::size_t run = next_.fetch_add(1, std::memory_order_relaxed);
-        if (run >= errors_.size())
-            return 0;
-        const std::size_t begin = run * sizeRun;
-        const std::size_t end = std::min(entries_, begin + sizeRun);
-        errors_[run] = readRange_(begin, end);
-        return end - begin;
-    }
-
-    void stop() { stop_.store(true, std::memory_order_relaxed); }
-
-    // The first error in the folder's order; valid once the helpers are joined.
-    int firstError() {
-        joinHelpers();
-        for (const int error : errors_) {
-            if (error != 0)
-                return error;
-        }
-        return 0;
-    }
-
-private:
-    void joinHelpers() {
-        for (std::thread& helper : helpers_)
-            helper.join();
-        sizeHelpersRunning.fetch_sub(static_cast<unsigned>(helpers_.size()));
-        helpers_.clear();
-    }
-
-    const std::size_t entries_;
-    std::vector<int> errors_; // per run, each written by the one thread that read the run
-    std::function<int(std::size_t, std::size_t)> readRange_;
-    std::atomic<std::size_t> next_{0};
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> helpers_;
-};
-
 } // namespace
 
 void FolderSnapshot::clear() {
@@ -202,7 +113,8 @@ void FolderSnapshot::clear() {
     workSinceAsked_ = 0;
 }
 
-bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask, bool withSizes) {
+bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask, bool withSizes,
+                          WorkerPool* pool) {
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (start == Start::NoFollow)
         flags |= O_NOFOLLOW;
@@ -212,11 +124,11 @@ bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask
         error_ = errno;
         return false;
     }
-    return readOpen(fd.get(), mask, withSizes, KeepGoing());
+    return readOpen(fd.get(), mask, withSizes, KeepGoing(), 1024, pool);
 }
 
 bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
-                              const KeepGoing& keepGoing, std::size_t askEvery) {
+                              const KeepGoing& keepGoing, std::size_t askEvery, WorkerPool* pool) {
     clear();
     keepGoing_ = keepGoing ? &keepGoing : nullptr;
     askEvery_ = askEvery;
@@ -237,7 +149,7 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
     }
     const std::size_t firstSorted = entries_.size();
     const bool complete =
-        readEntries(fd) && sortEntries(firstSorted) && (!withSizes || readSizes(fd));
+        readEntries(fd, pool) && sortEntries(firstSorted) && (!withSizes || readSizes(fd, pool));
     keepGoing_ = nullptr;
     mask_ = nullptr;
     if (!complete) {
@@ -257,11 +169,26 @@ std::size_t FolderSnapshot::memoryBytes() const {
 
 bool FolderSnapshot::keepGoing(std::size_t work) {
     workSinceAsked_ += work;
-    if (keepGoing_ == nullptr || workSinceAsked_ < askEvery_)
+    if (workSinceAsked_ < askEvery_)
         return true;
+    return askNow();
+}
+
+bool FolderSnapshot::askNow() {
     workSinceAsked_ = 0;
+    if (keepGoing_ == nullptr)
+        return true;
     stopped_ = !(*keepGoing_)(matchedFiles_);
     return !stopped_;
+}
+
+// The read is timed for the pool, which learns from it whether the storage makes it wait.
+bool FolderSnapshot::readEntries(int fd, WorkerPool* pool) {
+    const WaitClock clock;
+    const bool read = readEntries(fd);
+    if (pool != nullptr)
+        pool->noteRead(clock.waited());
+    return read;
 }
 
 bool FolderSnapshot::readEntries(int fd) {
@@ -344,39 +271,40 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
                        [this](std::size_t work) { return keepGoing(work); });
 }
 
-// Only this thread asks keepGoing (it may pump the window's events); helpers see its stop.
-bool FolderSnapshot::readSizes(int fd) {
-    SharedSizeReads reads(entries_.size(), [this, fd](std::size_t begin, std::size_t end) {
-        return readSizeRange(fd, begin, end);
-    });
-    if (matched_ >= sharedSizeReadsFrom)
-        reads.startHelpers();
-    while (const std::size_t entries = reads.readNextRun()) {
-        if (!keepGoing(entries * workPerSizeRead)) {
-            reads.stop();
-            return false;
-        }
-    }
+// Only this thread asks keepGoing (it may pump the window's events); workers see its stop.
+bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
+    SharedSizeReads reads(
+        entries_.size(), matched_,
+        [this, fd](std::size_t begin, std::size_t end, const std::atomic<bool>& stop) {
+            return readSizeRange(fd, begin, end, stop);
+        },
+        pool);
+    const bool complete =
+        reads.readAll([this](std::size_t entries) { return keepGoing(entries * workPerSizeRead); },
+                      [this] { return askNow(); });
     sizeError_ = reads.firstError();
-    return true;
+    return complete;
 }
 
-// Returns the first error other than a vanished name among the entries [begin, end).
-int FolderSnapshot::readSizeRange(int fd, std::size_t begin, std::size_t end) {
-    int error = 0;
-    for (std::size_t i = begin; i < end; ++i) {
+// Reads the sizes of the matching files among the entries [begin, end), up to a stop; gives the
+// first error other than a vanished name.
+SharedSizeReads::RunResult FolderSnapshot::readSizeRange(int fd, std::size_t begin, std::size_t end,
+                                                         const std::atomic<bool>& stop) {
+    SharedSizeReads::RunResult result;
+    for (std::size_t i = begin; i < end && !stop.load(std::memory_order_relaxed); ++i) {
         Entry& e = entries_[i];
         if (!e.matched || e.directory)
             continue;
         struct stat st {};
+        ++result.reads;
         // A name that vanished since the read, or one that may not be looked up, shows size 0.
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             e.size = static_cast<std::int64_t>(st.st_size);
         } else {
             e.size = 0;
-            if (error == 0 && errno != ENOENT)
-                error = errno;
+            if (result.error == 0 && errno != ENOENT)
+                result.error = errno;
         }
     }
-    return error;
+    return result;
 }

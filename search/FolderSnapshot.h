@@ -1,7 +1,9 @@
 #pragma once
 
 #include "MaskMatcher.h"
+#include "SharedSizeReads.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,9 +17,10 @@
 // exactly when it is one itself: symbolic links never count as directories and are never
 // followed. The entries that the mask matches are marked, and, when asked, the size of each
 // matching non-directory is read with fstatat relative to the folder, so no full path is built
-// for a system call. A long read asks its caller between pieces (getdents64 calls, size reads,
-// sort blocks) whether to go on, so a cancel need not wait for a huge folder, and tells it how
-// many matching files it has found so far.
+// for a system call; given a worker pool, a large folder or one whose size reads are slow shares
+// them with its workers. A long read asks its caller between pieces (getdents64 calls, size
+// reads, sort blocks) whether to go on, so a cancel need not wait for a huge folder, and tells it
+// how many matching files it has found so far.
 class FolderSnapshot final {
 public:
     // 32 bytes: a folder of a million entries holds little more than its names. The upper-case
@@ -45,12 +48,14 @@ public:
 
     // Reads the folder at `path` (a NUL-terminated byte path). Returns false with `error()` set
     // when it cannot be opened or read; the snapshot is then empty.
-    bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes);
+    bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes,
+              WorkerPool* pool = nullptr);
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
     // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
-    // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16).
+    // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16),
+    // and while waiting for workers that read sizes. Only the calling thread asks it.
     bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
-                  std::size_t askEvery = 1024);
+                  std::size_t askEvery = 1024, WorkerPool* pool = nullptr);
     bool stopped() const { return stopped_; }
 
     int error() const { return error_; }
@@ -75,13 +80,16 @@ public:
 
 private:
     void clear();
+    bool readEntries(int fd, WorkerPool* pool);
     bool readEntries(int fd);
     void addEntry(std::string_view name, bool directory, bool kindKnown = true);
     bool sortEntries(std::size_t first);
-    bool readSizes(int fd);
-    int readSizeRange(int fd, std::size_t begin, std::size_t end);
+    bool readSizes(int fd, WorkerPool* pool);
+    SharedSizeReads::RunResult readSizeRange(int fd, std::size_t begin, std::size_t end,
+                                             const std::atomic<bool>& stop);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
     bool keepGoing(std::size_t work);
+    bool askNow();
 
     std::vector<Entry> entries_;
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading

@@ -3,6 +3,7 @@
 #include "FolderScanner.h"
 #include "ListingFormat.h"
 #include "SplitText.h"
+#include "WorkerPool.h"
 
 #include <cstdint>
 
@@ -36,6 +37,9 @@ void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool 
     if (settings.Folders.size() != settings.Recurse.size())
         return;
 
+    // One pool of workers for every folder and mask of the run; its threads start with the first
+    // folder read ahead.
+    WorkerPool pool;
     for (const QString& mask : masks) {
         if (!settings.Searching)
             break;
@@ -45,7 +49,7 @@ void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool 
             progress.processMessages();
             ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
                        fullPath, showExtensions, extended, lines, totalBytes, totalFiles,
-                       totalFolders, progress);
+                       totalFolders, progress, pool);
         }
     }
     if (extended)

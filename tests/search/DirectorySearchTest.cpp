@@ -1,6 +1,8 @@
 #include "FileSize.h"
 #include "FolderSnapshot.h"
+#include "ScanHelpers.h"
 #include "TempTree.h"
+#include "WorkerPool.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -16,10 +18,11 @@ struct Listed {
     std::int64_t size;
 };
 
-std::vector<Listed> read(const std::string& path, const QString& mask, bool sizes = true) {
+std::vector<Listed> read(const std::string& path, const QString& mask, bool sizes = true,
+                         WorkerPool* pool = nullptr) {
     FolderSnapshot snapshot;
-    EXPECT_TRUE(
-        snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask), sizes))
+    EXPECT_TRUE(snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask),
+                              sizes, pool))
         << path;
     std::vector<Listed> listed;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
@@ -95,7 +98,9 @@ TEST(DirectorySearch, MaskMarksEntriesAndSizesOnlyWhereAsked) {
 
 // Past some thousands of entries helper threads share the size reads, run by run; every entry
 // still gets its own size, and entries the mask leaves out none.
-TEST(DirectorySearch, SizesOfAHugeFolderReadInRunsByManyThreads) {
+// Read by the calling thread alone, shared with workers in long runs (a huge folder), and one
+// entry at a time (slow reads).
+TEST(DirectorySearch, SizesOfAHugeFolderReadByOneThreadOrSharedInRuns) {
     TempTree tree;
     const int count = 9300;
     char name[32];
@@ -103,13 +108,17 @@ TEST(DirectorySearch, SizesOfAHugeFolderReadInRunsByManyThreads) {
         std::snprintf(name, sizeof name, "f%05d.%s", i, i % 10 == 0 ? "txt" : "dat");
         tree.rawFile("", name, i % 13);
     }
-    const auto listed = read(tree.rootBytes(), "*.dat");
-    ASSERT_EQ(listed.size(), std::size_t{count} + 2);
-    for (int i = 0; i < count; ++i) {
-        const Listed& entry = listed[static_cast<std::size_t>(i) + 2];
-        const bool matched = i % 10 != 0;
-        ASSERT_EQ(entry.matched, matched) << entry.name;
-        ASSERT_EQ(entry.size, matched ? i % 13 : 0) << entry.name;
+    WorkerPool longRuns;
+    WorkerPool singleEntries(AsOnASlowShare());
+    for (WorkerPool* pool : {static_cast<WorkerPool*>(nullptr), &longRuns, &singleEntries}) {
+        const auto listed = read(tree.rootBytes(), "*.dat", true, pool);
+        ASSERT_EQ(listed.size(), std::size_t{count} + 2);
+        for (int i = 0; i < count; ++i) {
+            const Listed& entry = listed[static_cast<std::size_t>(i) + 2];
+            const bool matched = i % 10 != 0;
+            ASSERT_EQ(entry.matched, matched) << entry.name;
+            ASSERT_EQ(entry.size, matched ? i % 13 : 0) << entry.name;
+        }
     }
 }
 

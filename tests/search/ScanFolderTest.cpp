@@ -164,8 +164,9 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
     };
     ResultLines lines;
     ScanTotals t;
+    WorkerPool pool;
     ScanFolder(settings, daten, "*.txt", true, false, true, true, lines, t.bytes, t.files,
-               t.folders, progress);
+               t.folders, progress, pool);
     EXPECT_EQ(lines.toStringList(),
               QStringList({"", "", "Verzeichnis von " + daten + "/", "", FileLine(1234, "a.txt"),
                            FileLine(10, "f0.txt"), "", "2 Datei(en), 1244 Bytes"}));
@@ -192,8 +193,9 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
             settings.Searching = false;
     };
     ScanTotals t;
+    WorkerPool pool;
     ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders,
-               progress);
+               progress, pool);
     const QStringList partial = lines.toStringList();
     ASSERT_GT(partial.size(), 20);
     ASSERT_LT(partial.size(), full.size());
@@ -257,13 +259,37 @@ TEST_F(ScanFolderTest, ThreadsOfTheEngineBlockTheStopSignals) {
     EXPECT_FALSE(checked.empty());
 }
 
+// How the workers share the reads never shows: one worker that reads one folder ahead, or as many
+// as on a network share, each folder's sizes read one entry at a time by several of them.
+TEST_F(ScanFolderTest, ListingIsTheSameHoweverTheWorkersShareTheReads) {
+    for (int i = 0; i < 30; ++i) {
+        for (int j = 0; j < 12; ++j)
+            tree.file(QString("Daten/d%1/sub/f%2.txt").arg(i).arg(j), i * 100 + j);
+    }
+    ScanTotals expectedTotals;
+    const QStringList expected = Scan(daten, "*.*", {.recursive = true}, &expectedTotals);
+    ScanTuning oneWorker;
+    oneWorker.busyWorkers = 1;
+    oneWorker.waitingWorkers = 1;
+    oneWorker.maxAhead = 1;
+    ScanTuning asOnAShare = AsOnASlowShare();
+    for (const ScanTuning* tuning : {&oneWorker, &asOnAShare}) {
+        ScanTotals totals;
+        EXPECT_EQ(Scan(daten, "*.*", {.recursive = true, .tuning = tuning}, &totals), expected);
+        EXPECT_EQ(totals.bytes, expectedTotals.bytes);
+        EXPECT_EQ(totals.files, expectedTotals.files);
+        EXPECT_EQ(totals.folders, expectedTotals.folders);
+    }
+}
+
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
     TSearchFiles settings;
     SearchProgress progress;
     ResultLines lines;
     ScanTotals t;
+    WorkerPool pool;
     ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files, t.folders,
-               progress);
+               progress, pool);
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(t.files + t.bytes + t.folders, 0);
 }

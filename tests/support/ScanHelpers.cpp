@@ -4,6 +4,16 @@
 #include "HeaderBlock.h"
 #include "SearchDriver.h"
 
+#include <chrono>
+
+ScanTuning AsOnASlowShare() {
+    ScanTuning tuning;
+    tuning.slowRead = std::chrono::microseconds(0);
+    tuning.judgedReads = 1;
+    tuning.sharedSizeReadsFrom = static_cast<std::size_t>(-1);
+    return tuning;
+}
+
 QStringList Scan(const QString& folder, const QString& mask, ScanOptions options,
                  ScanTotals* totals) {
     TSearchFiles settings;
@@ -12,9 +22,10 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
     ScanTotals& t = totals ? *totals : local;
     SearchProgress silent;
     ResultLines lines;
+    WorkerPool pool(options.tuning ? *options.tuning : ScanTuning());
     ScanFolder(settings, folder, mask, options.recursive, options.fullPath, options.showExtensions,
                options.extended, lines, t.bytes, t.files, t.folders,
-               options.progress ? *options.progress : silent);
+               options.progress ? *options.progress : silent, pool);
     return lines.toStringList();
 }
 

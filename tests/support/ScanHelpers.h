@@ -2,6 +2,7 @@
 
 #include "QtPrinters.h"
 #include "ResultLines.h"
+#include "ScanTuning.h"
 #include "SearchProgress.h"
 #include "SearchSettings.h"
 
@@ -22,7 +23,13 @@ struct ScanOptions {
     bool showExtensions = true;
     bool extended = true;
     SearchProgress* progress = nullptr; // receives the reports; none when null
+    const ScanTuning* tuning = nullptr; // the worker pool's numbers; the defaults when null
 };
+
+// Numbers that make a worker pool act as on a network share from its first read on: every read
+// counts as waiting, so up to `waitingWorkers` start, and every folder's sizes are read one entry
+// at a time by several of them.
+ScanTuning AsOnASlowShare();
 
 // Runs ScanFolder on a fresh settings record with the search flag up.
 QStringList Scan(const QString& folder, const QString& mask, ScanOptions options,
