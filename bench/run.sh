@@ -518,7 +518,7 @@ check() {
         missed+=("$name(>$target)")
     fi
 }
-check cli_ext_vs_find "$cli_ext_ratio" 0.7
+check cli_ext_vs_find "$cli_ext_ratio" 0.65
 check cli_simple_vs_find "$cli_simple_ratio" 0.3
 check gui_run_vs_find "$gui_ratio" 0.9
 check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 120
@@ -526,7 +526,7 @@ check cancel_ms "$cancel_worst" 50
 figure cli_ext_vs_find_cold "$cli_cold_ratio"
 figure cancel_ms_big_folder "$cli_cancel_worst"
 figure gui_cancel_ms_big_folder "$gui_cancel_big"
-check cli_ext_vs_find_cold "$cli_cold_ratio" 0.8
+check cli_ext_vs_find_cold "$cli_cold_ratio" 0.5
 check cancel_ms_big_folder "$cli_cancel_worst" 20
 check gui_cancel_ms_big_folder "$gui_cancel_big" 20
 check cli_rss_mb_1m_folder "$cli_rss_big" 100
