@@ -335,8 +335,10 @@ void ListingComparison::buildNotes() {
 std::string ListingComparison::summary() const {
     QString text =
         QStringLiteral("%1 neu, %2 entfernt, %3 geändert").arg(added_).arg(removed_).arg(changed_);
-    if (!complete_)
+    if (!complete_ && open_ > 0)
         text += QStringLiteral("; unvollständig, %1 offen (siehe Hinweis)").arg(open_);
+    else if (!complete_)
+        text += QStringLiteral("; unvollständig (siehe Hinweis)");
     return text.toStdString();
 }
 

@@ -109,6 +109,10 @@ TEST(ListingComparisonTest, NamesShownAlikeAreNamedAndNeverCounted) {
                                "Neue Liste: Mehrere Einträge eines Verzeichnisses erscheinen als " +
                                    root + "x" + tail}));
         EXPECT_EQ(comparison.changed(), extended ? 1 : 0); // plain.txt only
+        EXPECT_EQ(comparison.summary(), extended ? "0 neu, 0 entfernt, 1 geändert; unvollständig, "
+                                                   "1 offen (siehe Hinweis)"
+                                                 : "0 neu, 0 entfernt, 0 geändert; unvollständig "
+                                                   "(siehe Hinweis)");
         for (const char* name : {"a?b", "bad\xFE", "x "})
             ::unlink((tree.rootBytes() + "/" + name).c_str());
     }
