@@ -4,6 +4,7 @@
 #include "ListFileWriter.h"
 #include "ListingFormat.h"
 #include "MessageBox.h"
+#include "RunOutcome.h"
 #include "Scenes.h"
 #include "SearchSettings.h"
 #include "Startup.h"
@@ -110,6 +111,15 @@ void ResultWindowScenes(Shots& shots) {
     if (SaveEarlierListing(earlier)) {
         OpenDialogSeam().setNextAnswer({true, earlier, {}});
         shots.saveModal([] { frmList->btnCompare->click(); }, QStringLiteral("compare-window"));
+        // The same after a cancelled run: the note on what the list lacks opens the report,
+        // wrapped to the window's width.
+        RunOutcome cancelled;
+        cancelled.setCancelled();
+        frmList->setOutcome(cancelled);
+        OpenDialogSeam().setNextAnswer({true, earlier, {}});
+        shots.saveModal([] { frmList->btnCompare->click(); },
+                        QStringLiteral("compare-window-cancelled"));
+        frmList->setOutcome(RunOutcome());
     }
     DestroyFolderInventoryWindows();
 }
