@@ -3,8 +3,7 @@
 #include "StopSignalMask.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <iterator>
 #include <utility>
 
 WorkerPool::WorkerPool(const ScanTuning& tuning) : tuning_(tuning) {}
@@ -91,10 +90,10 @@ WorkerPool::Group::~Group() {
     pool_.waitIdle(*this);
 }
 
-// Shares the workers fairly among the folders being read: the next task is the one whose folder
-// has the fewest workers, where an urgent task helps a folder that has as many as its group has
-// tasks running, and another task starts a folder of its own. Among equals, urgent tasks go
-// first, and each kind in the order posted.
+// Shares the workers fairly among the folders being read: the next task is the one for the
+// folder with the fewest helpers. An urgent task's folder has as many as its group has tasks
+// running; a task that starts a folder of its own has none. Among equals, urgent tasks go first,
+// and each kind in the order posted.
 bool WorkerPool::takeTask(Task& task) {
     std::deque<Task>* from = nullptr;
     std::deque<Task>::iterator taken;

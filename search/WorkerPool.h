@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -75,7 +74,6 @@ public:
     Group(const Group&) = delete;
     Group& operator=(const Group&) = delete;
 
-    WorkerPool& pool() const { return pool_; }
     // Queues `run`; false when no worker could be started or no memory was left for it, and the
     // caller does that work itself.
     bool post(Priority priority, std::function<void()> run) {
