@@ -35,8 +35,9 @@ public:
         std::unique_ptr<FolderSnapshot> snapshot;
     };
 
-    // `mask` and `pool` must outlive this object.
-    FolderReadAhead(const MaskMatcher& mask, bool withSizes, WorkerPool& pool);
+    // `mask` and `pool` must outlive this object. `withTimes` keeps the modification times with
+    // the sizes.
+    FolderReadAhead(const MaskMatcher& mask, bool withSizes, bool withTimes, WorkerPool& pool);
     // Stops the reads under way at their next test and waits for them.
     ~FolderReadAhead();
     FolderReadAhead(const FolderReadAhead&) = delete;
@@ -78,6 +79,7 @@ private:
 
     const MaskMatcher& mask_;
     const bool withSizes_;
+    const bool withTimes_;
     WorkerPool& pool_;
     const ScanTuning& tuning_;
     std::mutex mutex_;

@@ -3,10 +3,10 @@
 #include "DescriptorBudget.h"
 #include "FolderReadAhead.h"
 #include "FolderSnapshot.h"
-#include "ListingFormat.h"
 #include "MaskMatcher.h"
 #include "PathText.h"
 #include "SearchProgress.h"
+#include "TextListing.h"
 #include "Utf8Text.h"
 
 #include <cerrno>
@@ -22,19 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct Totals {
-    std::int64_t& bytes;
-    std::int64_t& files;
-    std::int64_t& folders;
-};
-
-struct OutputFlags {
-    bool recursive;
-    bool fullPath;
-    bool showExtensions;
-    bool extended;
-};
 
 // The descriptors of the folders on the way down that stay open: a subfolder is opened relative
 // to its parent's descriptor, so no component of its path can be swapped for a link between
@@ -96,14 +83,14 @@ bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
 
 // One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
 // listed lives in one buffer that grows by a name on each descent and shrinks on the way back;
-// it names the folder in the listing, while the file system is reached through descriptors.
+// it names the folder in the records, while the file system is reached through descriptors.
 // Each level keeps its snapshot until its subfolder pass is done.
 class FolderScanner final {
 public:
-    FolderScanner(TSearchFiles& settings, const QString& mask, OutputFlags flags, LineSink& lines,
-                  Totals totals, SearchProgress& progress, WorkerPool& pool)
-        : settings_(settings), mask_(mask), flags_(flags), lines_(lines), totals_(totals),
-          progress_(progress), pool_(pool) {}
+    FolderScanner(TSearchFiles& settings, const QString& mask, bool recursive, RecordSink& records,
+                  std::int64_t& filesFound, SearchProgress& progress, WorkerPool& pool)
+        : settings_(settings), mask_(mask), recursive_(recursive), records_(records),
+          needs_(records.needs()), filesFound_(filesFound), progress_(progress), pool_(pool) {}
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
@@ -134,18 +121,22 @@ private:
     void reportProgress();
     bool refreshProgress();
     void showReadProgress(std::size_t filesFound);
+    bool withSizes() const { return needs_.sizes || needs_.times; }
     void listEntries(const FolderSnapshot& snapshot, bool readCountShown);
-    void handleEntry(const FolderSnapshot& snapshot, const FolderSnapshot::Entry& entry);
-    void finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled);
+    const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
+    void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
+    void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
     void descend(const FolderSnapshot& snapshot, std::size_t depth);
 
     TSearchFiles& settings_;
     MaskMatcher mask_;
-    OutputFlags flags_;
-    LineSink& lines_;
-    Totals totals_;
+    bool recursive_;
+    RecordSink& records_;
+    const RecordSink::Needs needs_;
+    std::int64_t& filesFound_; // of the whole run, which the found caption shows
     SearchProgress& progress_;
     WorkerPool& pool_;
+    EntryRecord record_; // the entry being handed on
 
     std::string path_;                     // the folder text of the current level, ending in "/"
     std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
@@ -155,9 +146,7 @@ private:
         std::size_t pathLength; // of path_ at that level
     };
     std::vector<HeldLevel> held_; // the top levels on the way down, owned by their scan calls
-    std::int64_t folderFiles_ = 0;
-    std::int64_t folderBytes_ = 0;
-    // Files that the folder being read or listed holds and the totals do not count yet; the
+    // Files that the folder being read or listed holds and filesFound_ does not count yet; the
     // found caption counts them in, so it grows while a huge folder is read.
     std::int64_t uncountedFiles_ = 0;
     bool readCountShown_ = false; // a caption showed files found by the current folder's read
@@ -221,7 +210,7 @@ bool FolderScanner::mayHold(std::size_t depth) const {
 // Hands the subfolders of the folder at `depth` to the workers, when they can open them relative
 // to a descriptor held for the whole pass.
 bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth) {
-    if (!flags_.recursive || !isHeld(depth))
+    if (!recursive_ || !isHeld(depth))
         return false;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
@@ -233,7 +222,7 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
     if (names.empty())
         return false;
     if (!readAhead_)
-        readAhead_ = std::make_unique<FolderReadAhead>(mask_, flags_.extended, pool_);
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, withSizes(), needs_.times, pool_);
     return readAhead_->pushLevel(held_.back().fd, std::move(names));
 }
 
@@ -253,7 +242,8 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
         progress_.processMessagesSoon();
         return settings_.Searching;
     };
-    return snapshot.readOpen(fd, mask_, flags_.extended, keepGoing, 1024, &pool_);
+    snapshot.setWithTimes(needs_.times);
+    return snapshot.readOpen(fd, mask_, withSizes(), keepGoing, 1024, &pool_);
 }
 
 // Opens `name` relative to `parent` as a descriptor that the budget counts; -1 with `error` set
@@ -323,7 +313,7 @@ void FolderScanner::reportProgress() {
     const QString folder = QString::fromStdString(DisplayText(path_));
     progress_.setSearchCaption(QStringLiteral("Suchen in %1").arg(folder));
     progress_.setFoundCaption(
-        QStringLiteral("Elemente gefunden: %1").arg(totals_.files + uncountedFiles_));
+        QStringLiteral("Elemente gefunden: %1").arg(filesFound_ + uncountedFiles_));
     lastReport_ = std::chrono::steady_clock::now();
 }
 
@@ -348,19 +338,14 @@ void FolderScanner::showReadProgress(std::size_t filesFound) {
 void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown) {
     uncountedFiles_ = readCountShown ? static_cast<std::int64_t>(snapshot.matchedFiles()) : 0;
     reportProgress();
-    if (flags_.extended) {
-        AppendFolderHeading(lines_, path_);
-        ++totals_.folders;
-        folderFiles_ = 0;
-        folderBytes_ = 0;
-    }
+    records_.beginFolder(path_);
+    record_.folder = path_;
     // The first matching entry is handled at once; before each further one the search tests
     // for a cancel and pumps messages.
     bool first = true;
     std::size_t i = 0;
     for (; i < snapshot.count(); ++i) {
-        const FolderSnapshot::Entry& entry = snapshot.entry(i);
-        if (!entry.matched)
+        if (!snapshot.entry(i).matched)
             continue;
         if (!first) {
             if (!settings_.Searching)
@@ -368,52 +353,58 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountSh
             progress_.processMessagesSoon();
         }
         first = false;
-        handleEntry(snapshot, entry);
+        handleEntry(snapshot, i);
         if (i % 256 == 255)
             refreshProgress();
     }
     uncountedFiles_ = 0;
-    if (flags_.extended)
-        finishExtendedFolder(snapshot, i);
+    if (needs_.foldersFirst)
+        handOnFiles(snapshot, i);
+    records_.endFolder();
 }
 
-void FolderScanner::handleEntry(const FolderSnapshot& snapshot,
-                                const FolderSnapshot::Entry& entry) {
-    const std::string_view name = snapshot.name(entry);
-    const bool isFile = !entry.directory && !FolderSnapshot::isDotEntry(name);
-    if (flags_.extended) {
-        // Directories, "." and ".." show size 0; each entry gives the message pump a turn.
-        const std::int64_t size = isFile ? entry.size : 0;
+// The record of entry i, in record_, whose folder is set for the folder being listed.
+const EntryRecord& FolderScanner::recordOf(const FolderSnapshot& snapshot, std::size_t i) {
+    const FolderSnapshot::Entry& entry = snapshot.entry(i);
+    record_.name = snapshot.name(entry);
+    record_.kind = EntryRecord::Kind::File;
+    record_.size = entry.size;
+    if (entry.directory) {
+        record_.kind = FolderSnapshot::isDotEntry(record_.name) ? EntryRecord::Kind::Dot
+                                                                : EntryRecord::Kind::Folder;
+        record_.size = 0;
+    }
+    if (needs_.times)
+        record_.modified = snapshot.modified(i);
+    return record_;
+}
+
+// In the listing's order directories, "." and ".." go on at once and the files after them, each
+// entry giving the message pump a turn; otherwise every entry goes on as it comes.
+void FolderScanner::handleEntry(const FolderSnapshot& snapshot, std::size_t i) {
+    const bool isFile = !snapshot.entry(i).directory;
+    if (needs_.foldersFirst) {
         progress_.processMessagesSoon();
         if (!isFile)
-            AppendDirectoryLine(lines_, name);
-        totals_.bytes += size;
-        folderBytes_ += size;
-        if (isFile) {
-            ++totals_.files;
-            ++folderFiles_;
-        }
+            records_.entry(recordOf(snapshot, i));
     } else {
-        AppendSimpleLine(lines_, path_, name, flags_.fullPath, flags_.showExtensions);
-        if (isFile)
-            ++totals_.files;
+        records_.entry(recordOf(snapshot, i));
     }
-    if (isFile && uncountedFiles_ > 0)
-        --uncountedFiles_;
+    if (isFile) {
+        ++filesFound_;
+        if (uncountedFiles_ > 0)
+            --uncountedFiles_;
+    }
 }
 
-// Directory lines went straight to the result after the heading; the file lines of the entries
-// handled (all, unless a cancel came) follow them, made from the snapshot rather than kept, then
-// the folder's sum when it has at least one file line.
-void FolderScanner::finishExtendedFolder(const FolderSnapshot& snapshot, std::size_t handled) {
+// The files among the entries handled (all, unless a cancel came), made from the snapshot rather
+// than kept.
+void FolderScanner::handOnFiles(const FolderSnapshot& snapshot, std::size_t handled) {
     for (std::size_t i = 0; i < handled; ++i) {
         const FolderSnapshot::Entry& entry = snapshot.entry(i);
-        const std::string_view name = snapshot.name(entry);
-        if (entry.matched && !entry.directory && !FolderSnapshot::isDotEntry(name))
-            AppendFileLine(lines_, entry.size, name);
+        if (entry.matched && !entry.directory)
+            records_.entry(recordOf(snapshot, i));
     }
-    if (folderFiles_ > 0)
-        AppendFolderSum(lines_, folderFiles_, folderBytes_);
 }
 
 // The subfolder pass takes every entry of the folder, whether or not its name matches the mask,
@@ -430,7 +421,7 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
             break;
         const FolderSnapshot::Entry& entry = snapshot.entry(i);
         const std::string_view name = snapshot.name(entry);
-        if (!isSubfolder(entry, name) || !flags_.recursive)
+        if (!isSubfolder(entry, name) || !recursive_)
             continue;
         progress_.processMessagesSoon();
         path_.resize(folderLength);
@@ -462,15 +453,23 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
 } // namespace
 
 void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
-                bool fullPath, bool showExtensions, bool extended, LineSink& lines,
-                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
-                SearchProgress& progress, WorkerPool& pool) {
+                RecordSink& records, std::int64_t& filesFound, SearchProgress& progress,
+                WorkerPool& pool) {
     // An empty folder text names no folder (it would otherwise become "/", the whole disk).
     if (!settings.Searching || folder.isEmpty())
         return;
     const QString effectiveMask = mask.isEmpty() ? QStringLiteral("*.*") : mask;
-    FolderScanner scanner(settings, effectiveMask,
-                          OutputFlags{recursive, fullPath, showExtensions, extended}, lines,
-                          Totals{totalBytes, totalFiles, totalFolders}, progress, pool);
+    FolderScanner scanner(settings, effectiveMask, recursive, records, filesFound, progress, pool);
     scanner.scanTop(PathTextBytes(folder));
+}
+
+void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
+                bool fullPath, bool showExtensions, bool extended, LineSink& lines,
+                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
+                SearchProgress& progress, WorkerPool& pool) {
+    TextListing listing = extended ? TextListing::extended(lines)
+                                   : TextListing::simple(lines, fullPath, showExtensions);
+    ScanFolder(settings, folder, mask, recursive, listing, totalFiles, progress, pool);
+    totalBytes += listing.totals().bytes;
+    totalFolders += listing.totals().folders;
 }

@@ -104,6 +104,7 @@ constexpr std::size_t sortBlock = 8 * 1024;
 void FolderSnapshot::clear() {
     entries_.clear();
     unknownType_.clear();
+    times_.clear();
     names_.clear();
     matched_ = 0;
     matchedFiles_ = 0;
@@ -164,7 +165,8 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
 }
 
 std::size_t FolderSnapshot::memoryBytes() const {
-    return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity();
+    return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity() +
+           times_.capacity() * sizeof(FileTime);
 }
 
 bool FolderSnapshot::keepGoing(std::size_t work) {
@@ -273,6 +275,8 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
 
 // Only this thread asks keepGoing (it may pump the window's events); workers see its stop.
 bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
+    if (withTimes_)
+        times_.assign(entries_.size(), FileTime());
     SharedSizeReads reads(
         entries_.size(), matched_,
         [this, fd](std::size_t begin, std::size_t end, const std::atomic<bool>& stop) {
@@ -287,19 +291,23 @@ bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
 }
 
 // Reads the sizes of the matching files among the entries [begin, end), up to a stop; gives the
-// first error other than a vanished name.
+// first error other than a vanished name. With times, subfolders are looked up too (a
+// directory's size stays 0).
 SharedSizeReads::RunResult FolderSnapshot::readSizeRange(int fd, std::size_t begin, std::size_t end,
                                                          const std::atomic<bool>& stop) {
     SharedSizeReads::RunResult result;
+    const bool withTimes = !times_.empty();
     for (std::size_t i = begin; i < end && !stop.load(std::memory_order_relaxed); ++i) {
         Entry& e = entries_[i];
-        if (!e.matched || e.directory)
+        if (!e.matched || (e.directory && (!withTimes || isDotEntry(name(e)))))
             continue;
         struct stat st {};
         ++result.reads;
         // A name that vanished since the read, or one that may not be looked up, shows size 0.
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            e.size = static_cast<std::int64_t>(st.st_size);
+            e.size = e.directory ? 0 : static_cast<std::int64_t>(st.st_size);
+            if (withTimes)
+                times_[i] = ModificationTimeOf(st);
         } else {
             e.size = 0;
             if (result.error == 0 && errno != ENOENT)

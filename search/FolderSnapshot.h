@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileTime.h"
 #include "MaskMatcher.h"
 #include "SharedSizeReads.h"
 
@@ -17,10 +18,11 @@
 // exactly when it is one itself: symbolic links never count as directories and are never
 // followed. The entries that the mask matches are marked, and, when asked, the size of each
 // matching non-directory is read with fstatat relative to the folder, so no full path is built
-// for a system call; given a worker pool, a large folder or one whose size reads are slow shares
-// them with its workers. A long read asks its caller between pieces (getdents64 calls, size
-// reads, sort blocks) whether to go on, so a cancel need not wait for a huge folder, and tells it
-// how many matching files it has found so far.
+// for a system call, and the same call gives the modification time, kept once times are asked
+// for (beside the entries, for every matching entry but "." and ".."); given a worker pool, a large
+// folder or one whose size reads are slow shares them with its workers. A long read asks its caller
+// between pieces (getdents64 calls, size reads, sort blocks) whether to go on, so a cancel need not
+// wait for a huge folder, and tells it how many matching files it has found so far.
 class FolderSnapshot final {
 public:
     // 32 bytes: a folder of a million entries holds little more than its names. The upper-case
@@ -57,6 +59,9 @@ public:
     bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
                   std::size_t askEvery = 1024, WorkerPool* pool = nullptr);
     bool stopped() const { return stopped_; }
+    // The reads that follow keep the modification times of the matching entries, subfolders
+    // included, with their sizes (readOpen's `withSizes`).
+    void setWithTimes(bool withTimes) { withTimes_ = withTimes; }
 
     int error() const { return error_; }
     // The first error of a size read other than a vanished name (EACCES in a folder without
@@ -75,6 +80,8 @@ public:
     std::string_view name(const Entry& e) const {
         return std::string_view(names_).substr(e.nameOffset, e.nameLength);
     }
+    // The modification time of entry i, when times were read; a vanished entry has time 0.
+    FileTime modified(std::size_t i) const { return times_.empty() ? FileTime() : times_[i]; }
     // "." or "..": always directory entries, never descended into.
     static bool isDotEntry(std::string_view name) { return name == "." || name == ".."; }
 
@@ -94,7 +101,9 @@ private:
     std::vector<Entry> entries_;
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
     std::string names_;                      // every name NUL-terminated
-    const MaskMatcher* mask_ = nullptr;      // while reading
+    std::vector<FileTime> times_;            // parallel to entries_ when times were read
+    bool withTimes_ = false;
+    const MaskMatcher* mask_ = nullptr; // while reading
     std::size_t matched_ = 0;
     std::size_t matchedFiles_ = 0; // of the entries whose kind is known yet
     int error_ = 0;

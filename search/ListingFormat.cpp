@@ -69,7 +69,7 @@ void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes) {
 }
 
 void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
-                      bool fullPath, bool showExtensions) {
+                      bool fullPath, bool showExtensions, NameBytes bytes) {
     // The text is the folder text plus the name, or the part behind its last separator, which
     // is the name itself. The extension starts at the last "." unless a "/" comes after it; the
     // folder text ends in "/", so only a dot in the name can start one.
@@ -81,8 +81,13 @@ void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::stri
             name = name.substr(0, dot);
     }
     std::string& line = lines.beginLine();
-    AppendDisplayText(line, folder);
-    AppendDisplayText(line, name);
+    if (bytes == NameBytes::Exact) {
+        line.append(folder);
+        line.append(name);
+    } else {
+        AppendDisplayText(line, folder);
+        AppendDisplayText(line, name);
+    }
     lines.finishLine();
 }
 

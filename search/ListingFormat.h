@@ -26,10 +26,14 @@ void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName
 // A blank line and "<files> Datei(en), <bytes> Bytes".
 void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes);
 
+// How a simple listing line holds a name: as shown (AppendDisplayText), or as its exact bytes for
+// a list whose entries end in a NUL byte, where nothing needs to be replaced.
+enum class NameBytes { Shown, Exact };
+
 // The simple listing line of one entry: the full path or the bare name, without its extension
 // when `showExtensions` is false ("archive.tar.gz" gives "archive.tar", "README" stays).
 void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
-                      bool fullPath, bool showExtensions);
+                      bool fullPath, bool showExtensions, NameBytes bytes = NameBytes::Shown);
 
 // The megabyte figure of `bytes` with two decimals, rounded half away from zero on its exact
 // value, with `decimalSeparator` between the whole and the decimals.

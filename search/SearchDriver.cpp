@@ -1,8 +1,8 @@
 #include "SearchDriver.h"
 
 #include "FolderScanner.h"
-#include "ListingFormat.h"
 #include "SplitText.h"
+#include "TextListing.h"
 #include "WorkerPool.h"
 
 #include <cstdint>
@@ -23,17 +23,14 @@ private:
 
 } // namespace
 
-void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
-               LineSink& lines, SearchProgress& progress) {
+void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& progress) {
     // A cancel click still queued from before is handled here, before the flag goes up, so it
     // cannot stop this search.
     progress.processMessages();
     const SearchingFlag searching(settings.Searching);
 
     const QStringList masks = SplitText(QStringLiteral(";"), settings.Masks, 0);
-    std::int64_t totalFiles = 0;
-    std::int64_t totalBytes = 0;
-    std::int64_t totalFolders = 0;
+    std::int64_t filesFound = 0;
     if (settings.Folders.size() != settings.Recurse.size())
         return;
 
@@ -48,10 +45,15 @@ void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool 
                 break;
             progress.processMessages();
             ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
-                       fullPath, showExtensions, extended, lines, totalBytes, totalFiles,
-                       totalFolders, progress, pool);
+                       records, filesFound, progress, pool);
         }
     }
-    if (extended)
-        AppendTotalsFooter(lines, totalFiles, totalBytes, totalFolders, CurrentDecimalSeparator());
+    records.endRun();
+}
+
+void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+               LineSink& lines, SearchProgress& progress) {
+    TextListing listing = extended ? TextListing::extended(lines)
+                                   : TextListing::simple(lines, fullPath, showExtensions);
+    RunSearch(settings, listing, progress);
 }

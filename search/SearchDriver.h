@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineSink.h"
+#include "RecordSink.h"
 #include "SearchProgress.h"
 #include "SearchSettings.h"
 
@@ -11,3 +12,6 @@
 // search, and the lines found so far are followed by the footer.
 void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
                LineSink& lines, SearchProgress& progress);
+
+// The same search handing its entries to `records`, which end with endRun (also after a cancel).
+void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& progress);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct stat;
+
+// A modification time as the file system gives it: seconds since 1970-01-01 00:00:00 UTC and
+// the nanoseconds within that second.
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int32_t nanoseconds = 0; // 0 to 999,999,999
+
+    friend bool operator==(const FileTime&, const FileTime&) = default;
+};
+
+// The time now.
+FileTime CurrentTime();
+
+// The modification time in `st`.
+FileTime ModificationTimeOf(const struct stat& st);
+
+// "2026-12-08T06:43:18.123456789Z": UTC with all nine digits of the nanoseconds, as an
+// inventory for programs gives it. Years beyond 0 to 9999 carry a sign ("+10000-01-01...").
+void AppendUtcTimestamp(std::string& out, FileTime time);
+// "2026-12-08T06:43:18Z": the same without the nanoseconds.
+void AppendUtcSeconds(std::string& out, FileTime time);
+
+// "2026-12-08 07:43:18": the local time to the second, as a spreadsheet or a person reads it.
+void AppendLocalTime(std::string& out, FileTime time);
+std::string LocalTimeText(FileTime time);
+
+// The time that AppendUtcTimestamp wrote (nine digits of nanoseconds, or none at all); nothing
+// for any other text.
+std::optional<FileTime> ParseUtcTimestamp(std::string_view text);
