@@ -13,24 +13,29 @@ QStringList optionNames(const CliOptionSpec& entry) {
     return names;
 }
 
-// The `case` patterns for the options whose value is completed by `compgen -<kind>`, or that
-// take a value that is not completed at all (kind empty).
+// The `case` patterns for the options whose value is completed by `compgen -<kind>` or from the
+// option's own set of values, or that take a value that is not completed at all (kind empty).
 QString valueCases(std::span<const CliOptionSpec> table) {
     QStringList files;
     QStringList folders;
     QStringList others;
+    QString fixedValues;
     for (const CliOptionSpec& entry : table) {
         if (entry.argumentName.empty())
             continue;
         const QStringList names = optionNames(entry);
-        if (entry.fileValue)
+        if (!entry.values.empty())
+            fixedValues += QStringLiteral("        %1) mapfile -t COMPREPLY < <(compgen -W \"%2\" "
+                                          "-- \"$cur\"); return ;;\n")
+                               .arg(names.join(QLatin1Char('|')), TableText(entry.values));
+        else if (entry.fileValue)
             files += names;
         else if (entry.argumentName == "VERZEICHNIS")
             folders += names;
         else
             others += names;
     }
-    QString cases;
+    QString cases = fixedValues;
     if (!files.isEmpty())
         cases += QStringLiteral("        %1) _folderinventory_cli_reply -f \"$cur\"; return ;;\n")
                      .arg(files.join(QLatin1Char('|')));

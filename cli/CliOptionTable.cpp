@@ -10,7 +10,7 @@ constexpr std::string_view outputGroup = "Ausgabe";
 constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 12> optionTable{{
+constexpr std::array<CliOptionSpec, 14> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
@@ -23,12 +23,24 @@ constexpr std::array<CliOptionSpec, 12> optionTable{{
      "einfache Ausgabe: vollständige Pfade statt reiner Namen", outputGroup},
     {CliOption::NoExtensions, "no-extensions", "x", "",
      "einfache Ausgabe: Namen ohne Dateierweiterung", outputGroup},
+    {CliOption::Null, "null", "0", "",
+     "einfache Ausgabe: jeden Namen oder Pfad mit einem NUL-Byte statt eines Zeilenendes "
+     "abschließen und Byte für Byte so schreiben, wie das Dateisystem ihn nennt (wie find "
+     "-print0, für xargs -0)",
+     outputGroup},
+    {CliOption::Format, "format", "", "FORMAT",
+     "\"text\" die Liste, wie das Ergebnisfenster sie zeigt (Vorgabe); \"csv\" eine Tabelle "
+     "für Tabellenkalkulationen (UTF-8 mit BOM, Trennzeichen \";\", CR LF; Spalten Art, Pfad, "
+     "Name, Größe, Geändert); \"json\" JSON Lines für Programme (eine Zeile je Datei und "
+     "Verzeichnis mit Pfad, Größe und Änderungszeit auf die Nanosekunde, am Ende eine "
+     "Zusammenfassung)",
+     outputGroup, false, "text csv json"},
     {CliOption::Output, "output", "o", "DATEI",
-     "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (UTF-8, CR LF), "
-     "statt auf die Standardausgabe; eine vorhandene Datei wird erst ersetzt, wenn die neue "
-     "vollständig ist, und gar nicht, wenn sich neben ihr keine neue anlegen lässt; eine Pipe "
-     "oder ein Gerät (/dev/stdout) wird an Ort und Stelle beschrieben, \"-\" ist die "
-     "Standardausgabe",
+     "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (die Textliste "
+     "in UTF-8 mit CR LF), statt auf die Standardausgabe; eine vorhandene Datei wird erst "
+     "ersetzt, wenn die neue vollständig ist, und gar nicht, wenn sich neben ihr keine neue "
+     "anlegen lässt; eine Pipe oder ein Gerät (/dev/stdout) wird an Ort und Stelle beschrieben, "
+     "\"-\" ist die Standardausgabe",
      outputGroup, true},
     {CliOption::Quiet, "quiet", "q", "", "keine Fortschrittsanzeige und keine Warnungen",
      outputGroup},

@@ -19,6 +19,8 @@ enum class CliOption {
     Version,
     Compare,
     CompareTo,
+    Format,
+    Null,
 };
 
 struct CliOptionSpec {
@@ -29,6 +31,7 @@ struct CliOptionSpec {
     std::string_view help;         // German, UTF-8, one paragraph
     std::string_view group;        // the heading the option stands under in the help
     bool fileValue = false;        // the value names a file ("-" for standard input or output)
+    std::string_view values = {};  // the values it takes, separated by blanks; empty: any
 };
 
 // The options in the order the help lists them; options of one group stand together.

@@ -135,9 +135,18 @@ bool CliParser::takeNextValue(const QString& shownName, QByteArray& value) {
     return true;
 }
 
-// A mask text may be empty (it gives no masks); a file name may not.
+// A mask text may be empty (it gives no masks); a file name may not. An option with a set of
+// values takes only those.
 bool CliParser::acceptValue(const CliOptionSpec& entry, const QString& shownName,
                             const QByteArray& value) {
+    if (!entry.values.empty()) {
+        const QStringList values = TableText(entry.values).split(QLatin1Char(' '));
+        if (values.contains(QString::fromUtf8(value)))
+            return true;
+        fail(QStringLiteral("unbekannter Wert \"%1\" für die Option \"%2\" (möglich: %3)")
+                 .arg(shown(value), shownName, values.join(QStringLiteral(", "))));
+        return false;
+    }
     if (entry.option == CliOption::Masks || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
@@ -182,6 +191,14 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
         break;
     case CliOption::CompareTo:
         options.compareTo = value;
+        break;
+    case CliOption::Format:
+        options.format = value == "csv"    ? OutputFormat::Csv
+                         : value == "json" ? OutputFormat::Json
+                                           : OutputFormat::Text;
+        break;
+    case CliOption::Null:
+        options.nullTerminated = true;
         break;
     }
 }

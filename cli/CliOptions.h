@@ -13,6 +13,10 @@ struct FolderArgument {
     bool recursive = true;
 };
 
+// What the tool writes: the listing as the result window shows it, a table for spreadsheets, or
+// JSON Lines for programs.
+enum class OutputFormat { Text, Csv, Json };
+
 // What the command line asks for. Folders, masks and the output name are the bytes that were
 // given. The folders keep their order; with none given the current folder "." is searched.
 struct CliOptions {
@@ -21,6 +25,8 @@ struct CliOptions {
     bool fullPath = false;
     bool noExtensions = false;
     bool quiet = false;
+    OutputFormat format = OutputFormat::Text;
+    bool nullTerminated = false; // -0: simple lines end in NUL and keep their exact bytes
     bool help = false;
     bool version = false;
     std::optional<QByteArray> output;

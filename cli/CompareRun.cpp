@@ -126,6 +126,10 @@ QString CompareUsageError(const CliOptions& options) {
     if (options.output)
         return QStringLiteral("\"--compare\" schreibt die Unterschiede auf die Standardausgabe; "
                               "\"--output\" passt nicht dazu");
+    if (options.format != OutputFormat::Text || options.nullTerminated)
+        return QStringLiteral("\"--compare\" schreibt die Unterschiede als Text; \"%1\" passt "
+                              "nicht dazu")
+            .arg(options.nullTerminated ? QStringLiteral("-0") : QStringLiteral("--format"));
     if (options.simple && !options.fullPath)
         return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
                               "ohne Pfade lässt sich nicht vergleichen");

@@ -68,6 +68,17 @@ ResultLines searchWholeForTerminal(const CliOptions& options, CliProgress& progr
     return lines;
 }
 
+// The lines as one text, each followed by `lineEnd`.
+std::string joinedLines(const ResultLines& lines, std::string_view lineEnd) {
+    std::string text;
+    text.reserve(lines.byteSize() + static_cast<std::size_t>(lines.size()) * lineEnd.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        text.append(lines.view(i));
+        text.append(lineEnd);
+    }
+    return text;
+}
+
 // Lines go into the file named with -o while the search runs (it replaces an old file only when
 // all of it is written); a failed write stops the search.
 class FileSink final : public LineSink {
@@ -105,6 +116,7 @@ int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
         if (outcome != WriteOutcome::Written)
             SearchFiles.Searching = false;
     });
+    stream.setLineEnd(OutputLineEnd(options, "\n"));
     SearchListing(SearchFiles, options, stream, progress);
     stream.flush();
     progress.finish();
@@ -129,7 +141,9 @@ int RunInventory(const CliOptions& options) {
         // "-o -" writes to standard output as "-o /dev/stdout" does.
         const QByteArray name =
             *options.output == "-" ? QByteArray("/dev/stdout") : *options.output;
-        if (const int status = openOutput(writer.emplace(name)); status != ExitStatus::Success)
+        writer.emplace(name);
+        writer->setLineEnd(OutputLineEnd(options, "\r\n"));
+        if (const int status = openOutput(*writer); status != ExitStatus::Success)
             return status;
     }
 
@@ -146,8 +160,9 @@ int RunInventory(const CliOptions& options) {
         progress.finish();
         status = commitFile(*writer);
     } else if (::isatty(STDOUT_FILENO) == 1)
-        status =
-            writeStatus(WriteAll(STDOUT_FILENO, searchWholeForTerminal(options, progress).text()));
+        status = writeStatus(
+            WriteAll(STDOUT_FILENO, joinedLines(searchWholeForTerminal(options, progress),
+                                                OutputLineEnd(options, "\n"))));
     else
         status = streamToStandardOutput(options, progress);
     return exitStatus(status, progress);

@@ -9,7 +9,7 @@ LineStream::LineStream(Out out, std::size_t pieceSize)
 
 void LineStream::append(std::string_view utf8Line) {
     buffer_.append(utf8Line);
-    buffer_.push_back('\n');
+    buffer_.append(lineEnd_);
     if (buffer_.size() >= pieceSize_)
         flush();
 }

@@ -1,8 +1,13 @@
 #include "SearchFromOptions.h"
 
+#include "CsvListing.h"
+#include "FileTime.h"
 #include "HeaderBlock.h"
+#include "JsonListing.h"
 #include "PathText.h"
+#include "RunOutcome.h"
 #include "SearchDriver.h"
+#include "TextListing.h"
 
 void FillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
     InitSearchFiles(settings);
@@ -18,10 +23,58 @@ QByteArrayList GivenFolders(const CliOptions& options) {
     return folders;
 }
 
+QString OutputUsageError(const CliOptions& options) {
+    if (options.nullTerminated && !options.simple)
+        return QStringLiteral("\"-0\" gehört zur einfachen Ausgabe \"-s\"");
+    if (options.format != OutputFormat::Text && options.simple)
+        return QStringLiteral("\"--format %1\" schreibt jeden Eintrag mit Größe und Änderungszeit; "
+                              "die einfache Ausgabe \"-s\" passt nicht dazu")
+            .arg(options.format == OutputFormat::Csv ? QStringLiteral("csv")
+                                                     : QStringLiteral("json"));
+    return {};
+}
+
+std::string_view OutputLineEnd(const CliOptions& options, std::string_view textLineEnd) {
+    switch (options.format) {
+    case OutputFormat::Csv:
+        return "\r\n";
+    case OutputFormat::Json:
+        return "\n";
+    case OutputFormat::Text:
+        break;
+    }
+    return options.nullTerminated ? std::string_view("\0", 1) : textLineEnd;
+}
+
+namespace {
+
+// JSON Lines: the summary says whether the list is complete, from what the run could not read.
+void searchJson(TSearchFiles& settings, LineSink& lines, SearchProgress& progress) {
+    RunOutcome outcome;
+    RunOutcomeRecorder recorder(progress, settings, outcome);
+    JsonListing inventory(lines, outcome);
+    inventory.begin(settings, CurrentTime());
+    RunSearch(settings, inventory, recorder);
+}
+
+} // namespace
+
 void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& lines,
                    SearchProgress& progress) {
-    const bool extended = !options.simple;
-    if (extended)
+    if (options.format == OutputFormat::Json) {
+        searchJson(settings, lines, progress);
+    } else if (options.format == OutputFormat::Csv) {
+        CsvListing table(lines);
+        table.begin();
+        RunSearch(settings, table, progress);
+    } else if (options.simple) {
+        TextListing listing =
+            TextListing::simple(lines, options.fullPath, !options.noExtensions,
+                                options.nullTerminated ? NameBytes::Exact : NameBytes::Shown);
+        RunSearch(settings, listing, progress);
+    } else {
         AppendHeaderBlock(settings, lines);
-    RunSearch(settings, options.fullPath, !options.noExtensions, extended, lines, progress);
+        TextListing listing = TextListing::extended(lines);
+        RunSearch(settings, listing, progress);
+    }
 }

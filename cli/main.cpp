@@ -8,6 +8,7 @@
 #include "FdOutput.h"
 #include "HelpText.h"
 #include "InventoryRun.h"
+#include "SearchFromOptions.h"
 #include "StopSignals.h"
 
 #include <new>
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
         return printToStandardOutput(HelpText());
     if (parsed.options.version)
         return printToStandardOutput(VersionText());
+    if (const QString error = OutputUsageError(parsed.options); !error.isEmpty()) {
+        PrintUsageError(error);
+        return ExitStatus::UsageError;
+    }
     if (const QString error = CompareUsageError(parsed.options); !error.isEmpty()) {
         PrintUsageError(error);
         return ExitStatus::UsageError;

@@ -169,7 +169,7 @@ bool ListFileWriter::writesToTerminal() const {
 
 void ListFileWriter::append(std::string_view utf8Line) {
     buffer_.append(utf8Line);
-    buffer_.append("\r\n");
+    buffer_.append(lineEnd_);
     if (buffer_.size() >= flushThreshold)
         flushBuffer();
 }

@@ -27,6 +27,8 @@ public:
     ListFileWriter(const ListFileWriter&) = delete;
     ListFileWriter& operator=(const ListFileWriter&) = delete;
 
+    // What ends each line: CR LF unless set otherwise (a NUL byte for a list of exact names).
+    void setLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
     // Asked while opening blocks (a FIFO waits for its reader); true gives up.
     using StopRequested = std::function<bool()>;
     // Empty on success, else "Cannot create file <full name>", or why an existing file is not
@@ -65,6 +67,7 @@ private:
     Mode mode_ = Mode::Closed;
     int fd_ = -1;
     std::string buffer_;
+    std::string lineEnd_ = "\r\n";
     bool failed_ = false;
     bool stopped_ = false;
 };

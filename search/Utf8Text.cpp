@@ -125,6 +125,28 @@ std::size_t AppendDisplayText(std::string& out, std::string_view raw, ControlCha
     return characters;
 }
 
+bool AppendValidUtf8(std::string& out, std::string_view raw) {
+    bool valid = true;
+    std::size_t runStart = 0;
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        pos = endOfAscii(raw, pos);
+        if (pos == raw.size())
+            break;
+        char32_t codePoint = 0;
+        if (const std::size_t length = DecodeUtf8(raw.substr(pos), codePoint); length > 0) {
+            pos += length;
+            continue;
+        }
+        out.append(raw.substr(runStart, pos - runStart));
+        out.append(replacementCharacter);
+        valid = false;
+        runStart = ++pos;
+    }
+    out.append(raw.substr(runStart));
+    return valid;
+}
+
 std::string DisplayText(std::string_view raw, ControlCharacters rule) {
     std::string shown;
     shown.reserve(raw.size());

@@ -25,6 +25,10 @@ enum class ControlCharacters { Listing, Terminal };
 std::size_t AppendDisplayText(std::string& out, std::string_view raw,
                               ControlCharacters rule = ControlCharacters::Listing);
 
+// Appends `raw` with each byte that is not valid UTF-8 as U+FFFD and everything else, control
+// characters included, as it is. Returns false when a byte had to be replaced.
+bool AppendValidUtf8(std::string& out, std::string_view raw);
+
 // `raw` as AppendDisplayText shows it.
 std::string DisplayText(std::string_view raw, ControlCharacters rule = ControlCharacters::Listing);
 

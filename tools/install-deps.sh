@@ -11,6 +11,7 @@ packages=(
     xvfb xauth  # the window test that reads what an X11 window manager sees
     fonts-dejavu-core
     desktop-file-utils appstream man-db file
+    python3  # reads the tool's tables back with Python's csv and json modules
 )
 # Extra groups for the screenshot, benchmark, package and format-check targets.
 case "${1:-}" in

@@ -99,6 +99,8 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
     EXPECT_EQ(errorOf({"--simple=yes"}), "die Option \"--simple\" nimmt keinen Wert");
     EXPECT_EQ(errorOf({"--b\xfc"}), "unbekannte Option \"--b\uFFFD\"");
     EXPECT_EQ(errorOf({"-\xfc"}), "unbekannte Option \"-\uFFFD\"");
+    EXPECT_EQ(errorOf({"--format", "xml"}),
+              "unbekannter Wert \"xml\" für die Option \"--format\" (möglich: text, csv, json)");
 }
 
 // Every option of the table is in the help with its synopsis, and the parser takes each of
@@ -113,8 +115,11 @@ TEST(CliOptionsTest, ParserAndHelpFollowTheOptionTable) {
             names.append(QByteArray("-") + name);
         for (const QByteArray& name : names) {
             QByteArrayList call{name};
+            // A value of its own set where it has one.
+            const std::string_view value = entry.values.substr(0, entry.values.find(' '));
             if (!entry.argumentName.empty())
-                call.append("wert");
+                call.append(value.empty() ? QByteArray("wert")
+                                          : QByteArray(value.data(), qsizetype(value.size())));
             EXPECT_TRUE(errorOf(call).isEmpty()) << name.toStdString();
         }
     }

@@ -1,0 +1,237 @@
+#include "JsonListing.h"
+
+#include "PathText.h"
+#include "Utf8Text.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <QByteArray>
+
+namespace {
+
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// Bytes that stand in a JSON string as they are: printable ASCII but '"' and '\', and every byte
+// of a character beyond ASCII (checked for valid UTF-8 on their own).
+constexpr std::array<bool, 256> plainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (std::size_t byte = 0x20; byte < 256; ++byte)
+        plain[byte] = byte != '"' && byte != '\\' && byte < 0x80;
+    plain[0x7F] = true;
+    return plain;
+}();
+
+void appendEscape(std::string& out, unsigned char byte) {
+    switch (byte) {
+    case '"':
+        out.append("\\\"");
+        return;
+    case '\\':
+        out.append("\\\\");
+        return;
+    case '\b':
+        out.append("\\b");
+        return;
+    case '\f':
+        out.append("\\f");
+        return;
+    case '\n':
+        out.append("\\n");
+        return;
+    case '\r':
+        out.append("\\r");
+        return;
+    case '\t':
+        out.append("\\t");
+        return;
+    default:
+        break;
+    }
+    static constexpr char hex[] = "0123456789abcdef";
+    out.append("\\u00");
+    out.push_back(hex[byte >> 4]);
+    out.push_back(hex[byte & 0x0F]);
+}
+
+void appendNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    out.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
+}
+
+void appendNumberField(std::string& out, std::string_view key, std::int64_t value) {
+    out.push_back('"');
+    out.append(key);
+    out.append("\":");
+    appendNumber(out, value);
+}
+
+std::string_view bytesOf(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// A folder of the run as its records name it: without the "/" the search appends, "/" stays.
+std::string_view withoutTrailingSlash(std::string_view folder) {
+    if (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    return folder;
+}
+
+} // namespace
+
+bool AppendJsonString(std::string& out, std::string_view raw) {
+    bool valid = true;
+    out.push_back('"');
+    std::size_t runStart = 0;
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        const auto byte = static_cast<unsigned char>(raw[pos]);
+        if (plainBytes[byte]) {
+            ++pos;
+            continue;
+        }
+        char32_t codePoint = 0;
+        const std::size_t length = byte >= 0x80 ? DecodeUtf8(raw.substr(pos), codePoint) : 0;
+        if (length > 0) {
+            pos += length;
+            continue;
+        }
+        out.append(raw.substr(runStart, pos - runStart));
+        if (byte >= 0x80) {
+            out.append(replacementCharacter);
+            valid = false;
+        } else {
+            appendEscape(out, byte);
+        }
+        runStart = ++pos;
+    }
+    out.append(raw.substr(runStart));
+    out.push_back('"');
+    return valid;
+}
+
+void AppendJsonText(std::string& out, std::string_view key, std::string_view raw) {
+    out.push_back('"');
+    out.append(key);
+    out.append("\":");
+    if (AppendJsonString(out, raw))
+        return;
+    out.append(",\"");
+    out.append(key);
+    out.append("_bytes\":\"");
+    const QByteArray base64 =
+        QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size())).toBase64();
+    out.append(bytesOf(base64));
+    out.push_back('"');
+}
+
+void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
+    std::string& line = lines_.beginLine();
+    line.append(R"({"type":"inventory","format":1,"created":")");
+    AppendUtcSeconds(line, created);
+    line.append(R"(","folders":[)");
+    for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
+        const bool recursive = i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i));
+        line.append(i == 0 ? "{" : ",{");
+        AppendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
+        line.append(recursive ? R"(,"recursive":true})" : R"(,"recursive":false})");
+    }
+    line.append("],");
+    AppendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
+    line.push_back('}');
+    lines_.finishLine();
+}
+
+RecordSink::Needs JsonListing::needs() const {
+    return Needs{true, true, true};
+}
+
+void JsonListing::beginFolder(std::string_view folderText) {
+    folderText_.assign(folderText);
+    folderJson_.clear();
+    folderValid_ = AppendJsonString(folderJson_, folderText);
+    folderJson_.pop_back(); // the closing quote: the names follow
+}
+
+// `"path":"<folder><name>"`, and the exact bytes where they are not valid UTF-8.
+void JsonListing::appendPath(std::string& line, const EntryRecord& record) {
+    if (record.folder != folderText_)
+        beginFolder(record.folder);
+    line.append(R"("path":)");
+    line.append(folderJson_);
+    const std::size_t nameStart = line.size();
+    const bool nameValid = AppendJsonString(line, record.name);
+    line.erase(nameStart, 1); // the name's opening quote
+    if (folderValid_ && nameValid)
+        return;
+    path_.assign(record.folder);
+    path_.append(record.name);
+    line.append(R"(,"path_bytes":")");
+    line.append(bytesOf(
+        QByteArray::fromRawData(path_.data(), static_cast<qsizetype>(path_.size())).toBase64()));
+    line.push_back('"');
+}
+
+void JsonListing::entry(const EntryRecord& record) {
+    if (record.kind == EntryRecord::Kind::Dot)
+        return;
+    const bool file = record.kind == EntryRecord::Kind::File;
+    std::string& line = lines_.beginLine();
+    line.append(file ? R"({"type":"file",)" : R"({"type":"folder",)");
+    appendPath(line, record);
+    if (file) {
+        line.push_back(',');
+        appendNumberField(line, "size", record.size);
+        ++files_;
+        bytes_ += record.size;
+    } else {
+        ++folders_;
+    }
+    line.append(R"(,"mtime":")");
+    AppendUtcTimestamp(line, record.modified);
+    line.append("\"}");
+    lines_.finishLine();
+}
+
+void JsonListing::endFolder() {}
+
+void JsonListing::endRun() {
+    std::string& line = lines_.beginLine();
+    line.append(R"({"type":"summary",)");
+    appendNumberField(line, "files", files_);
+    line.push_back(',');
+    appendNumberField(line, "folders", folders_);
+    line.push_back(',');
+    appendNumberField(line, "bytes", bytes_);
+    if (outcome_.complete()) {
+        line.append(R"(,"complete":true})");
+    } else {
+        line.append(R"(,"complete":false)");
+        if (outcome_.cancelled())
+            line.append(R"(,"cancelled":true)");
+        appendUnreadable(line);
+        line.push_back('}');
+    }
+    lines_.finishLine();
+}
+
+void JsonListing::appendUnreadable(std::string& line) {
+    line.append(R"(,"unreadable":[)");
+    bool first = true;
+    const auto appendFolders = [&](const std::vector<RunOutcome::Folder>& folders,
+                                   std::string_view what) {
+        for (const RunOutcome::Folder& folder : folders) {
+            line.append(first ? "{" : ",{");
+            first = false;
+            AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+            line.append(R"(,"what":")");
+            line.append(what);
+            line.append(R"(",)");
+            AppendJsonText(line, "reason", std::strerror(folder.error));
+            line.push_back('}');
+        }
+    };
+    appendFolders(outcome_.unreadableFolders(), "folder");
+    appendFolders(outcome_.foldersWithUnreadableSizes(), "sizes");
+    line.push_back(']');
+}
