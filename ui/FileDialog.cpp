@@ -14,7 +14,12 @@ FileDialogAnswer RunFileDialog(const FileDialogRequest& request, QFileDialog::Ac
         dialog.setFileMode(QFileDialog::AnyFile);
         // An existing file is replaced without a question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setDefaultSuffix(request.defaultSuffix);
+        // The extension appended to a name typed without one follows the type chosen.
+        dialog.setDefaultSuffix(SuffixOfFilter(request.selectedFilter, request.defaultSuffix));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &request](const QString& filter) {
+                             dialog.setDefaultSuffix(SuffixOfFilter(filter, request.defaultSuffix));
+                         });
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
@@ -71,4 +76,18 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix) {
 
 QStringList ListFileFilters() {
     return {QStringLiteral("Textdateien (*.txt)"), QStringLiteral("Alle Dateien (*.*)")};
+}
+
+QStringList SaveFileFilters() {
+    return {QStringLiteral("Textdateien (*.txt)"), CsvFileFilter, JsonLinesFileFilter,
+            QStringLiteral("Alle Dateien (*.*)")};
+}
+
+QString SuffixOfFilter(const QString& filter, const QString& fallback) {
+    const qsizetype start = filter.lastIndexOf(QStringLiteral("(*."));
+    const qsizetype end = filter.lastIndexOf(QLatin1Char(')'));
+    if (start < 0 || end < start + 3)
+        return fallback;
+    const QString suffix = filter.mid(start + 3, end - start - 3);
+    return suffix == QLatin1String("*") ? fallback : suffix;
 }

@@ -46,3 +46,13 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix);
 
 // The two filters of the list files: "Textdateien (*.txt)" and "Alle Dateien (*.*)".
 QStringList ListFileFilters();
+
+// The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
+// "JSON Lines (*.jsonl)" and "Alle Dateien (*.*)".
+QStringList SaveFileFilters();
+inline const QString CsvFileFilter = QStringLiteral("CSV-Tabelle (*.csv)");
+inline const QString JsonLinesFileFilter = QStringLiteral("JSON Lines (*.jsonl)");
+
+// The extension of a filter's one pattern ("csv" of "CSV-Tabelle (*.csv)"), or `fallback` for a
+// filter that takes every name.
+QString SuffixOfFilter(const QString& filter, const QString& fallback);

@@ -1,12 +1,16 @@
 #include "SearchRun.h"
 
+#include "FileTime.h"
 #include "HeaderBlock.h"
+#include "InventoryFile.h"
 #include "LineQueue.h"
 #include "LineView.h"
 #include "MessageBox.h"
+#include "RecordSink.h"
 #include "RunOutcome.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
+#include "TextListing.h"
 #include "uList.h"
 #include "uLoad.h"
 #include "uMain.h"
@@ -14,6 +18,7 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <memory>
 #include <new>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -63,6 +68,8 @@ private:
     LineQueue lines_;
     // What the list leaves out: a cancel, folders or sizes that could not be read.
     RunOutcome outcome_;
+    // The records of the search, kept compact for saving as a table or JSON Lines.
+    std::unique_ptr<KeptRun> kept_ = std::make_unique<KeptRun>();
     qint64 written_ = 0;
     qint64 total_ = 0;
     qint64 nextVisibleStep_ = 0;
@@ -80,15 +87,24 @@ void SearchRun::showSearching() {
 }
 
 // The header block depends only on the settings, which stay as they are for the whole run, so
-// it goes in front of the result lines before the search.
+// it goes in front of the result lines before the search. Beside the lines the run keeps its
+// records, sizes and times read whatever the output, so the list saves as a table too; the
+// records of the run before go first, so the two are never held at once.
 void SearchRun::search() {
     SearchFiles.Masks = main_.edFileMasks->text();
     const bool extended = main_.rbAdvOutPut->isChecked();
     if (extended)
         AppendHeaderBlock(SearchFiles, lines_);
+    list_.setKeptRun(nullptr);
+    kept_->searched = SearchFiles;
+    kept_->created = CurrentTime();
     RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
-    RunSearch(SearchFiles, main_.cbFullPath->isChecked(), main_.cbFileExts->isChecked(), extended,
-              lines_, progress);
+    TextListing listing = extended ? TextListing::extended(lines_)
+                                   : TextListing::simple(lines_, main_.cbFullPath->isChecked(),
+                                                         main_.cbFileExts->isChecked());
+    RecordTee both(listing, kept_->records);
+    RunSearch(SearchFiles, both, progress);
+    kept_->outcome = outcome_;
 }
 
 void SearchRun::showWriting() {
@@ -135,6 +151,7 @@ void SearchRun::finish() {
     lines_ = LineQueue();
     load_.hide();
     list_.setOutcome(outcome_);
+    list_.setKeptRun(std::move(kept_));
     list_.setNamesWithoutExtensions(!main_.rbAdvOutPut->isChecked() &&
                                     !main_.cbFileExts->isChecked());
     list_.showModal();

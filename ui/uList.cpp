@@ -4,6 +4,7 @@
 #include "ComparisonRun.h"
 #include "FileDialog.h"
 #include "IncompleteNote.h"
+#include "InventoryFile.h"
 #include "LineView.h"
 #include "ListFileWriter.h"
 #include "MessageBox.h"
@@ -103,6 +104,10 @@ int TfrmList::showModal() {
     return exec();
 }
 
+void TfrmList::setKeptRun(std::unique_ptr<KeptRun> run) {
+    keptRun_ = std::move(run);
+}
+
 void TfrmList::setOutcome(const RunOutcome& outcome) {
     outcome_ = outcome;
     lbIncomplete->showOutcome(outcome_);
@@ -153,23 +158,33 @@ void TfrmList::btnSaveAsClick() {
     request.title = QStringLiteral("Datei speichern unter...");
     request.folder = DefaultSaveFolder();
     request.fileName = saveFileName_;
-    request.filters = ListFileFilters();
-    request.selectedFilter = saveFilter_.isEmpty() ? request.filters.constFirst() : saveFilter_;
+    request.filters = keptRun_ ? SaveFileFilters() : ListFileFilters();
+    request.selectedFilter =
+        request.filters.contains(saveFilter_) ? saveFilter_ : request.filters.constFirst();
     request.defaultSuffix = QStringLiteral("txt");
     const FileDialogAnswer answer = ShowSaveDialog(request);
     if (!answer.accepted || answer.fileName.isEmpty())
         return;
-    const QString fileName = WithDefaultSuffix(answer.fileName, request.defaultSuffix);
+    const QString fileName = WithDefaultSuffix(
+        answer.fileName, SuffixOfFilter(answer.selectedFilter, request.defaultSuffix));
     saveFileName_ = fileName;
     if (request.filters.contains(answer.selectedFilter))
         saveFilter_ = answer.selectedFilter;
-    saveList(fileName);
+    saveList(fileName, answer.selectedFilter);
 }
 
 // A failed save is shown in the error box; the window stays open with its text unchanged and an
 // existing file of that name keeps its old content.
-void TfrmList::saveList(const QString& fileName) {
-    const QString error = WriteListFile(mList->lines(), fileName);
+// The type chosen decides what is written: the run's records as a table or JSON Lines, or the
+// list's text.
+void TfrmList::saveList(const QString& fileName, const QString& filter) {
+    QString error;
+    if (keptRun_ && filter == CsvFileFilter)
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Csv, fileName);
+    else if (keptRun_ && filter == JsonLinesFileFilter)
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Json, fileName);
+    else
+        error = WriteListFile(mList->lines(), fileName);
     if (!error.isEmpty())
         ShowErrorBox(this, error);
     else

@@ -3,9 +3,11 @@
 #include "ComparisonRun.h"
 #include "RunOutcome.h"
 
+#include <memory>
 #include <QDialog>
 #include <QString>
 
+struct KeptRun;
 class IncompleteNote;
 class LineView;
 class QPushButton;
@@ -27,6 +29,9 @@ public:
     // What the run left out of the list in mList; the window says so under the list.
     void setOutcome(const RunOutcome& outcome);
     const RunOutcome& outcome() const { return outcome_; }
+    // The records of the run whose list mList shows, so that it saves as a table or JSON Lines
+    // too; none in a comparison window.
+    void setKeptRun(std::unique_ptr<KeptRun> run);
     // The list in mList names entries without their extensions, where a comparison would not see
     // a renamed extension; "Vergleichen..." refuses it.
     void setNamesWithoutExtensions(bool without) { namesWithoutExtensions_ = without; }
@@ -51,12 +56,13 @@ private:
     void FormResize();
     void btnSaveAsClick();
     void btnCompareClick();
-    void saveList(const QString& fileName);
+    void saveList(const QString& fileName, const QString& filter);
 
     // The save dialog's file name and filter, offered again at the next save.
     QString saveFileName_;
     QString saveFilter_;
     RunOutcome outcome_;
+    std::unique_ptr<KeptRun> keptRun_;
     bool namesWithoutExtensions_ = false;
     // The lists opened and saved before, for the next comparison's open dialog.
     ListFileMemory listFiles_;

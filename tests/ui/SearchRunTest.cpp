@@ -1,3 +1,4 @@
+#include "FileDialog.h"
 #include "HeaderBlock.h"
 #include "LineView.h"
 #include "MainWindowFixture.h"
@@ -15,11 +16,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -59,9 +63,10 @@ protected:
         QTest::keyClicks(masks, text);
     }
 
-    // Runs `start` (which presses "Start!"); when the result window is shown, records its lines
-    // and leaves it with "Zurück".
-    QStringList runAndCollect(const std::function<void()>& start) {
+    // Runs `start` (which presses "Start!"); when the result window is shown, records its lines,
+    // runs `whileShown` and leaves it with "Zurück".
+    QStringList runAndCollect(const std::function<void()>& start,
+                              const std::function<void()>& whileShown = {}) {
         QStringList shown;
         bool closed = false;
         QTimer watcher;
@@ -74,6 +79,8 @@ protected:
             const auto* note = FindControl<QLabel>(*frmList, "lbIncomplete");
             seenWindowState = {load->isVisible(), bar->value(), bar->maximum(),
                                note->isVisible() ? note->text() : QString(), note->toolTip()};
+            if (whileShown)
+                whileShown();
             QTest::mouseClick(FindControl<QPushButton>(*frmList, "btnBack"), Qt::LeftButton);
         });
         watcher.start();
@@ -394,6 +401,58 @@ TEST_F(SearchRunTest, NothingFoundOpensAnEmptyResultWindow) {
     click(simple);
     EXPECT_TRUE(clickStart().isEmpty());
     EXPECT_EQ(seenWindowState.maximum, 0);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A run's list saves as each type the dialog offers. Table and JSON Lines come from the run's
+// records, with sizes, times and each folder's subfolders first whatever the output; the text is
+// the list shown.
+TEST_F(SearchRunTest, ListSavesAsTextTableAndJsonLines) {
+    addFolder(tree.path("A"));
+    click(simple);
+    click(fullPath);
+    const QTemporaryDir target;
+    const QString base = target.filePath("inventar");
+    for (const QString& type : {SaveFileFilters().constFirst(), CsvFileFilter, JsonLinesFileFilter})
+        SaveDialogSeam().setNextAnswer({true, base, type});
+    QPushButton* saveAs = FindControl<QPushButton>(*frmList, "btnSaveAs");
+    const QStringList shown = runAndCollect([&] { click(button("btnGo")); },
+                                            [&] {
+                                                for (int i = 0; i < 3; ++i)
+                                                    QTest::mouseClick(saveAs, Qt::LeftButton);
+                                            });
+    ASSERT_EQ(SaveDialogSeam().requests().size(), 3u);
+    EXPECT_EQ(SaveDialogSeam().requests().front().filters, SaveFileFilters());
+    SaveDialogSeam().reset();
+
+    EXPECT_EQ(readFile(base + ".txt"), (shown.join("\r\n") + "\r\n").toUtf8());
+    const QString a = tree.path("A");
+    EXPECT_TRUE(readFile(base + ".csv")
+                    .startsWith("\xEF\xBB\xBF" +
+                                QStringLiteral("Art;Pfad;Name;Größe;Geändert\r\n").toUtf8()));
+    const QList<QByteArray> rows = readFile(base + ".csv").split('\n');
+    ASSERT_EQ(rows.size(), 6); // the header, four rows and the end of the last one
+    EXPECT_TRUE(rows.at(1).startsWith(("Verzeichnis;" + a + "/sub;sub;;").toUtf8()))
+        << rows.at(1).toStdString();
+    EXPECT_TRUE(rows.at(2).startsWith(("Datei;" + a + "/a.txt;a.txt;10;").toUtf8()));
+
+    const QList<QByteArray> lines = readFile(base + ".jsonl").split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    const QJsonObject head = QJsonDocument::fromJson(lines.at(0)).object();
+    EXPECT_EQ(head.value("type").toString(), "inventory");
+    EXPECT_EQ(head.value("masks").toString(), "*.*");
+    const QJsonObject file = QJsonDocument::fromJson(lines.at(2)).object();
+    EXPECT_EQ(file.value("path").toString(), a + "/a.txt");
+    EXPECT_EQ(file.value("size").toInteger(), 10);
+    EXPECT_TRUE(file.value("mtime").toString().endsWith('Z'));
+    const QJsonObject summary = QJsonDocument::fromJson(lines.at(5)).object();
+    EXPECT_EQ(summary.value("files").toInteger(), 3);
+    EXPECT_EQ(summary.value("bytes").toInteger(), 60);
+    EXPECT_TRUE(summary.value("complete").toBool());
 }
 
 // The address space this process takes now, in bytes.
