@@ -1,12 +1,15 @@
 # FolderInventory: `make run` builds and starts the program, `make test` builds and runs every test
-# (format check, normal build, the same suite under AddressSanitizer and UBSan, then the engine
-# tests under ThreadSanitizer).
-# `make install` installs (PREFIX, DESTDIR), `make deb` builds the Debian package.
+# (format check, normal build, the same suite under AddressSanitizer and UBSan, the engine tests
+# under ThreadSanitizer, then each fuzz target over its seed corpus).
+# `make install` installs (PREFIX, DESTDIR), `make deb` builds the Debian package, `make fuzz`
+# runs each fuzz target for FUZZ_SECONDS.
 
 BUILD      ?= build
 SAN_BUILD  ?= build-san
 TSAN_BUILD ?= build-tsan
 DEB_BUILD  ?= build-deb
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 JOBS       ?= $(shell nproc)
@@ -14,7 +17,7 @@ JOBS       ?= $(shell nproc)
 WERROR     ?= $(if $(CI),ON,OFF)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run install deb test test-fast test-san test-tsan format-check screenshots bench clean
+.PHONY: all deps configure build run install deb test test-fast test-san test-tsan test-fuzz fuzz format-check screenshots bench clean
 
 all: build
 
@@ -61,7 +64,20 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target fi_search_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/tests/search/fi_search_tests --gtest_brief=1
 
-test: format-check test-fast test-san test-tsan
+# The fuzz targets, built with clang for libFuzzer under AddressSanitizer and UBSan, each run
+# once over its seed corpus (tests/fuzz/corpus).
+test-fuzz:
+	@tools/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DFI_FUZZ=ON -DFI_GUI=OFF -DFI_WERROR=$(WERROR) $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS seconds, growing its corpus in $(FUZZ_BUILD)/fuzz-corpus.
+fuzz: test-fuzz
+	tools/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+test: format-check test-fast test-san test-tsan test-fuzz
 
 # Every tracked C++ file as .clang-format wants it; each deviation is listed and fails the check.
 format-check:
@@ -80,4 +96,4 @@ bench: configure
 	bench/run.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD) $(FUZZ_BUILD)

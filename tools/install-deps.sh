@@ -13,10 +13,12 @@ packages=(
     desktop-file-utils appstream man-db file
     python3  # reads the tool's tables back with Python's csv and json modules
 )
-# Extra groups for the screenshot, benchmark, package and format-check targets.
+# Extra groups for the screenshot, benchmark, package, format-check and fuzz targets.
 case "${1:-}" in
     screenshots) packages+=(imagemagick openbox) ;;
     format) packages+=(clang-format) ;;
+    # clang with its libFuzzer and sanitizer runtimes.
+    fuzz) packages+=(clang libclang-rt-dev) ;;
     # fuse3 and libfuse3 for the slow share that the network figures read through.
     bench) packages+=(valgrind findutils time fuse3 libfuse3-dev) ;;
     deb) packages+=(dpkg-dev) ;;
