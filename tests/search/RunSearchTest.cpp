@@ -1,11 +1,12 @@
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
+#include "SearchDriver.h"
 #include "TempTree.h"
 
-#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <QLocale>
-#include <thread>
+#include <QRegularExpression>
 
 namespace {
 
@@ -155,14 +156,16 @@ TEST_F(RunSearchTest, CancelBeforeTheFirstFolderAppendsNothingButTheFooter) {
     AddSearchFolder(settings, tree.path("A"), true);
     settings.Masks = "*.*";
     RecordingProgress progress;
-    progress.onPump = [&](int pump) {
-        if (pump == 2) // the pump before the first folder
+    progress.onPump = [&](int) {
+        if (settings.Searching) // the first pump of the running search, before any folder
             settings.Searching = false;
     };
     EXPECT_EQ(SearchLines(settings, {.progress = &progress}), emptyFooter);
     EXPECT_TRUE(progress.searchCaptions.isEmpty());
 }
 
+// A cancel while the first of several folders is listed keeps the entries handled so far: their
+// lines, the folder's sum and the footer agree, and no further folder is searched.
 TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
     tree.file("A/x1.txt", 100);
     tree.file("A/x2.txt", 100);
@@ -172,59 +175,66 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
     AddSearchFolder(settings, tree.path("A"), true);
     settings.Masks = "*.txt";
     RecordingProgress progress;
-    progress.onPump = [&](int pump) {
-        if (pump == 3) // inside the first file's size lookup
+    ResultLines lines;
+    progress.onPump = [&](int) {
+        if (lines.size() >= 4) // the folder's heading is there
             settings.Searching = false;
     };
-    const QStringList lines = SearchLines(settings, {.progress = &progress});
-    EXPECT_EQ(lines, QStringList({"", "", "Verzeichnis von " + tree.path("A") + "/", "",
-                                  FileLine(100, "x1.txt"), "", "1 Datei(en), 100 Bytes", "", "",
-                                  "1          Datei(en) insgesamt, 100 Bytes (~ 0,00 MB)",
-                                  "1          Verzeichnis(se)"}));
+    RunSearch(settings, false, true, true, lines, progress);
+    const QStringList listed = lines.toStringList();
+    const auto files = static_cast<int>(listed.filter(QRegularExpression("^100 ")).size());
+    ASSERT_GE(files, 1);
+    ASSERT_LT(files, 3);
+    QStringList expected = {"", "", "Verzeichnis von " + tree.path("A") + "/", ""};
+    for (int i = 1; i <= files; ++i)
+        expected.append(FileLine(100, QString("x%1.txt").arg(i)));
+    expected += QStringList{"",
+                            QString("%1 Datei(en), %2 Bytes").arg(files).arg(100 * files),
+                            "",
+                            "",
+                            QString("%1          Datei(en) insgesamt, %2 Bytes (~ 0,00 MB)")
+                                .arg(files)
+                                .arg(100 * files),
+                            "1          Verzeichnis(se)"};
+    EXPECT_EQ(listed, expected);
     EXPECT_FALSE(settings.Searching);
 }
 
-// A stop that arrives from another thread (as a signal does in the command-line tool) while a
-// large folder is still being read ends the read at its next piece: the folders before it are
-// listed, the large one and everything after it are not, and the footer follows.
+// A cancel while a large folder is still being read ends the read at its next piece: the folders
+// before it are listed, the large one and everything after it are not, and the footer follows.
 TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList) {
     tree.file("A/x.txt", 7);
-    tree.folder("A/big");
+    tree.folder("big");
     for (int i = 0; i < 3000; ++i)
-        tree.rawFile("A/big", "f" + std::to_string(i), 0);
-    tree.file("A/later/y.txt", 1);
+        tree.rawFile("big", "f" + std::to_string(i), 0);
+    tree.file("later/y.txt", 1);
     TSearchFiles settings;
-    AddSearchFolder(settings, tree.path("A"), true);
+    for (const char* folder : {"A", "big", "later"})
+        AddSearchFolder(settings, tree.path(folder), true);
     settings.Masks = "*.*";
-    std::atomic<bool> insideBigFolder = false;
-    std::atomic<bool> stopRequested = false;
-    std::jthread canceller([&] {
-        insideBigFolder.wait(false);
-        stopRequested = true;
-        stopRequested.notify_one();
-    });
     RecordingProgress progress;
-    int pumpsSinceFirstCaption = 0;
+    progress.refreshEvery = std::chrono::milliseconds(0); // every piece of a read shows its folder
+    ResultLines lines;
+    bool cancelledInTheRead = false;
     progress.onPump = [&](int) {
-        // A's listing takes nine pumps; the tenth comes before the descent into "big", which a
-        // worker may be reading already and which has not been listed.
-        if (progress.searchCaptions.size() == 1 && ++pumpsSinceFirstCaption == 10) {
-            insideBigFolder = true;
-            insideBigFolder.notify_one();
-            stopRequested.wait(false);
-        }
-        if (stopRequested)
+        // While "big" is read, its caption shows and its heading is not there yet.
+        const QString big = tree.path("big") + "/";
+        if (!progress.searchCaptions.isEmpty() &&
+            progress.searchCaptions.last() == "Suchen in " + big &&
+            !lines.toStringList().contains("Verzeichnis von " + big)) {
+            cancelledInTheRead = true;
             settings.Searching = false;
+        }
     };
-    const QStringList lines = SearchLines(settings, {.progress = &progress});
-    EXPECT_TRUE(stopRequested);
-    insideBigFolder = true; // lets the canceller end when the stop never came
-    insideBigFolder.notify_one();
-    EXPECT_EQ(headingsOf(lines), QStringList({"A/"}));
-    EXPECT_TRUE(lines.contains(FileLine(7, "x.txt")));
-    EXPECT_EQ(lines.mid(lines.size() - 2),
+    RunSearch(settings, false, true, true, lines, progress);
+    const QStringList listed = lines.toStringList();
+    EXPECT_TRUE(cancelledInTheRead);
+    EXPECT_EQ(headingsOf(listed), QStringList({"A/"}));
+    EXPECT_TRUE(listed.contains(FileLine(7, "x.txt")));
+    EXPECT_EQ(listed.mid(listed.size() - 2),
               QStringList({"1          Datei(en) insgesamt, 7 Bytes (~ 0,00 MB)",
                            "1          Verzeichnis(se)"}));
+    EXPECT_TRUE(progress.unreadable.empty());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "MessageBox.h"
 #include "QtPrinters.h"
+#include "ScanHelpers.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
 #include "TempTree.h"
@@ -175,6 +176,22 @@ TEST_F(SearchRunTest, ExtendedRunShowsHeaderAndEngineLines) {
     EXPECT_FALSE(seenWindowState.loadVisible);
     EXPECT_EQ(seenWindowState.value, static_cast<int>(expected.size()));
     EXPECT_EQ(seenWindowState.maximum, static_cast<int>(expected.size()));
+}
+
+// With the controls as the window opens: every entry, the extended listing, a new folder with
+// its subfolders; the simple output then gives the names with their extensions, without paths.
+TEST_F(SearchRunTest, StartSettingsListEverythingExtendedWithSubfolders) {
+    addFolder(tree.path("A"));
+    const QStringList shown = clickStart();
+    ASSERT_GT(shown.size(), 9);
+    EXPECT_EQ(shown.at(5), " " + tree.path("A") + " [mit Unterverzeichnissen]");
+    EXPECT_EQ(shown.at(7), "Suchmasken: *.*");
+    EXPECT_TRUE(shown.contains("Verzeichnis von " + tree.path("A") + "/sub/"));
+    EXPECT_TRUE(shown.contains(FileLine(20, "b.doc")));
+    EXPECT_EQ(shown.last(), "2          Verzeichnis(se)");
+
+    click(simple);
+    EXPECT_EQ(clickStart(), QStringList({".", "..", "a.txt", "b.doc", "sub", ".", "..", "c.txt"}));
 }
 
 TEST_F(SearchRunTest, EnterStartsTheRunToo) {
