@@ -179,8 +179,6 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError,
     if (snapshot.sizeError() != 0)
         progress_.folderSizesUnreadable(currentPath(), snapshot.sizeError());
     // A folder already on the way down (a bind mount looping back) is not entered again.
-    if (snapshot.count() == 0)
-        return;
     if (onDescentChain(snapshot)) {
         progress_.folderLoop(currentPath());
         return;

@@ -17,22 +17,6 @@
 
 namespace {
 
-// Closes the folder's descriptor on every way out of a read.
-class FileDescriptor final {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 struct RootId {
     dev_t device = 0;
     ino_t inode = 0;
@@ -112,20 +96,6 @@ void FolderSnapshot::clear() {
     sizeError_ = 0;
     stopped_ = false;
     workSinceAsked_ = 0;
-}
-
-bool FolderSnapshot::read(const char* path, Start start, const MaskMatcher& mask, bool withSizes,
-                          WorkerPool* pool) {
-    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-    if (start == Start::NoFollow)
-        flags |= O_NOFOLLOW;
-    const FileDescriptor fd(::open(path, flags));
-    if (fd.get() < 0) {
-        clear();
-        error_ = errno;
-        return false;
-    }
-    return readOpen(fd.get(), mask, withSizes, KeepGoing(), 1024, pool);
 }
 
 bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,

@@ -38,8 +38,6 @@ public:
         bool matched;
     };
 
-    enum class Start { FollowLink, NoFollow };
-
     // Asked between pieces of a long read with the number of matching files (entries that are
     // not directories) found so far; false stops the read.
     using KeepGoing = std::function<bool(std::size_t filesFound)>;
@@ -48,10 +46,6 @@ public:
     FolderSnapshot(const FolderSnapshot&) = delete;
     FolderSnapshot& operator=(const FolderSnapshot&) = delete;
 
-    // Reads the folder at `path` (a NUL-terminated byte path). Returns false with `error()` set
-    // when it cannot be opened or read; the snapshot is then empty.
-    bool read(const char* path, Start start, const MaskMatcher& mask, bool withSizes,
-              WorkerPool* pool = nullptr);
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
     // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
     // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16),

@@ -6,14 +6,6 @@ void ResultLines::append(std::string_view utf8Line) {
     data_.push_back('\n');
 }
 
-void ResultLines::append(const ResultLines& other) {
-    const std::size_t base = data_.size();
-    starts_.reserve(starts_.size() + other.starts_.size());
-    for (const std::size_t start : other.starts_)
-        starts_.push_back(base + start);
-    data_.append(other.data_.view());
-}
-
 void ResultLines::reserve(qsizetype lines, std::size_t textBytes) {
     const auto count = static_cast<std::size_t>(lines);
     starts_.reserve(starts_.size() + count);

@@ -17,8 +17,6 @@ public:
     ResultLines() = default;
 
     void append(std::string_view utf8Line) override;
-    // Appends every line of `other`, in its order.
-    void append(const ResultLines& other);
     void clear();
     // Room for `lines` more lines of `textBytes` bytes in all (line feeds not counted).
     void reserve(qsizetype lines, std::size_t textBytes);

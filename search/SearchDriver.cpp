@@ -29,7 +29,7 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
     progress.processMessages();
     const SearchingFlag searching(settings.Searching);
 
-    const QStringList masks = SplitText(QStringLiteral(";"), settings.Masks, 0);
+    const QStringList masks = SplitText(QStringLiteral(";"), settings.Masks);
     std::int64_t filesFound = 0;
     if (settings.Folders.size() != settings.Recurse.size())
         return;

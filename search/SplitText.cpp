@@ -1,16 +1,15 @@
 #include "SplitText.h"
 
-QStringList SplitText(const QString& separator, const QString& text, int limit) {
+QStringList SplitText(const QString& separator, const QString& text) {
     QStringList pieces;
-    if (text.isEmpty() || limit < 0)
+    if (text.isEmpty())
         return pieces;
     if (separator.isEmpty())
         return {text};
 
     qsizetype pos = 0;
     while (pos < text.size()) {
-        const bool lastAllowed = limit > 0 && pieces.size() + 1 == limit;
-        const qsizetype hit = lastAllowed ? -1 : text.indexOf(separator, pos, Qt::CaseSensitive);
+        const qsizetype hit = text.indexOf(separator, pos, Qt::CaseSensitive);
         if (hit < 0) {
             pieces.append(text.mid(pos));
             break;

@@ -1,13 +1,12 @@
-#include "FileSize.h"
 #include "FolderSnapshot.h"
 #include "ScanHelpers.h"
 #include "TempTree.h"
 #include "WorkerPool.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <QFile>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,10 +19,11 @@ struct Listed {
 
 std::vector<Listed> read(const std::string& path, const QString& mask, bool sizes = true,
                          WorkerPool* pool = nullptr) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << path;
     FolderSnapshot snapshot;
-    EXPECT_TRUE(snapshot.read(path.c_str(), FolderSnapshot::Start::FollowLink, MaskMatcher(mask),
-                              sizes, pool))
-        << path;
+    EXPECT_TRUE(snapshot.readOpen(fd, MaskMatcher(mask), sizes, {}, 1024, pool)) << path;
+    ::close(fd);
     std::vector<Listed> listed;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         const auto& e = snapshot.entry(i);
@@ -122,53 +122,15 @@ TEST(DirectorySearch, SizesOfAHugeFolderReadByOneThreadOrSharedInRuns) {
     }
 }
 
-TEST(DirectorySearch, UnreadableFoldersReportTheirError) {
-    TempTree tree;
-    tree.file("plain", 1);
-    FolderSnapshot snapshot;
-    const MaskMatcher all(QStringLiteral("*.*"));
-    EXPECT_FALSE(snapshot.read((tree.rootBytes() + "/missing").c_str(),
-                               FolderSnapshot::Start::FollowLink, all, false));
-    EXPECT_EQ(snapshot.error(), ENOENT);
-    EXPECT_FALSE(snapshot.read((tree.rootBytes() + "/plain/x").c_str(),
-                               FolderSnapshot::Start::FollowLink, all, false));
-    EXPECT_EQ(snapshot.error(), ENOTDIR);
-    EXPECT_EQ(snapshot.count(), 0u);
-}
-
+// The folder the user names may be a link; below it, links are never followed.
 TEST(DirectorySearch, StartFolderMayBeALinkButDescentsNeverFollowOne) {
     TempTree tree;
     tree.file("real/x", 1);
     tree.symlink(tree.path("real"), "link");
-    const std::string link = tree.rootBytes() + "/link";
-    const MaskMatcher all(QStringLiteral("*.*"));
-    FolderSnapshot snapshot;
-    EXPECT_TRUE(snapshot.read(link.c_str(), FolderSnapshot::Start::FollowLink, all, false));
-    EXPECT_EQ(snapshot.count(), 3u);
-    EXPECT_FALSE(snapshot.read(link.c_str(), FolderSnapshot::Start::NoFollow, all, false));
-}
-
-} // namespace
-
-namespace {
-
-TEST(EntrySize, FilesLinksAndEverythingElse) {
-    TempTree tree;
-    tree.file("f", 42);
-    tree.folder("d");
-    tree.symlink(tree.path("f"), "link");
-    std::int64_t size = -1;
-    EXPECT_TRUE(QueryFileSize(tree.path("f"), size));
-    EXPECT_EQ(size, 42);
-    EXPECT_TRUE(QueryFileSize(tree.path("link"), size));
-    EXPECT_EQ(size, tree.path("f").toUtf8().size()); // the link itself, not its target
-    EXPECT_FALSE(QueryFileSize(tree.path("d"), size));
-    EXPECT_FALSE(QueryFileSize(tree.path("missing"), size));
-
-    EXPECT_EQ(EntrySize(tree.path("f")), 42);
-    EXPECT_EQ(EntrySize(tree.path("d")), 0);
-    EXPECT_EQ(EntrySize(tree.path("missing")), 0);
-    EXPECT_EQ(EntrySize(tree.path("f") + "/"), 0);
+    tree.symlink(tree.path("real"), "real/again");
+    const QString link = tree.path("link") + "/";
+    EXPECT_EQ(Scan(link, "*.*", {.recursive = true, .fullPath = true, .extended = false}),
+              QStringList({link + ".", link + "..", link + "again", link + "x"}));
 }
 
 } // namespace

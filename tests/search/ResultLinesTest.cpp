@@ -47,15 +47,6 @@ TEST(ResultLines, FormattedLinesFollowEarlierOnes) {
     EXPECT_EQ(lines.view(2), "");
 }
 
-TEST(ResultLines, AppendingAListToItself) {
-    ResultLines lines = manyLines(3000);
-    lines.append(lines);
-    ASSERT_EQ(lines.size(), 6000);
-    EXPECT_EQ(lines.view(2999), numbered(2999));
-    EXPECT_EQ(lines.view(3000), numbered(0));
-    EXPECT_EQ(lines.view(5999), numbered(2999));
-}
-
 TEST(ResultLines, CopiesAreIndependentAndMovesEmptyTheSource) {
     ResultLines original = manyLines(1000);
     ResultLines copy = original;

@@ -6,8 +6,8 @@
 
 namespace {
 
-QStringList split(const QString& text, int limit = 0) {
-    return SplitText(QStringLiteral(";"), text, limit);
+QStringList split(const QString& text) {
+    return SplitText(QStringLiteral(";"), text);
 }
 
 TEST(SplitText, EverySeparatorEndsOnePiece) {
@@ -22,22 +22,13 @@ TEST(SplitText, EverySeparatorEndsOnePiece) {
 
 TEST(SplitText, EmptyTextGivesNoPieces) {
     EXPECT_TRUE(split("").isEmpty());
-    EXPECT_TRUE(SplitText(QString(), QString(), 0).isEmpty());
-}
-
-TEST(SplitText, LimitKeepsTheRestInTheLastPiece) {
-    EXPECT_EQ(split("a;b;c", 2), QStringList({"a", "b;c"}));
-    EXPECT_EQ(split("a;b;c", 1), QStringList({"a;b;c"}));
-    EXPECT_EQ(split("a;b;c", 3), QStringList({"a", "b", "c"}));
-    EXPECT_EQ(split("a;b;c", 5), QStringList({"a", "b", "c"}));
-    EXPECT_TRUE(split("a;b;c", -1).isEmpty());
-    EXPECT_EQ(split("a;;", 2), QStringList({"a", ";"}));
+    EXPECT_TRUE(SplitText(QString(), QString()).isEmpty());
 }
 
 TEST(SplitText, EmptyOrLongSeparator) {
-    EXPECT_EQ(SplitText(QString(), "a;b", 0), QStringList({"a;b"}));
-    EXPECT_EQ(SplitText("::", "a::b:c::", 0), QStringList({"a", "b:c"}));
-    EXPECT_EQ(SplitText(";", "A;a", 0), QStringList({"A", "a"}));
+    EXPECT_EQ(SplitText(QString(), "a;b"), QStringList({"a;b"}));
+    EXPECT_EQ(SplitText("::", "a::b:c::"), QStringList({"a", "b:c"}));
+    EXPECT_EQ(SplitText(";", "A;a"), QStringList({"A", "a"}));
 }
 
 TEST(SearchSettings, FoldersAndRecursionTextsStayInStep) {
