@@ -7,6 +7,7 @@
 #include "LineStream.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
+#include "OutputErrors.h"
 #include "PathText.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
@@ -67,24 +68,17 @@ void printNotes(const QStringList& notes) {
 int printComparison(const SavedListing& earlier, const SavedListing& later) {
     const ListingComparison comparison(earlier, later);
     printNotes(comparison.notes());
-    WriteOutcome outcome = WriteOutcome::Written;
-    LineStream stream([&outcome](std::string_view text) {
-        if (outcome == WriteOutcome::Written)
-            outcome = WriteAll(STDOUT_FILENO, text);
-    });
-    TerminalLines onTerminal(stream);
-    LineSink& out = ::isatty(STDOUT_FILENO) == 1 ? static_cast<LineSink&>(onTerminal) : stream;
+    ListFileWriter output(STDOUT_FILENO);
+    output.setLineEnd("\n");
+    output.open();
+    TerminalLines onTerminal(output);
+    LineSink& out = output.writesToTerminal() ? static_cast<LineSink&>(onTerminal) : output;
     comparison.appendDifferences(out);
     if (!comparison.same())
         out.append("");
     out.append(comparison.summary());
-    stream.flush();
-    if (outcome == WriteOutcome::Closed)
-        return ExitStatus::OutputClosed;
-    if (outcome == WriteOutcome::Failed) {
-        PrintErrorLine(QStringLiteral("Schreibfehler auf der Standardausgabe"));
-        return ExitStatus::WriteError;
-    }
+    if (const int status = CommitOutput(output, true); status != ExitStatus::Success)
+        return status;
     if (!comparison.complete())
         return ExitStatus::Incomplete;
     return comparison.same() ? ExitStatus::Success : ExitStatus::ListsDiffer;

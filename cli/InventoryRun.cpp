@@ -3,9 +3,8 @@
 #include "CliProgress.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
-#include "FdOutput.h"
-#include "LineStream.h"
 #include "ListFileWriter.h"
+#include "OutputErrors.h"
 #include "ResultLines.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
@@ -13,8 +12,6 @@
 #include "TerminalLines.h"
 
 #include <cerrno>
-#include <cstring>
-#include <optional>
 #include <string_view>
 #include <unistd.h>
 
@@ -23,16 +20,15 @@ namespace {
 // Opens the output before the search, so a long search is not wasted on a file that cannot be
 // created, and keeps it open: a pipe's reader would take a closed trial for the end of the list.
 // A FIFO waits here for its reader; a stop signal ends the wait. Returns the exit status.
-int openOutput(ListFileWriter& writer) {
+int openOutput(ListFileWriter& writer, bool standardOutput) {
     const InterruptibleByStop interruptible;
-    const QString error = writer.open([] { return StopRequested(); });
+    writer.open([] { return StopRequested(); });
     if (writer.stopped())
         return ExitStatus::Interrupted;
-    if (!error.isEmpty()) {
-        PrintErrorLine(WithFullStop(error));
-        return ExitStatus::UsageError;
-    }
-    return ExitStatus::Success;
+    if (!writer.failed())
+        return ExitStatus::Success;
+    PrintOutputError(writer, standardOutput);
+    return standardOutput ? ExitStatus::WriteError : ExitStatus::UsageError;
 }
 
 // The engine passes over an empty folder text without a word; here it is a folder that cannot
@@ -42,20 +38,6 @@ void reportEmptyFolders(CliProgress& progress, const CliOptions& options) {
         if (folder.path.isEmpty())
             progress.folderUnreadable(QByteArray(), ENOENT);
     }
-}
-
-// A reader that stops early (| head) ends the output quietly.
-int writeStatus(WriteOutcome outcome) {
-    switch (outcome) {
-    case WriteOutcome::Written:
-        return ExitStatus::Success;
-    case WriteOutcome::Closed:
-        return ExitStatus::OutputClosed;
-    case WriteOutcome::Failed:
-        break;
-    }
-    PrintErrorLine(QByteArray("Schreibfehler auf der Standardausgabe: ") + std::strerror(errno));
-    return ExitStatus::WriteError;
 }
 
 // The whole list for a terminal, after the search: there the progress line and the list never
@@ -68,22 +50,12 @@ ResultLines searchWholeForTerminal(const CliOptions& options, CliProgress& progr
     return lines;
 }
 
-// The lines as one text, each followed by `lineEnd`.
-std::string joinedLines(const ResultLines& lines, std::string_view lineEnd) {
-    std::string text;
-    text.reserve(lines.byteSize() + static_cast<std::size_t>(lines.size()) * lineEnd.size());
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        text.append(lines.view(i));
-        text.append(lineEnd);
-    }
-    return text;
-}
-
-// Lines go into the file named with -o while the search runs (it replaces an old file only when
-// all of it is written); a failed write stops the search.
-class FileSink final : public LineSink {
+// Into a pipe or a file the lines go while the search runs, so a listing of millions of lines
+// never sits in memory as a whole; a file named with -o replaces an old one only when all of it
+// is written. When the reader goes away or writing fails, the search stops.
+class StreamedOutput final : public LineSink {
 public:
-    explicit FileSink(ListFileWriter& writer) : writer_(writer) {}
+    explicit StreamedOutput(ListFileWriter& writer) : writer_(writer) {}
     void append(std::string_view utf8Line) override {
         writer_.append(utf8Line);
         if (writer_.failed())
@@ -93,36 +65,6 @@ public:
 private:
     ListFileWriter& writer_;
 };
-
-int commitFile(ListFileWriter& writer) {
-    const QString error = writer.commit();
-    if (error.isEmpty())
-        return ExitStatus::Success;
-    PrintErrorLine(WithFullStop(error));
-    return ExitStatus::WriteError;
-}
-
-// Into a pipe or a file the list goes while the search runs, in pieces as they pile up, so a
-// listing of millions of lines never sits in memory as a whole. When the reader goes away or
-// writing fails, the search stops.
-int streamToStandardOutput(const CliOptions& options, CliProgress& progress) {
-    WriteOutcome outcome = WriteOutcome::Written;
-    int writeErrno = 0;
-    LineStream stream([&outcome, &writeErrno](std::string_view text) {
-        if (outcome == WriteOutcome::Written) {
-            outcome = WriteAll(STDOUT_FILENO, text);
-            writeErrno = errno;
-        }
-        if (outcome != WriteOutcome::Written)
-            SearchFiles.Searching = false;
-    });
-    stream.setLineEnd(OutputLineEnd(options, "\n"));
-    SearchListing(SearchFiles, options, stream, progress);
-    stream.flush();
-    progress.finish();
-    errno = writeErrno;
-    return writeStatus(outcome);
-}
 
 int exitStatus(int writeStatus, const CliProgress& progress) {
     if (StopRequested())
@@ -136,34 +78,26 @@ int exitStatus(int writeStatus, const CliProgress& progress) {
 
 int RunInventory(const CliOptions& options) {
     FillSearchSettings(SearchFiles, options);
-    std::optional<ListFileWriter> writer;
-    if (options.output) {
-        // "-o -" writes to standard output as "-o /dev/stdout" does.
-        const QByteArray name =
-            *options.output == "-" ? QByteArray("/dev/stdout") : *options.output;
-        writer.emplace(name);
-        writer->setLineEnd(OutputLineEnd(options, "\r\n"));
-        if (const int status = openOutput(*writer); status != ExitStatus::Success)
-            return status;
-    }
+    // "-o -" writes to standard output as "-o /dev/stdout" does, with CR LF.
+    const bool standardOutput = !options.output;
+    ListFileWriter writer = [&] {
+        if (standardOutput)
+            return ListFileWriter(STDOUT_FILENO);
+        return ListFileWriter(*options.output == "-" ? QByteArray("/dev/stdout") : *options.output);
+    }();
+    writer.setLineEnd(OutputLineEnd(options, standardOutput ? "\n" : "\r\n"));
+    if (const int status = openOutput(writer, standardOutput); status != ExitStatus::Success)
+        return status;
 
     CliProgress progress(SearchFiles, GivenFolders(options),
                          !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
     reportEmptyFolders(progress, options);
-    int status = ExitStatus::Success;
-    if (writer && writer->writesToTerminal()) {
-        searchWholeForTerminal(options, progress).copyTo(*writer);
-        status = commitFile(*writer);
-    } else if (writer) {
-        FileSink sink(*writer);
-        SearchListing(SearchFiles, options, sink, progress);
+    if (writer.writesToTerminal()) {
+        searchWholeForTerminal(options, progress).copyTo(writer);
+    } else {
+        StreamedOutput streamed(writer);
+        SearchListing(SearchFiles, options, streamed, progress);
         progress.finish();
-        status = commitFile(*writer);
-    } else if (::isatty(STDOUT_FILENO) == 1)
-        status = writeStatus(
-            WriteAll(STDOUT_FILENO, joinedLines(searchWholeForTerminal(options, progress),
-                                                OutputLineEnd(options, "\n"))));
-    else
-        status = streamToStandardOutput(options, progress);
-    return exitStatus(status, progress);
+    }
+    return exitStatus(CommitOutput(writer, standardOutput), progress);
 }

@@ -70,9 +70,8 @@ int main(int argc, char** argv) {
         // Nothing is allocated on the way out: the message is a constant, and an output file
         // that was not committed keeps its old contents. A comparison that cannot hold its lists
         // did not compare, so it says neither "same" nor "different".
-        static constexpr char message[] = "folderinventory-cli: Speicher erschöpft\n";
-        [[maybe_unused]] const ssize_t written =
-            ::write(STDERR_FILENO, message, sizeof message - 1);
+        static constexpr std::string_view message = "folderinventory-cli: Speicher erschöpft\n";
+        WriteAll(STDERR_FILENO, message);
         return ExitStatus::OutOfMemory;
     }
 }

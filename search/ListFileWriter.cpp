@@ -1,11 +1,11 @@
 #include "ListFileWriter.h"
 
+#include "FdOutput.h"
 #include "PathText.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <sys/stat.h>
@@ -14,26 +14,8 @@
 
 namespace {
 
-constexpr std::size_t flushThreshold = 1 << 20;
+constexpr std::size_t pieceSize = 1 << 20;
 constexpr int linkAttempts = 100;
-
-// Writes all of `size` bytes, carrying on after partial writes, EINTR and (for a descriptor
-// that was handed to us non-blocking) EAGAIN.
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written > 0) {
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd ready{fd, POLLOUT, 0};
-            ::poll(&ready, 1, -1);
-        } else if (written == 0 || errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
-}
 
 QByteArray folderOf(const QByteArray& name) {
     const qsizetype slash = name.lastIndexOf('/');
@@ -59,9 +41,17 @@ QByteArray randomSuffix() {
 
 } // namespace
 
-ListFileWriter::ListFileWriter(QByteArray fileName) : fileName_(std::move(fileName)) {}
+ListFileWriter::ListFileWriter(QByteArray fileName)
+    : fileName_(std::move(fileName)),
+      lines_([this](std::string_view text) { write(text); }, pieceSize) {
+    lines_.setLineEnd("\r\n");
+}
 
-ListFileWriter::ListFileWriter(const QString& fileName) : fileName_(PathTextBytes(fileName)) {}
+ListFileWriter::ListFileWriter(const QString& fileName) : ListFileWriter(PathTextBytes(fileName)) {}
+
+ListFileWriter::ListFileWriter(int fd) : ListFileWriter(QByteArray()) {
+    givenFd_ = fd;
+}
 
 ListFileWriter::~ListFileWriter() {
     discard();
@@ -75,13 +65,34 @@ QString ListFileWriter::writeErrorMessage() {
     return QStringLiteral("Stream write error");
 }
 
+QString ListFileWriter::notReplacedMessage(const QString& fileName, int error) {
+    return QStringLiteral("Die vorhandene Datei %1 wird nicht ersetzt: neben ihr lässt sich keine "
+                          "neue Datei anlegen (%2)")
+        .arg(fileName, QString::fromLocal8Bit(std::strerror(error)));
+}
+
 QString ListFileWriter::open(const StopRequested& stopRequested) {
+    if (givenFd_ >= 0) {
+        mode_ = Mode::Through;
+        fd_ = ::fcntl(givenFd_, F_DUPFD_CLOEXEC, 0);
+        return fd_ >= 0 ? QString() : cannotCreate(errno);
+    }
     if (fileName_.isEmpty())
-        return cannotCreateMessage(shownFullName());
-    if (QString error = openTarget(stopRequested); !error.isEmpty())
-        return error;
-    buffer_.reserve(flushThreshold + 4096);
-    return {};
+        return cannotCreate(ENOENT);
+    return openTarget(stopRequested);
+}
+
+// Keeps the first failure only: what follows it is its consequence.
+void ListFileWriter::fail(Failure failure, int error) {
+    if (failure_ != Failure::None)
+        return;
+    failure_ = failure;
+    error_ = error;
+}
+
+QString ListFileWriter::cannotCreate(int error) {
+    fail(Failure::CannotCreate, error);
+    return cannotCreateMessage(shownFullName());
 }
 
 QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
@@ -92,10 +103,10 @@ QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
         // there before stays, and what it writes after follows the list.
         mode_ = Mode::Through;
         fd_ = ::fcntl(target_.descriptor, F_DUPFD_CLOEXEC, 0);
-        return fd_ >= 0 ? QString() : cannotCreateMessage(shownFullName());
+        return fd_ >= 0 ? QString() : cannotCreate(errno);
     case OutputTarget::Kind::InPlace:
         mode_ = Mode::Through;
-        return openInPlace(stopRequested) ? QString() : cannotCreateMessage(shownFullName());
+        return openInPlace(stopRequested) ? QString() : cannotCreate(stopped_ ? EINTR : errno);
     case OutputTarget::Kind::Replace:
         break;
     }
@@ -121,14 +132,13 @@ QString ListFileWriter::openReplacement() {
     const bool exists = ::stat(finalName.constData(), &old) == 0;
     // An existing file that may not be written is not replaced behind its owner's back.
     if (exists && ::access(finalName.constData(), W_OK) != 0)
-        return cannotCreateMessage(shownFullName());
+        return cannotCreate(errno);
     if (!openBeside(finalName)) {
+        const int error = errno;
         if (!exists)
-            return cannotCreateMessage(shownFullName());
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        return QStringLiteral("Die vorhandene Datei %1 wird nicht ersetzt: neben ihr lässt sich "
-                              "keine neue Datei anlegen (%2)")
-            .arg(shownFullName(), reason);
+            return cannotCreate(error);
+        fail(Failure::NotReplaced, error);
+        return notReplacedMessage(shownFullName(), error);
     }
     if (exists)
         keepModeOf(old);
@@ -168,21 +178,32 @@ bool ListFileWriter::writesToTerminal() const {
 }
 
 void ListFileWriter::append(std::string_view utf8Line) {
-    buffer_.append(utf8Line);
-    buffer_.append(lineEnd_);
-    if (buffer_.size() >= flushThreshold)
-        flushBuffer();
+    lines_.append(utf8Line);
 }
 
-void ListFileWriter::flushBuffer() {
-    if (!failed_ && !buffer_.empty())
-        failed_ = fd_ < 0 || !writeAll(fd_, buffer_.data(), buffer_.size());
-    buffer_.clear();
+// A piece of lines; after a failure nothing more is written.
+void ListFileWriter::write(std::string_view text) {
+    if (failed())
+        return;
+    if (fd_ < 0)
+        return fail(Failure::WriteFailed, EBADF);
+    switch (WriteAll(fd_, text)) {
+    case WriteOutcome::Written:
+        return;
+    case WriteOutcome::Closed:
+        return fail(Failure::ReaderGone, EPIPE);
+    case WriteOutcome::Failed:
+        return fail(Failure::WriteFailed, errno);
+    }
 }
 
 QString ListFileWriter::commit() {
-    flushBuffer();
-    if (fd_ < 0 || failed_ || !putInPlace()) {
+    lines_.flush();
+    if (!failed() && fd_ < 0)
+        fail(Failure::WriteFailed, EBADF);
+    if (!failed() && !putInPlace())
+        fail(Failure::WriteFailed, errno);
+    if (failed()) {
         discard();
         return writeErrorMessage();
     }
@@ -232,6 +253,8 @@ void ListFileWriter::discard() {
 }
 
 QString ListFileWriter::shownFullName() const {
+    if (givenFd_ >= 0)
+        return QStringLiteral("/dev/fd/%1").arg(givenFd_);
     return QFileInfo(ShownPathText(PathTextFromBytes(fileName_))).absoluteFilePath();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineSink.h"
+#include "LineStream.h"
 #include "OutputTarget.h"
 
 #include <functional>
@@ -17,18 +18,31 @@
 // where we may set it). Where no file can be made beside an existing file, it is not written at
 // all: written in place, a full disk or an end halfway would cost the old list. A target that
 // is no regular file (a pipe, a device, one of our own descriptors such as /dev/stdout) is
-// written in place and never replaced.
+// written in place and never replaced, and so is an open descriptor handed over (standard
+// output). Lines go out in large pieces (LineStream) through WriteAll; the first write that fails
+// ends the writing.
 class ListFileWriter final : public LineSink {
 public:
     // `fileName` as bytes, or as text (see PathText.h).
     explicit ListFileWriter(QByteArray fileName);
     explicit ListFileWriter(const QString& fileName);
+    // Writes through `fd`, which stays open, at its own position.
+    explicit ListFileWriter(int fd);
     ~ListFileWriter();
     ListFileWriter(const ListFileWriter&) = delete;
     ListFileWriter& operator=(const ListFileWriter&) = delete;
 
+    // What went wrong, for a caller that words it itself; error() holds the system's reason.
+    enum class Failure {
+        None,
+        CannotCreate, // the target could not be opened or created
+        NotReplaced,  // an existing file stays, since no new file can be made beside it
+        WriteFailed,  // a write, or putting the file in place, failed
+        ReaderGone,   // the reader of a pipe has gone (EPIPE)
+    };
+
     // What ends each line: CR LF unless set otherwise (a NUL byte for a list of exact names).
-    void setLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
+    void setLineEnd(std::string_view lineEnd) { lines_.setLineEnd(lineEnd); }
     // Asked while opening blocks (a FIFO waits for its reader); true gives up.
     using StopRequested = std::function<bool()>;
     // Empty on success, else "Cannot create file <full name>", or why an existing file is not
@@ -40,12 +54,19 @@ public:
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
     // A write has failed; commit will say so.
-    bool failed() const { return failed_; }
+    bool failed() const { return failure_ != Failure::None; }
+    Failure failure() const { return failure_; }
+    // The errno of the failure.
+    int error() const { return error_; }
     // The open target is a terminal, written in place.
     bool writesToTerminal() const;
+    // The target's full name as messages show it.
+    QString shownFullName() const;
 
     static QString cannotCreateMessage(const QString& fileName);
     static QString writeErrorMessage();
+    // Why the existing file `fileName` stays: no new file can be made beside it (errno `error`).
+    static QString notReplacedMessage(const QString& fileName, int error);
 
 private:
     enum class Mode { Closed, Through, Temporary, UnnamedTemporary };
@@ -58,17 +79,19 @@ private:
     bool putInPlace();
     bool nameUnnamed();
     void discard();
-    void flushBuffer();
-    QString shownFullName() const;
+    void write(std::string_view text);
+    QString cannotCreate(int error);
+    void fail(Failure failure, int error);
 
     QByteArray fileName_;
+    int givenFd_ = -1; // the descriptor handed over, written through a duplicate
     OutputTarget target_;
     QByteArray temporaryName_;
     Mode mode_ = Mode::Closed;
     int fd_ = -1;
-    std::string buffer_;
-    std::string lineEnd_ = "\r\n";
-    bool failed_ = false;
+    LineStream lines_;
+    Failure failure_ = Failure::None;
+    int error_ = 0;
     bool stopped_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,7 +112,10 @@ TEST_F(CliOutputFileTest, FileThatCannotBeCreatedIsAUsageErrorBeforeTheSearch) {
         const CliResult result = RunCli({"-o", target, tree.path("Data")});
         EXPECT_EQ(result.exitCode, 2) << target.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
-        EXPECT_TRUE(result.err.startsWith("folderinventory-cli: Cannot create file "))
+        EXPECT_TRUE(QString::fromUtf8(result.err)
+                        .contains(QRegularExpression("^folderinventory-cli: Die Datei " +
+                                                     QRegularExpression::escape(target) +
+                                                     " lässt sich nicht anlegen: \\S.*\\.\n$")))
             << result.err.toStdString();
     }
     EXPECT_TRUE(entriesOf("Out").isEmpty());
@@ -158,7 +162,11 @@ TEST_F(CliOutputFileTest, TargetThatIsNoRegularFileIsWrittenInPlace) {
 
     result = RunCli({"-q", "-o", "/dev/full", tree.path("Data")});
     EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.err, "folderinventory-cli: Stream write error.\n");
+    // The system's reason follows, in the user's language.
+    EXPECT_TRUE(QString::fromUtf8(result.err)
+                    .contains(QRegularExpression(
+                        "^folderinventory-cli: Schreibfehler in der Datei /dev/full: \\S.*\\.\n$")))
+        << result.err.toStdString();
 }
 
 // Root may write a 0444 file, but its replacement stays 0444 all the same.

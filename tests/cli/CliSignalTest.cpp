@@ -137,20 +137,23 @@ TEST_F(CliSignalTest, QuietShowsNoProgressEvenOnATerminal) {
     EXPECT_TRUE(terminal.isEmpty()) << terminal.toStdString();
 }
 
+// Standard output or a file named with -o that is a pipe: the same quiet end.
 TEST_F(CliSignalTest, ReaderThatStopsEarlyEndsTheToolQuietly) {
     // About a megabyte of names, far more than a pipe holds, so the tool is still writing when
     // head goes away. The shell keeps the tool's status in a file.
     TempTree scratch;
     const QString statusFile = scratch.path("status");
-    const CliResult result =
-        RunShell("status=$1; shift; (\"$0\" -s \"$@\"; echo $? > \"$status\") | head -n 1",
-                 QStringList{statusFile} + rootTimes(200));
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, ".\n");
-    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
-    QFile status(statusFile);
-    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
-    EXPECT_EQ(status.readAll(), "141\n");
+    for (const QStringList& output : {QStringList{}, QStringList{"-o", "/dev/stdout"}}) {
+        const CliResult result =
+            RunShell("status=$1; shift; (\"$0\" -s \"$@\"; echo $? > \"$status\") | head -n 1",
+                     QStringList{statusFile} + output + rootTimes(200));
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, output.isEmpty() ? ".\n" : ".\r\n");
+        EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+        QFile status(statusFile);
+        ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+        EXPECT_EQ(status.readAll(), "141\n") << output.join(' ').toStdString();
+    }
 }
 
 } // namespace
