@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 struct FolderReadAhead::Job {
     enum class State { Pending, Running, Done, Taken };
     std::string name;
     State state = State::Pending;
     bool ready = false; // Done with a result; false: the scan reads the folder itself
-    int fd = -1;
+    FolderDescriptor folder;
     int openError = 0;
     bool read = false;
     std::unique_ptr<FolderSnapshot> snapshot;
@@ -23,15 +21,12 @@ struct FolderReadAhead::Job {
 };
 
 struct FolderReadAhead::Level {
-    Level(int descriptor, std::size_t count) : parent(descriptor), jobs(count) {}
-    ~Level() {
-        ::close(parent);
-        DescriptorBudget::process().give();
-    }
+    Level(FolderDescriptor descriptor, std::size_t count)
+        : parent(std::move(descriptor)), jobs(count) {}
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
 
-    const int parent;
+    const FolderDescriptor parent;
     std::vector<Job> jobs;
     std::size_t nextTaken = 0;          // the job the scan takes next
     std::size_t nextStarted = 0;        // the first job nobody has started
@@ -53,15 +48,12 @@ FolderReadAhead::~FolderReadAhead() {
 }
 
 bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
-    DescriptorBudget& budget = DescriptorBudget::process();
-    if (!budget.tryTake())
+    if (!DescriptorBudget::process().tryTake())
         return false;
-    const int duplicate = ::fcntl(parent, F_DUPFD_CLOEXEC, 0);
-    if (duplicate < 0) {
-        budget.give();
+    FolderDescriptor duplicate = FolderDescriptor::duplicate(parent);
+    if (!duplicate.valid())
         return false;
-    }
-    auto level = std::make_shared<Level>(duplicate, names.size());
+    auto level = std::make_shared<Level>(std::move(duplicate), names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
         level->jobs[i].name = std::move(names[i]);
     const std::lock_guard lock(mutex_);
@@ -97,7 +89,7 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
     }
     job.state = Job::State::Taken;
     result.ready = job.ready;
-    result.fd = job.fd;
+    result.folder = std::move(job.folder);
     result.openError = job.openError;
     result.read = job.read;
     result.snapshot = std::move(job.snapshot);
@@ -126,7 +118,7 @@ void FolderReadAhead::giveBack() {
     const std::lock_guard lock(mutex_);
     for (const std::shared_ptr<Level>& level : levels_) {
         for (Job& job : level->jobs) {
-            if (job.state != Job::State::Done || job.fd < 0)
+            if (job.state != Job::State::Done || !job.folder.valid())
                 continue;
             closeJob(job);
             job.ready = false;
@@ -203,16 +195,14 @@ std::pair<std::shared_ptr<FolderReadAhead::Level>, std::size_t> FolderReadAhead:
 // caller, keeps its descriptor open. The descriptor budget has counted the job's descriptor.
 void FolderReadAhead::readJob(const Level& level, Job& job) {
     try {
-        const int fd = ::openat(level.parent, job.name.c_str(),
-                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            DescriptorBudget::process().give();
+        FolderDescriptor folder = FolderDescriptor::open(level.parent.get(), job.name.c_str(),
+                                                         FolderDescriptor::Link::NoFollow);
         // Out of descriptors is this process's limit, not the folder's fault: the scan opens it.
-        if (fd < 0 && DescriptorBudget::exhausted(errno))
+        if (!folder.valid() && DescriptorBudget::exhausted(errno))
             return;
-        job.fd = fd;
-        job.openError = fd < 0 ? errno : 0;
-        if (fd >= 0) {
+        job.openError = folder.valid() ? 0 : errno;
+        job.folder = std::move(folder);
+        if (job.folder.valid()) {
             job.snapshot = freeSnapshot();
             // Asked after every 16 entries or size read; after 64 questions the read counts as
             // long.
@@ -224,17 +214,14 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
                 return !stop_ && !level.abandoned;
             };
             job.snapshot->setWithTimes(withTimes_);
-            job.read = job.snapshot->readOpen(fd, mask_, withSizes_, keepGoing, 16, &pool_);
+            job.read =
+                job.snapshot->readOpen(job.folder.get(), mask_, withSizes_, keepGoing, 16, &pool_);
             job.bytes = job.snapshot->memoryBytes();
         }
         job.ready = true;
     } catch (...) {
         // Out of memory here: the scan reads the folder itself and meets the error there.
-        if (job.fd >= 0) {
-            ::close(job.fd);
-            DescriptorBudget::process().give();
-        }
-        job.fd = -1;
+        job.folder.reset();
         job.snapshot.reset();
         job.bytes = 0;
         job.ready = false;
@@ -258,11 +245,7 @@ void FolderReadAhead::dropJob(Job& job) {
 
 // Closes a read job's descriptor and frees its snapshot.
 void FolderReadAhead::closeJob(Job& job) {
-    if (job.fd >= 0) {
-        ::close(job.fd);
-        DescriptorBudget::process().give();
-    }
-    job.fd = -1;
+    job.folder.reset();
     job.snapshot.reset();
     aheadBytes_ -= job.bytes;
     job.bytes = 0;

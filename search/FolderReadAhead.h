@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderDescriptor.h"
 #include "FolderSnapshot.h"
 #include "MaskMatcher.h"
 #include "WorkerPool.h"
@@ -27,9 +28,9 @@ class FolderReadAhead final {
 public:
     // One subfolder as the scan takes it.
     struct Result {
-        bool ready = false;   // a worker read it; otherwise the scan reads it itself
-        bool stopped = false; // the scan stopped waiting: the search was cancelled
-        int fd = -1;          // the subfolder, owned by the taker; -1 when opening failed
+        bool ready = false;      // a worker read it; otherwise the scan reads it itself
+        bool stopped = false;    // the scan stopped waiting: the search was cancelled
+        FolderDescriptor folder; // the subfolder, now the taker's; none when opening failed
         int openError = 0;
         bool read = false; // the snapshot holds the complete folder
         std::unique_ptr<FolderSnapshot> snapshot;

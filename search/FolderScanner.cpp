@@ -1,6 +1,7 @@
 #include "FolderScanner.h"
 
 #include "DescriptorBudget.h"
+#include "FolderDescriptor.h"
 #include "FolderReadAhead.h"
 #include "FolderSnapshot.h"
 #include "MaskMatcher.h"
@@ -17,7 +18,6 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -30,26 +30,6 @@ namespace {
 // below them a parent is opened again by its path relative to the deepest held level and must
 // still be the folder that was read (device and inode). The top folder is always held.
 constexpr std::size_t heldLevels = 48;
-
-// Closes a descriptor that the process's descriptor budget counts, on every way out.
-class Descriptor final {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            DescriptorBudget::process().give();
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 // Gives a snapshot that a worker read back for reuse once its folder is done.
 class ReadAheadSnapshot final {
@@ -68,8 +48,6 @@ private:
     FolderReadAhead* readAhead_;
     std::unique_ptr<FolderSnapshot> snapshot_;
 };
-
-constexpr int subfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isSubfolder(const FolderSnapshot::Entry& entry, std::string_view name) {
     return entry.directory && !FolderSnapshot::isDotEntry(name);
@@ -97,22 +75,26 @@ public:
         if (path_.empty() || path_.back() != '/')
             path_.push_back('/');
         // The folder the user named may itself be a link; nothing below it may.
-        int fd = -1;
+        FolderDescriptor top;
         int error = ENAMETOOLONG;
         if (path_.size() < PATH_MAX)
-            fd = openCounted(AT_FDCWD, path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, error);
-        scan(0, fd, error, FolderReadAhead::Result());
+            top = openCounted(AT_FDCWD, path_.c_str(), FolderDescriptor::Link::Follow, error);
+        scan(0, std::move(top), error, FolderReadAhead::Result());
     }
 
 private:
-    void scan(std::size_t depth, int fd, int openError, FolderReadAhead::Result readAhead);
+    void scan(std::size_t depth, FolderDescriptor folder, int openError,
+              FolderReadAhead::Result readAhead);
     bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
     bool waitForWorker(bool readingLong, std::size_t filesFound);
     bool isHeld(std::size_t depth) const { return depth < held_.size(); }
     bool mayHold(std::size_t depth) const;
-    int openCounted(int parent, const char* name, int flags, int& error);
-    int openSubfolder(std::size_t depth, std::size_t parentLength, const char* name, int& error);
-    bool openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent, int& error);
+    FolderDescriptor openCounted(int parent, const char* name, FolderDescriptor::Link link,
+                                 int& error);
+    FolderDescriptor openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
+                                   int& error);
+    bool openParent(std::size_t depth, std::size_t parentLength, FolderDescriptor& parent,
+                    int& error);
     bool readFolder(FolderSnapshot& snapshot, int fd);
     bool onDescentChain(const FolderSnapshot& snapshot) const;
     QByteArray currentPath() const {
@@ -155,11 +137,10 @@ private:
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
 
-// `fd` is the folder opened for this level (-1 when that failed with `openError`); the scan
-// owns it from here on. A folder that a worker read ahead comes with its snapshot.
-void FolderScanner::scan(std::size_t depth, int fd, int openError,
+// `folder` is the folder opened for this level (none when that failed with `openError`). A folder
+// that a worker read ahead comes with its snapshot.
+void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openError,
                          FolderReadAhead::Result readAhead) {
-    Descriptor folder(fd);
     if (!settings_.Searching)
         return;
     if (snapshots_.size() <= depth)
@@ -167,13 +148,15 @@ void FolderScanner::scan(std::size_t depth, int fd, int openError,
     const ReadAheadSnapshot readAheadSnapshot(readAhead_.get(), std::move(readAhead.snapshot));
     FolderSnapshot& snapshot =
         readAheadSnapshot.get() ? *readAheadSnapshot.get() : snapshots_[depth];
-    const bool read =
-        readAheadSnapshot.get() ? readAhead.read : fd >= 0 && readFolder(snapshot, fd);
+    const bool read = readAheadSnapshot.get()
+                          ? readAhead.read
+                          : folder.valid() && readFolder(snapshot, folder.get());
     uncountedFiles_ = 0;
     const bool readCountShown = std::exchange(readCountShown_, false);
     if (!read) {
         if (!snapshot.stopped())
-            progress_.folderUnreadable(currentPath(), fd < 0 ? openError : snapshot.error());
+            progress_.folderUnreadable(currentPath(),
+                                       folder.valid() ? snapshot.error() : openError);
         return;
     }
     if (snapshot.sizeError() != 0)
@@ -244,49 +227,47 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
     return snapshot.readOpen(fd, mask_, withSizes(), keepGoing, 1024, &pool_);
 }
 
-// Opens `name` relative to `parent` as a descriptor that the budget counts; -1 with `error` set
-// when that fails. When the process is out of descriptors, the read-ahead closes what it holds
-// for later and the open is tried once more, so a folder is unreadable only for a reason of its
-// own.
-int FolderScanner::openCounted(int parent, const char* name, int flags, int& error) {
-    DescriptorBudget& budget = DescriptorBudget::process();
+// Opens the folder `name` relative to `parent`, counted by the budget; none with `error` set when
+// that fails. When the process is out of descriptors, the read-ahead closes what it holds for
+// later and the open is tried once more, so a folder is unreadable only for a reason of its own.
+FolderDescriptor FolderScanner::openCounted(int parent, const char* name,
+                                            FolderDescriptor::Link link, int& error) {
     for (bool retried = false;; retried = true) {
-        budget.take();
-        const int fd = ::openat(parent, name, flags);
-        if (fd >= 0)
-            return fd;
+        DescriptorBudget::process().take();
+        FolderDescriptor folder = FolderDescriptor::open(parent, name, link);
+        if (folder.valid())
+            return folder;
         error = errno;
-        budget.give();
         if (retried || !DescriptorBudget::exhausted(error) || !readAhead_)
-            return -1;
+            return folder;
         readAhead_->giveBack();
     }
 }
 
 // Opens the subfolder `name` of level `depth` (the first `parentLength` bytes of path_) without
-// following a link; -1 with `error` set when that fails.
-int FolderScanner::openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
-                                 int& error) {
-    Descriptor reopened;
+// following a link; none with `error` set when that fails.
+FolderDescriptor FolderScanner::openSubfolder(std::size_t depth, std::size_t parentLength,
+                                              const char* name, int& error) {
+    FolderDescriptor reopened;
     if (!openParent(depth, parentLength, reopened, error))
-        return -1;
+        return {};
     const int parent = isHeld(depth) ? held_.back().fd : reopened.get();
-    return openCounted(parent, name, subfolderFlags, error);
+    return openCounted(parent, name, FolderDescriptor::Link::NoFollow, error);
 }
 
 // The folder of level `depth` (path_), for opening one of its subfolders: its held descriptor,
 // or, below the held levels, the folder opened again from the deepest held level, provided it
 // is still the folder that was read.
-bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength, Descriptor& parent,
-                               int& error) {
+bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength,
+                               FolderDescriptor& parent, int& error) {
     if (isHeld(depth))
         return true;
     const HeldLevel& deepest = held_.back();
     const std::string relative =
         path_.substr(deepest.pathLength, parentLength - deepest.pathLength);
-    parent.reset(openCounted(deepest.fd, relative.c_str(), subfolderFlags, error));
+    parent = openCounted(deepest.fd, relative.c_str(), FolderDescriptor::Link::NoFollow, error);
     struct stat st {};
-    if (parent.get() < 0)
+    if (!parent.valid())
         return false;
     if (::fstat(parent.get(), &st) != 0) {
         error = errno;
@@ -426,7 +407,7 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
         path_.append(name);
         path_.push_back('/');
         int error = ENAMETOOLONG;
-        int fd = -1;
+        FolderDescriptor folder;
         FolderReadAhead::Result result;
         // The subfolders handed to the workers are exactly these, in this order.
         if (fitsPathLimit(folderLength, name)) {
@@ -435,13 +416,13 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
             if (result.stopped)
                 break;
             if (result.ready) {
-                fd = result.fd;
+                folder = std::move(result.folder);
                 error = result.openError;
             } else {
-                fd = openSubfolder(depth, folderLength, name.data(), error);
+                folder = openSubfolder(depth, folderLength, name.data(), error);
             }
         }
-        scan(depth + 1, fd, error, std::move(result));
+        scan(depth + 1, std::move(folder), error, std::move(result));
     }
     path_.resize(folderLength);
     if (readingAhead)
