@@ -9,6 +9,8 @@
 #include "ListingComparison.h"
 #include "OutputErrors.h"
 #include "PathText.h"
+#include "RecordListing.h"
+#include "SearchDriver.h"
 #include "SearchFromOptions.h"
 #include "SearchSettings.h"
 #include "StopSignalMask.h"
@@ -35,18 +37,14 @@ SavedListing readListing(const QByteArray& fileName) {
     return ReadListingFile(PathTextFromBytes(fileName), keepReading);
 }
 
-// The fresh listing goes straight into the reader in pieces, so a search of millions of entries
-// never sits in memory as text. The folders the search could not read are the list's gaps.
+// The search's records go straight into the listing that is compared, by their exact names, with
+// sizes and times in the extended form. The folders the search could not read are its gaps.
 SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
-    ListingReader reader;
-    LineStream stream([&reader](std::string_view text) { reader.addText(text); });
-    SearchListing(SearchFiles, options, stream, progress);
-    stream.flush();
+    RecordListing records(options.simple ? ListingForm::Simple : ListingForm::Extended);
+    RunSearch(SearchFiles, records, progress);
     progress.finish();
-    SavedListing listing = reader.finish();
+    SavedListing listing = records.finish(SearchFiles);
     progress.addGapsTo(listing.gaps);
-    if (!listing.error.isEmpty())
-        listing.error = QStringLiteral("Die neue Liste lässt sich nicht lesen: ") + listing.error;
     return listing;
 }
 

@@ -193,7 +193,9 @@ std::string LocalTimeText(FileTime time) {
     return text;
 }
 
-std::optional<FileTime> ParseUtcTimestamp(std::string_view text) {
+namespace {
+
+std::optional<FileTime> parseWhole(std::string_view text) {
     std::size_t pos = 0;
     std::int64_t year = 0;
     std::int64_t month = 0;
@@ -224,4 +226,31 @@ std::optional<FileTime> ParseUtcTimestamp(std::string_view text) {
         __builtin_add_overflow(seconds, hour * 3600 + minute * 60 + second, &seconds))
         return std::nullopt;
     return FileTime{seconds, static_cast<std::int32_t>(nanoseconds)};
+}
+
+} // namespace
+
+// The times of a list mostly share their minute with the time before, so the start of the last
+// full-length time read (on this thread) is kept, and a time that starts the same way only has
+// its seconds and nanoseconds read.
+std::optional<FileTime> ParseUtcTimestamp(std::string_view text) {
+    constexpr std::size_t fullLength = 30; // "2026-12-08T06:43:18.123456789Z"
+    constexpr std::size_t minuteLength = 17;
+    thread_local std::string lastMinute;
+    thread_local std::int64_t lastMinuteSeconds = 0;
+    if (text.size() == fullLength && text.substr(0, minuteLength) == lastMinute) {
+        std::size_t pos = minuteLength;
+        std::int64_t second = 0;
+        std::int64_t nanoseconds = 0;
+        if (readDigits(text, pos, 2, second) && second <= 59 && readSeparator(text, pos, '.') &&
+            readDigits(text, pos, 9, nanoseconds) && readSeparator(text, pos, 'Z'))
+            return FileTime{lastMinuteSeconds + second, static_cast<std::int32_t>(nanoseconds)};
+        return std::nullopt;
+    }
+    const std::optional<FileTime> time = parseWhole(text);
+    if (time && text.size() == fullLength) {
+        lastMinute.assign(text.substr(0, minuteLength));
+        lastMinuteSeconds = time->seconds - ((text[17] - '0') * 10 + (text[18] - '0'));
+    }
+    return time;
 }

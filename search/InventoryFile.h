@@ -13,6 +13,7 @@ struct KeptRun {
     TSearchFiles searched; // folders, recursion and masks as the run had them
     FileTime created;
     RunOutcome outcome;
+    bool extendedListing = true; // the window shows the extended listing, else the simple one
 };
 
 enum class InventoryFormat { Csv, Json };

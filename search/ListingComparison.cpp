@@ -1,6 +1,7 @@
 #include "ListingComparison.h"
 
 #include "ListingFormat.h"
+#include "Utf8Text.h"
 
 #include <algorithm>
 #include <map>
@@ -20,8 +21,10 @@ QString otherListOf(bool earlierSide) {
     return earlierSide ? QStringLiteral("der neuen Liste") : QStringLiteral("der früheren Liste");
 }
 
+// A folder as a note names it: by the listing's display rule, so that a list of exact names
+// cannot steer the report with its control characters either.
 QString shownText(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return QString::fromStdString(DisplayText(text));
 }
 
 QString entriesOpen(std::int64_t count, const QString& ofList, const QString& where) {
@@ -77,6 +80,35 @@ void appendChange(LineSink& lines, const PathSet& earlier, std::size_t i, const 
     lines.finishLine();
 }
 
+// "~ <path> (Größe gleich, geändert <before> -> <after>)" in local time; to the nanosecond where
+// the seconds are the same.
+void appendTimeChange(LineSink& lines, const PathSet& earlier, std::size_t i, const PathSet& later,
+                      std::size_t j) {
+    std::string before = LocalTimeText(earlier.modified(i));
+    std::string after = LocalTimeText(later.modified(j));
+    if (before == after) {
+        for (const auto& [text, time] :
+             {std::pair{&before, earlier.modified(i)}, std::pair{&after, later.modified(j)}}) {
+            const std::string nanoseconds = std::to_string(1000000000 + time.nanoseconds);
+            text->append(",").append(nanoseconds.substr(1));
+        }
+    }
+    std::string& line = lines.beginLine();
+    line.append("~ ");
+    line.append(later.path(j));
+    line.append(" (Größe gleich, geändert ");
+    line.append(before);
+    line.append(" -> ");
+    line.append(after);
+    line.append(")");
+    lines.finishLine();
+}
+
+bool timesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, std::size_t j) {
+    return earlier.kind(i) == EntryKind::File && later.kind(j) == EntryKind::File &&
+           earlier.timeKnown(i) && later.timeKnown(j) && earlier.modified(i) != later.modified(j);
+}
+
 bool kindsDiffer(EntryKind a, EntryKind b) {
     return a != b && a != EntryKind::Unknown && b != EntryKind::Unknown;
 }
@@ -89,8 +121,21 @@ bool sizesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, st
 
 } // namespace
 
-ListingComparison::ListingComparison(const SavedListing& earlier, const SavedListing& later)
-    : earlier_{earlier, {}, {}}, later_{later, {}, {}} {
+const SavedListing& ListingComparison::comparable(const SavedListing& list,
+                                                  const SavedListing& other,
+                                                  std::unique_ptr<SavedListing>& shown) {
+    if (!list.exactNames || other.exactNames)
+        return list;
+    shown = std::make_unique<SavedListing>(ShownForm(list));
+    return *shown;
+}
+
+ListingComparison::ListingComparison(const SavedListing& earlierList, const SavedListing& laterList)
+    : earlier_{comparable(earlierList, laterList, shownEarlier_), {}, {}},
+      later_{comparable(laterList, earlierList, shownLater_), {}, {}},
+      compareTimes_(earlierList.withTimes && laterList.withTimes) {
+    const SavedListing& earlier = earlier_.listing;
+    const SavedListing& later = later_.listing;
     if (!earlier.searchedFor.isEmpty() && !later.searchedFor.isEmpty() &&
         earlier.searchedFor != later.searchedFor) {
         searchNotes_.append(QStringLiteral("Die frühere Liste nennt andere Suchverzeichnisse "
@@ -215,11 +260,13 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
         step.outcome = Outcome::KindChanged;
     else if (sizesDiffer(before, i, after, j))
         step.outcome = Outcome::Changed;
+    else if (compareTimes_ && timesDiffer(before, i, after, j))
+        step.outcome = Outcome::TimeChanged;
     if (step.outcome == Outcome::Same)
         return step;
     if (before.ambiguous(i) || after.ambiguous(j)) {
         step.outcome = Outcome::Open;
-    } else if (step.outcome == Outcome::Changed) {
+    } else if (step.outcome == Outcome::Changed || step.outcome == Outcome::TimeChanged) {
         step.gap = earlier_.sizesUnread[before.folderIndex(i)];
         if (step.gap < 0)
             step.gap = later_.sizesUnread[after.folderIndex(j)];
@@ -238,6 +285,7 @@ void ListingComparison::count(const Step& step) {
         ++removed_;
         break;
     case Outcome::Changed:
+    case Outcome::TimeChanged:
         ++changed_;
         break;
     case Outcome::KindChanged:
@@ -355,6 +403,9 @@ void ListingComparison::appendDifferences(LineSink& lines) const {
             break;
         case Outcome::Changed:
             appendChange(lines, before, step.earlier, after, step.later);
+            break;
+        case Outcome::TimeChanged:
+            appendTimeChange(lines, before, step.earlier, after, step.later);
             break;
         case Outcome::KindChanged:
             appendEntry(lines, '-', before, step.earlier);

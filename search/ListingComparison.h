@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <QStringList>
 #include <string>
 #include <vector>
@@ -12,7 +13,9 @@
 // An earlier listing compared with a later one, path by path: what is new, gone or changed. What
 // cannot be told is left open and never counted: entries that fall into a gap of either list
 // (beyond the end of a list that ends early, below a folder that could not be read, a size that
-// could not be read) and entries whose names a list shows alike.
+// could not be read) and entries whose names a list shows alike. A list of exact names compares
+// by its exact names with another such list, and as a listing shows them with a listing; where
+// both lists give times, a file of equal size whose time differs has changed too.
 class ListingComparison final {
 public:
     // Compares two listings that could be read (no error). Counts and notes are ready at once.
@@ -33,8 +36,10 @@ public:
     // "N neu, N entfernt, N geändert", and when something stays open, how much.
     std::string summary() const;
     // One line a difference in path order: "+ <path>" new, "- <path>" gone, "~ <path>" a file
-    // whose size changed, with the sizes in bytes where the lists know them; a folder's path
-    // ends in "/". An entry that turned from a file into a folder or back is gone and new.
+    // whose size changed, with the sizes in bytes where the lists know them, or whose time
+    // changed at the same size ("(Größe gleich, geändert <local time> -> <local time>)"); a
+    // folder's path ends in "/". An entry that turned from a file into a folder or back is gone
+    // and new.
     void appendDifferences(LineSink& lines) const;
 
 private:
@@ -57,7 +62,7 @@ private:
         std::int64_t open = 0;
     };
     // Same: both lists have the entry and nothing differs that they show.
-    enum class Outcome { Added, Removed, Changed, KindChanged, Same, Open };
+    enum class Outcome { Added, Removed, Changed, TimeChanged, KindChanged, Same, Open };
     static constexpr std::size_t none = SIZE_MAX;
     struct Step {
         Outcome outcome;
@@ -76,8 +81,15 @@ private:
     void buildNotes();
     QString gapNote(const Gap& gap) const;
 
+    // A list of exact names as a listing shows them, where the other list is one.
+    static const SavedListing& comparable(const SavedListing& list, const SavedListing& other,
+                                          std::unique_ptr<SavedListing>& shown);
+
+    std::unique_ptr<SavedListing> shownEarlier_;
+    std::unique_ptr<SavedListing> shownLater_;
     Side earlier_;
     Side later_;
+    bool compareTimes_ = false;
     std::vector<Gap> gaps_;
     QStringList searchNotes_;
     QStringList alikeNotes_;

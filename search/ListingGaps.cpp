@@ -1,9 +1,26 @@
 #include "ListingGaps.h"
 
 #include "FolderKey.h"
+#include "Utf8Text.h"
 
 void ListingGaps::addFolder(std::string_view rawPath, FolderGap gap) {
-    folders.push_back({FolderKeyOfRawPath(rawPath), gap});
+    if (!exactKeys) {
+        folders.push_back({FolderKeyOfRawPath(rawPath), gap});
+        return;
+    }
+    std::string folder(rawPath);
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    folders.push_back({FolderKey(folder), gap});
+}
+
+ListingGaps ListingGaps::shownForm() const {
+    ListingGaps shown;
+    shown.endedEarly = endedEarly;
+    for (const Folder& folder : folders)
+        shown.folders.push_back(
+            {exactKeys ? FolderKey(DisplayText(folder.folder)) : folder.folder, folder.gap});
+    return shown;
 }
 
 void ListingGaps::endEarly(const QString& reason) {
@@ -11,8 +28,9 @@ void ListingGaps::endEarly(const QString& reason) {
         endedEarly = reason;
 }
 
-ListingGaps GapsOfRun(const RunOutcome& outcome) {
+ListingGaps GapsOfRun(const RunOutcome& outcome, bool exactKeys) {
     ListingGaps gaps;
+    gaps.exactKeys = exactKeys;
     if (outcome.cancelled())
         gaps.endEarly(QStringLiteral("Die Suche wurde abgebrochen"));
     const auto add = [&gaps](const std::vector<RunOutcome::Folder>& folders,

@@ -25,14 +25,18 @@ struct ListingGaps {
     // Why the list ends before its search did; empty when it does not.
     QString endedEarly;
     std::vector<Folder> folders;
+    // The folders are spelt by their exact bytes, as the paths of a list of exact names are.
+    bool exactKeys = false;
 
     // A folder as the search reports it: its raw path.
     void addFolder(std::string_view rawPath, FolderGap gap);
+    // The same gaps as a listing shows their folders.
+    ListingGaps shownForm() const;
     // Sets endedEarly to `reason` unless it holds one already.
     void endEarly(const QString& reason);
     bool any() const { return !endedEarly.isEmpty() || !folders.empty(); }
 };
 
 // What the list of a run in the window lacks: a cancelled run ends early, and the folders it
-// could not read or read without sizes are gaps.
-ListingGaps GapsOfRun(const RunOutcome& outcome);
+// could not read or read without sizes are gaps; `exactKeys` for a list of the run's records.
+ListingGaps GapsOfRun(const RunOutcome& outcome, bool exactKeys = false);

@@ -1,6 +1,7 @@
 #include "ListingReader.h"
 
 #include "FolderKey.h"
+#include "JsonInventoryReader.h"
 #include "ListingLayout.h"
 #include "ListingLineParser.h"
 #include "PathText.h"
@@ -56,6 +57,10 @@ QString notComparable() {
 
 } // namespace
 
+ListingReader::ListingReader() = default;
+
+ListingReader::~ListingReader() = default;
+
 void ListingReader::addText(std::string_view text) {
     while (!text.empty() && state_ != State::Failed) {
         const std::size_t end = text.find('\n');
@@ -92,6 +97,16 @@ void ListingReader::addLine(std::string_view line) {
     ++lineNumber_;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
+    if (state_ == State::Start && line.starts_with('{')) {
+        json_ = std::make_unique<JsonInventoryReader>();
+        state_ = State::Json;
+    }
+    if (state_ == State::Json) {
+        json_->addLine(line, lineNumber_);
+        if (json_->failed())
+            fail(json_->error());
+        return;
+    }
     if (state_ != State::Failed && !isShownText(line))
         return state_ == State::Start ? fail(notComparable()) : failAtLine();
     switch (state_) {
@@ -233,11 +248,12 @@ void ListingReader::readEntry(std::string_view line) {
     if (entry->directory) {
         if (name != "." && name != "..")
             listing_.entries.add(
-                name, {EntryKind::Folder, PathSet::unknownSize, exactName(column, name)});
+                name,
+                {EntryKind::Folder, PathSet::unknownSize, exactName(column, name), false, {}});
         return;
     }
     blockHasFiles_ = true;
-    listing_.entries.add(name, {EntryKind::File, entry->size, exactName(column, name)});
+    listing_.entries.add(name, {EntryKind::File, entry->size, exactName(column, name), false, {}});
 }
 
 // One path a line: the folder text up to the last "/", then the name. The entries "." and ".."
@@ -268,7 +284,8 @@ void ListingReader::readSimpleLine(std::string_view line) {
     if (column == "." || column == "..")
         return;
     const std::string_view name = WithoutFill(column);
-    listing_.entries.add(name, {EntryKind::Unknown, PathSet::unknownSize, exactName(column, name)});
+    listing_.entries.add(
+        name, {EntryKind::Unknown, PathSet::unknownSize, exactName(column, name), false, {}});
 }
 
 void ListingReader::startBlock(std::string_view folder) {
@@ -277,6 +294,13 @@ void ListingReader::startBlock(std::string_view folder) {
 }
 
 SavedListing ListingReader::finish() {
+    if (state_ == State::Json) {
+        const bool cut = !pending_.empty();
+        pending_.clear();
+        return json_->finish(cut ? QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; "
+                                                  "die Liste ist wohl abgeschnitten")
+                                 : QString());
+    }
     if (!pending_.empty() && state_ != State::Failed) {
         // Everything this program writes ends in a line break; a last line without one was cut
         // off, unless it is all there is.
@@ -388,4 +412,31 @@ SavedListing ReadListingText(std::string_view text) {
     ListingReader reader;
     reader.addText(text);
     return reader.finish();
+}
+
+// As the header block shows them and the reader takes them: "Suchverzeichnisse", one line a
+// folder with its spelling for comparisons, a blank line, "Suchmasken: ...".
+QStringList SearchedForLines(const std::vector<SearchedFolder>& folders,
+                             std::string_view rawMasks) {
+    QStringList lines{QString::fromUtf8(searchedFolders.data(), qsizetype(searchedFolders.size()))};
+    for (const SearchedFolder& folder : folders) {
+        const std::string key = FolderKey(DisplayText(folder.rawPath) + "/");
+        lines.append(QString::fromStdString(
+            std::string(folderIndent) + key +
+            std::string(folder.recursive ? withSubfolders : withoutSubfolders)));
+    }
+    lines.append(QString());
+    lines.append(QString::fromStdString(std::string(searchMasks) + DisplayText(rawMasks)));
+    return lines;
+}
+
+SavedListing ShownForm(const SavedListing& exact) {
+    SavedListing shown;
+    shown.entries = exact.entries.shownForm();
+    shown.error = exact.error;
+    shown.form = exact.form;
+    shown.searchedFor = exact.searchedFor;
+    shown.gaps = exact.gaps.shownForm();
+    shown.withTimes = exact.withTimes;
+    return shown;
 }

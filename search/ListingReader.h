@@ -4,10 +4,14 @@
 #include "PathSet.h"
 
 #include <functional>
+#include <memory>
 #include <QString>
 #include <QStringList>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class JsonInventoryReader;
 
 enum class ListingForm { Extended, Simple };
 
@@ -23,9 +27,25 @@ struct SavedListing {
     QStringList searchedFor;
     // Where the list ends early; the caller adds what it knows of unread folders.
     ListingGaps gaps;
+    // Names and folders are exact bytes (an inventory in JSON Lines, or a search's records) with
+    // the entries' modification times.
+    bool exactNames = false;
+    bool withTimes = false;
 };
 
-// Reads a listing of this program back, line by line as its text arrives in pieces: an extended
+// What a listing of these folders and masks says in its header about what was searched, as
+// SavedListing::searchedFor holds it: folders and masks as their raw bytes.
+struct SearchedFolder {
+    std::string rawPath;
+    bool recursive = false;
+};
+QStringList SearchedForLines(const std::vector<SearchedFolder>& folders, std::string_view rawMasks);
+
+// The listing as a listing of shown text, for a comparison with one (SavedListing::exactNames).
+SavedListing ShownForm(const SavedListing& exact);
+
+// Reads a listing of this program back, line by line as its text arrives in pieces: an inventory
+// in JSON Lines (JsonInventoryReader) when its first line is a JSON object, else an extended
 // listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
 // line where it can stand and in the form the writer gives it) or a simple listing with full or
 // relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
@@ -39,7 +59,10 @@ public:
     // less than 400 KiB.
     static constexpr std::size_t maxLineBytes = 1 << 20;
 
-    ListingReader() = default;
+    ListingReader();
+    ~ListingReader();
+    ListingReader(const ListingReader&) = delete;
+    ListingReader& operator=(const ListingReader&) = delete;
 
     // The next piece of the text; a line may be split across pieces.
     void addText(std::string_view text);
@@ -66,6 +89,7 @@ private:
         FooterFolders,
         End,
         Simple,
+        Json,
         Failed,
     };
 
@@ -85,6 +109,7 @@ private:
     long long lineNumber_ = 0;
     std::size_t headerLine_ = 0;
     bool blockHasFiles_ = false;
+    std::unique_ptr<JsonInventoryReader> json_;
 };
 
 // Tells a long read whether to go on.

@@ -1,7 +1,12 @@
 #include "PathSet.h"
 
+#include "FolderKey.h"
+#include "ListingLineParser.h"
+#include "Utf8Text.h"
+
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace {
 
@@ -35,10 +40,18 @@ void PathSet::startBlock(std::string_view folderText) {
 void PathSet::add(std::string_view name, const EntryFacts& facts) {
     if (blockFolders_.empty())
         startBlock({});
-    entries_.push_back({names_.size(), static_cast<std::uint32_t>(name.size()),
-                        blockFolders_.back(), facts.size,
-                        static_cast<std::uint32_t>(blockFolders_.size() - 1), facts.kind,
-                        facts.exactName, false, false});
+    Entry entry{};
+    entry.nameStart = names_.size();
+    entry.size = facts.size;
+    entry.seconds = facts.modified.seconds;
+    entry.nameLength = static_cast<std::uint32_t>(name.size());
+    entry.folder = blockFolders_.back();
+    entry.block = static_cast<std::uint32_t>(blockFolders_.size() - 1);
+    entry.nanoseconds = facts.modified.nanoseconds;
+    entry.kind = facts.kind;
+    entry.exactName = facts.exactName;
+    entry.timeKnown = facts.timeKnown;
+    entries_.push_back(entry);
     names_.append(name);
 }
 
@@ -154,7 +167,37 @@ std::string PathSet::path(std::size_t i) const {
     text.append(nameOf(entries_[i]));
     if (entries_[i].kind == EntryKind::Folder)
         text.push_back('/');
-    return text;
+    return exactBytes_ ? DisplayText(text) : text;
+}
+
+// Each block again under its folder's shown text, with the entries it lists first, so that the
+// new set merges and marks them as a listing read back would.
+PathSet PathSet::shownForm() const {
+    static constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+    std::vector<std::size_t> byBlock(entries_.size());
+    std::iota(byBlock.begin(), byBlock.end(), std::size_t{0});
+    std::stable_sort(byBlock.begin(), byBlock.end(), [this](std::size_t a, std::size_t b) {
+        return entries_[a].block < entries_[b].block;
+    });
+    PathSet shown;
+    std::size_t next = 0;
+    for (std::uint32_t block = 0; block < blockFolders_.size(); ++block) {
+        shown.startBlock(FolderKey(DisplayText(blockFolderText(block))));
+        for (; next < byBlock.size() && entries_[byBlock[next]].block == block; ++next) {
+            const Entry& entry = entries_[byBlock[next]];
+            const std::string column = DisplayText(nameOf(entry));
+            const std::string_view name = WithoutFill(column);
+            EntryFacts facts{entry.kind,
+                             entry.size,
+                             name.size() == column.size() && name.find('?') == std::string::npos &&
+                                 name.find(replacementCharacter) == std::string::npos,
+                             entry.timeKnown,
+                             {entry.seconds, entry.nanoseconds}};
+            shown.add(name, facts);
+        }
+    }
+    shown.finish();
+    return shown;
 }
 
 int PathSet::compare(std::size_t i, const PathSet& other, std::size_t j) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ByteBuffer.h"
+#include "FileTime.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,9 @@ struct EntryFacts {
     // The name as the list shows it stands for this one name only: it holds no "?" or U+FFFD
     // (which stand for control characters and invalid bytes) and lost no trailing blanks.
     bool exactName = false;
+    // The modification time, where the list gives one.
+    bool timeKnown = false;
+    FileTime modified;
 };
 
 // The entries of one listing as a set of paths, compact enough for lists of millions of lines:
@@ -30,6 +34,15 @@ struct EntryFacts {
 class PathSet final {
 public:
     static constexpr std::int64_t unknownSize = EntryFacts::unknownSize;
+
+    // The folder texts and names are the exact bytes of the file system (an inventory for
+    // programs, or a search's own records) rather than shown text; path() then shows them.
+    void setExactBytes() { exactBytes_ = true; }
+    bool exactBytes() const { return exactBytes_; }
+    // The same entries as a listing shows them: names and folders by the listing's display rule,
+    // without trailing blanks, exact only where the shown name can stand for no other. Entries
+    // that now show alike are marked so.
+    PathSet shownForm() const;
 
     // The entries added next are one listing of the folder `folderText`, which ends in "/".
     void startBlock(std::string_view folderText);
@@ -43,12 +56,17 @@ public:
     void finish();
 
     std::size_t size() const { return entries_.size(); }
-    // The path as a comparison shows it: a folder's ends in "/".
+    // The path as a comparison shows it: a folder's ends in "/"; exact bytes are shown by the
+    // listing's display rule.
     std::string path(std::size_t i) const;
     std::string_view folderText(std::size_t i) const { return folderOf(entries_[i]); }
     std::string_view name(std::size_t i) const { return nameOf(entries_[i]); }
     EntryKind kind(std::size_t i) const { return entries_[i].kind; }
     std::int64_t entrySize(std::size_t i) const { return entries_[i].size; }
+    bool timeKnown(std::size_t i) const { return entries_[i].timeKnown; }
+    FileTime modified(std::size_t i) const {
+        return {entries_[i].seconds, entries_[i].nanoseconds};
+    }
     // The entry may stand for several entries: shown alike, or below entries shown alike.
     bool ambiguous(std::size_t i) const {
         return entries_[i].shownAlike || entries_[i].belowShownAlike;
@@ -74,14 +92,17 @@ public:
 private:
     struct Entry {
         std::uint64_t nameStart;
+        std::int64_t size;
+        std::int64_t seconds;
         std::uint32_t nameLength;
         std::uint32_t folder;
-        std::int64_t size;
         std::uint32_t block;
+        std::int32_t nanoseconds;
         EntryKind kind;
         bool exactName;
-        bool shownAlike;
-        bool belowShownAlike;
+        bool timeKnown;
+        bool shownAlike = false;
+        bool belowShownAlike = false;
     };
     std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
     std::string_view nameOf(const Entry& entry) const {
@@ -93,6 +114,7 @@ private:
     void mergeEqualPaths();
     void markBelowShownAlike();
 
+    bool exactBytes_ = false;
     std::vector<std::string> folders_;
     std::vector<std::uint32_t> blockFolders_;
     ByteBuffer names_; // grows in place, without copying the names already held

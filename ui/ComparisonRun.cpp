@@ -1,9 +1,11 @@
 #include "ComparisonRun.h"
 
 #include "FileDialog.h"
+#include "InventoryFile.h"
 #include "LineView.h"
 #include "ListingComparison.h"
 #include "MessageBox.h"
+#include "RecordListing.h"
 #include "uList.h"
 
 #include <algorithm>
@@ -24,7 +26,7 @@ QString askForEarlierList(QWidget& owner, const ListFileMemory& memory) {
     if (!memory.comparedFile.isEmpty() &&
         QFileInfo(memory.comparedFile).absolutePath() == request.folder)
         request.fileName = memory.comparedFile;
-    request.filters = ListFileFilters();
+    request.filters = EarlierListFilters();
     request.selectedFilter = request.filters.constFirst();
     const FileDialogAnswer answer = ShowOpenDialog(request);
     return answer.accepted ? answer.fileName : QString();
@@ -54,6 +56,15 @@ void appendWrapped(ResultLines& lines, const QString& text, int indent, int colu
     lines.append(line.toStdString());
 }
 
+// The run's records as the listing compared, with the gaps its outcome names.
+SavedListing listingOfRun(const KeptRun& run) {
+    RecordListing records(run.extendedListing ? ListingForm::Extended : ListingForm::Simple);
+    run.records.replay(records);
+    SavedListing listing = records.finish(run.searched);
+    listing.gaps = GapsOfRun(run.outcome, true);
+    return listing;
+}
+
 void showReport(QWidget& owner, const SavedListing& earlier, const SavedListing& later,
                 const QString& earlierFile) {
     TfrmList window(&owner, TfrmList::Kind::Comparison);
@@ -73,6 +84,10 @@ void CompareWithEarlierList(QWidget& owner, const ShownList& shown, ListFileMemo
     const SavedListing earlier = ReadListingFile(fileName);
     if (!earlier.error.isEmpty()) {
         ShowErrorBox(&owner, earlier.error);
+        return;
+    }
+    if (shown.run != nullptr) {
+        showReport(owner, earlier, listingOfRun(*shown.run), fileName);
         return;
     }
     SavedListing later = ReadListingText(shown.lines.text());

@@ -8,10 +8,14 @@
 
 class QWidget;
 
-// The list in a result window, with what the run that made it knows it lacks.
+struct KeptRun;
+
+// The list in a result window, with what the run that made it knows it lacks, and the run's
+// records where the window keeps them: then those are compared, by their exact names and times.
 struct ShownList {
     const ResultLines& lines;
     ListingGaps gaps;
+    const KeptRun* run = nullptr;
 };
 
 // The lists chosen before in this window: the earlier list opened last, offered again, and the

@@ -78,6 +78,11 @@ QStringList ListFileFilters() {
     return {QStringLiteral("Textdateien (*.txt)"), QStringLiteral("Alle Dateien (*.*)")};
 }
 
+QStringList EarlierListFilters() {
+    return {QStringLiteral("Textdateien (*.txt)"), JsonLinesFileFilter,
+            QStringLiteral("Alle Dateien (*.*)")};
+}
+
 QStringList SaveFileFilters() {
     return {QStringLiteral("Textdateien (*.txt)"), CsvFileFilter, JsonLinesFileFilter,
             QStringLiteral("Alle Dateien (*.*)")};

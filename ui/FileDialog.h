@@ -47,6 +47,10 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix);
 // The two filters of the list files: "Textdateien (*.txt)" and "Alle Dateien (*.*)".
 QStringList ListFileFilters();
 
+// The types of earlier lists "Vergleichen..." opens: "Textdateien (*.txt)", "JSON Lines (*.jsonl)"
+// and "Alle Dateien (*.*)".
+QStringList EarlierListFilters();
+
 // The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
 // "JSON Lines (*.jsonl)" and "Alle Dateien (*.*)".
 QStringList SaveFileFilters();

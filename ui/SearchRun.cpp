@@ -98,6 +98,7 @@ void SearchRun::search() {
     list_.setKeptRun(nullptr);
     kept_->searched = SearchFiles;
     kept_->created = CurrentTime();
+    kept_->extendedListing = extended;
     RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
     TextListing listing = extended ? TextListing::extended(lines_)
                                    : TextListing::simple(lines_, main_.cbFullPath->isChecked(),

@@ -199,5 +199,6 @@ void TfrmList::btnCompareClick() {
                                           "bliebe."));
         return;
     }
-    CompareWithEarlierList(*this, ShownList{mList->lines(), GapsOfRun(outcome_)}, listFiles_);
+    CompareWithEarlierList(*this, ShownList{mList->lines(), GapsOfRun(outcome_), keptRun_.get()},
+                           listFiles_);
 }

@@ -3,10 +3,13 @@
 #include "ScanHelpers.h"
 #include "TempTree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -201,6 +204,97 @@ TEST_F(CliCompareTest, EndlessInputEndsByItsFirstFaultOrByAStopSignal) {
                                            {fifo, earlier, signal});
         EXPECT_EQ(stopped.exitCode, 130) << signal;
         EXPECT_TRUE(stopped.out.isEmpty());
+    }
+}
+
+} // namespace
+
+namespace {
+
+void setTime(const QString& path, std::int64_t seconds, long nanoseconds) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+// Inventories in JSON Lines compare by exact names and by time: a file touched at the same size
+// has changed, names a text listing would show alike stay apart, and a list that says it is
+// incomplete leaves open what it lacks.
+TEST_F(CliCompareTest, InventoriesCompareByExactNamesAndTimes) {
+    tree.rawFile("", "a\tb", 1);
+    tree.rawFile("", "a?b", 1);
+    setTime(tree.path("keep.txt"), 1796711000, 5);
+    const QString before = saved.filePath("vorher.jsonl");
+    ASSERT_EQ(RunCli({"--format", "json", "-o", before, tree.root()}).exitCode, 0);
+    // Against a text listing the inventory's names are taken as the listing shows them, and the
+    // two that show alike there are left open.
+    const QString listing = saved.filePath("vorher.txt");
+    ASSERT_EQ(RunCli({"-o", listing, tree.root()}).exitCode, 0);
+    const CliResult mixed = RunCli({"--compare", before, "--to", listing});
+    EXPECT_EQ(mixed.exitCode, 2);
+    EXPECT_TRUE(mixed.out.startsWith("0 neu, 0 entfernt, 0 geändert")) << mixed.out.toStdString();
+    EXPECT_TRUE(mixed.err.contains("erscheinen als " + QFile::encodeName(tree.root()) + "/a?b"))
+        << mixed.err.toStdString();
+    // A fresh search against its own inventory: the same, look-alike names and all.
+    const CliResult same = RunCli({"--compare", before, tree.root()});
+    EXPECT_EQ(same.out, "0 neu, 0 entfernt, 0 geändert\n");
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+
+    setTime(tree.path("keep.txt"), 1796711000, 6);
+    const QString after = saved.filePath("nachher.jsonl");
+    ASSERT_EQ(RunCli({"--format", "json", "-o", after, tree.root()}).exitCode, 0);
+    const QByteArray change = "~ " + QFile::encodeName(tree.path("keep.txt")) +
+                              " (Größe gleich, geändert 2026-12-08 06:23:20,000000005 -> "
+                              "2026-12-08 06:23:20,000000006)\n";
+    for (const QStringList& arguments : {QStringList{"--compare", before, "--to", after},
+                                         QStringList{"--compare", before, tree.root()}}) {
+        const CliResult result = RunShell(QStringLiteral("TZ=UTC0 \"$0\" \"$@\""), arguments);
+        EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+        EXPECT_EQ(result.out, change + "\n0 neu, 0 entfernt, 1 geändert\n");
+    }
+
+    // An inventory of a cancelled run: what lies beyond its end stays open, exit 2.
+    QFile file(after);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    text.replace("\"complete\":true}", "\"complete\":false,\"cancelled\":true}");
+    const QString cancelled = save("abgebrochen.jsonl", text.toStdString());
+    const CliResult incomplete = RunCli({"--compare", cancelled, tree.root()});
+    EXPECT_EQ(incomplete.exitCode, 2);
+    EXPECT_TRUE(incomplete.err.contains("Hinweis: Frühere Liste: Die Suche wurde abgebrochen"))
+        << incomplete.err.toStdString();
+}
+
+// A JSON inventory that is cut off, of another format, no JSON, or holds a line longer than any
+// inventory's: a clear message and exit 2, read no further than the fault.
+TEST_F(CliCompareTest, BrokenInventoriesAreRefusedWithTheReason) {
+    const QString good = saved.filePath("gut.jsonl");
+    ASSERT_EQ(RunCli({"--format", "json", "-o", good, tree.root()}).exitCode, 0);
+    QFile file(good);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const QByteArray withoutSummary = text.left(text.lastIndexOf("{\"type\":\"summary\""));
+    struct Case {
+        std::string text;
+        const char* message;
+        int status;
+    };
+    const std::vector<Case> cases{
+        {withoutSummary.toStdString(), "Die Inventarliste endet ohne ihre Zusammenfassung", 2},
+        {text.left(text.size() - 20).toStdString(), "endet ohne Zeilenumbruch", 2},
+        {QByteArray(text).replace("\"format\":1", "\"format\":2").toStdString(),
+         "Zeile 1 der Inventarliste: die Inventarliste hat das Format 2", 2},
+        {"{\"type\":\"inventory\",\n", "Zeile 1 der Inventarliste: kein gültiges JSON-Objekt", 2},
+        {text.left(text.indexOf('\n') + 1).toStdString() + "{\"type\":\"file\",\"path\":\"" +
+             std::string(10 << 20, 'x'),
+         "Zeile 2 ist länger als jede Zeile", 2},
+        {text.left(text.indexOf('\n') + 1).toStdString() + "{\"type\":\"file\",\"path\":\"/x\"}\n",
+         "Zeile 2 der Inventarliste: keine Größe einer Datei", 2},
+    };
+    for (const Case& c : cases) {
+        const QString broken = save("kaputt.jsonl", c.text);
+        const CliResult result = RunCli({"--compare", broken, tree.root()});
+        EXPECT_EQ(result.exitCode, c.status) << c.message;
+        EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
     }
 }
 

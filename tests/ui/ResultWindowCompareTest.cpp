@@ -1,11 +1,14 @@
 #include "FileDialog.h"
+#include "InventoryFile.h"
 #include "MessageBox.h"
 #include "ResultWindowTestSupport.h"
 #include "ScanHelpers.h"
+#include "SearchDriver.h"
 #include "TempTree.h"
 #include "uList.h"
 #include "WindowDriver.h"
 
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
@@ -100,7 +104,7 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
     ASSERT_EQ(OpenDialogSeam().requests().size(), 1u);
     EXPECT_EQ(OpenDialogSeam().requests().front().title, "Frühere Liste öffnen");
     EXPECT_EQ(OpenDialogSeam().requests().front().filters,
-              QStringList({"Textdateien (*.txt)", "Alle Dateien (*.*)"}));
+              QStringList({"Textdateien (*.txt)", "JSON Lines (*.jsonl)", "Alle Dateien (*.*)"}));
 }
 
 // What the run knows the list on screen lacks (here: it was cancelled) opens the report as a
@@ -172,6 +176,47 @@ TEST_F(ResultWindowCompareTest, AListThatCannotBeComparedGivesTheErrorBoxWithThe
     EXPECT_TRUE(text.startsWith(bareNames + ": ")) << text.toStdString();
     EXPECT_TRUE(text.contains("einfache Liste ohne Pfade")) << text.toStdString();
     EXPECT_EQ(OpenDialogSeam().requests().at(1).fileName, QString()); // nothing chosen before
+}
+
+} // namespace
+
+namespace {
+
+// The records of a search of `folder` as the window keeps them after a run.
+std::unique_ptr<KeptRun> keptRunOf(const QString& folder) {
+    auto run = std::make_unique<KeptRun>();
+    InitSearchFiles(run->searched);
+    AddSearchFolder(run->searched, folder, true);
+    run->searched.Masks = QStringLiteral("*.*");
+    run->created = CurrentTime();
+    TSearchFiles settings = run->searched;
+    SearchProgress silent;
+    RunSearch(settings, run->records, silent);
+    return run;
+}
+
+// An earlier inventory in JSON Lines compares with the run's own records, by exact names and
+// times: a file touched at the same size has changed.
+TEST_F(ResultWindowCompareTest, AnInventoryComparesWithTheRunsRecordsByTime) {
+    tree.file("a.txt", 5);
+    const QString earlier = saved.filePath("frueher.jsonl");
+    ASSERT_TRUE(
+        WriteInventoryFile(*keptRunOf(tree.root()), InventoryFormat::Json, earlier).isEmpty());
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(tree.path("a.txt")).constData(), later, 0),
+              0);
+    show(SavedListingText(tree.root()));
+    window->setKeptRun(keptRunOf(tree.root()));
+    OpenDialogSeam().setNextAnswer({true, earlier, {}});
+
+    QStringList lines;
+    closeReport([&](TfrmList& report) { lines = report.mList->lines().toStringList(); });
+    compare();
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.last(), "0 neu, 0 entfernt, 1 geändert");
+    EXPECT_TRUE(lines.at(lines.size() - 3)
+                    .startsWith("~ " + tree.path("a.txt") + " (Größe gleich, geändert "))
+        << lines.join('\n').toStdString();
 }
 
 } // namespace
