@@ -116,6 +116,27 @@ cli_rounds() {
     cli_simple_ratio=$(calc "$simple_us / $find_us")
 }
 
+# cli_json_rounds TREE: find with each entry's kind, size and time against the inventory in JSON
+# Lines, which gives the same for each entry, interleaved round by round.
+cli_json_rounds() {
+    local tree=$1 round
+    local -a finds=() jsons=()
+    for ((round = 0; round <= runs; round++)); do
+        local f j
+        f=$(elapsed_us find "$tree" -printf '%y %s %T@ %p\n')
+        j=$(elapsed_us "$cli" --format json "$tree")
+        if ((round > 0)); then
+            finds+=("$f") jsons+=("$j")
+        fi
+    done
+    local find_us json_us
+    find_us=$(median "${finds[@]}")
+    json_us=$(median "${jsons[@]}")
+    figure find_times_t200k_ms "$(us_to_ms "$find_us")"
+    figure cli_json_t200k_ms "$(us_to_ms "$json_us")"
+    cli_json_ratio=$(calc "$json_us / $find_us")
+}
+
 cli_profile() {
     local tree=$1 entries=$2 out=$work/cli.callgrind
     if ! command -v valgrind > /dev/null; then
@@ -378,6 +399,46 @@ compare_listing() {
     }' > "$1"
 }
 
+# compare_json_listing FILE VARIANT: the same two lists as inventories in JSON Lines, with times;
+# in variant 1 one file in a thousand has a new time at the same size as well.
+compare_json_listing() {
+    awk -v variant="$2" 'BEGIN {
+        printf "{\"type\":\"inventory\",\"format\":1,\"created\":\"2026-12-08T06:43:18Z\",\"folders\":[{\"path\":\"/srv/archiv\",\"recursive\":true}],\"masks\":\"*.*\"}\n"
+        for (d = 0; d < 10000; d++) {
+            folder = sprintf("/srv/archiv/band%02d/ordner%04d", d % 97, d)
+            printf "{\"type\":\"folder\",\"path\":\"%s\",\"mtime\":\"2026-12-01T10:00:00.000000000Z\"}\n", folder
+            for (f = 0; f < 100; f++) {
+                n = d * 100 + f; size = (n * 7919) % 1000003; second = n % 60
+                if (variant == 1 && n % 1000 == 1) continue
+                if (variant == 1 && n % 1000 == 2) size += 4096
+                if (variant == 1 && n % 1000 == 4) second = (second + 1) % 60
+                printf "{\"type\":\"file\",\"path\":\"%s/datei-%07d.dat\",\"size\":%d,\"mtime\":\"2026-12-01T10:00:%02d.%09dZ\"}\n", folder, n, size, second, (n * 7) % 1000000000
+                if (variant == 1 && n % 1000 == 3) printf "{\"type\":\"file\",\"path\":\"%s/neu-%07d.dat\",\"size\":10,\"mtime\":\"2026-12-08T06:43:18.000000000Z\"}\n", folder, n
+            }
+        }
+        printf "{\"type\":\"summary\",\"files\":1000000,\"folders\":10000,\"bytes\":0,\"complete\":true}\n"
+    }' > "$1"
+}
+
+# compare_json_rounds: "--compare OLD --to NEW" on the two inventories; the median time.
+compare_json_rounds() {
+    local old=$work/compare-old.jsonl new=$work/compare-new.jsonl round
+    local -a times=()
+    compare_json_listing "$old" 0
+    compare_json_listing "$new" 1
+    note "comparison of inventories: $(wc -l < "$old") and $(wc -l < "$new") lines, $("$cli" --compare "$old" --to "$new" | tail -n 1)"
+    for ((round = 0; round <= runs; round++)); do
+        local t
+        t=$(elapsed_us "$cli" --compare "$old" --to "$new")
+        if ((round > 0)); then
+            times+=("$t")
+        fi
+    done
+    compare_json_ms=$(us_to_ms "$(median "${times[@]}")")
+    figure compare_json_1m_ms "$compare_json_ms"
+    rm -f "$old" "$new"
+}
+
 # compare_rounds: "--compare OLD --to NEW" on the two listings; the median time, and the peak
 # memory and processor time of one run.
 compare_rounds() {
@@ -408,7 +469,7 @@ compare_rounds() {
 
 # ---- the run --------------------------------------------------------------------------------
 
-cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
+cli_json_ratio=n/a cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
 share_folders_ratio=n/a share_entries_ratio=n/a
 cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
@@ -423,6 +484,8 @@ find_run_us=0
 
 if [ -x "$cli" ]; then
     cli_rounds "$t200" t200k
+    cli_json_rounds "$t200"
+    figure cli_json_vs_find "$cli_json_ratio"
     figure find_us_per_entry "$(calc "$find_run_us / $t200_entries")"
     figure cli_ext_vs_find "$cli_ext_ratio"
     figure cli_simple_vs_find "$cli_simple_ratio"
@@ -479,9 +542,10 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
     remove_tree "$tree_dir"
 fi
 
-compare_ms=n/a compare_rss=n/a
+compare_ms=n/a compare_rss=n/a compare_json_ms=n/a
 if [ -x "$cli" ]; then
     compare_rounds
+    compare_json_rounds
 fi
 
 share_reason=$(share_unavailable)
@@ -521,7 +585,7 @@ check() {
 check cli_ext_vs_find "$cli_ext_ratio" 0.65
 check cli_simple_vs_find "$cli_simple_ratio" 0.3
 check gui_run_vs_find "$gui_ratio" 0.9
-check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 120
+check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 130
 check cancel_ms "$cancel_worst" 50
 figure cli_ext_vs_find_cold "$cli_cold_ratio"
 figure cancel_ms_big_folder "$cli_cancel_worst"
@@ -532,6 +596,8 @@ check gui_cancel_ms_big_folder "$gui_cancel_big" 20
 check cli_rss_mb_1m_folder "$cli_rss_big" 100
 check compare_1m_ms "$compare_ms" 2000
 check compare_rss_mb "$compare_rss" 300
+check compare_json_1m_ms "$compare_json_ms" 1500
+check cli_json_vs_find "$cli_json_ratio" 0.7
 check share_folders_vs_find "$share_folders_ratio" 0.12
 check share_entries_vs_find "$share_entries_ratio" 0.25
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
