@@ -9,7 +9,11 @@ LineStream::LineStream(Out out, std::size_t pieceSize)
 
 void LineStream::append(std::string_view utf8Line) {
     buffer_.append(utf8Line);
-    buffer_.append(lineEnd_);
+    // A one-byte end, as nearly always, goes in as a byte: a string append costs more.
+    if (lineEnd_.size() == 1)
+        buffer_.push_back(lineEnd_.front());
+    else
+        buffer_.append(lineEnd_);
     if (buffer_.size() >= pieceSize_)
         flush();
 }
