@@ -1,6 +1,7 @@
 #include "ListFileWriter.h"
 
 #include "FdOutput.h"
+#include "OutputTarget.h"
 #include "PathText.h"
 
 #include <cerrno>
@@ -96,13 +97,13 @@ QString ListFileWriter::cannotCreate(int error) {
 }
 
 QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
-    target_ = ClassifyOutputTarget(fileName_);
-    switch (target_.kind) {
+    const OutputTarget target = ClassifyOutputTarget(fileName_);
+    switch (target.kind) {
     case OutputTarget::Kind::Descriptor:
         // Written through a duplicate, at the descriptor's own position: what the shell wrote
         // there before stays, and what it writes after follows the list.
         mode_ = Mode::Through;
-        fd_ = ::fcntl(target_.descriptor, F_DUPFD_CLOEXEC, 0);
+        fd_ = ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0);
         return fd_ >= 0 ? QString() : cannotCreate(errno);
     case OutputTarget::Kind::InPlace:
         mode_ = Mode::Through;
@@ -110,6 +111,7 @@ QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
     case OutputTarget::Kind::Replace:
         break;
     }
+    finalName_ = target.finalName;
     return openReplacement();
 }
 
@@ -127,7 +129,7 @@ bool ListFileWriter::openInPlace(const StopRequested& stopRequested) {
 }
 
 QString ListFileWriter::openReplacement() {
-    const QByteArray& finalName = target_.finalName;
+    const QByteArray& finalName = finalName_;
     struct stat old {};
     const bool exists = ::stat(finalName.constData(), &old) == 0;
     // An existing file that may not be written is not replaced behind its owner's back.
@@ -221,7 +223,7 @@ bool ListFileWriter::putInPlace() {
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0 && errno != EINTR)
         return false;
-    if (replacing && ::rename(temporaryName_.constData(), target_.finalName.constData()) != 0)
+    if (replacing && ::rename(temporaryName_.constData(), finalName_.constData()) != 0)
         return false;
     temporaryName_.clear();
     mode_ = Mode::Closed;
@@ -231,7 +233,7 @@ bool ListFileWriter::putInPlace() {
 bool ListFileWriter::nameUnnamed() {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
     for (int attempt = 0; attempt < linkAttempts; ++attempt) {
-        const QByteArray name = target_.finalName + randomSuffix();
+        const QByteArray name = finalName_ + randomSuffix();
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) ==
             0) {
             temporaryName_ = name;

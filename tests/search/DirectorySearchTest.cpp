@@ -1,5 +1,6 @@
 #include "FolderSnapshot.h"
 #include "ScanHelpers.h"
+#include "ScanTuning.h"
 #include "TempTree.h"
 #include "WorkerPool.h"
 

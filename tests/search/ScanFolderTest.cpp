@@ -1,6 +1,7 @@
 #include "FolderScanner.h"
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
+#include "ScanTuning.h"
 #include "TempTree.h"
 
 #include <algorithm>

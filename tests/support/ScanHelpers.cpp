@@ -2,6 +2,7 @@
 
 #include "FolderScanner.h"
 #include "HeaderBlock.h"
+#include "ScanTuning.h"
 #include "SearchDriver.h"
 
 #include <chrono>

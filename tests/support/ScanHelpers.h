@@ -2,7 +2,6 @@
 
 #include "QtPrinters.h"
 #include "ResultLines.h"
-#include "ScanTuning.h"
 #include "SearchProgress.h"
 #include "SearchSettings.h"
 
@@ -10,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+
+struct ScanTuning;
 
 struct ScanTotals {
     std::int64_t bytes = 0;

@@ -2,7 +2,6 @@
 
 #include "LineSink.h"
 #include "LineStream.h"
-#include "OutputTarget.h"
 
 #include <functional>
 #include <QByteArray>
@@ -84,8 +83,8 @@ private:
     void fail(Failure failure, int error);
 
     QByteArray fileName_;
-    int givenFd_ = -1; // the descriptor handed over, written through a duplicate
-    OutputTarget target_;
+    int givenFd_ = -1;     // the descriptor handed over, written through a duplicate
+    QByteArray finalName_; // a replaced file: its name with symbolic links resolved
     QByteArray temporaryName_;
     Mode mode_ = Mode::Closed;
     int fd_ = -1;
