@@ -25,7 +25,10 @@ std::int64_t floorDivide(std::int64_t value, std::int64_t divisor) {
 // seconds (the algorithms of Howard Hinnant's "chrono-compatible low-level date algorithms").
 CivilTime civilFromSeconds(std::int64_t seconds) {
     const std::int64_t days = floorDivide(seconds, secondsPerDay);
-    const std::int64_t secondOfDay = seconds - days * secondsPerDay;
+    // The remainder rather than seconds - days * secondsPerDay: on the first day that 64 bits
+    // reach, that product alone would pass their range.
+    const std::int64_t remainder = seconds % secondsPerDay;
+    const std::int64_t secondOfDay = remainder < 0 ? remainder + secondsPerDay : remainder;
     const std::int64_t z = days + 719468;
     const std::int64_t era = floorDivide(z, 146097);
     const std::int64_t dayOfEra = z - era * 146097;
@@ -219,11 +222,15 @@ std::optional<FileTime> parseWhole(std::string_view text) {
     if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, static_cast<int>(month)) ||
         hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    // Twelve digits of years can pass the seconds that 64 bits hold.
+    // Twelve digits of years can pass the seconds that 64 bits hold. Before 1970 the day is
+    // counted from its end, so that the first day that 64 bits reach does not pass their range
+    // on the way.
     const std::int64_t days = daysFromCivil(year, static_cast<int>(month), static_cast<int>(day));
+    const std::int64_t fromEnd = days < 0 ? 1 : 0;
     std::int64_t seconds = 0;
-    if (__builtin_mul_overflow(days, secondsPerDay, &seconds) ||
-        __builtin_add_overflow(seconds, hour * 3600 + minute * 60 + second, &seconds))
+    if (__builtin_mul_overflow(days + fromEnd, secondsPerDay, &seconds) ||
+        __builtin_add_overflow(
+            seconds, hour * 3600 + minute * 60 + second - fromEnd * secondsPerDay, &seconds))
         return std::nullopt;
     return FileTime{seconds, static_cast<std::int32_t>(nanoseconds)};
 }

@@ -30,6 +30,10 @@ TEST(FileTimeTest, WrittenTimesReadBack) {
         const FileTime time{seconds, static_cast<std::int32_t>(random() % 1000000000)};
         ASSERT_EQ(ParseUtcTimestamp(utc(time)), time) << utc(time);
     }
+    for (const std::int64_t seconds : {INT64_MIN, INT64_MIN + 86399, INT64_MAX}) {
+        const FileTime time{seconds, 999999999};
+        EXPECT_EQ(ParseUtcTimestamp(utc(time)), time) << utc(time);
+    }
     EXPECT_EQ(ParseUtcTimestamp("2026-12-08T06:43:18Z"), (FileTime{1796712198, 0}));
 }
 
