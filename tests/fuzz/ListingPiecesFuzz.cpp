@@ -1,5 +1,6 @@
-// The listing reader takes a text as it arrives: read whole or in pieces of any sizes, a text
-// gives the same listing or the same error, and no text, however broken, crashes it.
+// The listing reader takes a text as it arrives, a listing or an inventory in JSON Lines: read
+// whole or in pieces of any sizes, a text gives the same listing or the same error, and no text,
+// however broken, crashes it.
 
 #include "FuzzCheck.h"
 #include "ListingReader.h"
