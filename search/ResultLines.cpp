@@ -29,19 +29,7 @@ QString ResultLines::at(qsizetype i) const {
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
-QStringList ResultLines::toStringList() const {
-    QStringList lines;
-    lines.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i)
-        lines.append(at(i));
-    return lines;
-}
-
 void ResultLines::copyTo(LineSink& sink) const {
     for (qsizetype i = 0; i < size(); ++i)
         sink.append(view(i));
-}
-
-bool operator==(const ResultLines& a, const ResultLines& b) {
-    return a.size() == b.size() && a.text() == b.text();
 }

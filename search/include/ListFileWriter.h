@@ -62,12 +62,13 @@ public:
     // The target's full name as messages show it.
     QString shownFullName() const;
 
-    static QString cannotCreateMessage(const QString& fileName);
-    static QString writeErrorMessage();
     // Why the existing file `fileName` stays: no new file can be made beside it (errno `error`).
     static QString notReplacedMessage(const QString& fileName, int error);
 
 private:
+    static QString cannotCreateMessage(const QString& fileName);
+    static QString writeErrorMessage();
+
     enum class Mode { Closed, Through, Temporary, UnnamedTemporary };
 
     QString openTarget(const StopRequested& stopRequested);

@@ -38,7 +38,6 @@ public:
     // The folder texts and names are the exact bytes of the file system (an inventory for
     // programs, or a search's own records) rather than shown text; path() then shows them.
     void setExactBytes() { exactBytes_ = true; }
-    bool exactBytes() const { return exactBytes_; }
     // The same entries as a listing shows them: names and folders by the listing's display rule,
     // without trailing blanks, exact only where the shown name can stand for no other. Entries
     // that now show alike are marked so.

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <QString>
-#include <QStringList>
 #include <string_view>
 #include <vector>
 
@@ -27,7 +26,6 @@ public:
     // Line i without its line feed.
     std::string_view view(qsizetype i) const;
     QString at(qsizetype i) const;
-    QStringList toStringList() const;
 
     // All lines, each followed by a line feed.
     std::string_view text() const { return data_.view(); }
@@ -40,5 +38,3 @@ private:
     ByteBuffer data_;
     std::vector<std::size_t> starts_;
 };
-
-bool operator==(const ResultLines& a, const ResultLines& b);

@@ -19,7 +19,7 @@ QStringList compared(const SavedListing& earlier, const SavedListing& later) {
     ResultLines lines;
     comparison.appendDifferences(lines);
     lines.append(comparison.summary());
-    return lines.toStringList();
+    return LinesOf(lines);
 }
 
 QStringList compared(const std::string& earlier, const std::string& later) {

@@ -17,7 +17,7 @@ QStringList footer(std::int64_t files, std::int64_t bytes, std::int64_t folders,
                    const QString& separator) {
     ResultLines lines;
     AppendTotalsFooter(lines, files, bytes, folders, separator);
-    return lines.toStringList();
+    return LinesOf(lines);
 }
 
 TEST(TotalsFooter, GermanAndEnglishSeparators) {
@@ -61,7 +61,7 @@ TEST(ListingLines, ColumnsAndFill) {
     AppendFileLine(lines, 1234, "a.txt");
     AppendFileLine(lines, 5000000000, "big");
     AppendFolderSum(lines, 1, 1234);
-    const QStringList text = lines.toStringList();
+    const QStringList text = LinesOf(lines);
     EXPECT_EQ(text[0], QString("0") + QString(10, ' ') + "<DIR> ." + QString(43, ' '));
     EXPECT_EQ(text[1], QString("1234") + QString(13, ' ') + "a.txt" + QString(45, ' '));
     EXPECT_EQ(text[2].left(20), "5000000000       big");

@@ -270,7 +270,7 @@ TEST(RandomComparisonTest, ReportsExactlyWhatChangedOrLeavesItOpen) {
         const ListingComparison comparison(before, after);
         ResultLines lines;
         comparison.appendDifferences(lines);
-        EXPECT_EQ(lines.toStringList(), expected.lines);
+        EXPECT_EQ(LinesOf(lines), expected.lines);
         EXPECT_EQ(comparison.complete(), expected.complete);
         EXPECT_EQ(comparison.added() + comparison.removed() + comparison.changed(),
                   expected.lines.size());

@@ -181,7 +181,7 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
             settings.Searching = false;
     };
     RunSearch(settings, false, true, true, lines, progress);
-    const QStringList listed = lines.toStringList();
+    const QStringList listed = LinesOf(lines);
     const auto files = static_cast<int>(listed.filter(QRegularExpression("^100 ")).size());
     ASSERT_GE(files, 1);
     ASSERT_LT(files, 3);
@@ -221,13 +221,13 @@ TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList
         const QString big = tree.path("big") + "/";
         if (!progress.searchCaptions.isEmpty() &&
             progress.searchCaptions.last() == "Suchen in " + big &&
-            !lines.toStringList().contains("Verzeichnis von " + big)) {
+            !LinesOf(lines).contains("Verzeichnis von " + big)) {
             cancelledInTheRead = true;
             settings.Searching = false;
         }
     };
     RunSearch(settings, false, true, true, lines, progress);
-    const QStringList listed = lines.toStringList();
+    const QStringList listed = LinesOf(lines);
     EXPECT_TRUE(cancelledInTheRead);
     EXPECT_EQ(headingsOf(listed), QStringList({"A/"}));
     EXPECT_TRUE(listed.contains(FileLine(7, "x.txt")));

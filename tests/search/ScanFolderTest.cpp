@@ -169,7 +169,7 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
     WorkerPool pool;
     ScanFolder(settings, daten, "*.txt", true, false, true, true, lines, t.bytes, t.files,
                t.folders, progress, pool);
-    const QStringList listed = lines.toStringList();
+    const QStringList listed = LinesOf(lines);
     const qsizetype files = listed.size() - 6; // heading, file lines, blank line, sum
     ASSERT_GE(files, 1);
     ASSERT_LT(files, 7);
@@ -204,7 +204,7 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
     WorkerPool pool;
     ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders,
                progress, pool);
-    const QStringList partial = lines.toStringList();
+    const QStringList partial = LinesOf(lines);
     ASSERT_GT(partial.size(), 20);
     ASSERT_LT(partial.size(), full.size());
     EXPECT_EQ(partial, full.mid(0, partial.size()));

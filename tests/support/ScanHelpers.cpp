@@ -27,7 +27,7 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
     ScanFolder(settings, folder, mask, options.recursive, options.fullPath, options.showExtensions,
                options.extended, lines, t.bytes, t.files, t.folders,
                options.progress ? *options.progress : silent, pool);
-    return lines.toStringList();
+    return LinesOf(lines);
 }
 
 QStringList SearchLines(TSearchFiles& settings, ScanOptions options) {
@@ -35,7 +35,7 @@ QStringList SearchLines(TSearchFiles& settings, ScanOptions options) {
     ResultLines lines;
     RunSearch(settings, options.fullPath, options.showExtensions, options.extended, lines,
               options.progress ? *options.progress : silent);
-    return lines.toStringList();
+    return LinesOf(lines);
 }
 
 QStringList Search(const QStringList& folders, const QString& masks, ScanOptions options) {
@@ -68,6 +68,14 @@ std::string SimpleListingText(const QString& folder) {
     ResultLines lines;
     RunSearch(settings, true, true, false, lines, silent);
     return std::string(lines.text());
+}
+
+QStringList LinesOf(const ResultLines& lines) {
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        texts.append(lines.at(i));
+    return texts;
 }
 
 QString DirLine(const QString& name) {

@@ -50,6 +50,9 @@ std::string SavedListingText(const QString& folder, const QString& masks = QStri
 // ending in LF as the command-line tool writes it.
 std::string SimpleListingText(const QString& folder);
 
+// The lines as texts, for comparing whole listings.
+QStringList LinesOf(const ResultLines& lines);
+
 // A directory line and a file line as the listing writes them.
 QString DirLine(const QString& name);
 QString FileLine(std::int64_t size, const QString& name);

@@ -83,7 +83,7 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
     QString copied;
     closeReport([&](TfrmList& report) {
         title = report.windowTitle();
-        lines = report.mList->lines().toStringList();
+        lines = LinesOf(report.mList->lines());
         hasCompareButton = report.findChild<QPushButton*>(QStringLiteral("btnCompare")) != nullptr;
         QTest::mouseClick(FindControl<QPushButton>(report, "btnCopyToClipboard"), Qt::LeftButton);
         copied = QApplication::clipboard()->text();
@@ -120,7 +120,7 @@ TEST_F(ResultWindowCompareTest, WhatTheShownListLacksIsNotedAndLeftOpen) {
     window->setOutcome(cancelled);
 
     QStringList lines;
-    closeReport([&](TfrmList& report) { lines = report.mList->lines().toStringList(); });
+    closeReport([&](TfrmList& report) { lines = LinesOf(report.mList->lines()); });
     compare();
 
     ASSERT_GE(lines.size(), 4);
@@ -210,7 +210,7 @@ TEST_F(ResultWindowCompareTest, AnInventoryComparesWithTheRunsRecordsByTime) {
     OpenDialogSeam().setNextAnswer({true, earlier, {}});
 
     QStringList lines;
-    closeReport([&](TfrmList& report) { lines = report.mList->lines().toStringList(); });
+    closeReport([&](TfrmList& report) { lines = LinesOf(report.mList->lines()); });
     compare();
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines.last(), "0 neu, 0 entfernt, 1 geändert");

@@ -76,7 +76,7 @@ protected:
             if (closed || QApplication::activeModalWidget() != frmList)
                 return;
             closed = true;
-            shown = frmList->mList->lines().toStringList();
+            shown = LinesOf(frmList->mList->lines());
             const auto* note = FindControl<QLabel>(*frmList, "lbIncomplete");
             seenWindowState = {load->isVisible(), bar->value(), bar->maximum(),
                                note->isVisible() ? note->text() : QString(), note->toolTip()};
@@ -113,7 +113,7 @@ protected:
             AppendHeaderBlock(settings, lines);
         SearchProgress silent;
         RunSearch(settings, withFullPath, extensions, extended, lines, silent);
-        return lines.toStringList();
+        return LinesOf(lines);
     }
 
     // Runs `stop` in a pump of the search once the first folder is being searched, and returns
