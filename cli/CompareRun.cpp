@@ -4,7 +4,6 @@
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
 #include "FdOutput.h"
-#include "LineStream.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
 #include "OutputErrors.h"

@@ -52,7 +52,7 @@ public:
     void append(std::string_view utf8Line) override;
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
-    // A write has failed; commit will say so.
+    // Opening or a write has failed; commit will say so.
     bool failed() const { return failure_ != Failure::None; }
     Failure failure() const { return failure_; }
     // The errno of the failure.
