@@ -183,6 +183,19 @@ bool JsonLineReader::unreadable(const simdjson::dom::array& folders) {
     return true;
 }
 
+bool IsInventoryStart(std::string_view line) {
+    if (!line.starts_with('{'))
+        return false;
+    if (line.starts_with(R"({"type")"))
+        return true;
+    std::string padded;
+    padded.reserve(line.size() + simdjson::SIMDJSON_PADDING);
+    padded.assign(line);
+    simdjson::dom::parser parser;
+    object parsed;
+    return !parser.parse(padded.data(), padded.size(), false).get(parsed);
+}
+
 JsonInventoryReader::JsonInventoryReader() : parser_(std::make_unique<simdjson::dom::parser>()) {
     listing_.form = ListingForm::Extended;
     listing_.exactNames = true;

@@ -11,6 +11,12 @@ namespace simdjson::dom {
 class parser;
 }
 
+// Whether a text whose first line is `line` is an inventory in JSON Lines rather than a listing:
+// the line is a JSON object, or it starts as an inventory's first line does (so that one cut off
+// there is named as such). A simple listing's first path may start with "{" too ("{a}/." of a
+// relative folder "{a}").
+bool IsInventoryStart(std::string_view line);
+
 // Reads an inventory in JSON Lines back, as JsonListing writes it, line by line: the inventory
 // line first (format 1 only), then the entries, each with its exact path, its size (files) and
 // its time, then the summary, whose "complete":false makes the list's gaps (a cancelled run ends

@@ -97,7 +97,7 @@ void ListingReader::addLine(std::string_view line) {
     ++lineNumber_;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    if (state_ == State::Start && line.starts_with('{')) {
+    if (state_ == State::Start && IsInventoryStart(line)) {
         json_ = std::make_unique<JsonInventoryReader>();
         state_ = State::Json;
     }

@@ -89,6 +89,8 @@ TEST(ListingReaderTest, SimpleListingsGivePresenceOnly) {
     EXPECT_EQ(entriesOf("./.\n./..\n./a.txt\n./Sub/b\n"),
               (std::vector<std::string>{"./Sub/b -1", "./a.txt -1"}));
     EXPECT_EQ(entriesOf("t/./a.txt\nt//b\n"), (std::vector<std::string>{"t/a.txt -1", "t/b -1"}));
+    // A relative folder may start with "{" as an inventory in JSON Lines does.
+    EXPECT_EQ(entriesOf("{a}/.\n{a}/..\n{a}/f.txt\n"), (std::vector<std::string>{"{a}/f.txt -1"}));
     const SavedListing empty = ReadListingText("");
     EXPECT_TRUE(empty.error.isEmpty());
     EXPECT_EQ(empty.form, ListingForm::Simple);
