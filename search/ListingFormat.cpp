@@ -68,12 +68,15 @@ void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes) {
     lines.finishLine();
 }
 
-void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
+std::string SimpleLineFolder(std::string_view rawFolderText, NameBytes bytes) {
+    return bytes == NameBytes::Exact ? std::string(rawFolderText) : DisplayText(rawFolderText);
+}
+
+void AppendSimpleLine(LineSink& lines, std::string_view folder, std::string_view rawName,
                       bool fullPath, bool showExtensions, NameBytes bytes) {
     // The text is the folder text plus the name, or the part behind its last separator, which
     // is the name itself. The extension starts at the last "." unless a "/" comes after it; the
     // folder text ends in "/", so only a dot in the name can start one.
-    const std::string_view folder = fullPath ? rawFolderText : std::string_view();
     std::string_view name = rawName;
     if (!showExtensions) {
         const std::size_t dot = name.rfind('.');
@@ -81,13 +84,12 @@ void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::stri
             name = name.substr(0, dot);
     }
     std::string& line = lines.beginLine();
-    if (bytes == NameBytes::Exact) {
+    if (fullPath)
         line.append(folder);
+    if (bytes == NameBytes::Exact)
         line.append(name);
-    } else {
-        AppendDisplayText(line, folder);
+    else
         AppendDisplayText(line, name);
-    }
     lines.finishLine();
 }
 

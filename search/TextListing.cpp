@@ -24,7 +24,11 @@ void TextListing::beginFolder(std::string_view folderText) {
 
 void TextListing::entry(const EntryRecord& record) {
     if (!extended_) {
-        AppendSimpleLine(lines_, record.folder, record.name, fullPath_, showExtensions_, bytes_);
+        if (fullPath_ && record.folder != rawFolder_) {
+            rawFolder_ = record.folder;
+            folder_ = SimpleLineFolder(record.folder, bytes_);
+        }
+        AppendSimpleLine(lines_, folder_, record.name, fullPath_, showExtensions_, bytes_);
         return;
     }
     if (record.kind == EntryRecord::Kind::File) {

@@ -1,5 +1,7 @@
 #include "Utf8Text.h"
 
+#include <array>
+#include <bitset>
 #include <QChar>
 
 namespace {
@@ -30,6 +32,58 @@ void appendUpperAscii(std::string& out, std::string_view ascii) {
         if (upper[i] >= 'a' && upper[i] <= 'z')
             upper[i] = static_cast<char>(upper[i] - ('a' - 'A'));
     }
+}
+
+// Upper-case forms of U+0080 to U+07FF (the accented Latin, Greek and Cyrillic letters), and
+// which characters from U+0800 to U+FFFF have one at all (few do: CJK, kana and most symbols have
+// none), looked up once, so the common characters of a name need no decoder and no Qt call.
+const std::array<char32_t, 0x800 - 0x80>& twoByteUpper() {
+    static const auto table = [] {
+        std::array<char32_t, 0x800 - 0x80> upper{};
+        for (char32_t cp = 0x80; cp < 0x800; ++cp)
+            upper[cp - 0x80] = QChar::toUpper(cp);
+        return upper;
+    }();
+    return table;
+}
+
+const std::bitset<0x10000>& threeByteCased() {
+    static const auto cased = [] {
+        std::bitset<0x10000> bits;
+        for (char32_t cp = 0x800; cp < 0x10000; ++cp)
+            bits[cp] = QChar::toUpper(cp) != cp;
+        return bits;
+    }();
+    return cased;
+}
+
+// Appends the upper-case key of the two- or three-byte character `text` starts with and gives
+// its length; gives 0, appending nothing, for anything else, which the decoder then takes.
+std::size_t appendUpperBmp(std::string& out, std::string_view text) {
+    if (text.size() < 2)
+        return 0;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    if (b0 >= 0xC2 && b0 <= 0xDF && isContinuation(b1)) {
+        const char32_t cp = (char32_t{b0} & 0x1Fu) << 6 | (char32_t{b1} & 0x3Fu);
+        const char32_t upper = twoByteUpper()[cp - 0x80];
+        if (upper == cp)
+            out.append(text.substr(0, 2));
+        else
+            AppendUtf8(out, upper);
+        return 2;
+    }
+    // A three-byte character without an upper-case form keeps its bytes; the rest go to the
+    // decoder, which also refuses overlong forms and surrogates.
+    if (b0 < 0xE1 || b0 > 0xEF || b0 == 0xED || text.size() < 3 || !isContinuation(b1) ||
+        !isContinuation(static_cast<unsigned char>(text[2])))
+        return 0;
+    const char32_t cp = (char32_t{b0} & 0x0Fu) << 12 | (char32_t{b1} & 0x3Fu) << 6 |
+                        (static_cast<unsigned char>(text[2]) & 0x3Fu);
+    if (threeByteCased()[cp])
+        return 0;
+    out.append(text.substr(0, 3));
+    return 3;
 }
 
 } // namespace
@@ -168,6 +222,10 @@ void AppendUpperKey(std::string& out, std::string_view raw) {
         if (asciiEnd > pos) {
             appendUpperAscii(out, raw.substr(pos, asciiEnd - pos));
             pos = asciiEnd;
+            continue;
+        }
+        if (const std::size_t length = appendUpperBmp(out, raw.substr(pos)); length > 0) {
+            pos += length;
             continue;
         }
         char32_t cp = 0;

@@ -30,9 +30,14 @@ void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes);
 // a list whose entries end in a NUL byte, where nothing needs to be replaced.
 enum class NameBytes { Shown, Exact };
 
-// The simple listing line of one entry: the full path or the bare name, without its extension
-// when `showExtensions` is false ("archive.tar.gz" gives "archive.tar", "README" stays).
-void AppendSimpleLine(LineSink& lines, std::string_view rawFolderText, std::string_view rawName,
+// The folder text of simple listing lines as they hold it. A folder's lines share it, so it is
+// made once per folder rather than once per line.
+std::string SimpleLineFolder(std::string_view rawFolderText, NameBytes bytes = NameBytes::Shown);
+
+// The simple listing line of one entry: the full path (`folder` made by SimpleLineFolder with the
+// same `bytes`) or the bare name, without its extension when `showExtensions` is false
+// ("archive.tar.gz" gives "archive.tar", "README" stays).
+void AppendSimpleLine(LineSink& lines, std::string_view folder, std::string_view rawName,
                       bool fullPath, bool showExtensions, NameBytes bytes = NameBytes::Shown);
 
 // The megabyte figure of `bytes` with two decimals, rounded half away from zero on its exact

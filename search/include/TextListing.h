@@ -5,6 +5,7 @@
 #include "RecordSink.h"
 
 #include <cstdint>
+#include <string>
 
 // The listing as text lines. The extended listing gives each folder with matching entries a
 // heading, its directory lines ("." and ".." among them), its file lines and, when it has files,
@@ -45,4 +46,7 @@ private:
     Totals totals_;
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
+    // The simple listing's folder text, raw and as its lines hold it, made once per folder.
+    std::string rawFolder_;
+    std::string folder_;
 };

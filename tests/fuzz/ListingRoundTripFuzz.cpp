@@ -101,12 +101,13 @@ void writeExtended(const std::vector<WrittenBlock>& blocks, const QString& separ
 
 void writeSimple(const std::vector<WrittenBlock>& blocks, ResultLines& lines) {
     for (const WrittenBlock& block : blocks) {
+        const std::string folder = SimpleLineFolder(block.folder);
         if (block.dots) {
-            AppendSimpleLine(lines, block.folder, ".", true, true);
-            AppendSimpleLine(lines, block.folder, "..", true, true);
+            AppendSimpleLine(lines, folder, ".", true, true);
+            AppendSimpleLine(lines, folder, "..", true, true);
         }
         for (const WrittenEntry& entry : block.entries)
-            AppendSimpleLine(lines, block.folder, entry.name, true, true);
+            AppendSimpleLine(lines, folder, entry.name, true, true);
     }
 }
 

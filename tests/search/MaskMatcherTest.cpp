@@ -1,8 +1,10 @@
 #include "MaskMatcher.h"
 
 #include "PathText.h"
+#include "Utf8Text.h"
 
 #include <gtest/gtest.h>
+#include <QChar>
 
 namespace {
 
@@ -47,6 +49,24 @@ TEST(MaskMatcher, LetterCaseDoesNotMatterBeyondAscii) {
     EXPECT_TRUE(match("?ber.txt", "Über.txt")); // one character, two bytes
     EXPECT_FALSE(match("??ber.txt", "Über.txt"));
     EXPECT_TRUE(match("stra?e", "Straße"));
+}
+
+// The key takes shortcuts for common characters; each character's key must still be Qt's
+// upper-case form, in every length of its encoding and beside ASCII.
+TEST(MaskMatcher, KeyOfEveryCharacterIsItsUpperCaseForm) {
+    for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF)
+            continue;
+        std::string name = "a";
+        AppendUtf8(name, cp);
+        std::string expected = "A";
+        AppendUtf8(expected, QChar::toUpper(cp));
+        ASSERT_EQ(UpperKey(name + "b"), expected + "B") << std::hex << std::uint32_t(cp);
+    }
+    // Overlong forms and encoded surrogates are no characters: their bytes stay as they are.
+    EXPECT_EQ(UpperKey("\xE0\x80\xA1x"), "\xE0\x80\xA1X");
+    EXPECT_EQ(UpperKey("\xED\xA0\x80x"), "\xED\xA0\x80X");
+    EXPECT_EQ(UpperKey("\xC3"), "\xC3");
 }
 
 TEST(MaskMatcher, BracketsAndBackslashAreLiteral) {
