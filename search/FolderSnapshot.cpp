@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -39,6 +40,13 @@ const RootId& rootId() {
 
 // Eight key bytes from `offset` on as one big-endian number, zero-filled past the end.
 std::uint64_t prefixOf(std::string_view key, std::size_t offset) {
+    if (key.size() >= offset + 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, key.data() + offset, sizeof bytes);
+        if constexpr (std::endian::native == std::endian::little)
+            bytes = __builtin_bswap64(bytes);
+        return bytes;
+    }
     std::uint64_t prefix = 0;
     for (std::size_t i = offset; i < offset + 8; ++i) {
         const auto byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0u;
@@ -49,14 +57,22 @@ std::uint64_t prefixOf(std::string_view key, std::size_t offset) {
 
 static_assert(sizeof(FolderSnapshot::Entry) == 32);
 
-// Compares the upper-case keys of two names as UpperKey would give them, building keys only from
-// the first byte that is not ASCII, so the common case costs no copy.
+bool isContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// Compares the upper-case keys of two names as UpperKey would give them. Bytes the names share
+// and ASCII letters that differ only in case are passed over without a key; keys are built only
+// from the start of the character where the names part, so names with a long common start that
+// is not ASCII (as in "日本語テキスト 01", "日本語テキスト 02") cost little more than ASCII.
 int compareKeys(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     std::size_t i = 0;
     for (; i < common; ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb)
+            continue;
         if (ca >= 0x80 || cb >= 0x80)
             break;
         const int upperA = ca >= 'a' && ca <= 'z' ? ca - ('a' - 'A') : ca;
@@ -64,8 +80,13 @@ int compareKeys(std::string_view a, std::string_view b) {
         if (upperA != upperB)
             return upperA < upperB ? -1 : 1;
     }
-    if (i == common)
-        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i == common && a.size() == b.size())
+        return 0;
+    // A byte that is not a continuation byte starts a character or is one on its own, so the
+    // keys up to it agree; the shared bytes before `i` are the same in both names.
+    while (i > 0 && ((i < a.size() && isContinuationByte(a[i])) ||
+                     (i < b.size() && isContinuationByte(b[i]))))
+        --i;
     thread_local std::string keyA;
     thread_local std::string keyB;
     keyA.clear();

@@ -2,11 +2,14 @@
 #include "ScanHelpers.h"
 #include "ScanTuning.h"
 #include "TempTree.h"
+#include "Utf8Text.h"
 #include "WorkerPool.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +64,36 @@ TEST(DirectorySearch, DotEntriesFirstThenCaseInsensitiveNameOrder) {
               (std::vector<std::string>{".", "..", "gemeinsamer_anfang", "gemeinsamer_anfang_b",
                                         "Gemeinsamer_Anfang_ı", "GEMEINSAMER_ANFANG_Ä",
                                         "Gemeinsamer_Anfang_ä"}));
+}
+
+// Names built from pieces that are hard on the order: long common starts beyond ASCII, letters
+// whose upper-case form has another length ("ı" gives "I"), lone lead and continuation bytes.
+// The folder's order is that of the upper-case keys, equal keys by their bytes.
+TEST(DirectorySearch, OrderOfNamesWithLongCommonStartsBeyondAscii) {
+    const std::vector<std::string> pieces = {
+        "日本語テキスト", "ı", "I", "i", "\xC4", "\xB1", "ä", "Ä", "\xE3\x83", "a", "_", " ", "1"};
+    TempTree tree;
+    std::set<std::string> made;
+    unsigned seed = 7;
+    const auto next = [&seed](unsigned bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % bound;
+    };
+    while (made.size() < 400) {
+        std::string name = next(2) == 0 ? pieces[0] : std::string();
+        for (unsigned n = 1 + next(5); n > 0; --n)
+            name += pieces[next(static_cast<unsigned>(pieces.size()))];
+        if (made.insert(name).second)
+            tree.rawFile("", name, 0);
+    }
+    std::vector<std::string> expected(made.begin(), made.end());
+    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+        const std::string keyA = UpperKey(a);
+        const std::string keyB = UpperKey(b);
+        return keyA != keyB ? keyA < keyB : a < b;
+    });
+    expected.insert(expected.begin(), {".", ".."});
+    EXPECT_EQ(names(read(tree.rootBytes(), "*.*")), expected);
 }
 
 TEST(DirectorySearch, KindsAreTheEntriesOwnLinksAreNeverFollowed) {
