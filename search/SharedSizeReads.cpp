@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -87,10 +88,13 @@ bool SharedSizeReads::readAll(const std::function<bool(std::size_t)>& afterRun,
         const std::size_t length = shared_ ? workerRun_ : probing ? 1 : tuning_.sizeRun;
         if (!claim(length, begin, end))
             break;
-        const WaitClock clock;
+        // Only a probe is timed: the clock asks the system for the thread's times twice.
+        std::optional<WaitClock> clock;
+        if (probing)
+            clock.emplace();
         const RunResult result = readRun(begin, end);
         if (probing && result.reads > 0) {
-            leastWaited = std::min(leastWaited, clock.waited());
+            leastWaited = std::min(leastWaited, clock->waited());
             if (++probed == tuning_.probedSizeReads && leastWaited >= tuning_.slowRead) {
                 pool_->noteRead(leastWaited);
                 share(1, tuning_.waitingWorkers);
