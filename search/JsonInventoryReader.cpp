@@ -14,20 +14,24 @@ QString text(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
+// The bytes that `base64` stands for into `out`; false when it is broken.
+bool decodeBase64(std::string_view base64, std::string& out) {
+    const QByteArray::FromBase64Result decoded =
+        QByteArray::fromBase64Encoding(QByteArray(base64.data(), qsizetype(base64.size())),
+                                       QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return false;
+    out.assign(decoded.decoded.constData(), std::size_t(decoded.decoded.size()));
+    return true;
+}
+
 // The exact bytes of `key`: from `bytesKey` ("<key>_bytes", base64) where the writer gave them,
 // else the text of `key`. False when neither is there or the base64 is broken.
 bool readBytes(const object& line, std::string_view key, std::string_view bytesKey,
                std::string& out) {
     std::string_view base64;
-    if (!line[bytesKey].get_string().get(base64)) {
-        QByteArray::FromBase64Result decoded =
-            QByteArray::fromBase64Encoding(QByteArray(base64.data(), qsizetype(base64.size())),
-                                           QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return false;
-        out.assign(decoded.decoded.constData(), std::size_t(decoded.decoded.size()));
-        return true;
-    }
+    if (!line[bytesKey].get_string().get(base64))
+        return decodeBase64(base64, out);
     std::string_view plain;
     if (line[key].get_string().get(plain))
         return false;
@@ -112,16 +116,10 @@ bool JsonLineReader::entry(std::string_view type) {
     if (wrongType)
         return fail(QStringLiteral("ein Feld hat die falsche Art"));
     std::string& path = reader_.path_;
-    if (base64Path.data() != nullptr) {
-        const QByteArray::FromBase64Result decoded = QByteArray::fromBase64Encoding(
-            QByteArray(base64Path.data(), qsizetype(base64Path.size())),
-            QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return fail(QStringLiteral("kein Pfad eines Eintrags"));
-        path.assign(decoded.decoded.constData(), std::size_t(decoded.decoded.size()));
-    } else {
+    if (base64Path.data() == nullptr)
         path.assign(plainPath);
-    }
+    else if (!decodeBase64(base64Path, path))
+        return fail(QStringLiteral("kein Pfad eines Eintrags"));
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos || slash + 1 == path.size() ||
         path.find('\0') != std::string::npos)

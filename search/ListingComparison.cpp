@@ -3,7 +3,6 @@
 #include "ListingFormat.h"
 #include "Utf8Text.h"
 
-#include <algorithm>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -138,12 +137,12 @@ ListingComparison::ListingComparison(const SavedListing& earlierList, const Save
     const SavedListing& later = later_.listing;
     if (!earlier.searchedFor.isEmpty() && !later.searchedFor.isEmpty() &&
         earlier.searchedFor != later.searchedFor) {
-        searchNotes_.append(QStringLiteral("Die frühere Liste nennt andere Suchverzeichnisse "
-                                           "oder Suchmasken als die neue"));
+        notes_.append(QStringLiteral("Die frühere Liste nennt andere Suchverzeichnisse "
+                                     "oder Suchmasken als die neue"));
     }
     if (earlier.form != later.form) {
-        searchNotes_.append(QStringLiteral("Nur eine der beiden Listen ist eine erweiterte Liste; "
-                                           "verglichen wird nur, welche Einträge vorkommen"));
+        notes_.append(QStringLiteral("Nur eine der beiden Listen ist eine erweiterte Liste; "
+                                     "verglichen wird nur, welche Einträge vorkommen"));
     }
     addGaps(earlier_, later_, true);
     addGaps(later_, earlier_, false);
@@ -345,10 +344,9 @@ QString ListingComparison::gapNote(const Gap& gap) const {
                            : QStringLiteral(" (%1 geänderte Größen bleiben offen)").arg(gap.open));
 }
 
-// The notes in order: the searches and forms, then the gaps of the earlier and of the later
+// The notes after those on the searches and forms: the gaps of the earlier and of the later
 // list, the first few folders of each by name and the rest summed up, then names shown alike.
 void ListingComparison::buildNotes() {
-    notes_ = searchNotes_;
     for (const bool earlierSide : {true, false}) {
         int named = 0;
         std::int64_t unnamed = 0;

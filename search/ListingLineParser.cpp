@@ -49,10 +49,18 @@ bool consume(std::string_view& text, std::string_view prefix) {
     return true;
 }
 
+// Removes a number filled to `width` characters from the front of `text` into `value`; false
+// when it does not start so.
+bool takeNumber(std::string_view& text, std::size_t width, std::int64_t& value) {
+    const std::size_t length = paddedNumberAt(text, width, value);
+    text.remove_prefix(length);
+    return length > 0;
+}
+
 // The directory line starts with "0", its fill and the gap, and the mark: always these bytes.
 std::string directoryPrefix() {
-    std::string prefix("0");
-    prefix.append(directoryNumberWidth - 1, ' ');
+    std::string prefix;
+    AppendPaddedNumber(prefix, 0, directoryNumberWidth);
     prefix.append(columnGap);
     prefix.append(directoryMark);
     return prefix;
@@ -65,11 +73,7 @@ std::optional<EntryLine> ParseEntryLine(std::string_view line) {
     if (line.starts_with(directoryStart) && line.size() > directoryStart.size())
         return EntryLine{true, 0, line.substr(directoryStart.size())};
     std::int64_t size = 0;
-    const std::size_t number = paddedNumberAt(line, fileNumberWidth, size);
-    if (number == 0)
-        return std::nullopt;
-    line.remove_prefix(number);
-    if (!consume(line, columnGap) || line.empty())
+    if (!takeNumber(line, fileNumberWidth, size) || !consume(line, columnGap) || line.empty())
         return std::nullopt;
     return EntryLine{false, size, line};
 }
@@ -77,6 +81,12 @@ std::optional<EntryLine> ParseEntryLine(std::string_view line) {
 std::string_view WithoutFill(std::string_view nameColumn) {
     const std::size_t end = nameColumn.find_last_not_of(' ');
     return nameColumn.substr(0, end == std::string_view::npos ? 1 : end + 1);
+}
+
+bool ShownNameIsExact(std::string_view column, std::string_view name) {
+    constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+    return column.size() == name.size() && name.find('?') == std::string_view::npos &&
+           name.find(replacementCharacter) == std::string_view::npos;
 }
 
 std::optional<std::string_view> ParseFolderHeading(std::string_view line) {
@@ -87,32 +97,17 @@ std::optional<std::string_view> ParseFolderHeading(std::string_view line) {
 
 std::optional<FolderSum> ParseFolderSum(std::string_view line) {
     FolderSum sum;
-    const std::size_t files = numberAt(line, sum.files);
-    if (files == 0)
-        return std::nullopt;
-    line.remove_prefix(files);
-    if (!consume(line, folderSumFiles))
-        return std::nullopt;
-    const std::size_t bytes = numberAt(line, sum.bytes);
-    if (bytes == 0)
-        return std::nullopt;
-    line.remove_prefix(bytes);
-    return line == folderSumBytes ? std::optional(sum) : std::nullopt;
+    if (takeNumber(line, 0, sum.files) && consume(line, folderSumFiles) &&
+        takeNumber(line, 0, sum.bytes) && line == folderSumBytes)
+        return sum;
+    return std::nullopt;
 }
 
 std::optional<TotalsLine> ParseTotalsLine(std::string_view line) {
     TotalsLine totals;
-    const std::size_t files = paddedNumberAt(line, totalsNumberWidth, totals.files);
-    if (files == 0)
-        return std::nullopt;
-    line.remove_prefix(files);
-    if (!consume(line, totalFiles))
-        return std::nullopt;
-    const std::size_t bytes = numberAt(line, totals.bytes);
-    if (bytes == 0)
-        return std::nullopt;
-    line.remove_prefix(bytes);
-    if (!consume(line, totalBytes) || !line.ends_with(totalMegabytes))
+    if (!takeNumber(line, totalsNumberWidth, totals.files) || !consume(line, totalFiles) ||
+        !takeNumber(line, 0, totals.bytes) || !consume(line, totalBytes) ||
+        !line.ends_with(totalMegabytes))
         return std::nullopt;
     line.remove_suffix(totalMegabytes.size());
     // The figure is "<whole><separator><two decimals>"; the separator is the locale's at the time
@@ -130,8 +125,7 @@ std::optional<TotalsLine> ParseTotalsLine(std::string_view line) {
 
 std::optional<std::int64_t> ParseTotalFoldersLine(std::string_view line) {
     std::int64_t folders = 0;
-    const std::size_t number = paddedNumberAt(line, totalsNumberWidth, folders);
-    if (number == 0 || line.substr(number) != totalFolders)
+    if (!takeNumber(line, totalsNumberWidth, folders) || line != totalFolders)
         return std::nullopt;
     return folders;
 }

@@ -22,6 +22,10 @@ std::optional<EntryLine> ParseEntryLine(std::string_view line);
 // shorter one with fill, so every trailing blank goes, and a name of blanks only keeps one.
 std::string_view WithoutFill(std::string_view nameColumn);
 
+// Whether `name`, the name column `column` without its fill, stands for one name only: a name
+// shown with "?" or U+FFFD may stand for several, and so may one that lost blanks.
+bool ShownNameIsExact(std::string_view column, std::string_view name);
+
 // "Verzeichnis von <folder text>": the folder text.
 std::optional<std::string_view> ParseFolderHeading(std::string_view line);
 

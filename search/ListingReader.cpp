@@ -7,7 +7,6 @@
 #include "PathText.h"
 #include "Utf8Text.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,8 +20,6 @@ using namespace ListingLayout;
 // The fixed lines that open the header, after the first title line.
 constexpr std::string_view headerLines[] = {titleLines[1], titleLines[2], frameRule,
                                             searchedFolders};
-
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
 // A listing shows every name by its display rule, so each of its lines is valid UTF-8 without
 // control characters below U+0020 or DEL.
@@ -42,10 +39,18 @@ bool isShownText(std::string_view text) {
     return true;
 }
 
-// A name shown with "?" or U+FFFD may stand for several names, and so may one that lost blanks.
-bool exactName(std::string_view column, std::string_view name) {
-    return column.size() == name.size() && name.find('?') == std::string_view::npos &&
-           name.find(replacementCharacter) == std::string_view::npos;
+// A searched folder's line as the reader keeps it: its shown text spelt as a folder key, with or
+// without subfolders, so that "t" and "t/" read alike.
+QString searchedFolderLine(std::string shownFolder, bool recursive) {
+    shownFolder.push_back('/');
+    return QString::fromStdString(std::string(folderIndent) + FolderKey(shownFolder) +
+                                  std::string(recursive ? withSubfolders : withoutSubfolders));
+}
+
+// Everything this program writes ends in a line break.
+QString cutOffLastLine() {
+    return QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; die Liste ist wohl "
+                          "abgeschnitten");
 }
 
 QString notComparable() {
@@ -170,10 +175,8 @@ void ListingReader::readHeaderLine(std::string_view line) {
         const std::optional<HeaderFolder> folder = ParseHeaderFolder(line);
         if (!folder)
             return failAtLine();
-        const std::string key = FolderKey(std::string(folder->folder) + "/");
-        listing_.searchedFor.append(QString::fromStdString(
-            std::string(folderIndent) + key +
-            std::string(folder->recursive ? withSubfolders : withoutSubfolders)));
+        listing_.searchedFor.append(
+            searchedFolderLine(std::string(folder->folder), folder->recursive));
         return;
     }
     if (state_ == State::HeaderMasks) {
@@ -247,13 +250,16 @@ void ListingReader::readEntry(std::string_view line) {
     const std::string_view name = WithoutFill(column);
     if (entry->directory) {
         if (name != "." && name != "..")
-            listing_.entries.add(
-                name,
-                {EntryKind::Folder, PathSet::unknownSize, exactName(column, name), false, {}});
+            listing_.entries.add(name, {EntryKind::Folder,
+                                        PathSet::unknownSize,
+                                        ShownNameIsExact(column, name),
+                                        false,
+                                        {}});
         return;
     }
     blockHasFiles_ = true;
-    listing_.entries.add(name, {EntryKind::File, entry->size, exactName(column, name), false, {}});
+    listing_.entries.add(name,
+                         {EntryKind::File, entry->size, ShownNameIsExact(column, name), false, {}});
 }
 
 // One path a line: the folder text up to the last "/", then the name. The entries "." and ".."
@@ -285,7 +291,8 @@ void ListingReader::readSimpleLine(std::string_view line) {
         return;
     const std::string_view name = WithoutFill(column);
     listing_.entries.add(
-        name, {EntryKind::Unknown, PathSet::unknownSize, exactName(column, name), false, {}});
+        name,
+        {EntryKind::Unknown, PathSet::unknownSize, ShownNameIsExact(column, name), false, {}});
 }
 
 void ListingReader::startBlock(std::string_view folder) {
@@ -297,19 +304,14 @@ SavedListing ListingReader::finish() {
     if (state_ == State::Json) {
         const bool cut = !pending_.empty();
         pending_.clear();
-        return json_->finish(cut ? QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; "
-                                                  "die Liste ist wohl abgeschnitten")
-                                 : QString());
+        return json_->finish(cut ? cutOffLastLine() : QString());
     }
     if (!pending_.empty() && state_ != State::Failed) {
-        // Everything this program writes ends in a line break; a last line without one was cut
-        // off, unless it is all there is.
-        if (state_ == State::Start) {
+        // A last line without a line break was cut off, unless it is all there is.
+        if (state_ == State::Start)
             addLine(pending_);
-        } else {
-            listing_.gaps.endEarly(QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; die "
-                                                  "Liste ist wohl abgeschnitten"));
-        }
+        else
+            listing_.gaps.endEarly(cutOffLastLine());
         pending_.clear();
     }
     switch (state_) {
@@ -420,10 +422,7 @@ QStringList SearchedForLines(const std::vector<SearchedFolder>& folders,
                              std::string_view rawMasks) {
     QStringList lines{QString::fromUtf8(searchedFolders.data(), qsizetype(searchedFolders.size()))};
     for (const SearchedFolder& folder : folders) {
-        const std::string key = FolderKey(DisplayText(folder.rawPath) + "/");
-        lines.append(QString::fromStdString(
-            std::string(folderIndent) + key +
-            std::string(folder.recursive ? withSubfolders : withoutSubfolders)));
+        lines.append(searchedFolderLine(DisplayText(folder.rawPath), folder.recursive));
     }
     lines.append(QString());
     lines.append(QString::fromStdString(std::string(searchMasks) + DisplayText(rawMasks)));

@@ -173,7 +173,6 @@ std::string PathSet::path(std::size_t i) const {
 // Each block again under its folder's shown text, with the entries it lists first, so that the
 // new set merges and marks them as a listing read back would.
 PathSet PathSet::shownForm() const {
-    static constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
     std::vector<std::size_t> byBlock(entries_.size());
     std::iota(byBlock.begin(), byBlock.end(), std::size_t{0});
     std::stable_sort(byBlock.begin(), byBlock.end(), [this](std::size_t a, std::size_t b) {
@@ -189,8 +188,7 @@ PathSet PathSet::shownForm() const {
             const std::string_view name = WithoutFill(column);
             EntryFacts facts{entry.kind,
                              entry.size,
-                             name.size() == column.size() && name.find('?') == std::string::npos &&
-                                 name.find(replacementCharacter) == std::string::npos,
+                             ShownNameIsExact(column, name),
                              entry.timeKnown,
                              {entry.seconds, entry.nanoseconds}};
             shown.add(name, facts);

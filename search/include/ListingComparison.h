@@ -91,7 +91,6 @@ private:
     Side later_;
     bool compareTimes_ = false;
     std::vector<Gap> gaps_;
-    QStringList searchNotes_;
     QStringList alikeNotes_;
     std::int64_t alikeUnnamed_ = 0;
     QStringList notes_;
