@@ -33,7 +33,10 @@ RecordSink::Needs CsvListing::needs() const {
     return Needs{true, true, true};
 }
 
-void CsvListing::beginFolder(std::string_view) {}
+void CsvListing::beginFolder(std::string_view folderText) {
+    folder_.clear();
+    AppendValidUtf8(folder_, folderText);
+}
 
 void CsvListing::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::Dot)
@@ -42,14 +45,13 @@ void CsvListing::entry(const EntryRecord& record) {
     std::string& row = rows_.beginLine();
     row.append(file ? "Datei" : "Verzeichnis");
     row.push_back(separator);
-    text_.clear();
-    AppendValidUtf8(text_, record.folder);
-    AppendValidUtf8(text_, record.name);
+    name_.clear();
+    AppendValidUtf8(name_, record.name);
+    text_.assign(folder_);
+    text_.append(name_);
     appendCell(row, text_);
     row.push_back(separator);
-    text_.clear();
-    AppendValidUtf8(text_, record.name);
-    appendCell(row, text_);
+    appendCell(row, name_);
     row.push_back(separator);
     if (file) {
         char digits[24];

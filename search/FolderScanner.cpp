@@ -446,8 +446,7 @@ void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& ma
                 bool fullPath, bool showExtensions, bool extended, LineSink& lines,
                 std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
                 SearchProgress& progress, WorkerPool& pool) {
-    TextListing listing = extended ? TextListing::extended(lines)
-                                   : TextListing::simple(lines, fullPath, showExtensions);
+    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
     ScanFolder(settings, folder, mask, recursive, listing, totalFiles, progress, pool);
     totalBytes += listing.totals().bytes;
     totalFolders += listing.totals().folders;

@@ -25,7 +25,7 @@ void AppendHeaderBlock(const TSearchFiles& settings, LineSink& lines) {
     lines.append(frameRule);
     lines.append(searchedFolders);
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
-        const bool recursive = i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i));
+        const bool recursive = IsFolderRecursive(settings, i);
         std::string& line = lines.beginLine();
         line.append(folderIndent);
         appendShown(line, settings.Folders.at(i));

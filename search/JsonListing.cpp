@@ -131,7 +131,7 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
     AppendUtcSeconds(line, created);
     line.append(R"(","folders":[)");
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
-        const bool recursive = i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i));
+        const bool recursive = IsFolderRecursive(settings, i);
         line.append(i == 0 ? "{" : ",{");
         AppendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
         line.append(recursive ? R"(,"recursive":true})" : R"(,"recursive":false})");
@@ -147,7 +147,6 @@ RecordSink::Needs JsonListing::needs() const {
 }
 
 void JsonListing::beginFolder(std::string_view folderText) {
-    folderText_.assign(folderText);
     folderJson_.clear();
     folderValid_ = AppendJsonString(folderJson_, folderText);
     folderJson_.pop_back(); // the closing quote: the names follow
@@ -155,8 +154,6 @@ void JsonListing::beginFolder(std::string_view folderText) {
 
 // `"path":"<folder><name>"`, and the exact bytes where they are not valid UTF-8.
 void JsonListing::appendPath(std::string& line, const EntryRecord& record) {
-    if (record.folder != folderText_)
-        beginFolder(record.folder);
     line.append(R"("path":)");
     line.append(folderJson_);
     const std::size_t nameStart = line.size();

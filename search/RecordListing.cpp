@@ -43,8 +43,7 @@ SavedListing RecordListing::finish(const TSearchFiles& settings) {
         std::vector<SearchedFolder> folders;
         for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
             const QByteArray path = PathTextBytes(settings.Folders.at(i));
-            folders.push_back({path.toStdString(),
-                               i < settings.Recurse.size() && IsRecursive(settings.Recurse.at(i))});
+            folders.push_back({path.toStdString(), IsFolderRecursive(settings, i)});
         }
         const QByteArray masks = PathTextBytes(settings.Masks);
         listing_.searchedFor = SearchedForLines(folders, masks.toStdString());

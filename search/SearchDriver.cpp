@@ -53,7 +53,6 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
 
 void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
                LineSink& lines, SearchProgress& progress) {
-    TextListing listing = extended ? TextListing::extended(lines)
-                                   : TextListing::simple(lines, fullPath, showExtensions);
+    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
     RunSearch(settings, listing, progress);
 }

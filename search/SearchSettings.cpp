@@ -32,3 +32,7 @@ void DeleteSearchFolder(TSearchFiles& settings, qsizetype index) {
 bool IsRecursive(const QString& recurseText) {
     return recurseText == RecurseTrue;
 }
+
+bool IsFolderRecursive(const TSearchFiles& settings, qsizetype index) {
+    return index < settings.Recurse.size() && IsRecursive(settings.Recurse.at(index));
+}

@@ -9,13 +9,20 @@ TextListing TextListing::simple(LineSink& lines, bool fullPath, bool showExtensi
     return TextListing(lines, false, fullPath, showExtensions, bytes);
 }
 
+TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool showExtensions) {
+    return extended ? TextListing::extended(lines) : simple(lines, fullPath, showExtensions);
+}
+
 RecordSink::Needs TextListing::needs() const {
     return Needs{extended_, false, extended_};
 }
 
 void TextListing::beginFolder(std::string_view folderText) {
-    if (!extended_)
+    if (!extended_) {
+        if (fullPath_)
+            folder_ = SimpleLineFolder(folderText, bytes_);
         return;
+    }
     AppendFolderHeading(lines_, folderText);
     ++totals_.folders;
     folderFiles_ = 0;
@@ -24,10 +31,6 @@ void TextListing::beginFolder(std::string_view folderText) {
 
 void TextListing::entry(const EntryRecord& record) {
     if (!extended_) {
-        if (fullPath_ && record.folder != rawFolder_) {
-            rawFolder_ = record.folder;
-            folder_ = SimpleLineFolder(record.folder, bytes_);
-        }
         AppendSimpleLine(lines_, folder_, record.name, fullPath_, showExtensions_, bytes_);
         return;
     }

@@ -100,9 +100,8 @@ void SearchRun::search() {
     kept_->created = CurrentTime();
     kept_->extendedListing = extended;
     RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
-    TextListing listing = extended ? TextListing::extended(lines_)
-                                   : TextListing::simple(lines_, main_.cbFullPath->isChecked(),
-                                                         main_.cbFileExts->isChecked());
+    TextListing listing = TextListing::of(lines_, extended, main_.cbFullPath->isChecked(),
+                                          main_.cbFileExts->isChecked());
     RecordTee both(listing, kept_->records);
     RunSearch(SearchFiles, both, progress);
     kept_->outcome = outcome_;

@@ -28,5 +28,7 @@ private:
     void appendCell(std::string& row, std::string_view text);
 
     LineSink& rows_;
-    std::string text_; // the cell being made
+    std::string folder_; // the folder being listed as valid UTF-8, made once for its entries
+    std::string name_;   // the entry's name as valid UTF-8
+    std::string text_;   // the cell being made
 };

@@ -41,7 +41,6 @@ private:
     LineSink& lines_;
     const RunOutcome& outcome_;
     // The folder being listed as the start of a JSON string, made once for all its entries.
-    std::string folderText_;
     std::string folderJson_;
     bool folderValid_ = true;
     std::string path_; // the exact bytes of a path that is not valid UTF-8

@@ -13,7 +13,7 @@
 class LineStream final : public LineSink {
 public:
     using Out = std::function<void(std::string_view text)>;
-    explicit LineStream(Out out, std::size_t pieceSize = 256 * 1024);
+    explicit LineStream(Out out, std::size_t pieceSize);
     LineStream(const LineStream&) = delete;
     LineStream& operator=(const LineStream&) = delete;
 

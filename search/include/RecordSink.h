@@ -23,6 +23,8 @@ public:
 
     // A folder that has at least one matching entry; `folderText` ends in "/".
     virtual void beginFolder(std::string_view folderText) = 0;
+    // An entry of the folder begun last: its record's folder is that `folderText`, so a sink
+    // may prepare what it writes of the folder once, in beginFolder.
     virtual void entry(const EntryRecord& record) = 0;
     // After the folder's entries (those found before a cancel).
     virtual void endFolder() = 0;

@@ -32,3 +32,6 @@ void DeleteSearchFolder(TSearchFiles& settings, qsizetype index);
 
 // A folder is searched with its subfolders exactly when its recursion text is "true".
 bool IsRecursive(const QString& recurseText);
+
+// Whether folder `index` is searched with its subfolders; a folder without a recursion text is not.
+bool IsFolderRecursive(const TSearchFiles& settings, qsizetype index);

@@ -24,6 +24,8 @@ public:
     static TextListing extended(LineSink& lines);
     static TextListing simple(LineSink& lines, bool fullPath, bool showExtensions,
                               NameBytes bytes = NameBytes::Shown);
+    // The extended listing, or the simple one with the given options.
+    static TextListing of(LineSink& lines, bool extended, bool fullPath, bool showExtensions);
 
     Needs needs() const override;
     void beginFolder(std::string_view folderText) override;
@@ -46,7 +48,6 @@ private:
     Totals totals_;
     std::int64_t folderFiles_ = 0;
     std::int64_t folderBytes_ = 0;
-    // The simple listing's folder text, raw and as its lines hold it, made once per folder.
-    std::string rawFolder_;
+    // The simple listing's folder text as its lines hold it, made once per folder.
     std::string folder_;
 };
