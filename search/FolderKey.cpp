@@ -26,10 +26,5 @@ std::string FolderKey(std::string_view shownFolderText) {
 }
 
 std::string FolderKeyOfRawPath(std::string_view rawPath) {
-    if (rawPath.empty())
-        return {};
-    std::string shown = DisplayText(rawPath);
-    if (shown.empty() || shown.back() != '/')
-        shown.push_back('/');
-    return FolderKey(shown);
+    return FolderKey(DisplayText(rawPath));
 }

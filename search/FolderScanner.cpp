@@ -151,7 +151,6 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
     const bool read = readAheadSnapshot.get()
                           ? readAhead.read
                           : folder.valid() && readFolder(snapshot, folder.get());
-    uncountedFiles_ = 0;
     const bool readCountShown = std::exchange(readCountShown_, false);
     if (!read) {
         if (!snapshot.stopped())
@@ -336,7 +335,6 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountSh
         if (i % 256 == 255)
             refreshProgress();
     }
-    uncountedFiles_ = 0;
     if (needs_.foldersFirst)
         handOnFiles(snapshot, i);
     records_.endFolder();

@@ -26,7 +26,6 @@ public:
     explicit Decoder(std::string_view data) : data_(data) {}
 
     bool atEnd() const { return pos_ >= data_.size(); }
-    std::size_t position() const { return pos_; }
     Tag tag() { return static_cast<Tag>(data_[pos_++]); }
     std::uint64_t number() {
         std::uint64_t value = 0;

@@ -47,14 +47,11 @@ SharedSizeReads::RunResult SharedSizeReads::readRun(std::size_t begin, std::size
     return result;
 }
 
-// Hands runs of `runLength` entries to up to `helpers` workers besides the calling thread.
+// Hands runs of `runLength` entries to up to `helpers` workers besides the calling thread; done
+// at most once, and only with a pool.
 void SharedSizeReads::share(std::size_t runLength, std::size_t helpers) {
-    shared_ = true;
     workerRun_ = runLength;
-    if (pool_ == nullptr)
-        return;
-    if (!group_)
-        group_.emplace(*pool_);
+    group_.emplace(*pool_);
     const std::size_t left = entries_ - std::min(entries_, next_.load(std::memory_order_relaxed));
     const std::size_t runsLeft = (left + runLength - 1) / runLength;
     for (std::size_t i = 0; i < std::min(helpers, runsLeft); ++i) {
@@ -84,8 +81,9 @@ bool SharedSizeReads::readAll(const std::function<bool(std::size_t)>& afterRun,
     std::size_t begin = 0;
     std::size_t end = 0;
     for (;;) {
-        const bool probing = !shared_ && pool_ != nullptr && probed < tuning_.probedSizeReads;
-        const std::size_t length = shared_ ? workerRun_ : probing ? 1 : tuning_.sizeRun;
+        const bool shared = workerRun_ > 0;
+        const bool probing = !shared && pool_ != nullptr && probed < tuning_.probedSizeReads;
+        const std::size_t length = shared ? workerRun_ : probing ? 1 : tuning_.sizeRun;
         if (!claim(length, begin, end))
             break;
         // Only a probe is timed: the clock asks the system for the thread's times twice.

@@ -51,8 +51,9 @@ private:
     const ReadRun readRun_;
     std::atomic<std::size_t> next_{0}; // the first entry no run has taken
     std::atomic<bool> stop_{false};
-    std::size_t workerRun_ = 0; // set before the first worker's task is posted
-    bool shared_ = false;
+    // The workers' run length, set before the first worker's task is posted; 0 until the reads
+    // are shared.
+    std::size_t workerRun_ = 0;
     std::mutex errorMutex_;
     std::size_t firstErrorAt_ = static_cast<std::size_t>(-1);
     int firstError_ = 0;

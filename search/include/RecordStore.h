@@ -27,9 +27,6 @@ public:
     // listing orders them, with beginFolder and endFolder around each folder, then endRun.
     void replay(RecordSink& sink) const;
 
-    bool isEmpty() const { return data_.size() == 0; }
-    std::size_t memoryBytes() const { return data_.size(); }
-
 private:
     void putNumber(std::uint64_t value);
     void putSigned(std::int64_t value);
