@@ -67,6 +67,19 @@ calc() { awk "BEGIN { printf \"${2:-%.3f}\", $1 }"; }
 
 us_to_ms() { calc "$1 / 1000"; }
 
+# median_us COMMAND...: the median time of FI_BENCH_RUNS runs of COMMAND after one warm-up run.
+median_us() {
+    local round t
+    local -a times=()
+    for ((round = 0; round <= runs; round++)); do
+        t=$(elapsed_us "$@")
+        if ((round > 0)); then
+            times+=("$t")
+        fi
+    done
+    median "${times[@]}"
+}
+
 load_average() { cut -d' ' -f1-3 /proc/loadavg; }
 
 # The value of NAME in "name value" lines.
@@ -422,19 +435,11 @@ compare_json_listing() {
 
 # compare_json_rounds: "--compare OLD --to NEW" on the two inventories; the median time.
 compare_json_rounds() {
-    local old=$work/compare-old.jsonl new=$work/compare-new.jsonl round
-    local -a times=()
+    local old=$work/compare-old.jsonl new=$work/compare-new.jsonl
     compare_json_listing "$old" 0
     compare_json_listing "$new" 1
     note "comparison of inventories: $(wc -l < "$old") and $(wc -l < "$new") lines, $("$cli" --compare "$old" --to "$new" | tail -n 1)"
-    for ((round = 0; round <= runs; round++)); do
-        local t
-        t=$(elapsed_us "$cli" --compare "$old" --to "$new")
-        if ((round > 0)); then
-            times+=("$t")
-        fi
-    done
-    compare_json_ms=$(us_to_ms "$(median "${times[@]}")")
+    compare_json_ms=$(us_to_ms "$(median_us "$cli" --compare "$old" --to "$new")")
     figure compare_json_1m_ms "$compare_json_ms"
     rm -f "$old" "$new"
 }
@@ -442,19 +447,11 @@ compare_json_rounds() {
 # compare_rounds: "--compare OLD --to NEW" on the two listings; the median time, and the peak
 # memory and processor time of one run.
 compare_rounds() {
-    local old=$work/compare-old.txt new=$work/compare-new.txt round
-    local -a times=()
+    local old=$work/compare-old.txt new=$work/compare-new.txt
     compare_listing "$old" 0
     compare_listing "$new" 1
     note "comparison: two listings of $(wc -l < "$old") and $(wc -l < "$new") lines"
-    for ((round = 0; round <= runs; round++)); do
-        local t
-        t=$(elapsed_us "$cli" --compare "$old" --to "$new")
-        if ((round > 0)); then
-            times+=("$t")
-        fi
-    done
-    compare_ms=$(us_to_ms "$(median "${times[@]}")")
+    compare_ms=$(us_to_ms "$(median_us "$cli" --compare "$old" --to "$new")")
     local usage
     # The lists differ, so the tool exits with 1.
     usage=$( { /usr/bin/time -f '%M %U %S' "$cli" --compare "$old" --to "$new" > /dev/null ||

@@ -75,17 +75,15 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix) {
 }
 
 QStringList ListFileFilters() {
-    return {QStringLiteral("Textdateien (*.txt)"), QStringLiteral("Alle Dateien (*.*)")};
+    return {TextFileFilter, AllFilesFilter};
 }
 
 QStringList EarlierListFilters() {
-    return {QStringLiteral("Textdateien (*.txt)"), JsonLinesFileFilter,
-            QStringLiteral("Alle Dateien (*.*)")};
+    return {TextFileFilter, JsonLinesFileFilter, AllFilesFilter};
 }
 
 QStringList SaveFileFilters() {
-    return {QStringLiteral("Textdateien (*.txt)"), CsvFileFilter, JsonLinesFileFilter,
-            QStringLiteral("Alle Dateien (*.*)")};
+    return {TextFileFilter, CsvFileFilter, JsonLinesFileFilter, AllFilesFilter};
 }
 
 QString SuffixOfFilter(const QString& filter, const QString& fallback) {

@@ -54,8 +54,10 @@ QStringList EarlierListFilters();
 // The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
 // "JSON Lines (*.jsonl)" and "Alle Dateien (*.*)".
 QStringList SaveFileFilters();
+inline const QString TextFileFilter = QStringLiteral("Textdateien (*.txt)");
 inline const QString CsvFileFilter = QStringLiteral("CSV-Tabelle (*.csv)");
 inline const QString JsonLinesFileFilter = QStringLiteral("JSON Lines (*.jsonl)");
+inline const QString AllFilesFilter = QStringLiteral("Alle Dateien (*.*)");
 
 // The extension of a filter's one pattern ("csv" of "CSV-Tabelle (*.csv)"), or `fallback` for a
 // filter that takes every name.

@@ -75,13 +75,13 @@ QString FitFolderCaption(const QString& caption, const QLabel& label) {
     const QString prefix = caption.left(pathStart);
     const QString between = caption.mid(pathStart, nameStart - pathStart);
     const QString deepest = caption.mid(nameStart);
-    const int kept = longestFitting(box, static_cast<int>(between.size()), [&](int count) {
+    const auto shortenedMiddle = [&](int count) {
         return prefix + startOf(between, count) + ellipsis + deepest;
-    });
+    };
+    const auto shortenedEnd = [&](int count) { return prefix + ellipsis + endOf(deepest, count); };
+    const int kept = longestFitting(box, static_cast<int>(between.size()), shortenedMiddle);
     if (kept >= 0)
-        return prefix + startOf(between, kept) + ellipsis + deepest;
-    const int shown = longestFitting(box, static_cast<int>(deepest.size()), [&](int count) {
-        return prefix + ellipsis + endOf(deepest, count);
-    });
-    return prefix + ellipsis + endOf(deepest, std::max(shown, 0));
+        return shortenedMiddle(kept);
+    const int shown = longestFitting(box, static_cast<int>(deepest.size()), shortenedEnd);
+    return shortenedEnd(std::max(shown, 0));
 }
