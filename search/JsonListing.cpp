@@ -3,24 +3,11 @@
 #include "PathText.h"
 #include "Utf8Text.h"
 
-#include <array>
 #include <charconv>
 #include <cstring>
 #include <QByteArray>
 
 namespace {
-
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
-
-// Bytes that stand in a JSON string as they are: printable ASCII but '"' and '\', and every byte
-// of a character beyond ASCII (checked for valid UTF-8 on their own).
-constexpr std::array<bool, 256> plainBytes = [] {
-    std::array<bool, 256> plain{};
-    for (std::size_t byte = 0x20; byte < 256; ++byte)
-        plain[byte] = byte != '"' && byte != '\\' && byte < 0x80;
-    plain[0x7F] = true;
-    return plain;
-}();
 
 void appendEscape(std::string& out, unsigned char byte) {
     switch (byte) {
@@ -77,53 +64,51 @@ std::string_view withoutTrailingSlash(std::string_view folder) {
     return folder;
 }
 
-} // namespace
+// Bytes that a JSON string cannot hold as they are.
+bool needsEscape(unsigned char byte) {
+    return byte < 0x20 || byte == '"' || byte == '\\';
+}
 
-bool AppendJsonString(std::string& out, std::string_view raw) {
+// Appends `raw` as the inside of a JSON string: '"', '\' and the control characters escaped
+// and each byte that is not valid UTF-8 as U+FFFD. Returns false when a byte had to be replaced.
+// The escaped bytes are ASCII, so no character of several bytes spans one.
+bool appendJsonBody(std::string& out, std::string_view raw) {
     bool valid = true;
-    out.push_back('"');
     std::size_t runStart = 0;
-    std::size_t pos = 0;
-    while (pos < raw.size()) {
+    for (std::size_t pos = 0; pos < raw.size(); ++pos) {
         const auto byte = static_cast<unsigned char>(raw[pos]);
-        if (plainBytes[byte]) {
-            ++pos;
+        if (!needsEscape(byte))
             continue;
-        }
-        char32_t codePoint = 0;
-        const std::size_t length = byte >= 0x80 ? DecodeUtf8(raw.substr(pos), codePoint) : 0;
-        if (length > 0) {
-            pos += length;
-            continue;
-        }
-        out.append(raw.substr(runStart, pos - runStart));
-        if (byte >= 0x80) {
-            out.append(replacementCharacter);
-            valid = false;
-        } else {
-            appendEscape(out, byte);
-        }
-        runStart = ++pos;
+        valid &= AppendValidUtf8(out, raw.substr(runStart, pos - runStart));
+        appendEscape(out, byte);
+        runStart = pos + 1;
     }
-    out.append(raw.substr(runStart));
-    out.push_back('"');
+    valid &= AppendValidUtf8(out, raw.substr(runStart));
     return valid;
 }
 
-void AppendJsonText(std::string& out, std::string_view key, std::string_view raw) {
+void appendBase64(std::string& out, std::string_view raw) {
+    out.append(bytesOf(
+        QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size())).toBase64()));
+}
+
+// Appends `"<key>":"<string>"`, and, when `raw` is not valid UTF-8, `,"<key>_bytes":"<base64>"`.
+void appendJsonText(std::string& out, std::string_view key, std::string_view raw) {
     out.push_back('"');
     out.append(key);
-    out.append("\":");
-    if (AppendJsonString(out, raw))
+    out.append("\":\"");
+    const bool valid = appendJsonBody(out, raw);
+    out.push_back('"');
+    if (valid)
         return;
     out.append(",\"");
     out.append(key);
     out.append("_bytes\":\"");
-    const QByteArray base64 =
-        QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size())).toBase64();
-    out.append(bytesOf(base64));
+    appendBase64(out, raw);
     out.push_back('"');
 }
+
+} // namespace
 
 void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
     std::string& line = lines_.beginLine();
@@ -133,11 +118,11 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const bool recursive = IsFolderRecursive(settings, i);
         line.append(i == 0 ? "{" : ",{");
-        AppendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
+        appendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
         line.append(recursive ? R"(,"recursive":true})" : R"(,"recursive":false})");
     }
     line.append("],");
-    AppendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
+    appendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
     line.push_back('}');
     lines_.finishLine();
 }
@@ -147,25 +132,22 @@ RecordSink::Needs JsonListing::needs() const {
 }
 
 void JsonListing::beginFolder(std::string_view folderText) {
-    folderJson_.clear();
-    folderValid_ = AppendJsonString(folderJson_, folderText);
-    folderJson_.pop_back(); // the closing quote: the names follow
+    folderJson_.assign("\"");
+    folderValid_ = appendJsonBody(folderJson_, folderText);
 }
 
 // `"path":"<folder><name>"`, and the exact bytes where they are not valid UTF-8.
 void JsonListing::appendPath(std::string& line, const EntryRecord& record) {
     line.append(R"("path":)");
     line.append(folderJson_);
-    const std::size_t nameStart = line.size();
-    const bool nameValid = AppendJsonString(line, record.name);
-    line.erase(nameStart, 1); // the name's opening quote
+    const bool nameValid = appendJsonBody(line, record.name);
+    line.push_back('"');
     if (folderValid_ && nameValid)
         return;
     path_.assign(record.folder);
     path_.append(record.name);
     line.append(R"(,"path_bytes":")");
-    line.append(bytesOf(
-        QByteArray::fromRawData(path_.data(), static_cast<qsizetype>(path_.size())).toBase64()));
+    appendBase64(line, path_);
     line.push_back('"');
 }
 
@@ -220,11 +202,11 @@ void JsonListing::appendUnreadable(std::string& line) {
         for (const RunOutcome::Folder& folder : folders) {
             line.append(first ? "{" : ",{");
             first = false;
-            AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+            appendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
             line.append(R"(,"what":")");
             line.append(what);
             line.append(R"(",)");
-            AppendJsonText(line, "reason", std::strerror(folder.error));
+            appendJsonText(line, "reason", std::strerror(folder.error));
             line.push_back('}');
         }
     };

@@ -48,10 +48,3 @@ private:
     std::int64_t folders_ = 0;
     std::int64_t bytes_ = 0;
 };
-
-// Appends `raw` as a JSON string: quoted, with '"', '\' and the control characters escaped and
-// each byte that is not valid UTF-8 as U+FFFD. Returns false when a byte had to be replaced.
-bool AppendJsonString(std::string& out, std::string_view raw);
-
-// Appends `"<key>":<string>`, and, when `raw` is not valid UTF-8, `,"<key>_bytes":"<base64>"`.
-void AppendJsonText(std::string& out, std::string_view key, std::string_view raw);
