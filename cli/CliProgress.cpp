@@ -2,7 +2,6 @@
 
 #include "ErrorOutput.h"
 #include "StopSignals.h"
-#include "Utf8Text.h"
 
 #include <cstring>
 
@@ -82,11 +81,7 @@ QByteArray ShownFolder(const QByteArray& path, const QByteArrayList& givenFolder
         folder.chop(1);
     if (folder.isEmpty())
         return "\"\"";
-    // Warnings go to standard error, most often a terminal.
-    const std::string shown =
-        DisplayText(std::string_view(folder.constData(), static_cast<std::size_t>(folder.size())),
-                    ControlCharacters::Terminal);
-    return QByteArray(shown.data(), static_cast<qsizetype>(shown.size()));
+    return folder;
 }
 
 QByteArray UnreadableFolderWarning(const QByteArray& shownPath, int error) {

@@ -48,8 +48,8 @@ private:
 };
 
 // A folder path from the search as a warning shows it: without the "/" the search appends to a
-// folder (a path in `givenFolders` stays as it is), `""` for an empty one, control characters
-// (C1 too, as on a terminal) as "?" and bytes that are not UTF-8 as U+FFFD.
+// folder (a path in `givenFolders` stays as it is), `""` for an empty one. PrintErrorLine shows
+// its control characters as "?".
 QByteArray ShownFolder(const QByteArray& path, const QByteArrayList& givenFolders);
 
 // "Verzeichnis nicht lesbar: <path>: <reason>".

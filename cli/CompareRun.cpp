@@ -3,7 +3,6 @@
 #include "CliProgress.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
-#include "FdOutput.h"
 #include "ListFileWriter.h"
 #include "ListingComparison.h"
 #include "OutputErrors.h"
@@ -15,7 +14,6 @@
 #include "StopSignalMask.h"
 #include "StopSignals.h"
 #include "TerminalLines.h"
-#include "Utf8Text.h"
 
 #include <future>
 #include <system_error>
@@ -47,24 +45,12 @@ SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
     return listing;
 }
 
-// The notes name paths, so on a terminal they follow its rule for control characters too.
-void printNotes(const QStringList& notes) {
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    for (const QString& note : notes) {
-        const QByteArray utf8 = (QStringLiteral("Hinweis: ") + note + QLatin1Char('.')).toUtf8();
-        std::string line(utf8.constData(), std::size_t(utf8.size()));
-        if (terminal)
-            line = DisplayText(line, ControlCharacters::Terminal);
-        line.push_back('\n');
-        WriteAll(STDERR_FILENO, line);
-    }
-}
-
 // The differences on standard output, the notes on standard error. A comparison that left
 // something open says so by its status, as diff does for trouble, whatever else it found.
 int printComparison(const SavedListing& earlier, const SavedListing& later) {
     const ListingComparison comparison(earlier, later);
-    printNotes(comparison.notes());
+    for (const QString& note : comparison.notes())
+        PrintNoteLine(note);
     ListFileWriter output(STDOUT_FILENO);
     output.setLineEnd("\n");
     output.open();

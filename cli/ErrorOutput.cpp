@@ -2,28 +2,37 @@
 
 #include "FdOutput.h"
 #include "HelpText.h"
+#include "Utf8Text.h"
 
+#include <string>
 #include <unistd.h>
 
 namespace {
 
-void writeToStandardError(const QByteArray& text) {
-    WriteAll(STDERR_FILENO,
-             std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+void writeLineToStandardError(const QByteArray& text) {
+    std::string line =
+        DisplayText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                    ControlCharacters::Terminal);
+    line.push_back('\n');
+    WriteAll(STDERR_FILENO, line);
 }
 
 } // namespace
 
 void PrintErrorLine(const QByteArray& message) {
-    writeToStandardError(QByteArray(CliProgramName) + ": " + message + '\n');
+    writeLineToStandardError(QByteArray(CliProgramName) + ": " + message);
 }
 
 void PrintErrorLine(const QString& message) {
     PrintErrorLine(message.toUtf8());
 }
 
+void PrintNoteLine(const QString& note) {
+    writeLineToStandardError((QStringLiteral("Hinweis: ") + note + QLatin1Char('.')).toUtf8());
+}
+
 void PrintUsageError(const QString& message) {
     PrintErrorLine(message);
-    writeToStandardError(QByteArray("Weitere Informationen mit \"") + CliProgramName +
-                         " --help\".\n");
+    writeLineToStandardError(QByteArray("Weitere Informationen mit \"") + CliProgramName +
+                             " --help\".");
 }

@@ -125,6 +125,37 @@ TEST_F(CliStatusTest, ControlCharactersNeverReachATerminal) {
     EXPECT_TRUE(RunCli({"-s", tree.path("gone\u009B2J")}).err.contains("/gone?2J: "));
 }
 
+// Every message on standard error follows the terminal's rule, whatever part of it came from
+// outside: an inventory's contents, a file name or an option's value.
+TEST_F(CliStatusTest, MessagesNeverRepeatControlCharactersFromOutside) {
+    const QString fake = tree.path("fake.jsonl");
+    QFile inventory(fake);
+    ASSERT_TRUE(inventory.open(QIODevice::WriteOnly));
+    inventory.write("{\"type\":\"inventory\",\"format\":1,\"created\":\"2026-01-01T00:00:00Z\","
+                    "\"folders\":[],\"masks\":\"*.*\"}\n"
+                    "{\"type\":\"file\\r\\u001b[1A\\u001b[2KFERTIG\\u009b2J\",\"path\":\"/x\"}\n");
+    inventory.close();
+    const QList<QStringList> calls{
+        {"--compare", fake, tree.path("Good")},
+        {"-o", tree.path("\x1b[2Jdir/out")},
+        {"--compare", tree.path("\x1b]0;T\ax")},
+        {"--format", "x\x1b[2J"},
+        {"--format", "x\u009b2J"},
+        {"-s", tree.path("M\u009d0;x")},
+    };
+    for (const QStringList& call : calls) {
+        const CliResult result = RunCli(call);
+        EXPECT_NE(result.exitCode, 0) << call.join(' ').toStdString();
+        EXPECT_FALSE(result.err.isEmpty());
+        const QString err = QString::fromUtf8(result.err);
+        for (const QChar c : err)
+            EXPECT_FALSE(c != QLatin1Char('\n') &&
+                         (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0)))
+                << call.join(' ').toStdString() << ": " << result.err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("?"))) << result.err.toStdString();
+    }
+}
+
 TEST_F(CliStatusTest, SubfolderWithoutPermissionIsReported) {
     tree.file("Good/Locked/secret.txt", 1);
     ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
