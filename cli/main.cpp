@@ -8,9 +8,12 @@
 #include "FdOutput.h"
 #include "HelpText.h"
 #include "InventoryRun.h"
+#include "ProcessStart.h"
 #include "SearchFromOptions.h"
 #include "StopSignals.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <QByteArrayList>
 #include <QCoreApplication>
@@ -36,6 +39,11 @@ QByteArrayList argumentBytes(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file; without /dev/null nothing that follows is safe.
+    if (!PrepareProcessStart()) {
+        PrintErrorLine(QByteArray("/dev/null lässt sich nicht öffnen: ") + std::strerror(errno));
+        return ExitStatus::UsageError;
+    }
     InstallStopSignalHandlers();
     const QByteArrayList arguments = argumentBytes(argc, argv);
     // The application object gives QLocale the user's regional settings, which the footer's

@@ -1,5 +1,8 @@
+#include "ProcessStart.h"
 #include "Startup.h"
 
 int main(int argc, char** argv) {
+    if (!PrepareProcessStart())
+        return 1;
     return RunFolderInventory(argc, argv);
 }

@@ -169,6 +169,41 @@ TEST_F(CliOutputFileTest, TargetThatIsNoRegularFileIsWrittenInPlace) {
         << result.err.toStdString();
 }
 
+// Started with standard output and standard error closed, the tool's own files never take their
+// numbers: the warning about the empty folder goes nowhere instead of into the list. With standard
+// input closed, "-" is an empty list rather than one of the tool's own descriptors.
+TEST_F(CliOutputFileTest, ClosedStandardDescriptorsAreNeverTakenByTheToolsOwnFiles) {
+    const QString list = tree.path("Out/list.txt");
+    CliResult result = RunShell("\"$0\" -o \"$1\" \"\" \"$2\" >&- 2>&-", {list, tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(contentsOf(list),
+              EngineListing(WithFolders({{"", true}, {tree.path("Data"), true}}), "\r\n"));
+
+    const CliResult fromEmptyInput =
+        RunShell("timeout 20 \"$0\" --compare - --to \"$1\" </dev/null", {list});
+    result = RunShell("timeout 20 \"$0\" --compare - --to \"$1\" <&-", {list});
+    EXPECT_EQ(result.exitCode, fromEmptyInput.exitCode);
+    EXPECT_EQ(result.out, fromEmptyInput.out);
+    EXPECT_EQ(result.err, fromEmptyInput.err);
+}
+
+// Beyond the file size limit the list cannot be written: a write error with its reason, and the
+// old file stays.
+TEST_F(CliOutputFileTest, ListBeyondTheFileSizeLimitIsAWriteErrorAndKeepsTheOldFile) {
+    for (int i = 0; i < 40; ++i)
+        tree.file(QStringLiteral("Data/many/file_%1.txt").arg(i), i);
+    const QString list = tree.path("Out/list.txt");
+    writeFile(list, "old\r\n");
+    const CliResult result =
+        RunShell("ulimit -f 1 && exec \"$0\" -o \"$1\" \"$2\"", {list, tree.path("Data")});
+    EXPECT_FALSE(result.crashed);
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err.toStdString(), "folderinventory-cli: Schreibfehler in der Datei " +
+                                            list.toStdString() + ": File too large.\n");
+    EXPECT_EQ(contentsOf(list), "old\r\n");
+    EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
+}
+
 // Root may write a 0444 file, but its replacement stays 0444 all the same.
 TEST_F(CliOutputFileTest, ReplacedFileKeepsItsPermissionBits) {
     const QString list = tree.path("Out/list.txt");
