@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev
     libsimdjson-dev  # reads inventories in JSON Lines back
+    libssl-dev  # OpenSSL's EVP interface computes the files' checksums
     librsvg2-bin
     libgtest-dev
     xvfb xauth  # the window test that reads what an X11 window manager sees
