@@ -1,5 +1,6 @@
-// fi_bench_tree ROOT TOP SUB FILES: builds the benchmark tree below the empty folder ROOT with TOP
-// top folders of SUB subfolders each and FILES files in every folder, and prints its size.
+// fi_bench_tree ROOT FILES FANOUT...: builds the benchmark tree below the empty folder ROOT, with
+// FILES files in every folder and the given number of folders on each level (the first FANOUT
+// below ROOT, the next below each of those, and so on), and prints its size.
 
 #include "TreeGenerator.h"
 
@@ -22,12 +23,15 @@ int positive(const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s ROOT TOP SUB FILES\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s ROOT FILES FANOUT...\n", argv[0]);
         return 2;
     }
     try {
-        const TreeShape shape{positive(argv[2]), positive(argv[3]), positive(argv[4])};
+        TreeShape shape;
+        shape.filesPerFolder = positive(argv[2]);
+        for (int i = 3; i < argc; ++i)
+            shape.fanOuts.push_back(positive(argv[i]));
         const TreeStats stats = GenerateTree(argv[1], shape);
         std::printf("folders %lld files %lld bytes %lld\n", static_cast<long long>(stats.folders),
                     static_cast<long long>(stats.files), static_cast<long long>(stats.bytes));

@@ -83,23 +83,35 @@ public:
     explicit TreeBuilder(const TreeShape& shape) : shape_(shape), random_(seed) {}
 
     TreeStats build(const std::string& root) {
-        for (int top = 0; top < shape_.topFolders; ++top) {
+        if (shape_.fanOuts.empty())
+            return stats_;
+        for (int top = 0; top < shape_.fanOuts[0]; ++top) {
             std::string topName(pick(topStems, static_cast<std::uint64_t>(top)));
             topName += '_';
             appendPadded(topName, top, 2);
             const std::string topPath = root + "/" + topName;
             makeFolder(topPath);
-            for (int sub = 0; sub < shape_.subFoldersPerTop; ++sub) {
-                std::string subName(pick(subStems, random_.next()));
-                subName += '-';
-                appendPadded(subName, sub, 2);
-                makeFolder(topPath + "/" + subName);
-            }
+            buildBelow(topPath, 1);
         }
         return stats_;
     }
 
 private:
+    // The folders of level `level` below `folder`, each made with its files before its own
+    // subfolders.
+    void buildBelow(const std::string& folder, std::size_t level) {
+        if (level >= shape_.fanOuts.size())
+            return;
+        for (int sub = 0; sub < shape_.fanOuts[level]; ++sub) {
+            std::string subName(pick(subStems, random_.next()));
+            subName += '-';
+            appendPadded(subName, sub, 2);
+            const std::string path = folder + "/" + subName;
+            makeFolder(path);
+            buildBelow(path, level + 1);
+        }
+    }
+
     void makeFolder(const std::string& path) {
         if (::mkdir(path.c_str(), 0755) != 0)
             fail("cannot create folder", path);

@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// The shape of a benchmark tree: `topFolders` folders below the root, each holding
-// `subFoldersPerTop` folders, and every one of these folders `filesPerFolder` files.
+// The shape of a benchmark tree: `fanOuts[0]` folders below the root, each of them holding
+// `fanOuts[1]` folders, each of those `fanOuts[2]`, and so on; every folder but the root holds
+// `filesPerFolder` files.
 struct TreeShape {
-    int topFolders = 0;
-    int subFoldersPerTop = 0;
+    std::vector<int> fanOuts;
     int filesPerFolder = 0;
 };
 

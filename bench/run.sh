@@ -11,11 +11,12 @@
 # folders) for memory and cancelling; both are built in a temporary folder under /tmp and removed
 # at the end. FI_BENCH_SKIP_T1M=1 leaves out T1M and the figures that need it.
 #
-# Network shares: two small trees read through fi_bench_share, a FUSE file system of our own that
-# adds a round trip of 5 ms to each folder read, and in the second profile to each lookup and stat
-# of an entry too. Each run gets a freshly mounted share, so nothing is cached from an earlier
-# one; the figures are medians of FI_BENCH_SHARE_RUNS runs (default 3), with how many requests
-# were in flight. They need /dev/fuse and are left out without it.
+# Network shares: three small trees read through fi_bench_share, a FUSE file system of our own
+# that adds a round trip of 5 ms to each folder read, and in the second profile to each lookup
+# and stat of an entry too; the third, a deep tree, at 3 ms a folder read. Each run gets a freshly
+# mounted share, so nothing is cached from an earlier one; the figures are medians of
+# FI_BENCH_SHARE_RUNS runs (default 3), with how many requests were in flight. They need
+# /dev/fuse and are left out without it.
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
@@ -85,15 +86,16 @@ load_average() { cut -d' ' -f1-3 /proc/loadavg; }
 # The value of NAME in "name value" lines.
 field() { awk -v name="$1" '$1 == name { print $2 }' <<< "$2"; }
 
-# make_tree NAME TOP SUB FILES: builds the tree $work/NAME (in tree_dir) and warms the caches
-# with one find.
+# make_tree NAME FILES FANOUT...: builds the tree $work/NAME (in tree_dir) with FILES files in
+# every folder and FANOUT folders on each level, and warms the caches with one find.
 make_tree() {
-    local start=$EPOCHREALTIME
-    tree_dir=$work/$1
+    local start=$EPOCHREALTIME name=$1
+    shift
+    tree_dir=$work/$name
     mkdir "$tree_dir"
-    "$tree_tool" "$tree_dir" "$2" "$3" "$4" | sed "s/^/# $1: /"
+    "$tree_tool" "$tree_dir" "$@" | sed "s/^/# $name: /"
     find "$tree_dir" -printf '%s %p\n' > /dev/null
-    note "$1: built in $(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1e6" %.1f) s"
+    note "$name: built in $(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1e6" %.1f) s"
 }
 
 remove_tree() {
@@ -261,14 +263,15 @@ share_profile_note() {
     note "$1: in flight over time: $(awk '$1 == "in_flight_over_time" { $1 = ""; print substr($0, 2) }' <<< "$p")"
 }
 
-# share_rounds NAME FOLDER_MS ENTRY_MS TOP SUB FILES: builds the tree, then find, the extended and
-# the simple listing on the share, interleaved round by round; sets share_ratio.
+# share_rounds NAME FOLDER_MS ENTRY_MS FILES FANOUT...: builds the tree, then find, the extended
+# and the simple listing on the share, interleaved round by round; sets share_ratio.
 share_rounds() {
     local name=$1 folder_ms=$2 entry_ms=$3 round
+    shift 3
     local -a finds=() exts=() simples=()
     share_src=$work/share-src share_mnt=$work/share-mnt
     mkdir "$share_src" "$share_mnt"
-    "$tree_tool" "$share_src" "$4" "$5" "$6" | sed "s/^/# $name: /"
+    "$tree_tool" "$share_src" "$@" | sed "s/^/# $name: /"
     find "$share_src" -printf '%s %p\n' > /dev/null
     note "$name: $folder_ms ms per folder read, $entry_ms ms per entry; load $(load_average)"
     # The share must give the same listing as the folder it shows.
@@ -311,30 +314,35 @@ run_gui() {
     fi
 }
 
-# gui_rounds TREE: whole runs in the real windows, each in a fresh program, against find.
+# gui_rounds TREE: whole runs in the real windows, each in a fresh program, against find and
+# against the tool's extended listing of the same tree in the same round.
 gui_rounds() {
     local tree=$1 round out
-    local -a finds=() totals=() searches=() writes=()
+    local -a finds=() clis=() totals=() searches=() writes=()
     for ((round = 0; round <= runs; round++)); do
-        local f
+        local f c
         f=$(elapsed_us find "$tree" -printf '%s %p\n')
+        c=$(elapsed_us "$cli" "$tree")
         out=$(run_gui run "$tree") || return 1
         ((round > 0)) || continue
-        finds+=("$f")
+        finds+=("$f") clis+=("$c")
         totals+=("$(field gui_run_ms "$out")")
         searches+=("$(field gui_search_ms "$out")")
         writes+=("$(field gui_write_ms "$out")")
         gui_lines=$(field gui_lines "$out")
     done
-    local find_ms run_ms
+    local find_ms cli_ms run_ms
     find_ms=$(us_to_ms "$(median "${finds[@]}")")
+    cli_ms=$(us_to_ms "$(median "${clis[@]}")")
     run_ms=$(median "${totals[@]}")
     figure find_t200k_gui_rounds_ms "$find_ms"
+    figure cli_ext_t200k_gui_rounds_ms "$cli_ms"
     figure gui_run_t200k_ms "$run_ms"
     figure gui_search_t200k_ms "$(median "${searches[@]}")"
     figure gui_write_t200k_ms "$(median "${writes[@]}")"
     figure gui_lines_t200k "$gui_lines"
     gui_ratio=$(calc "$run_ms / $find_ms")
+    gui_cli_ratio=$(calc "$run_ms / $cli_ms")
 }
 
 # The whole run on T1M in one fresh program: its peak memory, scaled to a million lines.
@@ -467,13 +475,13 @@ compare_rounds() {
 # ---- the run --------------------------------------------------------------------------------
 
 cli_json_ratio=n/a cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
-share_folders_ratio=n/a share_entries_ratio=n/a
+gui_cli_ratio=n/a share_folders_ratio=n/a share_entries_ratio=n/a share_deep_ratio=n/a
 cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
 note "load at start: $(load_average)"
 figure load_start "$(load_average | cut -d' ' -f1)"
 
-make_tree t200k 40 49 100
+make_tree t200k 100 40 49
 t200=$tree_dir
 t200_entries=$(find "$t200" | wc -l)
 note "T200K: $t200_entries entries"
@@ -498,9 +506,10 @@ else
 fi
 
 gui_ready=no
-if [ -x "$gui" ] && gui_rounds "$t200"; then
+if [ -x "$gui" ] && [ -x "$cli" ] && gui_rounds "$t200"; then
     gui_ready=yes
     figure gui_run_vs_find "$gui_ratio"
+    figure gui_run_vs_cli "$gui_cli_ratio"
     if [ -n "${cli_lines:-}" ] && [ "$cli_lines" != "$gui_lines" ]; then
         note "WARNING: the result window had $gui_lines lines, the command-line listing $cli_lines"
     fi
@@ -509,7 +518,7 @@ else
 fi
 
 if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
-    make_tree t1m 100 99 100
+    make_tree t1m 100 100 99
     t1m=$tree_dir
     if [ -x "$cli" ]; then
         cli_rounds "$t1m" t1m
@@ -526,7 +535,7 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
     remove_tree "$t1m"
 
     # One folder of a million files: cancelling inside it, and the tool's memory for it.
-    make_tree big1m 1 0 1000000
+    make_tree big1m 1000000 1 0
     big_folder=$(find "$tree_dir" -mindepth 1 -maxdepth 1 -type d | head -n 1)
     if [ -x "$cli" ]; then
         cli_cancel_big_folder "$big_folder"
@@ -549,17 +558,22 @@ share_reason=$(share_unavailable)
 if [ ! -x "$cli" ]; then
     note "$cli is missing: no share figures"
 elif [ -n "$share_reason" ]; then
-    note "share_folders_vs_find and share_entries_vs_find skipped: $share_reason"
-    share_folders_ratio=skipped share_entries_ratio=skipped
+    note "share_folders_vs_find, share_entries_vs_find and share_deep_vs_find skipped: $share_reason"
+    share_folders_ratio=skipped share_entries_ratio=skipped share_deep_ratio=skipped
 else
     # 1,020 folders of 5 files: names and attributes cached, as on NFS after READDIRPLUS.
-    share_rounds share_folders 5 0 20 50 5
+    share_rounds share_folders 5 0 5 20 50
     share_folders_ratio=$share_ratio
     figure share_folders_vs_find "$share_folders_ratio"
     # 20 folders of 40 files, nothing cached: every entry costs its round trips.
-    share_rounds share_entries 5 5 20 0 40
+    share_rounds share_entries 5 5 40 20 0
     share_entries_ratio=$share_ratio
     figure share_entries_vs_find "$share_entries_ratio"
+    # A deep tree of 872 folders below its top, 2 x 3 x 4 x 5 x 6, with two files each, at 3 ms
+    # a folder request, names and attributes cached: few folders at the top, many far below.
+    share_rounds share_deep 3 0 2 2 3 4 5 6
+    share_deep_ratio=$share_ratio
+    figure share_deep_vs_find "$share_deep_ratio"
 fi
 
 note "load at end: $(load_average)"
@@ -581,8 +595,9 @@ check() {
 }
 check cli_ext_vs_find "$cli_ext_ratio" 0.65
 check cli_simple_vs_find "$cli_simple_ratio" 0.3
-check gui_run_vs_find "$gui_ratio" 0.9
-check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 130
+check gui_run_vs_find "$gui_ratio" 0.62
+check gui_run_vs_cli "$gui_cli_ratio" 1.1
+check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 100
 check cancel_ms "$cancel_worst" 50
 figure cli_ext_vs_find_cold "$cli_cold_ratio"
 figure cancel_ms_big_folder "$cli_cancel_worst"
@@ -597,6 +612,7 @@ check compare_json_1m_ms "$compare_json_ms" 1500
 check cli_json_vs_find "$cli_json_ratio" 0.7
 check share_folders_vs_find "$share_folders_ratio" 0.12
 check share_entries_vs_find "$share_entries_ratio" 0.25
+check share_deep_vs_find "$share_deep_ratio" 0.06
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
 if [ ${#missed[@]} -eq 0 ]; then
     summary+=" targets=all-met"
