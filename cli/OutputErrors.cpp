@@ -20,6 +20,11 @@ QString messageFor(const ListFileWriter& writer, bool standardOutput) {
     case ListFileWriter::Failure::CannotCreate:
         return QStringLiteral("Die Datei %1 lässt sich nicht anlegen: %2")
             .arg(writer.shownFullName(), reasonOf(writer));
+    case ListFileWriter::Failure::UntrustedLink:
+        return QStringLiteral("Die Datei %1 lässt sich nicht anlegen: ihr Name führt über eine "
+                              "symbolische Verknüpfung eines anderen Benutzers in einem "
+                              "Verzeichnis mit Sticky-Bit, in das jeder schreiben darf (%2)")
+            .arg(writer.shownFullName(), reasonOf(writer));
     case ListFileWriter::Failure::NotReplaced:
         return ListFileWriter::notReplacedMessage(writer.shownFullName(), writer.error());
     case ListFileWriter::Failure::None:

@@ -105,8 +105,15 @@ QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
         mode_ = Mode::Through;
         fd_ = ::fcntl(target.descriptor, F_DUPFD_CLOEXEC, 0);
         return fd_ >= 0 ? QString() : cannotCreate(errno);
+    case OutputTarget::Kind::Refused:
+        if (target.untrustedLink) {
+            fail(Failure::UntrustedLink, target.error);
+            return cannotCreateMessage(shownFullName());
+        }
+        return cannotCreate(target.error);
     case OutputTarget::Kind::InPlace:
         mode_ = Mode::Through;
+        finalName_ = target.finalName;
         return openInPlace(stopRequested) ? QString() : cannotCreate(stopped_ ? EINTR : errno);
     case OutputTarget::Kind::Replace:
         break;
@@ -115,14 +122,15 @@ QString ListFileWriter::openTarget(const StopRequested& stopRequested) {
     return openReplacement();
 }
 
-// A FIFO's open waits for a reader; an interrupted wait goes on unless a stop was asked for.
+// A FIFO's open waits for a reader; an interrupted wait goes on unless a stop was asked for. The
+// name's links are resolved already: one that appears at its end meanwhile is not followed.
 bool ListFileWriter::openInPlace(const StopRequested& stopRequested) {
     for (;;) {
         if (stopRequested && stopRequested()) {
             stopped_ = true;
             return false;
         }
-        fd_ = ::open(fileName_.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        fd_ = ::open(finalName_.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
         if (fd_ >= 0 || errno != EINTR)
             return fd_ >= 0;
     }

@@ -8,13 +8,20 @@ struct OutputTarget {
         Descriptor, // one of our own descriptors (/dev/stdout, /dev/fd/N): written through it
         InPlace,    // an existing file that is not a regular one (FIFO, /dev/null, a terminal)
         Replace,    // a regular file or a new name: written beside it and renamed over it
+        Refused,    // a loop of links (ELOOP), or a link that is not to be followed (EACCES)
     };
     Kind kind = Kind::Replace;
-    int descriptor = -1;  // Kind::Descriptor
-    QByteArray finalName; // Kind::Replace: the name with symbolic links resolved
+    int descriptor = -1;        // Kind::Descriptor
+    QByteArray finalName;       // Kind::InPlace and Kind::Replace: the name with its links resolved
+    int error = 0;              // Kind::Refused
+    bool untrustedLink = false; // Kind::Refused for another user's link in a sticky folder
 };
 
-// Classifies `fileName` (bytes). A symbolic link at the end of the name is followed, as a shell's
-// ">" would: to a descriptor link (/dev/stdout -> /proc/self/fd/1), to a device or a pipe, or to
-// the regular file that is then replaced while the link stays.
+// Classifies `fileName` (bytes). Symbolic links on the way and at the end of the name are
+// followed, as a shell's ">" would: to a descriptor link (/dev/stdout -> /proc/self/fd/1), to a
+// device or a pipe, or to the regular file that is then replaced while the link stays. They are
+// followed as the kernel protects them, whatever the system's setting: in a folder that everyone
+// may write and that has the sticky bit (/tmp), only a link of the caller or of the folder's
+// owner, since another user could have planted it there to point at the caller's own files. More
+// than 40 links in one name are a loop.
 OutputTarget ClassifyOutputTarget(const QByteArray& fileName);

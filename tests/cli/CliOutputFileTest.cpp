@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -202,6 +203,71 @@ TEST_F(CliOutputFileTest, ListBeyondTheFileSizeLimitIsAWriteErrorAndKeepsTheOldF
                                             list.toStdString() + ": File too large.\n");
     EXPECT_EQ(contentsOf(list), "old\r\n");
     EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
+}
+
+// In a folder that everyone may write and that has the sticky bit (/tmp), a link is followed only
+// when it belongs to the caller or to the folder's owner, as the kernel's protection for such
+// links has it: another user's link may point at a file of the caller's that the list must not
+// overwrite. That holds for a link at the end of the name and for one on the way to it.
+TEST_F(CliOutputFileTest, AnotherUsersLinkInAStickyFolderIsNotFollowed) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can only be made as root";
+    tree.folder("Sticky");
+    tree.file("Victim/secret.conf", 6);
+    const QByteArray sticky = QFile::encodeName(tree.path("Sticky"));
+    ASSERT_EQ(::chmod(sticky.constData(), 01777), 0);
+    struct Case {
+        const char* name;
+        const char* target;
+        uid_t linkOwner;
+        uid_t folderOwner;
+        bool followed;
+    };
+    const uid_t other = UnprivilegedUid();
+    const std::vector<Case> cases{
+        {"report.txt", "Victim/secret.conf", other, 0, false},
+        {"dir", "Victim", other, 0, false},
+        {"own.txt", "Victim/secret.conf", 0, 0, true},
+        {"folders.txt", "Victim/secret.conf", other, other, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(tree.path("Victim/secret.conf"), "secret");
+        const QByteArray link = sticky + '/' + c.name;
+        tree.symlink(tree.path(c.target), QStringLiteral("Sticky/") + c.name);
+        ASSERT_EQ(::lchown(link.constData(), c.linkOwner, c.linkOwner == 0 ? 0 : UnprivilegedGid()),
+                  0);
+        ASSERT_EQ(::chown(sticky.constData(), c.folderOwner, 0), 0);
+        const QString output =
+            QFile::decodeName(link) + (QByteArray(c.name) == "dir" ? "/secret.conf" : "");
+        const CliResult result = RunCli({"-o", output, tree.path("Data")});
+        EXPECT_EQ(result.exitCode, c.followed ? 0 : 2) << result.err.toStdString();
+        EXPECT_EQ(contentsOf(tree.path("Victim/secret.conf")) == "secret", !c.followed);
+        if (!c.followed) {
+            EXPECT_TRUE(result.err.contains("symbolische Verknüpfung eines anderen Benutzers"))
+                << result.err.toStdString();
+        }
+        struct stat st {};
+        EXPECT_EQ(::lstat(link.constData(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+    }
+}
+
+// Two links that point at each other are a loop, as the shell says, and stay as they are.
+TEST_F(CliOutputFileTest, LoopOfLinksIsRefused) {
+    tree.symlink(tree.path("Out/b"), "Out/a");
+    tree.symlink(tree.path("Out/a"), "Out/b");
+    const CliResult result = RunCli({"-o", tree.path("Out/a"), tree.path("Data")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err.toStdString(), "folderinventory-cli: Die Datei " +
+                                            tree.path("Out/a").toStdString() +
+                                            " lässt sich nicht anlegen: Too many levels of "
+                                            "symbolic links.\n");
+    for (const char* name : {"Out/a", "Out/b"}) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(QFile::encodeName(tree.path(name)).constData(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+    }
 }
 
 // Root may write a 0444 file, but its replacement stays 0444 all the same.
