@@ -25,6 +25,14 @@ QString messageFor(const ListFileWriter& writer, bool standardOutput) {
                               "symbolische Verknüpfung eines anderen Benutzers in einem "
                               "Verzeichnis mit Sticky-Bit, in das jeder schreiben darf (%2)")
             .arg(writer.shownFullName(), reasonOf(writer));
+    case ListFileWriter::Failure::OtherUsersFile:
+        return QStringLiteral("Die vorhandene Datei %1 lässt sich nicht ersetzen: sie gehört einem "
+                              "anderen Benutzer und liegt in einem Verzeichnis mit Sticky-Bit (%2)")
+            .arg(writer.shownFullName(), reasonOf(writer));
+    case ListFileWriter::Failure::ProtectedFile:
+        return QStringLiteral("Die vorhandene Datei %1 lässt sich nicht ersetzen: sie ist als "
+                              "unveränderlich oder nur erweiterbar markiert (%2)")
+            .arg(writer.shownFullName(), reasonOf(writer));
     case ListFileWriter::Failure::NotReplaced:
         return ListFileWriter::notReplacedMessage(writer.shownFullName(), writer.error());
     case ListFileWriter::Failure::None:

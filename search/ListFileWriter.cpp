@@ -18,17 +18,15 @@ namespace {
 constexpr std::size_t pieceSize = 1 << 20;
 constexpr int linkAttempts = 100;
 
-QByteArray folderOf(const QByteArray& name) {
-    const qsizetype slash = name.lastIndexOf('/');
-    if (slash < 0)
-        return ".";
-    return slash == 0 ? QByteArray("/") : name.left(slash);
-}
-
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+// The name under which /proc shows our descriptor `fd`.
+QByteArray selfLink(int fd) {
+    return "/proc/self/fd/" + QByteArray::number(fd);
 }
 
 QByteArray randomSuffix() {
@@ -143,6 +141,13 @@ QString ListFileWriter::openReplacement() {
     // An existing file that may not be written is not replaced behind its owner's back.
     if (exists && ::access(finalName.constData(), W_OK) != 0)
         return cannotCreate(errno);
+    if (exists) {
+        if (const Failure obstacle = obstacleToReplacing(finalName, old);
+            obstacle != Failure::None) {
+            fail(obstacle, EPERM);
+            return cannotCreateMessage(shownFullName());
+        }
+    }
     if (!openBeside(finalName)) {
         const int error = errno;
         if (!exists)
@@ -155,16 +160,36 @@ QString ListFileWriter::openReplacement() {
     return {};
 }
 
-// An unnamed file in the target's folder where the file system offers one (it gets a name only
-// when it is complete, so it never shows up in a listing meanwhile), else a named one.
+// What would keep the new file from being renamed over the old one, known before anything is
+// written: in a folder with the sticky bit only the file's owner, the folder's owner or root may
+// replace a file, and a file marked immutable or append-only is replaced by nobody.
+ListFileWriter::Failure ListFileWriter::obstacleToReplacing(const QByteArray& finalName,
+                                                            const struct stat& old) {
+    struct stat folder {};
+    const uid_t user = ::geteuid();
+    if (::stat(FolderOf(finalName).constData(), &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 &&
+        user != 0 && user != old.st_uid && user != folder.st_uid)
+        return Failure::OtherUsersFile;
+    struct statx attributes {};
+    constexpr auto protectedFile = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    if (::statx(AT_FDCWD, finalName.constData(), 0, STATX_BASIC_STATS, &attributes) == 0 &&
+        (attributes.stx_attributes_mask & attributes.stx_attributes & protectedFile) != 0)
+        return Failure::ProtectedFile;
+    return Failure::None;
+}
+
+// An unnamed file in the target's folder where the file system offers one and /proc lets it be
+// named when it is complete (it never shows up in a listing meanwhile), else a named one.
 bool ListFileWriter::openBeside(const QByteArray& finalName) {
-    const QByteArray folder = folderOf(finalName);
+    const QByteArray folder = FolderOf(finalName);
     fd_ = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
+    if (fd_ >= 0 && ::access(selfLink(fd_).constData(), F_OK) == 0) {
         mode_ = Mode::UnnamedTemporary;
         return true;
     }
-    QByteArray pattern = finalName + ".XXXXXX";
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+    QByteArray pattern = TemporaryStem(finalName, 7) + ".XXXXXX";
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0)
         return false;
@@ -239,9 +264,10 @@ bool ListFileWriter::putInPlace() {
 }
 
 bool ListFileWriter::nameUnnamed() {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+    const QByteArray self = selfLink(fd_);
+    const QByteArray stem = TemporaryStem(finalName_, 7);
     for (int attempt = 0; attempt < linkAttempts; ++attempt) {
-        const QByteArray name = finalName_ + randomSuffix();
+        const QByteArray name = stem + randomSuffix();
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) ==
             0) {
             temporaryName_ = name;

@@ -1,5 +1,6 @@
 #include "OutputTarget.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -185,4 +186,26 @@ OutputTarget NameWalk::refused(int error, bool untrustedLink) const {
 
 OutputTarget ClassifyOutputTarget(const QByteArray& fileName) {
     return NameWalk(fileName).run();
+}
+
+QByteArray FolderOf(const QByteArray& name) {
+    const qsizetype slash = name.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : name.left(slash);
+}
+
+QByteArray TemporaryStem(const QByteArray& finalName, qsizetype extra) {
+    const long limit = ::pathconf(FolderOf(finalName).constData(), _PC_NAME_MAX);
+    const qsizetype nameMax = limit > 0 ? qsizetype(limit) : NAME_MAX;
+    const qsizetype nameLength = finalName.size() - finalName.lastIndexOf('/') - 1;
+    if (nameLength + extra <= nameMax)
+        return finalName;
+    QByteArray stem = finalName.chopped(std::min(nameLength, nameLength + extra - nameMax));
+    // No character is cut in two: the bytes of one cut at its end go.
+    while (!stem.isEmpty() && (uchar(stem.back()) & 0xC0) == 0x80)
+        stem.chop(1);
+    if (!stem.isEmpty() && uchar(stem.back()) >= 0xC0)
+        stem.chop(1);
+    return stem;
 }

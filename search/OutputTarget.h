@@ -25,3 +25,10 @@ struct OutputTarget {
 // owner, since another user could have planted it there to point at the caller's own files. More
 // than 40 links in one name are a loop.
 OutputTarget ClassifyOutputTarget(const QByteArray& fileName);
+
+// The folder of `name` ("." for a bare name, "/" for a name in the root).
+QByteArray FolderOf(const QByteArray& name);
+
+// `finalName` shortened at its end where needed, so that `extra` more bytes still make a name that
+// its folder's file system takes (a temporary name beside the target).
+QByteArray TemporaryStem(const QByteArray& finalName, qsizetype extra);

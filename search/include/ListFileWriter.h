@@ -34,11 +34,13 @@ public:
     // What went wrong, for a caller that words it itself; error() holds the system's reason.
     enum class Failure {
         None,
-        CannotCreate,  // the target could not be opened or created
-        UntrustedLink, // its name leads through another user's link in a sticky folder
-        NotReplaced,   // an existing file stays, since no new file can be made beside it
-        WriteFailed,   // a write, or putting the file in place, failed
-        ReaderGone,    // the reader of a pipe has gone (EPIPE)
+        CannotCreate,   // the target could not be opened or created
+        UntrustedLink,  // its name leads through another user's link in a sticky folder
+        NotReplaced,    // an existing file stays, since no new file can be made beside it
+        OtherUsersFile, // an existing file of another user in a sticky folder stays (EPERM)
+        ProtectedFile,  // an existing file marked immutable or append-only stays (EPERM)
+        WriteFailed,    // a write, or putting the file in place, failed
+        ReaderGone,     // the reader of a pipe has gone (EPIPE)
     };
 
     // What ends each line: CR LF unless set otherwise (a NUL byte for a list of exact names).
@@ -76,6 +78,7 @@ private:
     bool openInPlace(const StopRequested& stopRequested);
     QString openReplacement();
     bool openBeside(const QByteArray& finalName);
+    static Failure obstacleToReplacing(const QByteArray& finalName, const struct stat& old);
     void keepModeOf(const struct stat& old);
     bool putInPlace();
     bool nameUnnamed();

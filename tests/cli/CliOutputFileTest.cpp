@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -268,6 +269,53 @@ TEST_F(CliOutputFileTest, LoopOfLinksIsRefused) {
         EXPECT_EQ(::lstat(QFile::encodeName(tree.path(name)).constData(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
     }
+}
+
+// What the replacement needs is known before the search, and checked there: a temporary name
+// beside a target whose name is as long as a name may be, a way to name the new file without
+// /proc, the right to replace a file of another user in a sticky folder.
+TEST_F(CliOutputFileTest, ReplacementIsSureBeforeTheSearch) {
+    const QByteArray listing = EngineListing(WithFolders({{tree.path("Data"), true}}), "\r\n");
+    for (const int length : {249, 255}) {
+        const QString list = tree.path("Out/" + QString(length - 4, QLatin1Char('l')) + ".txt");
+        for (const bool exists : {false, true}) {
+            if (exists)
+                writeFile(list, "old\r\n");
+            const CliResult result = RunCli({"-o", list, tree.path("Data")});
+            EXPECT_EQ(result.exitCode, 0) << length << ": " << result.err.toStdString();
+            EXPECT_TRUE(contentsOf(list) == listing) << length;
+        }
+        QFile::remove(list);
+    }
+    EXPECT_TRUE(entriesOf("Out").isEmpty());
+
+    const QString list = tree.path("Out/list.txt");
+    const CliResult withoutProc =
+        RunShell("unshare -m --propagation private sh -c 'umount -l /proc || exit 99; exec \"$0\" "
+                 "-o \"$1\" \"$2\"' \"$0\" \"$1\" \"$2\"",
+                 {list, tree.path("Data")});
+    if (withoutProc.exitCode == 99 || withoutProc.err.startsWith("unshare:")) {
+        std::cout << "[ SKIPPED  ] without /proc: no mount namespace here: "
+                  << withoutProc.err.toStdString();
+    } else {
+        EXPECT_EQ(withoutProc.exitCode, 0) << withoutProc.err.toStdString();
+        EXPECT_TRUE(contentsOf(list) == listing);
+    }
+
+    if (::geteuid() != 0)
+        return; // a file of another user in a sticky folder can only be made as root
+    writeFile(list, "root's\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(list).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.path("Out")).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.root()).constData(), 0755), 0);
+    const CliResult sticky = RunCliAsUser({"-o", list, tree.path("Data")});
+    EXPECT_EQ(sticky.exitCode, 2);
+    EXPECT_EQ(sticky.err.toStdString(),
+              "folderinventory-cli: Die vorhandene Datei " + list.toStdString() +
+                  " lässt sich nicht ersetzen: sie gehört einem anderen Benutzer und liegt in "
+                  "einem Verzeichnis mit Sticky-Bit (Operation not permitted)\n");
+    EXPECT_EQ(contentsOf(list), "root's\r\n");
+    EXPECT_EQ(entriesOf("Out"), QStringList({"list.txt"}));
 }
 
 // Root may write a 0444 file, but its replacement stays 0444 all the same.
