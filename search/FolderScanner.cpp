@@ -7,7 +7,6 @@
 #include "MaskMatcher.h"
 #include "PathText.h"
 #include "SearchProgress.h"
-#include "TextListing.h"
 #include "Utf8Text.h"
 
 #include <cerrno>
@@ -438,14 +437,4 @@ void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& ma
     const QString effectiveMask = mask.isEmpty() ? QStringLiteral("*.*") : mask;
     FolderScanner scanner(settings, effectiveMask, recursive, records, filesFound, progress, pool);
     scanner.scanTop(PathTextBytes(folder));
-}
-
-void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
-                bool fullPath, bool showExtensions, bool extended, LineSink& lines,
-                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
-                SearchProgress& progress, WorkerPool& pool) {
-    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
-    ScanFolder(settings, folder, mask, recursive, listing, totalFiles, progress, pool);
-    totalBytes += listing.totals().bytes;
-    totalFolders += listing.totals().folders;
 }

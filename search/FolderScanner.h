@@ -1,6 +1,5 @@
 #pragma once
 
-#include "LineSink.h"
 #include "RecordSink.h"
 #include "SearchProgress.h"
 #include "SearchSettings.h"
@@ -17,11 +16,3 @@
 void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
                 RecordSink& records, std::int64_t& filesFound, SearchProgress& progress,
                 WorkerPool& pool);
-
-// The same as the listing's lines (TextListing): extended output writes a heading, the directory
-// lines, the file lines and a sum line per folder, simple output one name or path per entry;
-// updates the totals of the whole search.
-void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
-                bool fullPath, bool showExtensions, bool extended, LineSink& lines,
-                std::int64_t& totalBytes, std::int64_t& totalFiles, std::int64_t& totalFolders,
-                SearchProgress& progress, WorkerPool& pool);

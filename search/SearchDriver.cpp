@@ -2,7 +2,6 @@
 
 #include "FolderScanner.h"
 #include "SplitText.h"
-#include "TextListing.h"
 #include "WorkerPool.h"
 
 #include <cstdint>
@@ -49,10 +48,4 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
         }
     }
     records.endRun();
-}
-
-void RunSearch(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
-               LineSink& lines, SearchProgress& progress) {
-    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
-    RunSearch(settings, listing, progress);
 }

@@ -3,6 +3,7 @@
 #include "HeaderBlock.h"
 #include "PathText.h"
 #include "ResultLines.h"
+#include "ScanHelpers.h"
 #include "SearchDriver.h"
 #include "SearchSettings.h"
 
@@ -18,7 +19,8 @@ QByteArray EngineListing(const CliOptions& options, const QByteArray& lineEnd) {
     if (!options.simple)
         AppendHeaderBlock(settings, lines);
     SearchProgress silent;
-    RunSearch(settings, options.fullPath, !options.noExtensions, !options.simple, lines, silent);
+    RunSearchLines(settings, options.fullPath, !options.noExtensions, !options.simple, lines,
+                   silent);
     QByteArray listing;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines.view(i);

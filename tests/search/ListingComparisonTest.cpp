@@ -163,7 +163,7 @@ TEST(ListingComparisonTest, GapsLeaveTheirEntriesOpenAndTheRestCounts) {
     } cancel(settings);
     ResultLines lines;
     AppendHeaderBlock(settings, lines);
-    RunSearch(settings, false, true, true, lines, cancel);
+    RunSearchLines(settings, false, true, true, lines, cancel);
     SavedListing cancelled = ReadListingText(lines.text());
     cancelled.gaps.endEarly("Die Suche wurde abgebrochen");
     const ListingComparison partial(earlier, cancelled);

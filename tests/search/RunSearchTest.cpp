@@ -180,7 +180,7 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
         if (lines.size() >= 4) // the folder's heading is there
             settings.Searching = false;
     };
-    RunSearch(settings, false, true, true, lines, progress);
+    RunSearchLines(settings, false, true, true, lines, progress);
     const QStringList listed = LinesOf(lines);
     const auto files = static_cast<int>(listed.filter(QRegularExpression("^100 ")).size());
     ASSERT_GE(files, 1);
@@ -226,7 +226,7 @@ TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList
             settings.Searching = false;
         }
     };
-    RunSearch(settings, false, true, true, lines, progress);
+    RunSearchLines(settings, false, true, true, lines, progress);
     const QStringList listed = LinesOf(lines);
     EXPECT_TRUE(cancelledInTheRead);
     EXPECT_EQ(headingsOf(listed), QStringList({"A/"}));

@@ -167,8 +167,7 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
     };
     ScanTotals t;
     WorkerPool pool;
-    ScanFolder(settings, daten, "*.txt", true, false, true, true, lines, t.bytes, t.files,
-               t.folders, progress, pool);
+    ScanFolderLines(settings, daten, "*.txt", true, false, true, true, lines, t, progress, pool);
     const QStringList listed = LinesOf(lines);
     const qsizetype files = listed.size() - 6; // heading, file lines, blank line, sum
     ASSERT_GE(files, 1);
@@ -202,8 +201,7 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
     };
     ScanTotals t;
     WorkerPool pool;
-    ScanFolder(settings, daten, "*.*", true, true, true, false, lines, t.bytes, t.files, t.folders,
-               progress, pool);
+    ScanFolderLines(settings, daten, "*.*", true, true, true, false, lines, t, progress, pool);
     const QStringList partial = LinesOf(lines);
     ASSERT_GT(partial.size(), 20);
     ASSERT_LT(partial.size(), full.size());
@@ -296,8 +294,7 @@ TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {
     ResultLines lines;
     ScanTotals t;
     WorkerPool pool;
-    ScanFolder(settings, daten, "*.*", true, false, true, true, lines, t.bytes, t.files, t.folders,
-               progress, pool);
+    ScanFolderLines(settings, daten, "*.*", true, false, true, true, lines, t, progress, pool);
     EXPECT_TRUE(lines.isEmpty());
     EXPECT_EQ(t.files + t.bytes + t.folders, 0);
 }

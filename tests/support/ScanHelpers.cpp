@@ -4,8 +4,26 @@
 #include "HeaderBlock.h"
 #include "ScanTuning.h"
 #include "SearchDriver.h"
+#include "TextListing.h"
+#include "WorkerPool.h"
 
 #include <chrono>
+
+void ScanFolderLines(TSearchFiles& settings, const QString& folder, const QString& mask,
+                     bool recursive, bool fullPath, bool showExtensions, bool extended,
+                     LineSink& lines, ScanTotals& totals, SearchProgress& progress,
+                     WorkerPool& pool) {
+    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
+    ScanFolder(settings, folder, mask, recursive, listing, totals.files, progress, pool);
+    totals.bytes += listing.totals().bytes;
+    totals.folders += listing.totals().folders;
+}
+
+void RunSearchLines(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+                    LineSink& lines, SearchProgress& progress) {
+    TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
+    RunSearch(settings, listing, progress);
+}
 
 ScanTuning AsOnASlowShare() {
     ScanTuning tuning;
@@ -24,17 +42,17 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
     SearchProgress silent;
     ResultLines lines;
     WorkerPool pool(options.tuning ? *options.tuning : ScanTuning());
-    ScanFolder(settings, folder, mask, options.recursive, options.fullPath, options.showExtensions,
-               options.extended, lines, t.bytes, t.files, t.folders,
-               options.progress ? *options.progress : silent, pool);
+    ScanFolderLines(settings, folder, mask, options.recursive, options.fullPath,
+                    options.showExtensions, options.extended, lines, t,
+                    options.progress ? *options.progress : silent, pool);
     return LinesOf(lines);
 }
 
 QStringList SearchLines(TSearchFiles& settings, ScanOptions options) {
     SearchProgress silent;
     ResultLines lines;
-    RunSearch(settings, options.fullPath, options.showExtensions, options.extended, lines,
-              options.progress ? *options.progress : silent);
+    RunSearchLines(settings, options.fullPath, options.showExtensions, options.extended, lines,
+                   options.progress ? *options.progress : silent);
     return LinesOf(lines);
 }
 
@@ -53,7 +71,7 @@ std::string SavedListingText(const QString& folder, const QString& masks) {
     SearchProgress silent;
     ResultLines lines;
     AppendHeaderBlock(settings, lines);
-    RunSearch(settings, false, true, true, lines, silent);
+    RunSearchLines(settings, false, true, true, lines, silent);
     std::string text;
     for (qsizetype i = 0; i < lines.size(); ++i)
         text += std::string(lines.view(i)) + "\r\n";
@@ -66,7 +84,7 @@ std::string SimpleListingText(const QString& folder) {
     settings.Masks = QStringLiteral("*.*");
     SearchProgress silent;
     ResultLines lines;
-    RunSearch(settings, true, true, false, lines, silent);
+    RunSearchLines(settings, true, true, false, lines, silent);
     return std::string(lines.text());
 }
 

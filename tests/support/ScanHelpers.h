@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <string>
 
+class LineSink;
 struct ScanTuning;
+class WorkerPool;
 
 struct ScanTotals {
     std::int64_t bytes = 0;
@@ -26,6 +28,19 @@ struct ScanOptions {
     SearchProgress* progress = nullptr; // receives the reports; none when null
     const ScanTuning* tuning = nullptr; // the worker pool's numbers; the defaults when null
 };
+
+// ScanFolder with the listing's lines (TextListing): extended output writes a heading, the
+// directory lines, the file lines and a sum line per folder, simple output one name or path per
+// entry; adds to the totals of the whole search.
+void ScanFolderLines(TSearchFiles& settings, const QString& folder, const QString& mask,
+                     bool recursive, bool fullPath, bool showExtensions, bool extended,
+                     LineSink& lines, ScanTotals& totals, SearchProgress& progress,
+                     WorkerPool& pool);
+
+// RunSearch with the listing's lines, appended to `lines` as they are made; for extended output
+// the totals footer closes the list, also after a cancel.
+void RunSearchLines(TSearchFiles& settings, bool fullPath, bool showExtensions, bool extended,
+                    LineSink& lines, SearchProgress& progress);
 
 // Numbers that make a worker pool act as on a network share from its first read on: every read
 // counts as waiting, so up to `waitingWorkers` start, and every folder's sizes are read one entry

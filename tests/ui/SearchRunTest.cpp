@@ -112,7 +112,7 @@ protected:
         if (extended)
             AppendHeaderBlock(settings, lines);
         SearchProgress silent;
-        RunSearch(settings, withFullPath, extensions, extended, lines, silent);
+        RunSearchLines(settings, withFullPath, extensions, extended, lines, silent);
         return LinesOf(lines);
     }
 
