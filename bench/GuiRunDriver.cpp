@@ -2,7 +2,7 @@
 
 #include "FolderChooser.h"
 #include "LineView.h"
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 #include "Startup.h"
 #include "uList.h"
 #include "uLoad.h"

@@ -1,7 +1,7 @@
 #include "CliOptions.h"
 
+#include "base/PathText.h"
 #include "CliOptionTable.h"
-#include "PathText.h"
 
 #include <string_view>
 

@@ -1,5 +1,6 @@
 #include "CliProgress.h"
 
+#include "base/Utf8Text.h"
 #include "ErrorOutput.h"
 #include "StopSignals.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ListingGaps.h"
+#include "compare/ListingGaps.h"
 #include "ProgressLine.h"
-#include "SearchProgress.h"
-#include "SearchSettings.h"
+#include "run/SearchProgress.h"
+#include "run/SearchSettings.h"
 
 #include <memory>
 #include <QByteArray>

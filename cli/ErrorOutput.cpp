@@ -1,8 +1,8 @@
 #include "ErrorOutput.h"
 
-#include "FdOutput.h"
+#include "base/Utf8Text.h"
 #include "HelpText.h"
-#include "Utf8Text.h"
+#include "output/FdOutput.h"
 
 #include <string>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
-#include "ListFileWriter.h"
+#include "output/ListFileWriter.h"
 
 #include <cstring>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "ProgressLine.h"
 
-#include "FdOutput.h"
-#include "PathText.h"
-#include "Utf8Text.h"
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
+#include "output/FdOutput.h"
 
 #include <cwchar>
 #include <string>

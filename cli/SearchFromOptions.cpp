@@ -1,13 +1,13 @@
 #include "SearchFromOptions.h"
 
-#include "CsvListing.h"
-#include "FileTime.h"
-#include "HeaderBlock.h"
-#include "JsonListing.h"
-#include "PathText.h"
-#include "RunOutcome.h"
+#include "base/FileTime.h"
+#include "base/PathText.h"
+#include "format/CsvListing.h"
+#include "format/HeaderBlock.h"
+#include "format/JsonListing.h"
+#include "format/TextListing.h"
+#include "run/RunOutcome.h"
 #include "SearchDriver.h"
-#include "TextListing.h"
 
 void FillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
     InitSearchFiles(settings);

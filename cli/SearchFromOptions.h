@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CliOptions.h"
-#include "LineSink.h"
-#include "SearchProgress.h"
-#include "SearchSettings.h"
+#include "output/LineSink.h"
+#include "run/SearchProgress.h"
+#include "run/SearchSettings.h"
 
 #include <QByteArrayList>
 #include <QString>

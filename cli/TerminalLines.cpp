@@ -1,6 +1,6 @@
 #include "TerminalLines.h"
 
-#include "Utf8Text.h"
+#include "base/Utf8Text.h"
 
 void TerminalLines::append(std::string_view utf8Line) {
     shown_.clear();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LineSink.h"
+#include "output/LineSink.h"
 
 #include <string>
 #include <string_view>

@@ -1,14 +1,14 @@
 // folderinventory-cli: the inventory of FolderInventory from a script or a scheduled job, with
 // exactly the listing that the result window would show.
 
+#include "base/ProcessStart.h"
 #include "CliOptions.h"
 #include "CompareRun.h"
 #include "ErrorOutput.h"
 #include "ExitStatus.h"
-#include "FdOutput.h"
 #include "HelpText.h"
 #include "InventoryRun.h"
-#include "ProcessStart.h"
+#include "output/FdOutput.h"
 #include "SearchFromOptions.h"
 #include "StopSignals.h"
 

@@ -1,8 +1,8 @@
 #include "SearchDriver.h"
 
-#include "FolderScanner.h"
-#include "SplitText.h"
-#include "WorkerPool.h"
+#include "base/SplitText.h"
+#include "walk/FolderScanner.h"
+#include "walk/WorkerPool.h"
 
 #include <cstdint>
 

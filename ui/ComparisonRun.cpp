@@ -1,11 +1,11 @@
 #include "ComparisonRun.h"
 
+#include "compare/ListingComparison.h"
+#include "compare/RecordListing.h"
 #include "FileDialog.h"
-#include "InventoryFile.h"
+#include "format/InventoryFile.h"
 #include "LineView.h"
-#include "ListingComparison.h"
 #include "MessageBox.h"
-#include "RecordListing.h"
 #include "uList.h"
 
 #include <algorithm>

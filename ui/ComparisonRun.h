@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ListingGaps.h"
-#include "ListingReader.h"
-#include "ResultLines.h"
+#include "compare/ListingGaps.h"
+#include "compare/ListingReader.h"
+#include "output/ResultLines.h"
 
 #include <QString>
 

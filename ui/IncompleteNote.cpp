@@ -1,6 +1,6 @@
 #include "IncompleteNote.h"
 
-#include "RunOutcome.h"
+#include "run/RunOutcome.h"
 
 IncompleteNote::IncompleteNote(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("lbIncomplete"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineSink.h"
-#include "ResultLines.h"
+#include "output/LineSink.h"
+#include "output/ResultLines.h"
 #include "TextSelection.h"
 #include "WidestLine.h"
 

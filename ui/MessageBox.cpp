@@ -1,7 +1,7 @@
 #include "MessageBox.h"
 
-#include "ListFileWriter.h"
 #include "MessageBoxTitle.h"
+#include "output/ListFileWriter.h"
 
 #include <algorithm>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ResultLines.h"
+#include "output/ResultLines.h"
 
 #include <compare>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "WidestLine.h"
 
-#include "Utf8Text.h"
+#include "base/Utf8Text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ProcessStart.h"
+#include "base/ProcessStart.h"
 #include "Startup.h"
 
 int main(int argc, char** argv) {

@@ -3,11 +3,11 @@
 #include "CaptionFont.h"
 #include "ComparisonRun.h"
 #include "FileDialog.h"
+#include "format/InventoryFile.h"
 #include "IncompleteNote.h"
-#include "InventoryFile.h"
 #include "LineView.h"
-#include "ListFileWriter.h"
 #include "MessageBox.h"
+#include "output/ListFileWriter.h"
 #include "ScreenPlacement.h"
 #include "WindowKeys.h"
 

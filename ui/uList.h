@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ComparisonRun.h"
-#include "RunOutcome.h"
+#include "run/RunOutcome.h"
 
 #include <memory>
 #include <QDialog>

@@ -2,8 +2,8 @@
 
 #include "CaptionFont.h"
 #include "FolderCaption.h"
+#include "run/SearchSettings.h"
 #include "ScreenPlacement.h"
-#include "SearchSettings.h"
 #include "ToolbarWindowType.h"
 #include "uMain.h"
 #include "WindowKeys.h"

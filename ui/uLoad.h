@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SearchProgress.h"
+#include "run/SearchProgress.h"
 
 #include <memory>
 #include <QElapsedTimer>

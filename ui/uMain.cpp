@@ -4,9 +4,9 @@
 #include "FolderChooser.h"
 #include "FolderListBox.h"
 #include "MessageBox.h"
+#include "run/SearchSettings.h"
 #include "ScreenPlacement.h"
 #include "SearchRun.h"
-#include "SearchSettings.h"
 #include "Startup.h"
 #include "WindowKeys.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "digest/FileDigest.h"
-#include "FolderDescriptor.h"
-#include "WorkerPool.h"
+#include "walk/FolderDescriptor.h"
+#include "walk/WorkerPool.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "digest/FileDigest.h"
 
-#include "DescriptorBudget.h"
+#include "walk/DescriptorBudget.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
 #include "EngineListing.h"
 
-#include "HeaderBlock.h"
-#include "PathText.h"
-#include "ResultLines.h"
+#include "base/PathText.h"
+#include "format/HeaderBlock.h"
+#include "output/ResultLines.h"
+#include "run/SearchSettings.h"
 #include "ScanHelpers.h"
 #include "SearchDriver.h"
-#include "SearchSettings.h"
 
 #include <QFile>
 

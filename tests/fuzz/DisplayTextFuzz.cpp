@@ -3,8 +3,8 @@
 // character stays, a control character becomes "?" and every byte that starts no valid character
 // becomes U+FFFD, for the listing's rule and the terminal's.
 
+#include "base/Utf8Text.h"
 #include "FuzzCheck.h"
-#include "Utf8Text.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,14 +4,14 @@
 // its exact path with its kind, the size and time of its first listing; the header says what was
 // searched as a text listing's header says it, and the gaps are those the run reported.
 
-#include "FolderKey.h"
+#include "base/PathText.h"
+#include "compare/FolderKey.h"
+#include "compare/ListingReader.h"
+#include "format/HeaderBlock.h"
+#include "format/JsonListing.h"
+#include "format/ListingFormat.h"
 #include "FuzzCheck.h"
-#include "HeaderBlock.h"
-#include "JsonListing.h"
-#include "ListingFormat.h"
-#include "ListingReader.h"
-#include "PathText.h"
-#include "ResultLines.h"
+#include "output/ResultLines.h"
 
 #include <algorithm>
 #include <cstddef>

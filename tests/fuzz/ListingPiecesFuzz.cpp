@@ -2,8 +2,8 @@
 // whole or in pieces of any sizes, a text gives the same listing or the same error, and no text,
 // however broken, crashes it.
 
+#include "compare/ListingReader.h"
 #include "FuzzCheck.h"
-#include "ListingReader.h"
 
 #include <algorithm>
 #include <array>

@@ -5,16 +5,16 @@
 // unless the list shows it alike with another one or below such a folder; then it is ambiguous,
 // and only then.
 
-#include "FolderKey.h"
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
+#include "compare/FolderKey.h"
+#include "compare/ListingLineParser.h"
+#include "compare/ListingReader.h"
+#include "format/HeaderBlock.h"
+#include "format/ListingFormat.h"
+#include "format/ListingLayout.h"
 #include "FuzzCheck.h"
-#include "HeaderBlock.h"
-#include "ListingFormat.h"
-#include "ListingLayout.h"
-#include "ListingLineParser.h"
-#include "ListingReader.h"
-#include "PathText.h"
-#include "ResultLines.h"
-#include "Utf8Text.h"
+#include "output/ResultLines.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -4,10 +4,10 @@
 // the upper-case keys; "*.*" and "*" match every name, a mask with "/" none. The mask reaches the
 // matcher as settings text, which must give back the very bytes it was made from.
 
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
 #include "FuzzCheck.h"
-#include "MaskMatcher.h"
-#include "PathText.h"
-#include "Utf8Text.h"
+#include "walk/MaskMatcher.h"
 
 #include <cstddef>
 #include <cstdint>

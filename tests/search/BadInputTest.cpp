@@ -1,9 +1,9 @@
 // Hostile trees and inputs: each gives a clear listing, never a crash, a hang or a leak of
 // descriptors.
-#include "FolderScanner.h"
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
 #include "TempTree.h"
+#include "walk/FolderScanner.h"
 
 #include <algorithm>
 #include <climits>

@@ -7,7 +7,7 @@
 #include "digest/SumsLine.h"
 #include "ReferenceDigests.h"
 #include "TempTree.h"
-#include "WorkerPool.h"
+#include "walk/WorkerPool.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

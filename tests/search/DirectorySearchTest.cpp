@@ -1,9 +1,9 @@
-#include "FolderSnapshot.h"
+#include "base/Utf8Text.h"
 #include "ScanHelpers.h"
-#include "ScanTuning.h"
 #include "TempTree.h"
-#include "Utf8Text.h"
-#include "WorkerPool.h"
+#include "walk/FolderSnapshot.h"
+#include "walk/ScanTuning.h"
+#include "walk/WorkerPool.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "FileTime.h"
+#include "base/FileTime.h"
 
 #include <gtest/gtest.h>
 #include <random>

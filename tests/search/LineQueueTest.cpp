@@ -1,4 +1,4 @@
-#include "LineQueue.h"
+#include "output/LineQueue.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "LineStream.h"
+#include "output/LineStream.h"
 
 #include <gtest/gtest.h>
 #include <string>

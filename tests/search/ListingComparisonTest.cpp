@@ -1,6 +1,6 @@
-#include "ListingComparison.h"
+#include "compare/ListingComparison.h"
 
-#include "HeaderBlock.h"
+#include "format/HeaderBlock.h"
 #include "QtPrinters.h"
 #include "ScanHelpers.h"
 #include "SearchDriver.h"

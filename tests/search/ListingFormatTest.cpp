@@ -1,11 +1,11 @@
-#include "ListingFormat.h"
+#include "format/ListingFormat.h"
 
-#include "HeaderBlock.h"
-#include "ListingLayout.h"
-#include "ListingLineParser.h"
-#include "PathText.h"
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
+#include "compare/ListingLineParser.h"
+#include "format/HeaderBlock.h"
+#include "format/ListingLayout.h"
 #include "ScanHelpers.h"
-#include "Utf8Text.h"
 
 #include <climits>
 #include <gtest/gtest.h>

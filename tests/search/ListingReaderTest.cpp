@@ -1,4 +1,4 @@
-#include "ListingReader.h"
+#include "compare/ListingReader.h"
 
 #include "QtPrinters.h"
 

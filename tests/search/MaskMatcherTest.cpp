@@ -1,7 +1,7 @@
-#include "MaskMatcher.h"
+#include "walk/MaskMatcher.h"
 
-#include "PathText.h"
-#include "Utf8Text.h"
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
 
 #include <gtest/gtest.h>
 #include <QChar>

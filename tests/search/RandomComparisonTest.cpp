@@ -1,8 +1,8 @@
-#include "ListingComparison.h"
+#include "base/Utf8Text.h"
+#include "compare/ListingComparison.h"
 #include "QtPrinters.h"
 #include "ScanHelpers.h"
 #include "TempTree.h"
-#include "Utf8Text.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "RecordStore.h"
+#include "records/RecordStore.h"
 
+#include "run/SearchProgress.h"
 #include "SearchDriver.h"
-#include "SearchProgress.h"
 #include "TempTree.h"
 
 #include <climits>

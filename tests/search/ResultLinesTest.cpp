@@ -1,6 +1,6 @@
-#include "ResultLines.h"
+#include "output/ResultLines.h"
 
-#include "ByteBuffer.h"
+#include "base/ByteBuffer.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,8 +1,8 @@
-#include "FolderScanner.h"
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
-#include "ScanTuning.h"
 #include "TempTree.h"
+#include "walk/FolderScanner.h"
+#include "walk/ScanTuning.h"
 
 #include <algorithm>
 #include <chrono>

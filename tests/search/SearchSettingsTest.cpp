@@ -1,6 +1,6 @@
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 
-#include "SplitText.h"
+#include "base/SplitText.h"
 
 #include <gtest/gtest.h>
 

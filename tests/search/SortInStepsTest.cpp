@@ -1,4 +1,4 @@
-#include "SortInSteps.h"
+#include "walk/SortInSteps.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SearchProgress.h"
-#include "SearchSettings.h"
+#include "run/SearchProgress.h"
+#include "run/SearchSettings.h"
 
 #include <chrono>
 #include <functional>

@@ -1,11 +1,11 @@
 #include "ScanHelpers.h"
 
-#include "FolderScanner.h"
-#include "HeaderBlock.h"
-#include "ScanTuning.h"
+#include "format/HeaderBlock.h"
+#include "format/TextListing.h"
 #include "SearchDriver.h"
-#include "TextListing.h"
-#include "WorkerPool.h"
+#include "walk/FolderScanner.h"
+#include "walk/ScanTuning.h"
+#include "walk/WorkerPool.h"
 
 #include <chrono>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "output/ResultLines.h"
 #include "QtPrinters.h"
-#include "ResultLines.h"
-#include "SearchProgress.h"
-#include "SearchSettings.h"
+#include "run/SearchProgress.h"
+#include "run/SearchSettings.h"
 
 #include <cstdint>
 #include <QString>

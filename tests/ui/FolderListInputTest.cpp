@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 #include "TempTree.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 
 #include <QCheckBox>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "FolderChooser.h"
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 #include "Startup.h"
 
 #include <QCheckBox>

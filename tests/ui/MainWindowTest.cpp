@@ -2,7 +2,7 @@
 #include "MainWindowFixture.h"
 #include "MessageBox.h"
 #include "QtPrinters.h"
-#include "SearchSettings.h"
+#include "run/SearchSettings.h"
 #include "uList.h"
 #include "uLoad.h"
 

@@ -1,5 +1,5 @@
 #include "FileDialog.h"
-#include "InventoryFile.h"
+#include "format/InventoryFile.h"
 #include "MessageBox.h"
 #include "ResultWindowTestSupport.h"
 #include "ScanHelpers.h"

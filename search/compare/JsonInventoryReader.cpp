@@ -1,0 +1,251 @@
+#include "compare/JsonInventoryReader.h"
+
+#include "compare/FolderKey.h"
+
+#include <QByteArray>
+#include <simdjson.h>
+
+namespace {
+
+using simdjson::dom::element;
+using simdjson::dom::object;
+
+QString text(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+// The bytes that `base64` stands for into `out`; false when it is broken.
+bool decodeBase64(std::string_view base64, std::string& out) {
+    const QByteArray::FromBase64Result decoded =
+        QByteArray::fromBase64Encoding(QByteArray(base64.data(), qsizetype(base64.size())),
+                                       QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return false;
+    out.assign(decoded.decoded.constData(), std::size_t(decoded.decoded.size()));
+    return true;
+}
+
+// The exact bytes of `key`: from `bytesKey` ("<key>_bytes", base64) where the writer gave them,
+// else the text of `key`. False when neither is there or the base64 is broken.
+bool readBytes(const object& line, std::string_view key, std::string_view bytesKey,
+               std::string& out) {
+    std::string_view base64;
+    if (!line[bytesKey].get_string().get(base64))
+        return decodeBase64(base64, out);
+    std::string_view plain;
+    if (line[key].get_string().get(plain))
+        return false;
+    out.assign(plain);
+    return true;
+}
+
+} // namespace
+
+// The readers of each kind of line, with the reader's state at hand.
+class JsonLineReader final {
+public:
+    JsonLineReader(JsonInventoryReader& reader, const object& line, long long number)
+        : reader_(reader), line_(line), number_(number) {}
+
+    bool header();
+    bool entry(std::string_view type);
+    bool summary();
+
+private:
+    bool fail(const QString& reason) {
+        reader_.fail(number_, reason);
+        return false;
+    }
+    bool unreadable(const simdjson::dom::array& folders);
+
+    JsonInventoryReader& reader_;
+    const object& line_;
+    long long number_;
+};
+
+// {"type":"inventory","format":1,"created":...,"folders":[{"path":...,"recursive":...}],
+// "masks":...}: what was searched, as a text listing's header says it.
+bool JsonLineReader::header() {
+    std::int64_t format = 0;
+    if (line_["format"].get_int64().get(format))
+        return fail(QStringLiteral("die Inventarliste nennt kein Format"));
+    if (format != 1)
+        return fail(QStringLiteral("die Inventarliste hat das Format %1; gelesen wird Format 1")
+                        .arg(format));
+    simdjson::dom::array folders;
+    std::string masks;
+    if (line_["folders"].get_array().get(folders) ||
+        !readBytes(line_, "masks", "masks_bytes", masks))
+        return fail(QStringLiteral("der Inventarliste fehlen Suchverzeichnisse oder Suchmasken"));
+    std::vector<SearchedFolder> searched;
+    for (const element folder : folders) {
+        object entry;
+        SearchedFolder given;
+        if (folder.get_object().get(entry) ||
+            !readBytes(entry, "path", "path_bytes", given.rawPath) ||
+            entry["recursive"].get_bool().get(given.recursive))
+            return fail(QStringLiteral("ein Suchverzeichnis ohne Pfad"));
+        searched.push_back(std::move(given));
+    }
+    reader_.listing_.searchedFor = SearchedForLines(searched, masks);
+    return true;
+}
+
+// {"type":"file","path":...,"size":...,"mtime":...} or {"type":"folder","path":...,"mtime":...},
+// its fields taken in one pass.
+bool JsonLineReader::entry(std::string_view type) {
+    const bool file = type == "file";
+    if (!file && type != "folder")
+        return fail(QStringLiteral("unbekannte Art \"%1\"").arg(text(type)));
+    std::string_view plainPath;
+    std::string_view base64Path;
+    std::string_view mtime;
+    std::int64_t size = PathSet::unknownSize;
+    bool sizeValid = !file;
+    bool wrongType = false;
+    for (const auto field : line_) {
+        if (field.key == "path")
+            wrongType |= field.value.get_string().get(plainPath) != simdjson::SUCCESS;
+        else if (field.key == "path_bytes")
+            wrongType |= field.value.get_string().get(base64Path) != simdjson::SUCCESS;
+        else if (field.key == "mtime")
+            wrongType |= field.value.get_string().get(mtime) != simdjson::SUCCESS;
+        else if (field.key == "size" && file)
+            sizeValid = field.value.get_int64().get(size) == simdjson::SUCCESS && size >= 0;
+    }
+    if (wrongType)
+        return fail(QStringLiteral("ein Feld hat die falsche Art"));
+    std::string& path = reader_.path_;
+    if (base64Path.data() == nullptr)
+        path.assign(plainPath);
+    else if (!decodeBase64(base64Path, path))
+        return fail(QStringLiteral("kein Pfad eines Eintrags"));
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size() ||
+        path.find('\0') != std::string::npos)
+        return fail(QStringLiteral("kein Pfad eines Eintrags"));
+    const std::string_view name = std::string_view(path).substr(slash + 1);
+    if (name == "." || name == "..")
+        return fail(QStringLiteral("kein Pfad eines Eintrags"));
+    if (!sizeValid)
+        return fail(QStringLiteral("keine Größe einer Datei"));
+    const std::optional<FileTime> modified = ParseUtcTimestamp(mtime);
+    if (!modified)
+        return fail(QStringLiteral("keine Änderungszeit"));
+    // The entries of a folder follow each other, so its key is made once for all of them.
+    const std::string_view folder = std::string_view(path).substr(0, slash + 1);
+    if (folder != reader_.rawFolder_) {
+        reader_.rawFolder_.assign(folder);
+        const std::string key = FolderKey(folder);
+        if (key != reader_.folder_) {
+            reader_.folder_ = key;
+            reader_.listing_.entries.startBlock(key);
+        }
+    }
+    reader_.listing_.entries.add(
+        name, {file ? EntryKind::File : EntryKind::Folder, size, true, true, *modified});
+    return true;
+}
+
+// {"type":"summary",...,"complete":...}; an incomplete list names its gaps.
+bool JsonLineReader::summary() {
+    bool complete = false;
+    if (line_["complete"].get_bool().get(complete))
+        return fail(QStringLiteral("die Zusammenfassung sagt nicht, ob die Liste vollständig ist"));
+    if (complete)
+        return true;
+    ListingGaps& gaps = reader_.listing_.gaps;
+    bool cancelled = false;
+    if (!line_["cancelled"].get_bool().get(cancelled) && cancelled)
+        gaps.endEarly(QStringLiteral("Die Suche wurde abgebrochen"));
+    simdjson::dom::array folders;
+    if (!line_["unreadable"].get_array().get(folders) && !unreadable(folders))
+        return false;
+    if (!gaps.any())
+        gaps.endEarly(QStringLiteral("Die Liste ist laut ihrer Zusammenfassung unvollständig"));
+    return true;
+}
+
+bool JsonLineReader::unreadable(const simdjson::dom::array& folders) {
+    for (const element folder : folders) {
+        object entry;
+        std::string_view what;
+        std::string path;
+        if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path) ||
+            entry["what"].get_string().get(what) || (what != "folder" && what != "sizes"))
+            return fail(QStringLiteral("ein nicht lesbares Verzeichnis ohne Pfad oder Art"));
+        reader_.listing_.gaps.addFolder(path, what == "folder"
+                                                  ? ListingGaps::FolderGap::Unreadable
+                                                  : ListingGaps::FolderGap::SizesUnreadable);
+    }
+    return true;
+}
+
+bool IsInventoryStart(std::string_view line) {
+    if (!line.starts_with('{'))
+        return false;
+    if (line.starts_with(R"({"type")"))
+        return true;
+    std::string padded;
+    padded.reserve(line.size() + simdjson::SIMDJSON_PADDING);
+    padded.assign(line);
+    simdjson::dom::parser parser;
+    object parsed;
+    return !parser.parse(padded.data(), padded.size(), false).get(parsed);
+}
+
+JsonInventoryReader::JsonInventoryReader() : parser_(std::make_unique<simdjson::dom::parser>()) {
+    listing_.form = ListingForm::Extended;
+    listing_.exactNames = true;
+    listing_.withTimes = true;
+    listing_.entries.setExactBytes();
+    listing_.gaps.exactKeys = true;
+}
+
+JsonInventoryReader::~JsonInventoryReader() = default;
+
+void JsonInventoryReader::addLine(std::string_view line, long long number) {
+    if (failed())
+        return;
+    if (state_ == State::End)
+        return fail(number, QStringLiteral("nach der Zusammenfassung folgt noch etwas"));
+    padded_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
+    padded_.assign(line);
+    element document;
+    object parsed;
+    if (parser_->parse(padded_.data(), padded_.size(), false).get(document) ||
+        document.get_object().get(parsed))
+        return fail(number, QStringLiteral("kein gültiges JSON-Objekt"));
+    std::string_view type;
+    if (parsed["type"].get_string().get(type))
+        return fail(number, QStringLiteral("ohne \"type\""));
+    JsonLineReader reader(*this, parsed, number);
+    if (state_ == State::Header) {
+        if (type != "inventory")
+            return fail(number, QStringLiteral("keine Inventarliste von FolderInventory"));
+        if (reader.header())
+            state_ = State::Entries;
+    } else if (type == "summary") {
+        if (reader.summary())
+            state_ = State::End;
+    } else {
+        reader.entry(type);
+    }
+}
+
+SavedListing JsonInventoryReader::finish(const QString& cutReason) {
+    if (!failed()) {
+        if (!cutReason.isEmpty())
+            listing_.gaps.endEarly(cutReason);
+        if (state_ != State::End)
+            listing_.gaps.endEarly(QStringLiteral("Die Inventarliste endet ohne ihre "
+                                                  "Zusammenfassung; sie ist wohl abgeschnitten"));
+        listing_.entries.finish();
+    }
+    listing_.error = error_;
+    return std::move(listing_);
+}
+
+void JsonInventoryReader::fail(long long number, const QString& reason) {
+    error_ = QStringLiteral("Zeile %1 der Inventarliste: %2").arg(number).arg(reason);
+}

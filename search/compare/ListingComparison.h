@@ -1,0 +1,102 @@
+#pragma once
+
+#include "compare/ListingReader.h"
+#include "output/LineSink.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+// An earlier listing compared with a later one, path by path: what is new, gone or changed. What
+// cannot be told is left open and never counted: entries that fall into a gap of either list
+// (beyond the end of a list that ends early, below a folder that could not be read, a size that
+// could not be read) and entries whose names a list shows alike. A list of exact names compares
+// by its exact names with another such list, and as a listing shows them with a listing; where
+// both lists give times, a file of equal size whose time differs has changed too.
+class ListingComparison final {
+public:
+    // Compares two listings that could be read (no error). Counts and notes are ready at once.
+    ListingComparison(const SavedListing& earlier, const SavedListing& later);
+
+    std::int64_t added() const { return added_; }
+    std::int64_t removed() const { return removed_; }
+    std::int64_t changed() const { return changed_; }
+    std::int64_t open() const { return open_; }
+    // Nothing new, gone or changed.
+    bool same() const { return added_ == 0 && removed_ == 0 && changed_ == 0; }
+    // Everything could be compared: neither list has a gap or names shown alike.
+    bool complete() const { return complete_; }
+
+    // "Hinweis" texts (without that word): other searches or forms of list, each gap with what
+    // it leaves open, and names shown alike.
+    const QStringList& notes() const { return notes_; }
+    // "N neu, N entfernt, N geändert", and when something stays open, how much.
+    std::string summary() const;
+    // One line a difference in path order: "+ <path>" new, "- <path>" gone, "~ <path>" a file
+    // whose size changed, with the sizes in bytes where the lists know them, or whose time
+    // changed at the same size ("(Größe gleich, geändert <local time> -> <local time>)"); a
+    // folder's path ends in "/". An entry that turned from a file into a folder or back is gone
+    // and new.
+    void appendDifferences(LineSink& lines) const;
+
+private:
+    // What one list's gaps mean for the comparison.
+    struct Side {
+        const SavedListing& listing;
+        // For each folder of the list: the gap of the other list whose unread folder holds it,
+        // and the gap of this list that left its sizes unread; -1 for none.
+        std::vector<int> unreadByOther;
+        std::vector<int> sizesUnread;
+        // The entries of this list from this block on lie beyond the end of the other list.
+        std::uint32_t beyondOtherEnd = UINT32_MAX;
+        int otherEndGap = -1;
+    };
+    enum class GapKind { End, Folder, Sizes };
+    struct Gap {
+        QString text;
+        GapKind kind;
+        bool earlierSide;
+        std::int64_t open = 0;
+    };
+    // Same: both lists have the entry and nothing differs that they show.
+    enum class Outcome { Added, Removed, Changed, TimeChanged, KindChanged, Same, Open };
+    static constexpr std::size_t none = SIZE_MAX;
+    struct Step {
+        Outcome outcome;
+        std::size_t earlier; // the entry in the earlier list, or none
+        std::size_t later;   // the entry in the later list, or none
+        int gap = -1;        // Open: the gap that leaves it open; -1 for names shown alike
+    };
+
+    void addGaps(Side& side, Side& other, bool earlierSide);
+    void addEndGap(const Side& side, Side& other, bool earlierSide);
+    template <typename Visit> void walk(Visit&& visit) const;
+    Step oneSided(const Side& side, std::size_t i, Outcome outcome, bool earlierSide) const;
+    Step bothSides(std::size_t i, std::size_t j) const;
+    void count(const Step& step);
+    void nameAlike(const Step& step);
+    void buildNotes();
+    QString gapNote(const Gap& gap) const;
+
+    // A list of exact names as a listing shows them, where the other list is one.
+    static const SavedListing& comparable(const SavedListing& list, const SavedListing& other,
+                                          std::unique_ptr<SavedListing>& shown);
+
+    std::unique_ptr<SavedListing> shownEarlier_;
+    std::unique_ptr<SavedListing> shownLater_;
+    Side earlier_;
+    Side later_;
+    bool compareTimes_ = false;
+    std::vector<Gap> gaps_;
+    QStringList alikeNotes_;
+    std::int64_t alikeUnnamed_ = 0;
+    QStringList notes_;
+    std::int64_t added_ = 0;
+    std::int64_t removed_ = 0;
+    std::int64_t changed_ = 0;
+    std::int64_t open_ = 0;
+    bool complete_ = true;
+};

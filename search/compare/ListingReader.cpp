@@ -1,0 +1,441 @@
+#include "compare/ListingReader.h"
+
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
+#include "compare/FolderKey.h"
+#include "compare/JsonInventoryReader.h"
+#include "compare/ListingLineParser.h"
+#include "format/ListingLayout.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace ListingLayout;
+
+// The fixed lines that open the header, after the first title line.
+constexpr std::string_view headerLines[] = {titleLines[1], titleLines[2], frameRule,
+                                            searchedFolders};
+
+// A listing shows every name by its display rule, so each of its lines is valid UTF-8 without
+// control characters below U+0020 or DEL.
+bool isShownText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            ++pos;
+            continue;
+        }
+        char32_t codePoint = 0;
+        const std::size_t length = byte < 0x80 ? 0 : DecodeUtf8(text.substr(pos), codePoint);
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
+// A searched folder's line as the reader keeps it: its shown text spelt as a folder key, with or
+// without subfolders, so that "t" and "t/" read alike.
+QString searchedFolderLine(std::string shownFolder, bool recursive) {
+    shownFolder.push_back('/');
+    return QString::fromStdString(std::string(folderIndent) + FolderKey(shownFolder) +
+                                  std::string(recursive ? withSubfolders : withoutSubfolders));
+}
+
+// Everything this program writes ends in a line break.
+QString cutOffLastLine() {
+    return QStringLiteral("Die letzte Zeile endet ohne Zeilenumbruch; die Liste ist wohl "
+                          "abgeschnitten");
+}
+
+QString notComparable() {
+    return QStringLiteral(
+        "Keine Liste von FolderInventory, die sich vergleichen lässt: weder eine erweiterte "
+        "Liste noch eine einfache Liste mit Pfaden (eine einfache Liste ohne Pfade nennt keine "
+        "Verzeichnisse)");
+}
+
+} // namespace
+
+ListingReader::ListingReader() = default;
+
+ListingReader::~ListingReader() = default;
+
+void ListingReader::addText(std::string_view text) {
+    while (!text.empty() && state_ != State::Failed) {
+        const std::size_t end = text.find('\n');
+        const std::string_view piece = text.substr(0, end);
+        if (piece.find('\0') != std::string_view::npos) {
+            ++lineNumber_;
+            if (lineNumber_ == 1)
+                return fail(notComparable());
+            return fail(QStringLiteral("Zeile %1 enthält ein Nullbyte und gehört nicht zu einer "
+                                       "Liste von FolderInventory")
+                            .arg(lineNumber_));
+        }
+        if (pending_.size() + piece.size() > maxLineBytes) {
+            return fail(QStringLiteral("Zeile %1 ist länger als jede Zeile einer Liste von "
+                                       "FolderInventory")
+                            .arg(lineNumber_ + 1));
+        }
+        if (end == std::string_view::npos) {
+            pending_.append(piece);
+            return;
+        }
+        if (pending_.empty()) {
+            addLine(piece);
+        } else {
+            pending_.append(piece);
+            addLine(pending_);
+            pending_.clear();
+        }
+        text.remove_prefix(end + 1);
+    }
+}
+
+void ListingReader::addLine(std::string_view line) {
+    ++lineNumber_;
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (state_ == State::Start && IsInventoryStart(line)) {
+        json_ = std::make_unique<JsonInventoryReader>();
+        state_ = State::Json;
+    }
+    if (state_ == State::Json) {
+        json_->addLine(line, lineNumber_);
+        if (json_->failed())
+            fail(json_->error());
+        return;
+    }
+    if (state_ != State::Failed && !isShownText(line))
+        return state_ == State::Start ? fail(notComparable()) : failAtLine();
+    switch (state_) {
+    case State::Start:
+        startForm(line);
+        break;
+    case State::Header:
+    case State::HeaderFolders:
+    case State::HeaderMasks:
+    case State::HeaderEnd:
+        readHeaderLine(line);
+        break;
+    case State::Simple:
+        readSimpleLine(line);
+        break;
+    case State::Failed:
+        break;
+    default:
+        readBodyLine(line);
+        break;
+    }
+}
+
+// The first line tells the form: the header's title or a blank line (a listing without header
+// starts with the blank lines before its first heading or its footer) make an extended listing,
+// a path a simple one.
+void ListingReader::startForm(std::string_view line) {
+    if (line == titleLines[0]) {
+        listing_.form = ListingForm::Extended;
+        state_ = State::Header;
+    } else if (line.empty()) {
+        listing_.form = ListingForm::Extended;
+        state_ = State::BlockBlank2;
+    } else if (line.find('/') != std::string_view::npos) {
+        listing_.form = ListingForm::Simple;
+        state_ = State::Simple;
+        readSimpleLine(line);
+    } else {
+        fail(notComparable());
+    }
+}
+
+// The header: its fixed lines, the searched folders, a blank line, the masks, the rule. The
+// lines from "Suchverzeichnisse" on say what was searched.
+void ListingReader::readHeaderLine(std::string_view line) {
+    if (state_ == State::Header) {
+        if (line != headerLines[headerLine_])
+            return failAtLine();
+        if (++headerLine_ == std::size(headerLines)) {
+            listing_.searchedFor.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
+            state_ = State::HeaderFolders;
+        }
+        return;
+    }
+    if (state_ == State::HeaderFolders) {
+        if (line.empty()) {
+            listing_.searchedFor.append(QString());
+            state_ = State::HeaderMasks;
+            return;
+        }
+        const std::optional<HeaderFolder> folder = ParseHeaderFolder(line);
+        if (!folder)
+            return failAtLine();
+        listing_.searchedFor.append(
+            searchedFolderLine(std::string(folder->folder), folder->recursive));
+        return;
+    }
+    if (state_ == State::HeaderMasks) {
+        if (!ParseSearchMasks(line))
+            return failAtLine();
+        listing_.searchedFor.append(QString::fromUtf8(line.data(), qsizetype(line.size())));
+        state_ = State::HeaderEnd;
+        return;
+    }
+    if (line != frameRule)
+        return failAtLine();
+    state_ = State::BlockBlank1;
+}
+
+// The blocks and the footer, each line only where the writer puts it.
+void ListingReader::readBodyLine(std::string_view line) {
+    switch (state_) {
+    case State::BlockBlank1:
+    case State::BlockBlank2:
+    case State::HeadingBlank:
+        if (!line.empty())
+            return failAtLine();
+        state_ = state_ == State::BlockBlank1   ? State::BlockBlank2
+                 : state_ == State::BlockBlank2 ? State::HeadingOrFooter
+                                                : State::Entries;
+        return;
+    case State::HeadingOrFooter:
+        if (const std::optional<std::string_view> folder = ParseFolderHeading(line)) {
+            startBlock(*folder);
+            blockHasFiles_ = false;
+            state_ = State::HeadingBlank;
+        } else if (ParseTotalsLine(line)) {
+            state_ = State::FooterFolders;
+        } else {
+            failAtLine();
+        }
+        return;
+    case State::Entries:
+        if (!line.empty())
+            return readEntry(line);
+        // A blank line leads to the folder's sum, or without file lines it is the first of the
+        // two before the next heading or the footer.
+        state_ = blockHasFiles_ ? State::Sum : State::BlockBlank2;
+        return;
+    case State::Sum:
+        if (!ParseFolderSum(line))
+            return failAtLine();
+        state_ = State::BlockBlank1;
+        return;
+    case State::FooterFolders:
+        if (!ParseTotalFoldersLine(line))
+            return failAtLine();
+        state_ = State::End;
+        return;
+    case State::End:
+        if (!line.empty())
+            failAtLine();
+        return;
+    default:
+        return failAtLine();
+    }
+}
+
+// A directory line or a file line; all directory lines of a folder come before its file lines.
+// "." and ".." name the folder itself and its parent; they are no entries of their own.
+void ListingReader::readEntry(std::string_view line) {
+    const std::optional<EntryLine> entry = ParseEntryLine(line);
+    if (!entry || (entry->directory && blockHasFiles_))
+        return failAtLine();
+    const std::string_view column = entry->nameColumn;
+    const std::string_view name = WithoutFill(column);
+    if (entry->directory) {
+        if (name != "." && name != "..")
+            listing_.entries.add(name, {EntryKind::Folder,
+                                        PathSet::unknownSize,
+                                        ShownNameIsExact(column, name),
+                                        false,
+                                        {}});
+        return;
+    }
+    blockHasFiles_ = true;
+    listing_.entries.add(name,
+                         {EntryKind::File, entry->size, ShownNameIsExact(column, name), false, {}});
+}
+
+// One path a line: the folder text up to the last "/", then the name. The entries "." and ".."
+// name the folder itself and its parent; "." comes first in each listing of a folder, so it
+// starts a block, also where the listing of the same folder for the next mask follows directly. A
+// line that ends in "/" is the "." of a folder without its extension: the list was made without
+// extensions, where a renamed extension would go unseen.
+void ListingReader::readSimpleLine(std::string_view line) {
+    const std::size_t slash = line.rfind('/');
+    if (line.empty() || slash == std::string_view::npos) {
+        return fail(QStringLiteral("Zeile %1 ist kein Pfad; eine einfache Liste ohne Pfade "
+                                   "lässt sich nicht vergleichen")
+                        .arg(lineNumber_));
+    }
+    if (slash + 1 == line.size()) {
+        return fail(QStringLiteral("Zeile %1 ist ein Verzeichnis ohne Namen: die Liste nennt die "
+                                   "Namen ohne Dateierweiterung, und eine solche Liste lässt "
+                                   "sich nicht vergleichen")
+                        .arg(lineNumber_));
+    }
+    const std::size_t nameStart = slash + 1;
+    const std::string_view column = line.substr(nameStart);
+    const std::string key = FolderKey(line.substr(0, nameStart));
+    if (column == "." || key != folder_) {
+        folder_ = key;
+        listing_.entries.startBlock(folder_);
+    }
+    if (column == "." || column == "..")
+        return;
+    const std::string_view name = WithoutFill(column);
+    listing_.entries.add(
+        name,
+        {EntryKind::Unknown, PathSet::unknownSize, ShownNameIsExact(column, name), false, {}});
+}
+
+void ListingReader::startBlock(std::string_view folder) {
+    folder_ = FolderKey(folder);
+    listing_.entries.startBlock(folder_);
+}
+
+SavedListing ListingReader::finish() {
+    if (state_ == State::Json) {
+        const bool cut = !pending_.empty();
+        pending_.clear();
+        return json_->finish(cut ? cutOffLastLine() : QString());
+    }
+    if (!pending_.empty() && state_ != State::Failed) {
+        // A last line without a line break was cut off, unless it is all there is.
+        if (state_ == State::Start)
+            addLine(pending_);
+        else
+            listing_.gaps.endEarly(cutOffLastLine());
+        pending_.clear();
+    }
+    switch (state_) {
+    case State::Failed:
+        return std::move(listing_);
+    case State::Header:
+    case State::HeaderFolders:
+    case State::HeaderMasks:
+    case State::HeaderEnd:
+        fail(QStringLiteral("Die Liste endet in ihrem Kopf; sie ist unvollständig"));
+        return std::move(listing_);
+    case State::Start: // nothing at all: a simple listing that found nothing
+    case State::Simple:
+    case State::End:
+        break;
+    default:
+        listing_.gaps.endEarly(QStringLiteral(
+            "Die Liste endet ohne die Summenzeilen am Schluss; sie ist wohl unvollständig"));
+        break;
+    }
+    listing_.entries.finish();
+    return std::move(listing_);
+}
+
+void ListingReader::fail(const QString& reason) {
+    listing_.error = reason;
+    state_ = State::Failed;
+    pending_.clear();
+}
+
+void ListingReader::failAtLine() {
+    fail(QStringLiteral("Zeile %1 gehört nicht zu einer Liste von FolderInventory")
+             .arg(lineNumber_));
+}
+
+namespace {
+
+// Feeds the reader from `fd` until the end, a fault in the text, a read error (its message is
+// returned) or a stop. Each read waits at most a moment, so a silent pipe or FIFO cannot hold
+// off a stop.
+QString readInto(ListingReader& reader, int fd, const KeepReading& keepReading) {
+    constexpr int waitMilliseconds = 100;
+    std::string piece(1 << 20, '\0');
+    for (;;) {
+        if (keepReading && !keepReading())
+            return QStringLiteral("Das Lesen wurde abgebrochen");
+        pollfd ready{fd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, waitMilliseconds);
+        if (polled < 0 && errno != EINTR)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (polled <= 0)
+            continue;
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+                continue;
+            return QString::fromLocal8Bit(std::strerror(errno));
+        }
+        if (got == 0)
+            return {};
+        reader.addText(std::string_view(piece.data(), std::size_t(got)));
+        if (reader.failed())
+            return {};
+    }
+}
+
+SavedListing readNamed(ListingReader& reader, const QString& readError, const QString& shownName) {
+    SavedListing listing = reader.finish();
+    if (!readError.isEmpty()) {
+        listing.error =
+            QStringLiteral("%1 kann nicht gelesen werden: %2").arg(shownName, readError);
+    } else if (!listing.error.isEmpty()) {
+        listing.error = QStringLiteral("%1: %2").arg(shownName, listing.error);
+    }
+    return listing;
+}
+
+} // namespace
+
+SavedListing ReadListingFile(const QString& fileName, const KeepReading& keepReading) {
+    // Opened without waiting, so a FIFO without a writer cannot hold off a stop either.
+    const int fd =
+        ::open(PathTextBytes(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    ListingReader reader;
+    const QString error =
+        fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : readInto(reader, fd, keepReading);
+    if (fd >= 0)
+        ::close(fd);
+    return readNamed(reader, error, ShownPathText(fileName));
+}
+
+SavedListing ReadListingDescriptor(int fd, const QString& shownName,
+                                   const KeepReading& keepReading) {
+    ListingReader reader;
+    const QString error = readInto(reader, fd, keepReading);
+    return readNamed(reader, error, shownName);
+}
+
+SavedListing ReadListingText(std::string_view text) {
+    ListingReader reader;
+    reader.addText(text);
+    return reader.finish();
+}
+
+// As the header block shows them and the reader takes them: "Suchverzeichnisse", one line a
+// folder with its spelling for comparisons, a blank line, "Suchmasken: ...".
+QStringList SearchedForLines(const std::vector<SearchedFolder>& folders,
+                             std::string_view rawMasks) {
+    QStringList lines{QString::fromUtf8(searchedFolders.data(), qsizetype(searchedFolders.size()))};
+    for (const SearchedFolder& folder : folders) {
+        lines.append(searchedFolderLine(DisplayText(folder.rawPath), folder.recursive));
+    }
+    lines.append(QString());
+    lines.append(QString::fromStdString(std::string(searchMasks) + DisplayText(rawMasks)));
+    return lines;
+}
+
+SavedListing ShownForm(const SavedListing& exact) {
+    SavedListing shown;
+    shown.entries = exact.entries.shownForm();
+    shown.error = exact.error;
+    shown.form = exact.form;
+    shown.searchedFor = exact.searchedFor;
+    shown.gaps = exact.gaps.shownForm();
+    shown.withTimes = exact.withTimes;
+    return shown;
+}

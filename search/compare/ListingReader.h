@@ -1,0 +1,129 @@
+#pragma once
+
+#include "compare/ListingGaps.h"
+#include "compare/PathSet.h"
+
+#include <functional>
+#include <memory>
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class JsonInventoryReader;
+
+enum class ListingForm { Extended, Simple };
+
+// A listing read back: the set of its entries, what its header says and what it lacks.
+struct SavedListing {
+    PathSet entries;
+    // Why the list cannot be compared; empty when it can.
+    QString error;
+    // Extended: files, folders and sizes; simple (full paths): which entries there are.
+    ListingForm form = ListingForm::Simple;
+    // The header's lines from "Suchverzeichnisse" to "Suchmasken: ...", each folder spelt as
+    // FolderKey spells it; empty without header.
+    QStringList searchedFor;
+    // Where the list ends early; the caller adds what it knows of unread folders.
+    ListingGaps gaps;
+    // Names and folders are exact bytes (an inventory in JSON Lines, or a search's records) with
+    // the entries' modification times.
+    bool exactNames = false;
+    bool withTimes = false;
+};
+
+// What a listing of these folders and masks says in its header about what was searched, as
+// SavedListing::searchedFor holds it: folders and masks as their raw bytes.
+struct SearchedFolder {
+    std::string rawPath;
+    bool recursive = false;
+};
+QStringList SearchedForLines(const std::vector<SearchedFolder>& folders, std::string_view rawMasks);
+
+// The listing as a listing of shown text, for a comparison with one (SavedListing::exactNames).
+SavedListing ShownForm(const SavedListing& exact);
+
+// Reads a listing of this program back, line by line as its text arrives in pieces: an inventory
+// in JSON Lines (JsonInventoryReader) when its first line is a JSON object, else an extended
+// listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
+// line where it can stand and in the form the writer gives it) or a simple listing with full or
+// relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
+// the listing shows every name. A simple listing of bare names or of names without
+// their extensions cannot be compared; anything else that is not such a listing is refused with
+// the number of the first line that does not fit, as soon as that line is seen.
+class ListingReader final {
+public:
+    // Longer than any line this program writes: a path of PATH_MAX bytes that shows U+FFFD for
+    // each byte takes 12 KiB, a header line of the longest argument a system passes (128 KiB)
+    // less than 400 KiB.
+    static constexpr std::size_t maxLineBytes = 1 << 20;
+
+    ListingReader();
+    ~ListingReader();
+    ListingReader(const ListingReader&) = delete;
+    ListingReader& operator=(const ListingReader&) = delete;
+
+    // The next piece of the text; a line may be split across pieces.
+    void addText(std::string_view text);
+    // One whole line, without its line end.
+    void addLine(std::string_view line);
+    // The text cannot be a listing; more of it changes nothing.
+    bool failed() const { return state_ == State::Failed; }
+    // Ends the text and hands over what was read.
+    SavedListing finish();
+
+private:
+    enum class State {
+        Start,
+        Header, // the fixed lines of the header, counted by headerLine_
+        HeaderFolders,
+        HeaderMasks,
+        HeaderEnd,
+        BlockBlank1, // before a heading or the footer: two blank lines
+        BlockBlank2,
+        HeadingOrFooter,
+        HeadingBlank,
+        Entries,
+        Sum,
+        FooterFolders,
+        End,
+        Simple,
+        Json,
+        Failed,
+    };
+
+    void startForm(std::string_view line);
+    void readHeaderLine(std::string_view line);
+    void readBodyLine(std::string_view line);
+    void readEntry(std::string_view line);
+    void readSimpleLine(std::string_view line);
+    void startBlock(std::string_view folder);
+    void fail(const QString& reason);
+    void failAtLine();
+
+    SavedListing listing_;
+    State state_ = State::Start;
+    std::string pending_; // the start of a line whose end has not arrived yet
+    std::string folder_;  // the folder of the current block, as FolderKey spells it
+    long long lineNumber_ = 0;
+    std::size_t headerLine_ = 0;
+    bool blockHasFiles_ = false;
+    std::unique_ptr<JsonInventoryReader> json_;
+};
+
+// Tells a long read whether to go on.
+using KeepReading = std::function<bool()>;
+
+// Reads the listing in the file `fileName` (settings text, see PathText.h); an error names the
+// file. Reading stops at the first line that does not fit, and when `keepReading` says so; a
+// pipe or a FIFO that stays silent is waited for in short turns, so a stop is seen there too.
+SavedListing ReadListingFile(const QString& fileName, const KeepReading& keepReading = {});
+
+// The same from an open descriptor (standard input), which stays open; errors name it as
+// `shownName`.
+SavedListing ReadListingDescriptor(int fd, const QString& shownName,
+                                   const KeepReading& keepReading = {});
+
+// Reads a listing held in memory.
+SavedListing ReadListingText(std::string_view text);

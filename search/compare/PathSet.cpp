@@ -1,0 +1,209 @@
+#include "compare/PathSet.h"
+
+#include "base/Utf8Text.h"
+#include "compare/FolderKey.h"
+#include "compare/ListingLineParser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+// Compares a1 + a2 with b1 + b2 as byte strings without joining them.
+int compareJoined(std::string_view a1, std::string_view a2, std::string_view b1,
+                  std::string_view b2) {
+    for (;;) {
+        if (a1.empty())
+            std::swap(a1, a2);
+        if (b1.empty())
+            std::swap(b1, b2);
+        if (a1.empty() || b1.empty())
+            return (a1.empty() ? 0 : 1) - (b1.empty() ? 0 : 1);
+        const std::size_t common = std::min(a1.size(), b1.size());
+        const int order = std::memcmp(a1.data(), b1.data(), common);
+        if (order != 0)
+            return order < 0 ? -1 : 1;
+        a1.remove_prefix(common);
+        b1.remove_prefix(common);
+    }
+}
+
+} // namespace
+
+void PathSet::startBlock(std::string_view folderText) {
+    if (folders_.empty() || folders_.back() != folderText)
+        folders_.emplace_back(folderText);
+    blockFolders_.push_back(static_cast<std::uint32_t>(folders_.size() - 1));
+}
+
+void PathSet::add(std::string_view name, const EntryFacts& facts) {
+    if (blockFolders_.empty())
+        startBlock({});
+    Entry entry{};
+    entry.nameStart = names_.size();
+    entry.size = facts.size;
+    entry.seconds = facts.modified.seconds;
+    entry.nameLength = static_cast<std::uint32_t>(name.size());
+    entry.folder = blockFolders_.back();
+    entry.block = static_cast<std::uint32_t>(blockFolders_.size() - 1);
+    entry.nanoseconds = facts.modified.nanoseconds;
+    entry.kind = facts.kind;
+    entry.exactName = facts.exactName;
+    entry.timeKnown = facts.timeKnown;
+    entries_.push_back(entry);
+    names_.append(name);
+}
+
+void PathSet::finish() {
+    rankFolders();
+    // A listing comes mostly in order already, which a merge sort uses; being stable, it keeps
+    // equal paths in the order listed, so the first listing of an entry comes first.
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [this](const Entry& a, const Entry& b) { return pathOrder(a, b) < 0; });
+    mergeEqualPaths();
+    markBelowShownAlike();
+    entries_.shrink_to_fit();
+}
+
+// Equal paths stand next to each other in block order. Within one block a name is listed once,
+// so two equal paths there are two names shown alike, or the same entry twice where a simple
+// listing of one folder for two masks runs together (then both names are exact).
+void PathSet::mergeEqualPaths() {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries_.size();) {
+        Entry merged = entries_[i];
+        std::size_t next = i + 1;
+        for (; next < entries_.size() && pathOrder(entries_[next], merged) == 0; ++next) {
+            const Entry& previous = entries_[next - 1];
+            const Entry& repeat = entries_[next];
+            const bool sameBlock = repeat.block == previous.block;
+            if (sameBlock && !(repeat.exactName && previous.exactName))
+                merged.shownAlike = true;
+            if (repeat.kind != merged.kind) {
+                merged.shownAlike = true;
+                merged.kind = EntryKind::Unknown;
+            }
+        }
+        entries_[kept++] = merged;
+        i = next;
+    }
+    entries_.resize(kept);
+}
+
+// Two folders shown alike list their entries under the same folder text, so no path below them
+// tells which of the two it lies in.
+void PathSet::markBelowShownAlike() {
+    std::vector<std::string> alike;
+    for (const Entry& entry : entries_) {
+        if (entry.shownAlike && entry.kind != EntryKind::File)
+            alike.push_back(std::string(folderOf(entry)) + std::string(nameOf(entry)) + "/");
+    }
+    if (alike.empty())
+        return;
+    std::sort(alike.begin(), alike.end());
+    // Without the texts below another one, the last text not greater than a folder text is the
+    // only one that can start it.
+    std::vector<std::string> outer;
+    for (std::string& text : alike) {
+        if (outer.empty() || !text.starts_with(outer.back()))
+            outer.push_back(std::move(text));
+    }
+    std::vector<bool> below(folders_.size(), false);
+    for (std::size_t f = 0; f < folders_.size(); ++f) {
+        const auto after = std::upper_bound(outer.begin(), outer.end(), folders_[f]);
+        below[f] = after != outer.begin() && folders_[f].starts_with(*std::prev(after));
+    }
+    for (Entry& entry : entries_)
+        entry.belowShownAlike = below[entry.folder];
+}
+
+// Ranks the folder texts once, so that sorting a million entries mostly compares two numbers.
+void PathSet::rankFolders() {
+    std::vector<std::uint32_t> order(folders_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return folders_[a] < folders_[b]; });
+    rank_.assign(folders_.size(), 0);
+    std::vector<std::uint32_t> firstOfRank; // the folder that stands for each rank
+    for (std::uint32_t place = 0; place < order.size(); ++place) {
+        if (place == 0 || folders_[order[place]] != folders_[firstOfRank.back()])
+            firstOfRank.push_back(order[place]);
+        rank_[order[place]] = static_cast<std::uint32_t>(firstOfRank.size() - 1);
+    }
+    // The texts that start with a given text follow it directly in byte order.
+    lastBelow_.assign(firstOfRank.size(), 0);
+    for (std::uint32_t r = 0; r < firstOfRank.size(); ++r) {
+        const std::string_view text = folders_[firstOfRank[r]];
+        std::uint32_t last = r;
+        while (last + 1 < firstOfRank.size() &&
+               std::string_view(folders_[firstOfRank[last + 1]]).starts_with(text))
+            ++last;
+        lastBelow_[r] = last;
+    }
+}
+
+// Path order within the set. Entries of one folder compare by name. Of two folders where neither
+// text starts with the other, the paths differ inside the folder texts, so the folders' ranks
+// decide. Only an entry of a folder against one of its subfolders compares bytes across the two.
+int PathSet::pathOrder(const Entry& a, const Entry& b) const {
+    const std::uint32_t rankA = rank_[a.folder];
+    const std::uint32_t rankB = rank_[b.folder];
+    if (rankA == rankB)
+        return compareJoined(nameOf(a), {}, nameOf(b), {});
+    if (rankA < rankB) {
+        if (rankB > lastBelow_[rankA])
+            return -1;
+        return compareJoined(nameOf(a), {}, folderOf(b).substr(folderOf(a).size()), nameOf(b));
+    }
+    if (rankA > lastBelow_[rankB])
+        return 1;
+    return compareJoined(folderOf(a).substr(folderOf(b).size()), nameOf(a), nameOf(b), {});
+}
+
+std::string PathSet::path(std::size_t i) const {
+    std::string text(folderOf(entries_[i]));
+    text.append(nameOf(entries_[i]));
+    if (entries_[i].kind == EntryKind::Folder)
+        text.push_back('/');
+    return exactBytes_ ? DisplayText(text) : text;
+}
+
+// Each block again under its folder's shown text, with the entries it lists first, so that the
+// new set merges and marks them as a listing read back would.
+PathSet PathSet::shownForm() const {
+    std::vector<std::size_t> byBlock(entries_.size());
+    std::iota(byBlock.begin(), byBlock.end(), std::size_t{0});
+    std::stable_sort(byBlock.begin(), byBlock.end(), [this](std::size_t a, std::size_t b) {
+        return entries_[a].block < entries_[b].block;
+    });
+    PathSet shown;
+    std::size_t next = 0;
+    for (std::uint32_t block = 0; block < blockFolders_.size(); ++block) {
+        shown.startBlock(FolderKey(DisplayText(blockFolderText(block))));
+        for (; next < byBlock.size() && entries_[byBlock[next]].block == block; ++next) {
+            const Entry& entry = entries_[byBlock[next]];
+            const std::string column = DisplayText(nameOf(entry));
+            const std::string_view name = WithoutFill(column);
+            EntryFacts facts{entry.kind,
+                             entry.size,
+                             ShownNameIsExact(column, name),
+                             entry.timeKnown,
+                             {entry.seconds, entry.nanoseconds}};
+            shown.add(name, facts);
+        }
+    }
+    shown.finish();
+    return shown;
+}
+
+int PathSet::compare(std::size_t i, const PathSet& other, std::size_t j) const {
+    return compareEntries(entries_[i], other, other.entries_[j]);
+}
+
+int PathSet::compareEntries(const Entry& a, const PathSet& other, const Entry& b) const {
+    if (&other == this && a.folder == b.folder)
+        return compareJoined(nameOf(a), {}, other.nameOf(b), {});
+    return compareJoined(folderOf(a), nameOf(a), other.folderOf(b), other.nameOf(b));
+}

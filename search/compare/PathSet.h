@@ -1,0 +1,125 @@
+#pragma once
+
+#include "base/ByteBuffer.h"
+#include "base/FileTime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a list says an entry is: an extended listing knows files from folders, a simple one
+// does not.
+enum class EntryKind : std::uint8_t { File, Folder, Unknown };
+
+// What a list says about one entry.
+struct EntryFacts {
+    static constexpr std::int64_t unknownSize = -1;
+
+    EntryKind kind = EntryKind::Unknown;
+    std::int64_t size = unknownSize; // bytes; known for the files of an extended listing
+    // The name as the list shows it stands for this one name only: it holds no "?" or U+FFFD
+    // (which stand for control characters and invalid bytes) and lost no trailing blanks.
+    bool exactName = false;
+    // The modification time, where the list gives one.
+    bool timeKnown = false;
+    FileTime modified;
+};
+
+// The entries of one listing as a set of paths, compact enough for lists of millions of lines:
+// every folder text once, the names in one block, 32 bytes an entry. A path is its folder text
+// (ending in "/") followed by its name; the set is ordered by path, bytes compared as unsigned.
+// Entries arrive in blocks, one per listing of a folder (a search lists a folder once per mask).
+class PathSet final {
+public:
+    static constexpr std::int64_t unknownSize = EntryFacts::unknownSize;
+
+    // The folder texts and names are the exact bytes of the file system (an inventory for
+    // programs, or a search's own records) rather than shown text; path() then shows them.
+    void setExactBytes() { exactBytes_ = true; }
+    // The same entries as a listing shows them: names and folders by the listing's display rule,
+    // without trailing blanks, exact only where the shown name can stand for no other. Entries
+    // that now show alike are marked so.
+    PathSet shownForm() const;
+
+    // The entries added next are one listing of the folder `folderText`, which ends in "/".
+    void startBlock(std::string_view folderText);
+    // One entry of the current block; `name` without a trailing "/", also for a folder.
+    void add(std::string_view name, const EntryFacts& facts);
+    // Puts the entries in path order and merges entries of equal paths: those of different
+    // blocks are one entry listed again (the first listing counts), those of one block are
+    // different entries that the list shows alike, unless both names are exact. An entry shown
+    // alike, or listed as a file once and as a folder once (then of unknown kind), is ambiguous,
+    // and so is every entry below it: its path may lie in either folder.
+    void finish();
+
+    std::size_t size() const { return entries_.size(); }
+    // The path as a comparison shows it: a folder's ends in "/"; exact bytes are shown by the
+    // listing's display rule.
+    std::string path(std::size_t i) const;
+    std::string_view folderText(std::size_t i) const { return folderOf(entries_[i]); }
+    std::string_view name(std::size_t i) const { return nameOf(entries_[i]); }
+    EntryKind kind(std::size_t i) const { return entries_[i].kind; }
+    std::int64_t entrySize(std::size_t i) const { return entries_[i].size; }
+    bool timeKnown(std::size_t i) const { return entries_[i].timeKnown; }
+    FileTime modified(std::size_t i) const {
+        return {entries_[i].seconds, entries_[i].nanoseconds};
+    }
+    // The entry may stand for several entries: shown alike, or below entries shown alike.
+    bool ambiguous(std::size_t i) const {
+        return entries_[i].shownAlike || entries_[i].belowShownAlike;
+    }
+    bool shownAlike(std::size_t i) const { return entries_[i].shownAlike; }
+    // The first block that lists the entry.
+    std::uint32_t block(std::size_t i) const { return entries_[i].block; }
+
+    // The folder texts, each once for a run of blocks of the same folder; entry i lies in
+    // folder folderIndex(i).
+    std::size_t folderCount() const { return folders_.size(); }
+    std::string_view folderTextAt(std::size_t folder) const { return folders_[folder]; }
+    std::uint32_t folderIndex(std::size_t i) const { return entries_[i].folder; }
+    // The blocks in the order listed, each by its folder.
+    std::size_t blockCount() const { return blockFolders_.size(); }
+    std::string_view blockFolderText(std::size_t block) const {
+        return folders_[blockFolders_[block]];
+    }
+
+    // Orders entry i of this set against entry j of `other` by path: < 0, 0 or > 0.
+    int compare(std::size_t i, const PathSet& other, std::size_t j) const;
+
+private:
+    struct Entry {
+        std::uint64_t nameStart;
+        std::int64_t size;
+        std::int64_t seconds;
+        std::uint32_t nameLength;
+        std::uint32_t folder;
+        std::uint32_t block;
+        std::int32_t nanoseconds;
+        EntryKind kind;
+        bool exactName;
+        bool timeKnown;
+        bool shownAlike = false;
+        bool belowShownAlike = false;
+    };
+    std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
+    std::string_view nameOf(const Entry& entry) const {
+        return names_.view().substr(entry.nameStart, entry.nameLength);
+    }
+    int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
+    int pathOrder(const Entry& a, const Entry& b) const;
+    void rankFolders();
+    void mergeEqualPaths();
+    void markBelowShownAlike();
+
+    bool exactBytes_ = false;
+    std::vector<std::string> folders_;
+    std::vector<std::uint32_t> blockFolders_;
+    ByteBuffer names_; // grows in place, without copying the names already held
+    std::vector<Entry> entries_;
+    // Set by finish: the place of each folder text in byte order (equal texts share it), and for
+    // each place the last place whose text starts with that text (its subfolders).
+    std::vector<std::uint32_t> rank_;
+    std::vector<std::uint32_t> lastBelow_;
+};

@@ -1,0 +1,53 @@
+#include "compare/RecordListing.h"
+
+#include "base/PathText.h"
+#include "compare/FolderKey.h"
+
+RecordListing::RecordListing(ListingForm form) {
+    listing_.form = form;
+    listing_.exactNames = true;
+    listing_.withTimes = form == ListingForm::Extended;
+    listing_.entries.setExactBytes();
+    listing_.gaps.exactKeys = true;
+}
+
+RecordSink::Needs RecordListing::needs() const {
+    const bool extended = listing_.form == ListingForm::Extended;
+    return Needs{extended, extended, false};
+}
+
+void RecordListing::beginFolder(std::string_view folderText) {
+    listing_.entries.startBlock(FolderKey(folderText));
+}
+
+void RecordListing::entry(const EntryRecord& record) {
+    if (record.kind == EntryRecord::Kind::Dot)
+        return;
+    if (listing_.form == ListingForm::Simple) {
+        listing_.entries.add(record.name,
+                             {EntryKind::Unknown, PathSet::unknownSize, true, false, {}});
+        return;
+    }
+    const bool file = record.kind == EntryRecord::Kind::File;
+    listing_.entries.add(record.name,
+                         {file ? EntryKind::File : EntryKind::Folder,
+                          file ? record.size : PathSet::unknownSize, true, true, record.modified});
+}
+
+void RecordListing::endFolder() {}
+
+void RecordListing::endRun() {}
+
+SavedListing RecordListing::finish(const TSearchFiles& settings) {
+    if (listing_.form == ListingForm::Extended) {
+        std::vector<SearchedFolder> folders;
+        for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
+            const QByteArray path = PathTextBytes(settings.Folders.at(i));
+            folders.push_back({path.toStdString(), IsFolderRecursive(settings, i)});
+        }
+        const QByteArray masks = PathTextBytes(settings.Masks);
+        listing_.searchedFor = SearchedForLines(folders, masks.toStdString());
+    }
+    listing_.entries.finish();
+    return std::move(listing_);
+}

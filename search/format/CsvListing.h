@@ -1,0 +1,34 @@
+#pragma once
+
+#include "output/LineSink.h"
+#include "records/RecordSink.h"
+
+#include <string>
+
+// The inventory as a table for spreadsheets: UTF-8 with a byte order mark, ";" between the cells
+// (as spreadsheets in German-speaking countries expect), quoted as RFC 4180 asks, one row per
+// file or subfolder ("." and ".." are left out) under the header row
+// "Art;Pfad;Name;Größe;Geändert". The sink ends each row; a spreadsheet wants CR LF. Bytes that
+// are not UTF-8 show as U+FFFD. A cell that begins with "=", "+", "-", "@", a tab or a carriage
+// return gets a leading apostrophe, so that no spreadsheet takes a name for a formula.
+class CsvListing final : public RecordSink {
+public:
+    explicit CsvListing(LineSink& rows) : rows_(rows) {}
+
+    // The byte order mark and the header row, before the first entry.
+    void begin();
+
+    Needs needs() const override;
+    void beginFolder(std::string_view folderText) override;
+    void entry(const EntryRecord& record) override;
+    void endFolder() override;
+    void endRun() override;
+
+private:
+    void appendCell(std::string& row, std::string_view text);
+
+    LineSink& rows_;
+    std::string folder_; // the folder being listed as valid UTF-8, made once for its entries
+    std::string name_;   // the entry's name as valid UTF-8
+    std::string text_;   // the cell being made
+};

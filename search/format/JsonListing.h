@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/FileTime.h"
+#include "output/LineSink.h"
+#include "records/RecordSink.h"
+#include "run/RunOutcome.h"
+#include "run/SearchSettings.h"
+
+#include <cstdint>
+#include <string>
+
+// The inventory for programs, as JSON Lines (UTF-8, one object per line):
+//   {"type":"inventory","format":1,"created":"<UTC>","folders":[{"path":…,"recursive":…}],
+//    "masks":…}
+//   {"type":"file","path":…,"size":123,"mtime":"2026-12-08T06:43:18.123456789Z"}
+//   {"type":"folder","path":…,"mtime":…}
+//   {"type":"summary","files":N,"folders":N,"bytes":N,"complete":true}
+// one entry line per file or subfolder in the order of the extended listing ("." and ".." are
+// left out). A path (or folder, or mask text) that is not valid UTF-8 shows its bad bytes as
+// U+FFFD and carries its exact bytes, base64-encoded, in "path_bytes" (or "masks_bytes"). The
+// summary says "complete":false when the run was cancelled ("cancelled":true) or could not read
+// folders or sizes ("unreadable":[{"path":…,"what":"folder" or "sizes","reason":…}]).
+class JsonListing final : public RecordSink {
+public:
+    // `outcome` is read when the run ends, for the summary.
+    JsonListing(LineSink& lines, const RunOutcome& outcome) : lines_(lines), outcome_(outcome) {}
+
+    // The first line: what was searched, and when (`created`).
+    void begin(const TSearchFiles& settings, FileTime created);
+
+    Needs needs() const override;
+    void beginFolder(std::string_view folderText) override;
+    void entry(const EntryRecord& record) override;
+    void endFolder() override;
+    void endRun() override;
+
+private:
+    void appendPath(std::string& line, const EntryRecord& record);
+    void appendUnreadable(std::string& line);
+
+    LineSink& lines_;
+    const RunOutcome& outcome_;
+    // The folder being listed as the start of a JSON string, made once for all its entries.
+    std::string folderJson_;
+    bool folderValid_ = true;
+    std::string path_; // the exact bytes of a path that is not valid UTF-8
+    std::int64_t files_ = 0;
+    std::int64_t folders_ = 0;
+    std::int64_t bytes_ = 0;
+};

@@ -1,0 +1,58 @@
+#include "format/TextListing.h"
+
+TextListing TextListing::extended(LineSink& lines) {
+    return TextListing(lines, true, false, true, NameBytes::Shown);
+}
+
+TextListing TextListing::simple(LineSink& lines, bool fullPath, bool showExtensions,
+                                NameBytes bytes) {
+    return TextListing(lines, false, fullPath, showExtensions, bytes);
+}
+
+TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool showExtensions) {
+    return extended ? TextListing::extended(lines) : simple(lines, fullPath, showExtensions);
+}
+
+RecordSink::Needs TextListing::needs() const {
+    return Needs{extended_, false, extended_};
+}
+
+void TextListing::beginFolder(std::string_view folderText) {
+    if (!extended_) {
+        if (fullPath_)
+            folder_ = SimpleLineFolder(folderText, bytes_);
+        return;
+    }
+    AppendFolderHeading(lines_, folderText);
+    ++totals_.folders;
+    folderFiles_ = 0;
+    folderBytes_ = 0;
+}
+
+void TextListing::entry(const EntryRecord& record) {
+    if (!extended_) {
+        AppendSimpleLine(lines_, folder_, record.name, fullPath_, showExtensions_, bytes_);
+        return;
+    }
+    if (record.kind == EntryRecord::Kind::File) {
+        AppendFileLine(lines_, record.size, record.name);
+        ++totals_.files;
+        totals_.bytes += record.size;
+        ++folderFiles_;
+        folderBytes_ += record.size;
+    } else {
+        AppendDirectoryLine(lines_, record.name);
+    }
+}
+
+void TextListing::endFolder() {
+    if (extended_ && folderFiles_ > 0)
+        AppendFolderSum(lines_, folderFiles_, folderBytes_);
+}
+
+// The footer's decimal separator is the locale's at the time the footer is written.
+void TextListing::endRun() {
+    if (extended_)
+        AppendTotalsFooter(lines_, totals_.files, totals_.bytes, totals_.folders,
+                           CurrentDecimalSeparator());
+}

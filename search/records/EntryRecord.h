@@ -1,0 +1,22 @@
+#pragma once
+
+#include "base/FileTime.h"
+
+#include <cstdint>
+#include <string_view>
+
+// One entry of a folder as the scan hands it on: what the listings, the tables for spreadsheets
+// and programs and the comparison are made from. Names are the bytes the file system gave.
+struct EntryRecord {
+    enum class Kind : unsigned char {
+        File,   // everything that is not a folder: files, links, devices, pipes, sockets
+        Folder, // a subfolder
+        Dot,    // "." or "..", which only the text listings show
+    };
+
+    Kind kind = Kind::File;
+    std::string_view folder; // the folder text, ending in "/"
+    std::string_view name;
+    std::int64_t size = 0; // files, when sizes were read; 0 otherwise
+    FileTime modified;     // when times were read
+};

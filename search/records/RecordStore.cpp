@@ -1,0 +1,148 @@
+#include "records/RecordStore.h"
+
+#include <algorithm>
+
+namespace {
+
+// What each stored item begins with.
+enum Tag : unsigned char {
+    folderBegin = 1,
+    folderEnd = 2,
+    fileEntry = 3,
+    subfolderEntry = 4,
+};
+
+std::uint64_t zigzag(std::int64_t value) {
+    return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
+}
+
+std::int64_t unzigzag(std::uint64_t value) {
+    return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
+}
+
+// Reads what the store wrote, item by item.
+class Decoder final {
+public:
+    explicit Decoder(std::string_view data) : data_(data) {}
+
+    bool atEnd() const { return pos_ >= data_.size(); }
+    Tag tag() { return static_cast<Tag>(data_[pos_++]); }
+    std::uint64_t number() {
+        std::uint64_t value = 0;
+        for (int shift = 0;; shift += 7) {
+            const auto byte = static_cast<unsigned char>(data_[pos_++]);
+            value |= std::uint64_t{byte & 0x7Fu} << shift;
+            if (byte < 0x80)
+                return value;
+        }
+    }
+    std::int64_t signedNumber() { return unzigzag(number()); }
+    std::string_view bytes(std::size_t count) {
+        const std::string_view taken = data_.substr(pos_, count);
+        pos_ += count;
+        return taken;
+    }
+
+private:
+    std::string_view data_;
+    std::size_t pos_ = 0;
+};
+
+// One stored entry read back into `record`, whose name is kept in `name`.
+void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, FileTime& time) {
+    const std::size_t shared = in.number();
+    name.resize(std::min(shared, name.size()));
+    name.append(in.bytes(in.number()));
+    record.name = name;
+    record.kind = tag == fileEntry ? EntryRecord::Kind::File : EntryRecord::Kind::Folder;
+    record.size = tag == fileEntry ? in.signedNumber() : 0;
+    // The difference was taken with wrap-around, so it is added back the same way.
+    time.seconds = static_cast<std::int64_t>(static_cast<std::uint64_t>(time.seconds) +
+                                             static_cast<std::uint64_t>(in.signedNumber()));
+    time.nanoseconds = static_cast<std::int32_t>(in.number());
+    record.modified = time;
+}
+
+} // namespace
+
+RecordSink::Needs RecordStore::needs() const {
+    return Needs{true, true, false};
+}
+
+void RecordStore::beginFolder(std::string_view folderText) {
+    data_.push_back(static_cast<char>(folderBegin));
+    putNumber(folderText.size());
+    data_.append(folderText);
+    lastName_.clear();
+}
+
+void RecordStore::entry(const EntryRecord& record) {
+    if (record.kind == EntryRecord::Kind::Dot)
+        return;
+    const bool file = record.kind == EntryRecord::Kind::File;
+    data_.push_back(static_cast<char>(file ? fileEntry : subfolderEntry));
+    const auto shared = static_cast<std::size_t>(
+        std::mismatch(lastName_.begin(), lastName_.end(), record.name.begin(), record.name.end())
+            .first -
+        lastName_.begin());
+    putNumber(shared);
+    putNumber(record.name.size() - shared);
+    data_.append(record.name.substr(shared));
+    lastName_.assign(record.name);
+    if (file)
+        putSigned(record.size);
+    // Seconds as the difference to the entry before (mostly 0 or small); nanoseconds as they are.
+    putSigned(static_cast<std::int64_t>(static_cast<std::uint64_t>(record.modified.seconds) -
+                                        static_cast<std::uint64_t>(lastTime_.seconds)));
+    putNumber(static_cast<std::uint64_t>(record.modified.nanoseconds));
+    lastTime_ = record.modified;
+}
+
+void RecordStore::endFolder() {
+    data_.push_back(static_cast<char>(folderEnd));
+}
+
+void RecordStore::endRun() {}
+
+void RecordStore::putNumber(std::uint64_t value) {
+    while (value >= 0x80) {
+        data_.push_back(static_cast<char>((value & 0x7F) | 0x80));
+        value >>= 7;
+    }
+    data_.push_back(static_cast<char>(value));
+}
+
+void RecordStore::putSigned(std::int64_t value) {
+    putNumber(zigzag(value));
+}
+
+// Each folder is read twice from its start: its subfolders on the first pass, its files on the
+// second, with the time chain taken up again where the folder began.
+void RecordStore::replay(RecordSink& sink) const {
+    Decoder in(data_.view());
+    std::string folder;
+    std::string name;
+    EntryRecord record;
+    FileTime time;
+    while (!in.atEnd()) {
+        if (in.tag() != folderBegin)
+            continue;
+        folder.assign(in.bytes(in.number()));
+        record.folder = folder;
+        sink.beginFolder(folder);
+        const Decoder start = in;
+        const FileTime startTime = time;
+        for (const Tag wanted : {subfolderEntry, fileEntry}) {
+            in = start;
+            time = startTime;
+            name.clear();
+            for (Tag tag = in.tag(); tag != folderEnd; tag = in.tag()) {
+                readEntry(in, tag, record, name, time);
+                if (tag == wanted)
+                    sink.entry(record);
+            }
+        }
+        sink.endFolder();
+    }
+    sink.endRun();
+}

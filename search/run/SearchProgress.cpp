@@ -1,0 +1,15 @@
+#include "run/SearchProgress.h"
+
+SearchProgress::~SearchProgress() = default;
+void SearchProgress::setSearchCaption(const QString&) {}
+void SearchProgress::setFoundCaption(const QString&) {}
+std::chrono::milliseconds SearchProgress::captionRefreshInterval() const {
+    return std::chrono::milliseconds(100);
+}
+void SearchProgress::processMessages() {}
+void SearchProgress::processMessagesSoon() {
+    processMessages();
+}
+void SearchProgress::folderUnreadable(const QByteArray&, int) {}
+void SearchProgress::folderSizesUnreadable(const QByteArray&, int) {}
+void SearchProgress::folderLoop(const QByteArray&) {}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "walk/FolderDescriptor.h"
+#include "walk/FolderSnapshot.h"
+#include "walk/MaskMatcher.h"
+#include "walk/WorkerPool.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Reads subfolders on the run's workers ahead of the scan. For each folder it is about to descend
+// from, the scan hands over the subfolders it will enter, in its order; workers open them
+// relative to the folder's descriptor and read them, the deepest folder's subfolders first,
+// since the scan needs those soonest. Each folder is one task of the pool, posted while there
+// are folders to start and room for them, so the pool sees how much reading waits for a worker.
+// The scan takes the results in its order and reads a subfolder itself when no worker has
+// started on it. How far the workers run ahead is bounded by a number of folders, a memory
+// budget and the process's descriptor budget (DescriptorBudget), so a tree of any size is read
+// in bounded memory and within the descriptor limit. Workers only read: every line, warning and
+// total stays with the scan, in its order.
+class FolderReadAhead final {
+public:
+    // One subfolder as the scan takes it.
+    struct Result {
+        bool ready = false;      // a worker read it; otherwise the scan reads it itself
+        bool stopped = false;    // the scan stopped waiting: the search was cancelled
+        FolderDescriptor folder; // the subfolder, now the taker's; none when opening failed
+        int openError = 0;
+        bool read = false; // the snapshot holds the complete folder
+        std::unique_ptr<FolderSnapshot> snapshot;
+    };
+
+    // `mask` and `pool` must outlive this object. `withTimes` keeps the modification times with
+    // the sizes.
+    FolderReadAhead(const MaskMatcher& mask, bool withSizes, bool withTimes, WorkerPool& pool);
+    // Stops the reads under way at their next test and waits for them.
+    ~FolderReadAhead();
+    FolderReadAhead(const FolderReadAhead&) = delete;
+    FolderReadAhead& operator=(const FolderReadAhead&) = delete;
+
+    // Offers the subfolders `names` of the open folder `parent` (which keeps its own
+    // descriptor; a duplicate is held here) as the next level. False when the descriptor budget
+    // grants no duplicate or it could not be made: the scan then reads that level itself.
+    bool pushLevel(int parent, std::vector<std::string> names);
+    // Asked between short waits for a worker; `readingLong` once the folder has taken the
+    // worker more than a few pieces of work, with the matching files its read has found so
+    // far. False stops the wait.
+    using KeepWaiting = std::function<bool(bool readingLong, std::size_t filesFound)>;
+    // The next subfolder of the deepest level. While a worker reads it, `keepWaiting` is asked
+    // between short waits; when it says stop, the result is `stopped`.
+    Result takeNext(const KeepWaiting& keepWaiting);
+    // Ends the deepest level; what was not taken is dropped.
+    void popLevel();
+    // Gives a snapshot back for reuse.
+    void recycle(std::unique_ptr<FolderSnapshot> snapshot);
+    // Closes the folders read ahead and not taken yet, when the process has run out of
+    // descriptors; the scan then reads them itself.
+    void giveBack();
+
+private:
+    struct Job;
+    struct Level;
+
+    void postReads();
+    void readNext();
+    bool canStart() const;
+    std::size_t startable() const;
+    std::pair<std::shared_ptr<Level>, std::size_t> nextJob();
+    void readJob(const Level& level, Job& job);
+    void finishJob(Level& level, Job& job);
+    void dropJob(Job& job);
+    void closeJob(Job& job);
+    std::unique_ptr<FolderSnapshot> freeSnapshot();
+
+    const MaskMatcher& mask_;
+    const bool withSizes_;
+    const bool withTimes_;
+    WorkerPool& pool_;
+    const ScanTuning& tuning_;
+    std::mutex mutex_;
+    std::condition_variable jobDone_;
+    std::vector<std::shared_ptr<Level>> levels_;
+    std::vector<std::unique_ptr<FolderSnapshot>> free_;
+    std::size_t posted_ = 0;     // tasks posted and not begun
+    std::size_t ahead_ = 0;      // folders started or read and not yet taken
+    std::size_t aheadBytes_ = 0; // their snapshots' memory
+    bool budgetSpent_ = false;   // the descriptor budget refused the last folder to start
+    std::atomic<bool> stop_{false};
+    WorkerPool::Group tasks_;
+};

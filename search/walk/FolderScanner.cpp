@@ -1,0 +1,440 @@
+#include "walk/FolderScanner.h"
+
+#include "base/PathText.h"
+#include "base/Utf8Text.h"
+#include "run/SearchProgress.h"
+#include "walk/DescriptorBudget.h"
+#include "walk/FolderDescriptor.h"
+#include "walk/FolderReadAhead.h"
+#include "walk/FolderSnapshot.h"
+#include "walk/MaskMatcher.h"
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <deque>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The descriptors of the folders on the way down that stay open: a subfolder is opened relative
+// to its parent's descriptor, so no component of its path can be swapped for a link between
+// the parent's read and the descent. Only the top levels keep theirs, as many as the descriptor
+// budget leaves room for and at most this many, so a tree of any depth needs a bounded number;
+// below them a parent is opened again by its path relative to the deepest held level and must
+// still be the folder that was read (device and inode). The top folder is always held.
+constexpr std::size_t heldLevels = 48;
+
+// Gives a snapshot that a worker read back for reuse once its folder is done.
+class ReadAheadSnapshot final {
+public:
+    ReadAheadSnapshot(FolderReadAhead* readAhead, std::unique_ptr<FolderSnapshot> snapshot)
+        : readAhead_(readAhead), snapshot_(std::move(snapshot)) {}
+    ~ReadAheadSnapshot() {
+        if (snapshot_)
+            readAhead_->recycle(std::move(snapshot_));
+    }
+    ReadAheadSnapshot(const ReadAheadSnapshot&) = delete;
+    ReadAheadSnapshot& operator=(const ReadAheadSnapshot&) = delete;
+    FolderSnapshot* get() const { return snapshot_.get(); }
+
+private:
+    FolderReadAhead* readAhead_;
+    std::unique_ptr<FolderSnapshot> snapshot_;
+};
+
+bool isSubfolder(const FolderSnapshot::Entry& entry, std::string_view name) {
+    return entry.directory && !FolderSnapshot::isDotEntry(name);
+}
+
+// A path beyond the system's limit could not be opened by its path: such a folder delivers
+// nothing, however it is reached.
+bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
+    return folderLength + name.size() + 1 < PATH_MAX;
+}
+
+// One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
+// listed lives in one buffer that grows by a name on each descent and shrinks on the way back;
+// it names the folder in the records, while the file system is reached through descriptors.
+// Each level keeps its snapshot until its subfolder pass is done.
+class FolderScanner final {
+public:
+    FolderScanner(TSearchFiles& settings, const QString& mask, bool recursive, RecordSink& records,
+                  std::int64_t& filesFound, SearchProgress& progress, WorkerPool& pool)
+        : settings_(settings), mask_(mask), recursive_(recursive), records_(records),
+          needs_(records.needs()), filesFound_(filesFound), progress_(progress), pool_(pool) {}
+
+    void scanTop(const QByteArray& folder) {
+        path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
+        if (path_.empty() || path_.back() != '/')
+            path_.push_back('/');
+        // The folder the user named may itself be a link; nothing below it may.
+        FolderDescriptor top;
+        int error = ENAMETOOLONG;
+        if (path_.size() < PATH_MAX)
+            top = openCounted(AT_FDCWD, path_.c_str(), FolderDescriptor::Link::Follow, error);
+        scan(0, std::move(top), error, FolderReadAhead::Result());
+    }
+
+private:
+    void scan(std::size_t depth, FolderDescriptor folder, int openError,
+              FolderReadAhead::Result readAhead);
+    bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
+    bool waitForWorker(bool readingLong, std::size_t filesFound);
+    bool isHeld(std::size_t depth) const { return depth < held_.size(); }
+    bool mayHold(std::size_t depth) const;
+    FolderDescriptor openCounted(int parent, const char* name, FolderDescriptor::Link link,
+                                 int& error);
+    FolderDescriptor openSubfolder(std::size_t depth, std::size_t parentLength, const char* name,
+                                   int& error);
+    bool openParent(std::size_t depth, std::size_t parentLength, FolderDescriptor& parent,
+                    int& error);
+    bool readFolder(FolderSnapshot& snapshot, int fd);
+    bool onDescentChain(const FolderSnapshot& snapshot) const;
+    QByteArray currentPath() const {
+        return QByteArray(path_.data(), static_cast<qsizetype>(path_.size()));
+    }
+    void reportProgress();
+    bool refreshProgress();
+    void showReadProgress(std::size_t filesFound);
+    bool withSizes() const { return needs_.sizes || needs_.times; }
+    void listEntries(const FolderSnapshot& snapshot, bool readCountShown);
+    const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
+    void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
+    void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
+    void descend(const FolderSnapshot& snapshot, std::size_t depth);
+
+    TSearchFiles& settings_;
+    MaskMatcher mask_;
+    bool recursive_;
+    RecordSink& records_;
+    const RecordSink::Needs needs_;
+    std::int64_t& filesFound_; // of the whole run, which the found caption shows
+    SearchProgress& progress_;
+    WorkerPool& pool_;
+    EntryRecord record_; // the entry being handed on
+
+    std::string path_;                     // the folder text of the current level, ending in "/"
+    std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
+    std::vector<std::pair<dev_t, ino_t>> chain_;
+    struct HeldLevel {
+        int fd;
+        std::size_t pathLength; // of path_ at that level
+    };
+    std::vector<HeldLevel> held_; // the top levels on the way down, owned by their scan calls
+    // Files that the folder being read or listed holds and filesFound_ does not count yet; the
+    // found caption counts them in, so it grows while a huge folder is read.
+    std::int64_t uncountedFiles_ = 0;
+    bool readCountShown_ = false; // a caption showed files found by the current folder's read
+    std::chrono::steady_clock::time_point lastReport_; // of the progress captions
+    // Started at the first descent; declared after mask_, which it reads until it is destroyed.
+    std::unique_ptr<FolderReadAhead> readAhead_;
+};
+
+// `folder` is the folder opened for this level (none when that failed with `openError`). A folder
+// that a worker read ahead comes with its snapshot.
+void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openError,
+                         FolderReadAhead::Result readAhead) {
+    if (!settings_.Searching)
+        return;
+    if (snapshots_.size() <= depth)
+        snapshots_.emplace_back();
+    const ReadAheadSnapshot readAheadSnapshot(readAhead_.get(), std::move(readAhead.snapshot));
+    FolderSnapshot& snapshot =
+        readAheadSnapshot.get() ? *readAheadSnapshot.get() : snapshots_[depth];
+    const bool read = readAheadSnapshot.get()
+                          ? readAhead.read
+                          : folder.valid() && readFolder(snapshot, folder.get());
+    const bool readCountShown = std::exchange(readCountShown_, false);
+    if (!read) {
+        if (!snapshot.stopped())
+            progress_.folderUnreadable(currentPath(),
+                                       folder.valid() ? snapshot.error() : openError);
+        return;
+    }
+    if (snapshot.sizeError() != 0)
+        progress_.folderSizesUnreadable(currentPath(), snapshot.sizeError());
+    // A folder already on the way down (a bind mount looping back) is not entered again.
+    if (onDescentChain(snapshot)) {
+        progress_.folderLoop(currentPath());
+        return;
+    }
+    const bool hold = mayHold(depth);
+    if (hold)
+        held_.push_back({folder.get(), path_.size()});
+    else
+        folder.reset();
+    chain_.emplace_back(snapshot.device(), snapshot.inode());
+    if (snapshot.matchedCount() > 0)
+        listEntries(snapshot, readCountShown);
+    descend(snapshot, depth);
+    chain_.pop_back();
+    if (hold)
+        held_.pop_back();
+}
+
+// The held levels are the top ones without a gap: the top folder always, a level below only
+// when its parent is held and the descriptor budget leaves room.
+bool FolderScanner::mayHold(std::size_t depth) const {
+    if (depth == 0)
+        return true;
+    return depth == held_.size() && depth < heldLevels && DescriptorBudget::process().mayKeep();
+}
+
+// Hands the subfolders of the folder at `depth` to the workers, when they can open them relative
+// to a descriptor held for the whole pass.
+bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth) {
+    if (!recursive_ || !isHeld(depth))
+        return false;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+        const FolderSnapshot::Entry& entry = snapshot.entry(i);
+        const std::string_view name = snapshot.name(entry);
+        if (isSubfolder(entry, name) && fitsPathLimit(path_.size(), name))
+            names.emplace_back(name);
+    }
+    if (names.empty())
+        return false;
+    if (!readAhead_)
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, withSizes(), needs_.times, pool_);
+    return readAhead_->pushLevel(held_.back().fd, std::move(names));
+}
+
+// Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
+// its folder.
+bool FolderScanner::waitForWorker(bool readingLong, std::size_t filesFound) {
+    if (readingLong)
+        showReadProgress(filesFound);
+    progress_.processMessagesSoon();
+    return settings_.Searching;
+}
+
+// Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
+bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
+    const FolderSnapshot::KeepGoing keepGoing = [this](std::size_t filesFound) {
+        showReadProgress(filesFound);
+        progress_.processMessagesSoon();
+        return settings_.Searching;
+    };
+    snapshot.setWithTimes(needs_.times);
+    return snapshot.readOpen(fd, mask_, withSizes(), keepGoing, 1024, &pool_);
+}
+
+// Opens the folder `name` relative to `parent`, counted by the budget; none with `error` set when
+// that fails. When the process is out of descriptors, the read-ahead closes what it holds for
+// later and the open is tried once more, so a folder is unreadable only for a reason of its own.
+FolderDescriptor FolderScanner::openCounted(int parent, const char* name,
+                                            FolderDescriptor::Link link, int& error) {
+    for (bool retried = false;; retried = true) {
+        DescriptorBudget::process().take();
+        FolderDescriptor folder = FolderDescriptor::open(parent, name, link);
+        if (folder.valid())
+            return folder;
+        error = errno;
+        if (retried || !DescriptorBudget::exhausted(error) || !readAhead_)
+            return folder;
+        readAhead_->giveBack();
+    }
+}
+
+// Opens the subfolder `name` of level `depth` (the first `parentLength` bytes of path_) without
+// following a link; none with `error` set when that fails.
+FolderDescriptor FolderScanner::openSubfolder(std::size_t depth, std::size_t parentLength,
+                                              const char* name, int& error) {
+    FolderDescriptor reopened;
+    if (!openParent(depth, parentLength, reopened, error))
+        return {};
+    const int parent = isHeld(depth) ? held_.back().fd : reopened.get();
+    return openCounted(parent, name, FolderDescriptor::Link::NoFollow, error);
+}
+
+// The folder of level `depth` (path_), for opening one of its subfolders: its held descriptor,
+// or, below the held levels, the folder opened again from the deepest held level, provided it
+// is still the folder that was read.
+bool FolderScanner::openParent(std::size_t depth, std::size_t parentLength,
+                               FolderDescriptor& parent, int& error) {
+    if (isHeld(depth))
+        return true;
+    const HeldLevel& deepest = held_.back();
+    const std::string relative =
+        path_.substr(deepest.pathLength, parentLength - deepest.pathLength);
+    parent = openCounted(deepest.fd, relative.c_str(), FolderDescriptor::Link::NoFollow, error);
+    struct stat st {};
+    if (!parent.valid())
+        return false;
+    if (::fstat(parent.get(), &st) != 0) {
+        error = errno;
+        return false;
+    }
+    if (st.st_dev != chain_.back().first || st.st_ino != chain_.back().second) {
+        error = ESTALE;
+        return false;
+    }
+    return true;
+}
+
+bool FolderScanner::onDescentChain(const FolderSnapshot& snapshot) const {
+    for (const auto& [device, inode] : chain_) {
+        if (device == snapshot.device() && inode == snapshot.inode())
+            return true;
+    }
+    return false;
+}
+
+void FolderScanner::reportProgress() {
+    const QString folder = QString::fromStdString(DisplayText(path_));
+    progress_.setSearchCaption(QStringLiteral("Suchen in %1").arg(folder));
+    progress_.setFoundCaption(
+        QStringLiteral("Elemente gefunden: %1").arg(filesFound_ + uncountedFiles_));
+    lastReport_ = std::chrono::steady_clock::now();
+}
+
+// Within a long read or a long folder the captions are shown again, with the folder being read
+// and the count so far, when the last showing is a while ago.
+bool FolderScanner::refreshProgress() {
+    if (std::chrono::steady_clock::now() - lastReport_ < progress_.captionRefreshInterval())
+        return false;
+    reportProgress();
+    return true;
+}
+
+// A long read of a folder shows the files it has found so far on top of the totals.
+void FolderScanner::showReadProgress(std::size_t filesFound) {
+    uncountedFiles_ = static_cast<std::int64_t>(filesFound);
+    if (refreshProgress() && filesFound > 0)
+        readCountShown_ = true;
+}
+
+// The folder's captions show the files counted before it; when its read showed its files
+// already, they stay in the count, so the count never goes back.
+void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown) {
+    uncountedFiles_ = readCountShown ? static_cast<std::int64_t>(snapshot.matchedFiles()) : 0;
+    reportProgress();
+    records_.beginFolder(path_);
+    record_.folder = path_;
+    // The first matching entry is handled at once; before each further one the search tests
+    // for a cancel and pumps messages.
+    bool first = true;
+    std::size_t i = 0;
+    for (; i < snapshot.count(); ++i) {
+        if (!snapshot.entry(i).matched)
+            continue;
+        if (!first) {
+            if (!settings_.Searching)
+                break;
+            progress_.processMessagesSoon();
+        }
+        first = false;
+        handleEntry(snapshot, i);
+        if (i % 256 == 255)
+            refreshProgress();
+    }
+    if (needs_.foldersFirst)
+        handOnFiles(snapshot, i);
+    records_.endFolder();
+}
+
+// The record of entry i, in record_, whose folder is set for the folder being listed.
+const EntryRecord& FolderScanner::recordOf(const FolderSnapshot& snapshot, std::size_t i) {
+    const FolderSnapshot::Entry& entry = snapshot.entry(i);
+    record_.name = snapshot.name(entry);
+    record_.kind = EntryRecord::Kind::File;
+    record_.size = entry.size;
+    if (entry.directory) {
+        record_.kind = FolderSnapshot::isDotEntry(record_.name) ? EntryRecord::Kind::Dot
+                                                                : EntryRecord::Kind::Folder;
+        record_.size = 0;
+    }
+    if (needs_.times)
+        record_.modified = snapshot.modified(i);
+    return record_;
+}
+
+// In the listing's order directories, "." and ".." go on at once and the files after them, each
+// entry giving the message pump a turn; otherwise every entry goes on as it comes.
+void FolderScanner::handleEntry(const FolderSnapshot& snapshot, std::size_t i) {
+    const bool isFile = !snapshot.entry(i).directory;
+    if (needs_.foldersFirst) {
+        progress_.processMessagesSoon();
+        if (!isFile)
+            records_.entry(recordOf(snapshot, i));
+    } else {
+        records_.entry(recordOf(snapshot, i));
+    }
+    if (isFile) {
+        ++filesFound_;
+        if (uncountedFiles_ > 0)
+            --uncountedFiles_;
+    }
+}
+
+// The files among the entries handled (all, unless a cancel came), made from the snapshot rather
+// than kept.
+void FolderScanner::handOnFiles(const FolderSnapshot& snapshot, std::size_t handled) {
+    for (std::size_t i = 0; i < handled; ++i) {
+        const FolderSnapshot::Entry& entry = snapshot.entry(i);
+        if (entry.matched && !entry.directory)
+            records_.entry(recordOf(snapshot, i));
+    }
+}
+
+// The subfolder pass takes every entry of the folder, whether or not its name matches the mask,
+// so folders are entered even when their names don't match.
+void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
+    const std::size_t folderLength = path_.size();
+    const bool readingAhead = startReadAhead(snapshot, depth);
+    const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong,
+                                                            std::size_t filesFound) {
+        return waitForWorker(readingLong, filesFound);
+    };
+    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+        if (!settings_.Searching)
+            break;
+        const FolderSnapshot::Entry& entry = snapshot.entry(i);
+        const std::string_view name = snapshot.name(entry);
+        if (!isSubfolder(entry, name) || !recursive_)
+            continue;
+        progress_.processMessagesSoon();
+        path_.resize(folderLength);
+        path_.append(name);
+        path_.push_back('/');
+        int error = ENAMETOOLONG;
+        FolderDescriptor folder;
+        FolderReadAhead::Result result;
+        // The subfolders handed to the workers are exactly these, in this order.
+        if (fitsPathLimit(folderLength, name)) {
+            if (readingAhead)
+                result = readAhead_->takeNext(keepWaiting);
+            if (result.stopped)
+                break;
+            if (result.ready) {
+                folder = std::move(result.folder);
+                error = result.openError;
+            } else {
+                folder = openSubfolder(depth, folderLength, name.data(), error);
+            }
+        }
+        scan(depth + 1, std::move(folder), error, std::move(result));
+    }
+    path_.resize(folderLength);
+    if (readingAhead)
+        readAhead_->popLevel();
+}
+
+} // namespace
+
+void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,
+                RecordSink& records, std::int64_t& filesFound, SearchProgress& progress,
+                WorkerPool& pool) {
+    // An empty folder text names no folder (it would otherwise become "/", the whole disk).
+    if (!settings.Searching || folder.isEmpty())
+        return;
+    const QString effectiveMask = mask.isEmpty() ? QStringLiteral("*.*") : mask;
+    FolderScanner scanner(settings, effectiveMask, recursive, records, filesFound, progress, pool);
+    scanner.scanTop(PathTextBytes(folder));
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "base/FileTime.h"
+#include "walk/MaskMatcher.h"
+#include "walk/SharedSizeReads.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+// Our directory search: reads one folder completely with getdents64 and then offers its entries
+// in a fixed order: "." and ".." first (except in "/", which has neither), then the other
+// entries sorted by their upper-case names, ties broken by the raw bytes. An entry is a directory
+// exactly when it is one itself: symbolic links never count as directories and are never
+// followed. The entries that the mask matches are marked, and, when asked, the size of each
+// matching non-directory is read with fstatat relative to the folder, so no full path is built
+// for a system call, and the same call gives the modification time, kept once times are asked
+// for (beside the entries, for every matching entry but "." and ".."); given a worker pool, a large
+// folder or one whose size reads are slow shares them with its workers. A long read asks its caller
+// between pieces (getdents64 calls, size reads, sort blocks) whether to go on, so a cancel need not
+// wait for a huge folder, and tells it how many matching files it has found so far.
+class FolderSnapshot final {
+public:
+    // 32 bytes: a folder of a million entries holds little more than its names. The upper-case
+    // key (UpperKey) is not kept: its first 16 bytes, which settle nearly every comparison of
+    // the sort, are.
+    struct Entry {
+        std::uint64_t keyStart; // key bytes 0 to 7, big-endian, zero-filled
+        std::uint64_t keyNext;  // key bytes 8 to 15
+        std::int64_t size;      // matching non-directories, when sizes were asked for
+        std::uint32_t nameOffset;
+        std::uint16_t nameLength;
+        bool directory;
+        bool matched;
+    };
+
+    // Asked between pieces of a long read with the number of matching files (entries that are
+    // not directories) found so far; false stops the read.
+    using KeepGoing = std::function<bool(std::size_t filesFound)>;
+
+    FolderSnapshot() = default;
+    FolderSnapshot(const FolderSnapshot&) = delete;
+    FolderSnapshot& operator=(const FolderSnapshot&) = delete;
+
+    // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
+    // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
+    // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16),
+    // and while waiting for workers that read sizes. Only the calling thread asks it.
+    bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
+                  std::size_t askEvery = 1024, WorkerPool* pool = nullptr);
+    bool stopped() const { return stopped_; }
+    // The reads that follow keep the modification times of the matching entries, subfolders
+    // included, with their sizes (readOpen's `withSizes`).
+    void setWithTimes(bool withTimes) { withTimes_ = withTimes; }
+
+    int error() const { return error_; }
+    // The first error of a size read other than a vanished name (EACCES in a folder without
+    // search permission), 0 when every size was read.
+    int sizeError() const { return sizeError_; }
+    dev_t device() const { return device_; }
+    ino_t inode() const { return inode_; }
+
+    std::size_t count() const { return entries_.size(); }
+    std::size_t matchedCount() const { return matched_; }
+    // The matching entries that are not directories: the files the folder's lines count.
+    std::size_t matchedFiles() const { return matchedFiles_; }
+    // The memory the snapshot holds, in bytes.
+    std::size_t memoryBytes() const;
+    const Entry& entry(std::size_t i) const { return entries_[i]; }
+    std::string_view name(const Entry& e) const {
+        return std::string_view(names_).substr(e.nameOffset, e.nameLength);
+    }
+    // The modification time of entry i, when times were read; a vanished entry has time 0.
+    FileTime modified(std::size_t i) const { return times_.empty() ? FileTime() : times_[i]; }
+    // "." or "..": always directory entries, never descended into.
+    static bool isDotEntry(std::string_view name) { return name == "." || name == ".."; }
+
+private:
+    void clear();
+    bool readEntries(int fd, WorkerPool* pool);
+    bool readEntries(int fd);
+    void addEntry(std::string_view name, bool directory, bool kindKnown = true);
+    bool sortEntries(std::size_t first);
+    bool readSizes(int fd, WorkerPool* pool);
+    SharedSizeReads::RunResult readSizeRange(int fd, std::size_t begin, std::size_t end,
+                                             const std::atomic<bool>& stop);
+    // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
+    bool keepGoing(std::size_t work);
+    bool askNow();
+
+    std::vector<Entry> entries_;
+    std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
+    std::string names_;                      // every name NUL-terminated
+    std::vector<FileTime> times_;            // parallel to entries_ when times were read
+    bool withTimes_ = false;
+    const MaskMatcher* mask_ = nullptr; // while reading
+    std::size_t matched_ = 0;
+    std::size_t matchedFiles_ = 0; // of the entries whose kind is known yet
+    int error_ = 0;
+    int sizeError_ = 0;
+    bool stopped_ = false;
+    const KeepGoing* keepGoing_ = nullptr;
+    std::size_t workSinceAsked_ = 0;
+    std::size_t askEvery_ = 1024;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+};
