@@ -36,39 +36,23 @@ void CliProgress::processMessagesSoon() {
 }
 
 void CliProgress::folderUnreadable(const QByteArray& path, int error) {
-    warn(Problem::Unreadable, path,
-         UnreadableFolderWarning(ShownFolder(path, givenFolders_), error));
+    warn(UnreadableFolderWarning(ShownFolder(path, givenFolders_), error));
 }
 
 void CliProgress::folderSizesUnreadable(const QByteArray& path, int error) {
-    warn(Problem::SizesUnreadable, path,
-         "Größen nicht lesbar: " + ShownFolder(path, givenFolders_) + ": " + std::strerror(error));
+    warn("Größen nicht lesbar: " + ShownFolder(path, givenFolders_) + ": " + std::strerror(error));
 }
 
 void CliProgress::folderLoop(const QByteArray& path) {
-    warn(Problem::Loop, path, "Dateisystemschleife erkannt: " + ShownFolder(path, givenFolders_));
+    warn("Dateisystemschleife erkannt: " + ShownFolder(path, givenFolders_));
 }
 
-// A folder that two masks visit is reported by the engine twice; it is named once.
-void CliProgress::warn(Problem problem, const QByteArray& path, const QByteArray& message) {
-    if (!named_.insert({problem, path}).second || !showWarnings_)
+void CliProgress::warn(const QByteArray& message) {
+    if (!showWarnings_)
         return;
     if (line_)
         line_->erase();
     PrintErrorLine(message);
-}
-
-void CliProgress::addGapsTo(ListingGaps& gaps) const {
-    for (const auto& [problem, path] : named_) {
-        // An empty folder argument names no folder, and lists nothing in any list.
-        if (path.isEmpty())
-            continue;
-        const ListingGaps::FolderGap gap =
-            problem == Problem::Unreadable ? ListingGaps::FolderGap::Unreadable
-            : problem == Problem::Loop     ? ListingGaps::FolderGap::Loop
-                                           : ListingGaps::FolderGap::SizesUnreadable;
-        gaps.addFolder(std::string_view(path.constData(), std::size_t(path.size())), gap);
-    }
 }
 
 void CliProgress::finish() {

@@ -1,20 +1,20 @@
 #pragma once
 
-#include "compare/ListingGaps.h"
 #include "ProgressLine.h"
+#include "run/RunOutcome.h"
 #include "run/SearchProgress.h"
 #include "run/SearchSettings.h"
 
 #include <memory>
 #include <QByteArray>
 #include <QByteArrayList>
-#include <set>
 #include <utility>
 
 // What the search tells the command-line tool: the progress captions go to the terminal line
-// (when there is one), the pumps turn a stop signal into a cleared `Searching` flag, and each
-// folder that could not be read, whose sizes could not be read, or that loops back onto the way
-// down to it is named on standard error once.
+// (when there is one), the pumps turn a stop signal into a cleared `Searching` flag, and a folder
+// that could not be read, whose sizes could not be read, or that loops back onto the way down to
+// it is named on standard error. The tool hears of each such folder once, through the
+// RunOutcomeRecorder that keeps them in the run's outcome (CliRun).
 class CliProgress final : public SearchProgress {
 public:
     // `givenFolders`: the folder arguments as given, so that warnings name them that way.
@@ -29,22 +29,31 @@ public:
     void folderSizesUnreadable(const QByteArray& path, int error) override;
     void folderLoop(const QByteArray& path) override;
 
-    // True once any folder was named (or would have been, under --quiet).
-    bool anyFolderProblem() const { return !named_.empty(); }
-    // Each folder named so far as a gap of the list the search made.
-    void addGapsTo(ListingGaps& gaps) const;
     // Removes the progress line before the list is written.
     void finish();
 
 private:
-    enum class Problem { Unreadable, SizesUnreadable, Loop };
-    void warn(Problem problem, const QByteArray& path, const QByteArray& message);
+    void warn(const QByteArray& message);
 
     TSearchFiles& settings_;
     QByteArrayList givenFolders_;
     std::unique_ptr<ProgressLine> line_;
     bool showWarnings_;
-    std::set<std::pair<Problem, QByteArray>> named_;
+};
+
+// A run of the tool: what it left out (`outcome`, from which the list's summary and the exit
+// status are made) and its progress line and warnings (`shown`); the search reports to
+// `progress`, which keeps the one and tells the other.
+struct CliRun {
+    CliRun(TSearchFiles& settings, QByteArrayList givenFolders, bool showProgress,
+           bool showWarnings)
+        : shown(settings, std::move(givenFolders), showProgress, showWarnings),
+          progress(shown, settings, outcome) {}
+    Q_DISABLE_COPY_MOVE(CliRun)
+
+    RunOutcome outcome;
+    CliProgress shown;
+    RunOutcomeRecorder progress;
 };
 
 // A folder path from the search as a warning shows it: without the "/" the search appends to a

@@ -35,14 +35,12 @@ SavedListing readListing(const QByteArray& fileName) {
 }
 
 // The search's records go straight into the listing that is compared, by their exact names, with
-// sizes and times in the extended form. The folders the search could not read are its gaps.
-SavedListing searchNow(const CliOptions& options, CliProgress& progress) {
+// sizes and times in the extended form. What the search left out are its gaps.
+SavedListing searchNow(const CliOptions& options, CliRun& run) {
     RecordListing records(options.simple ? ListingForm::Simple : ListingForm::Extended);
-    RunSearch(SearchFiles, records, progress);
-    progress.finish();
-    SavedListing listing = records.finish(SearchFiles);
-    progress.addGapsTo(listing.gaps);
-    return listing;
+    RunSearch(SearchFiles, records, run.progress);
+    run.shown.finish();
+    return records.finish(SearchFiles, run.outcome);
 }
 
 // The differences on standard output, the notes on standard error. A comparison that left
@@ -134,9 +132,9 @@ int RunComparison(const CliOptions& options) {
     if (!readable(earlier))
         return ExitStatus::UsageError;
     FillSearchSettings(SearchFiles, options);
-    CliProgress progress(SearchFiles, GivenFolders(options),
-                         !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
-    const SavedListing later = searchNow(options, progress);
+    CliRun run(SearchFiles, GivenFolders(options), !options.quiet && ::isatty(STDERR_FILENO) == 1,
+               !options.quiet);
+    const SavedListing later = searchNow(options, run);
     if (StopRequested())
         return ExitStatus::Interrupted;
     if (!readable(later))

@@ -33,7 +33,7 @@ int openOutput(ListFileWriter& writer, bool standardOutput) {
 
 // The engine passes over an empty folder text without a word; here it is a folder that cannot
 // be read, as it is for find or ls.
-void reportEmptyFolders(CliProgress& progress, const CliOptions& options) {
+void reportEmptyFolders(SearchProgress& progress, const CliOptions& options) {
     for (const FolderArgument& folder : options.folders) {
         if (folder.path.isEmpty())
             progress.folderUnreadable(QByteArray(), ENOENT);
@@ -42,11 +42,11 @@ void reportEmptyFolders(CliProgress& progress, const CliOptions& options) {
 
 // The whole list for a terminal, after the search: there the progress line and the list never
 // mix, and no name steers the terminal.
-ResultLines searchWholeForTerminal(const CliOptions& options, CliProgress& progress) {
+ResultLines searchWholeForTerminal(const CliOptions& options, CliRun& run) {
     ResultLines lines;
     TerminalLines shown(lines);
-    SearchListing(SearchFiles, options, shown, progress);
-    progress.finish();
+    SearchListing(SearchFiles, options, shown, run.progress, run.outcome);
+    run.shown.finish();
     return lines;
 }
 
@@ -66,12 +66,12 @@ private:
     ListFileWriter& writer_;
 };
 
-int exitStatus(int writeStatus, const CliProgress& progress) {
+int exitStatus(int writeStatus, const RunOutcome& outcome) {
     if (StopRequested())
         return ExitStatus::Interrupted;
     if (writeStatus != ExitStatus::Success)
         return writeStatus;
-    return progress.anyFolderProblem() ? ExitStatus::UnreadableFolder : ExitStatus::Success;
+    return outcome.anyFolderLeftOut() ? ExitStatus::UnreadableFolder : ExitStatus::Success;
 }
 
 } // namespace
@@ -89,15 +89,15 @@ int RunInventory(const CliOptions& options) {
     if (const int status = openOutput(writer, standardOutput); status != ExitStatus::Success)
         return status;
 
-    CliProgress progress(SearchFiles, GivenFolders(options),
-                         !options.quiet && ::isatty(STDERR_FILENO) == 1, !options.quiet);
-    reportEmptyFolders(progress, options);
+    CliRun run(SearchFiles, GivenFolders(options), !options.quiet && ::isatty(STDERR_FILENO) == 1,
+               !options.quiet);
+    reportEmptyFolders(run.progress, options);
     if (writer.writesToTerminal()) {
-        searchWholeForTerminal(options, progress).copyTo(writer);
+        searchWholeForTerminal(options, run).copyTo(writer);
     } else {
         StreamedOutput streamed(writer);
-        SearchListing(SearchFiles, options, streamed, progress);
-        progress.finish();
+        SearchListing(SearchFiles, options, streamed, run.progress, run.outcome);
+        run.shown.finish();
     }
-    return exitStatus(CommitOutput(writer, standardOutput), progress);
+    return exitStatus(CommitOutput(writer, standardOutput), run.outcome);
 }

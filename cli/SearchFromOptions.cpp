@@ -6,7 +6,6 @@
 #include "format/HeaderBlock.h"
 #include "format/JsonListing.h"
 #include "format/TextListing.h"
-#include "run/RunOutcome.h"
 #include "SearchDriver.h"
 
 void FillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
@@ -46,23 +45,12 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
     return options.nullTerminated ? std::string_view("\0", 1) : textLineEnd;
 }
 
-namespace {
-
-// JSON Lines: the summary says whether the list is complete, from what the run could not read.
-void searchJson(TSearchFiles& settings, LineSink& lines, SearchProgress& progress) {
-    RunOutcome outcome;
-    RunOutcomeRecorder recorder(progress, settings, outcome);
-    JsonListing inventory(lines, outcome);
-    inventory.begin(settings, CurrentTime());
-    RunSearch(settings, inventory, recorder);
-}
-
-} // namespace
-
 void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& lines,
-                   SearchProgress& progress) {
+                   SearchProgress& progress, const RunOutcome& outcome) {
     if (options.format == OutputFormat::Json) {
-        searchJson(settings, lines, progress);
+        JsonListing inventory(lines, outcome);
+        inventory.begin(settings, CurrentTime());
+        RunSearch(settings, inventory, progress);
     } else if (options.format == OutputFormat::Csv) {
         CsvListing table(lines);
         table.begin();

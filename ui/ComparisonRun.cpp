@@ -60,9 +60,7 @@ void appendWrapped(ResultLines& lines, const QString& text, int indent, int colu
 SavedListing listingOfRun(const KeptRun& run) {
     RecordListing records(run.extendedListing ? ListingForm::Extended : ListingForm::Simple);
     run.records.replay(records);
-    SavedListing listing = records.finish(run.searched);
-    listing.gaps = GapsOfRun(run.outcome, true);
-    return listing;
+    return records.finish(run.searched, run.outcome);
 }
 
 void showReport(QWidget& owner, const SavedListing& earlier, const SavedListing& later,

@@ -57,10 +57,13 @@ private:
         return false;
     }
     bool unreadable(const simdjson::dom::array& folders);
+    bool loops(const simdjson::dom::array& folders);
+    void addGap(const std::string& path, ListingGaps::FolderGap gap);
 
     JsonInventoryReader& reader_;
     const object& line_;
     long long number_;
+    bool namedFolders_ = false; // the summary names the folders that make it incomplete
 };
 
 // {"type":"inventory","format":1,"created":...,"folders":[{"path":...,"recursive":...}],
@@ -161,7 +164,9 @@ bool JsonLineReader::summary() {
     simdjson::dom::array folders;
     if (!line_["unreadable"].get_array().get(folders) && !unreadable(folders))
         return false;
-    if (!gaps.any())
+    if (!line_["loops"].get_array().get(folders) && !loops(folders))
+        return false;
+    if (!gaps.any() && !namedFolders_)
         gaps.endEarly(QStringLiteral("Die Liste ist laut ihrer Zusammenfassung unvollständig"));
     return true;
 }
@@ -174,11 +179,28 @@ bool JsonLineReader::unreadable(const simdjson::dom::array& folders) {
         if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path) ||
             entry["what"].get_string().get(what) || (what != "folder" && what != "sizes"))
             return fail(QStringLiteral("ein nicht lesbares Verzeichnis ohne Pfad oder Art"));
-        reader_.listing_.gaps.addFolder(path, what == "folder"
-                                                  ? ListingGaps::FolderGap::Unreadable
-                                                  : ListingGaps::FolderGap::SizesUnreadable);
+        addGap(path, what == "folder" ? ListingGaps::FolderGap::Unreadable
+                                      : ListingGaps::FolderGap::SizesUnreadable);
     }
     return true;
+}
+
+bool JsonLineReader::loops(const simdjson::dom::array& folders) {
+    for (const element folder : folders) {
+        object entry;
+        std::string path;
+        if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path))
+            return fail(QStringLiteral("eine Dateisystemschleife ohne Pfad"));
+        addGap(path, ListingGaps::FolderGap::Loop);
+    }
+    return true;
+}
+
+// An empty folder argument names no folder, and lists nothing in any list.
+void JsonLineReader::addGap(const std::string& path, ListingGaps::FolderGap gap) {
+    namedFolders_ = true;
+    if (!path.empty())
+        reader_.listing_.gaps.addFolder(path, gap);
 }
 
 bool IsInventoryStart(std::string_view line) {

@@ -3,6 +3,8 @@
 #include "base/Utf8Text.h"
 #include "compare/FolderKey.h"
 
+#include <algorithm>
+
 void ListingGaps::addFolder(std::string_view rawPath, FolderGap gap) {
     if (!exactKeys) {
         folders.push_back({FolderKeyOfRawPath(rawPath), gap});
@@ -33,16 +35,21 @@ ListingGaps GapsOfRun(const RunOutcome& outcome, bool exactKeys) {
     gaps.exactKeys = exactKeys;
     if (outcome.cancelled())
         gaps.endEarly(QStringLiteral("Die Suche wurde abgebrochen"));
+    // Each kind in byte order of the paths, whatever order the walk met them in.
     const auto add = [&gaps](const std::vector<RunOutcome::Folder>& folders,
                              ListingGaps::FolderGap gap) {
+        std::vector<std::string_view> paths;
         for (const RunOutcome::Folder& folder : folders) {
+            // An empty folder argument names no folder, and lists nothing in any list.
             if (!folder.path.isEmpty())
-                gaps.addFolder(
-                    std::string_view(folder.path.constData(), std::size_t(folder.path.size())),
-                    gap);
+                paths.emplace_back(folder.path.constData(), std::size_t(folder.path.size()));
         }
+        std::sort(paths.begin(), paths.end());
+        for (const std::string_view path : paths)
+            gaps.addFolder(path, gap);
     };
     add(outcome.unreadableFolders(), ListingGaps::FolderGap::Unreadable);
     add(outcome.foldersWithUnreadableSizes(), ListingGaps::FolderGap::SizesUnreadable);
+    add(outcome.loops(), ListingGaps::FolderGap::Loop);
     return gaps;
 }

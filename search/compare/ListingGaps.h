@@ -37,6 +37,7 @@ struct ListingGaps {
     bool any() const { return !endedEarly.isEmpty() || !folders.empty(); }
 };
 
-// What the list of a run in the window lacks: a cancelled run ends early, and the folders it
-// could not read or read without sizes are gaps; `exactKeys` for a list of the run's records.
+// What the list of a run lacks: a cancelled run ends early, and the folders it could not read,
+// read without sizes or did not enter as loops are gaps; `exactKeys` for a list of the run's
+// records.
 ListingGaps GapsOfRun(const RunOutcome& outcome, bool exactKeys = false);

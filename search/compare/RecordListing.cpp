@@ -8,7 +8,6 @@ RecordListing::RecordListing(ListingForm form) {
     listing_.exactNames = true;
     listing_.withTimes = form == ListingForm::Extended;
     listing_.entries.setExactBytes();
-    listing_.gaps.exactKeys = true;
 }
 
 RecordSink::Needs RecordListing::needs() const {
@@ -38,7 +37,7 @@ void RecordListing::endFolder() {}
 
 void RecordListing::endRun() {}
 
-SavedListing RecordListing::finish(const TSearchFiles& settings) {
+SavedListing RecordListing::finish(const TSearchFiles& settings, const RunOutcome& outcome) {
     if (listing_.form == ListingForm::Extended) {
         std::vector<SearchedFolder> folders;
         for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
@@ -49,5 +48,6 @@ SavedListing RecordListing::finish(const TSearchFiles& settings) {
         listing_.searchedFor = SearchedForLines(folders, masks.toStdString());
     }
     listing_.entries.finish();
+    listing_.gaps = GapsOfRun(outcome, true);
     return std::move(listing_);
 }

@@ -2,6 +2,7 @@
 
 #include "compare/ListingReader.h"
 #include "records/RecordSink.h"
+#include "run/RunOutcome.h"
 #include "run/SearchSettings.h"
 
 // A search's records taken straight into a listing for a comparison, by their exact names, so
@@ -17,9 +18,10 @@ public:
     void endFolder() override;
     void endRun() override;
 
-    // Hands over what was taken; an extended listing says what `settings` searched for, as its
-    // header would. Gaps are added by the caller (ListingGaps::exactKeys is set).
-    SavedListing finish(const TSearchFiles& settings);
+    // The search's side of a comparison, for the window and the tool alike: what was taken, with
+    // the gaps that `outcome` names; an extended listing says what `settings` searched for, as its
+    // header would.
+    SavedListing finish(const TSearchFiles& settings, const RunOutcome& outcome);
 
 private:
     SavedListing listing_;

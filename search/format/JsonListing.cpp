@@ -189,6 +189,8 @@ void JsonListing::endRun() {
         if (outcome_.cancelled())
             line.append(R"(,"cancelled":true)");
         appendUnreadable(line);
+        if (!outcome_.loops().empty())
+            appendLoops(line);
         line.push_back('}');
     }
     lines_.finishLine();
@@ -212,5 +214,17 @@ void JsonListing::appendUnreadable(std::string& line) {
     };
     appendFolders(outcome_.unreadableFolders(), "folder");
     appendFolders(outcome_.foldersWithUnreadableSizes(), "sizes");
+    line.push_back(']');
+}
+
+void JsonListing::appendLoops(std::string& line) {
+    line.append(R"(,"loops":[)");
+    bool first = true;
+    for (const RunOutcome::Folder& folder : outcome_.loops()) {
+        line.append(first ? "{" : ",{");
+        first = false;
+        appendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+        line.push_back('}');
+    }
     line.push_back(']');
 }

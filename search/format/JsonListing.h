@@ -18,8 +18,9 @@
 // one entry line per file or subfolder in the order of the extended listing ("." and ".." are
 // left out). A path (or folder, or mask text) that is not valid UTF-8 shows its bad bytes as
 // U+FFFD and carries its exact bytes, base64-encoded, in "path_bytes" (or "masks_bytes"). The
-// summary says "complete":false when the run was cancelled ("cancelled":true) or could not read
-// folders or sizes ("unreadable":[{"path":…,"what":"folder" or "sizes","reason":…}]).
+// summary says "complete":false when the run was cancelled ("cancelled":true), could not read
+// folders or sizes ("unreadable":[{"path":…,"what":"folder" or "sizes","reason":…}]) or met
+// folders that loop back onto the way down to them ("loops":[{"path":…}], not entered).
 class JsonListing final : public RecordSink {
 public:
     // `outcome` is read when the run ends, for the summary.
@@ -37,6 +38,7 @@ public:
 private:
     void appendPath(std::string& line, const EntryRecord& record);
     void appendUnreadable(std::string& line);
+    void appendLoops(std::string& line);
 
     LineSink& lines_;
     const RunOutcome& outcome_;

@@ -37,29 +37,38 @@ void appendDetails(QStringList& lines, const std::vector<RunOutcome::Folder>& fo
         if (room == 0)
             return;
         --room;
-        lines.append(prefix + shownFolder(folder.path) + QStringLiteral(": ") +
-                     QString::fromLocal8Bit(std::strerror(folder.error)));
+        QString line = prefix + shownFolder(folder.path);
+        if (folder.error != 0)
+            line += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(folder.error));
+        lines.append(line);
     }
 }
 
 } // namespace
 
-void RunOutcome::addUnreadableFolder(const QByteArray& path, int error) {
-    if (!unreadableSeen_.contains(path)) {
-        unreadableSeen_.insert(path);
-        unreadable_.push_back({path, error});
-    }
+bool RunOutcome::Folders::add(const QByteArray& path, int error) {
+    if (seen.contains(path))
+        return false;
+    seen.insert(path);
+    folders.push_back({path, error});
+    return true;
 }
 
-void RunOutcome::addFolderWithUnreadableSizes(const QByteArray& path, int error) {
-    if (!sizesSeen_.contains(path)) {
-        sizesSeen_.insert(path);
-        sizesUnreadable_.push_back({path, error});
-    }
+bool RunOutcome::addUnreadableFolder(const QByteArray& path, int error) {
+    return unreadable_.add(path, error);
 }
 
-bool RunOutcome::complete() const {
-    return !cancelled_ && unreadable_.empty() && sizesUnreadable_.empty();
+bool RunOutcome::addFolderWithUnreadableSizes(const QByteArray& path, int error) {
+    return sizesUnreadable_.add(path, error);
+}
+
+bool RunOutcome::addLoop(const QByteArray& path) {
+    return loops_.add(path, 0);
+}
+
+bool RunOutcome::anyFolderLeftOut() const {
+    return !unreadable_.folders.empty() || !sizesUnreadable_.folders.empty() ||
+           !loops_.folders.empty();
 }
 
 QString RunOutcome::summary() const {
@@ -68,22 +77,26 @@ QString RunOutcome::summary() const {
     QStringList parts;
     if (cancelled_)
         parts.append(QStringLiteral("abgebrochen"));
-    if (!unreadable_.empty())
-        parts.append(folderCount(unreadable_.size()) + QStringLiteral(" nicht lesbar"));
-    if (!sizesUnreadable_.empty()) {
-        parts.append(QStringLiteral("Größen in ") + sizesCount(sizesUnreadable_.size()) +
+    if (const std::size_t count = unreadable_.folders.size(); count > 0)
+        parts.append(folderCount(count) + QStringLiteral(" nicht lesbar"));
+    if (const std::size_t count = sizesUnreadable_.folders.size(); count > 0)
+        parts.append(QStringLiteral("Größen in ") + sizesCount(count) +
                      QStringLiteral(" nicht lesbar"));
-    }
+    if (const std::size_t count = loops_.folders.size(); count > 0)
+        parts.append(count == 1 ? QStringLiteral("1 Dateisystemschleife")
+                                : QStringLiteral("%1 Dateisystemschleifen").arg(count));
     return QStringLiteral("unvollständig: ") + parts.join(QStringLiteral(", "));
 }
 
 QString RunOutcome::details() const {
     QStringList lines;
     std::size_t room = detailedFolders;
-    appendDetails(lines, unreadable_, QStringLiteral("nicht lesbar: "), room);
-    appendDetails(lines, sizesUnreadable_, QStringLiteral("Größen nicht lesbar: "), room);
+    appendDetails(lines, unreadable_.folders, QStringLiteral("nicht lesbar: "), room);
+    appendDetails(lines, sizesUnreadable_.folders, QStringLiteral("Größen nicht lesbar: "), room);
+    appendDetails(lines, loops_.folders, QStringLiteral("Dateisystemschleife: "), room);
     const std::size_t named = detailedFolders - room;
-    const std::size_t all = unreadable_.size() + sizesUnreadable_.size();
+    const std::size_t all =
+        unreadable_.folders.size() + sizesUnreadable_.folders.size() + loops_.folders.size();
     if (all > named)
         lines.append(QStringLiteral("… und %1 weitere").arg(all - named));
     return lines.join(QLatin1Char('\n'));
@@ -112,15 +125,16 @@ void RunOutcomeRecorder::processMessagesSoon() {
 }
 
 void RunOutcomeRecorder::folderUnreadable(const QByteArray& path, int error) {
-    outcome_.addUnreadableFolder(path, error);
-    inner_.folderUnreadable(path, error);
+    if (outcome_.addUnreadableFolder(path, error))
+        inner_.folderUnreadable(path, error);
 }
 
 void RunOutcomeRecorder::folderSizesUnreadable(const QByteArray& path, int error) {
-    outcome_.addFolderWithUnreadableSizes(path, error);
-    inner_.folderSizesUnreadable(path, error);
+    if (outcome_.addFolderWithUnreadableSizes(path, error))
+        inner_.folderSizesUnreadable(path, error);
 }
 
 void RunOutcomeRecorder::folderLoop(const QByteArray& path) {
-    inner_.folderLoop(path);
+    if (outcome_.addLoop(path))
+        inner_.folderLoop(path);
 }

@@ -8,45 +8,59 @@
 #include <QString>
 #include <vector>
 
-// What a search run left out of its list: a cancel, the folders that could not be read and the
-// folders whose sizes could not be read (those show 0). The list itself never says so, so that
-// it reads and saves the same either way; a window shows it beside the list.
+// What a search run left out of its list: a cancel, the folders that could not be read, the
+// folders whose sizes could not be read (those show 0) and the folders that loop back onto the
+// way down to them (not entered again). The list itself never says so, so that it reads and saves
+// the same either way; a window shows it beside the list, the tool on standard error and in its
+// exit status.
 class RunOutcome final {
 public:
     struct Folder {
         QByteArray path; // as the engine names it, ending in "/"
-        int error = 0;   // errno
+        int error = 0;   // errno; 0 for a loop
     };
 
     void setCancelled() { cancelled_ = true; }
-    // A folder that several masks visit is kept once.
-    void addUnreadableFolder(const QByteArray& path, int error);
-    void addFolderWithUnreadableSizes(const QByteArray& path, int error);
+    // Each returns whether the folder is new here: a folder that several masks visit is kept once.
+    bool addUnreadableFolder(const QByteArray& path, int error);
+    bool addFolderWithUnreadableSizes(const QByteArray& path, int error);
+    bool addLoop(const QByteArray& path);
 
     bool cancelled() const { return cancelled_; }
-    const std::vector<Folder>& unreadableFolders() const { return unreadable_; }
-    const std::vector<Folder>& foldersWithUnreadableSizes() const { return sizesUnreadable_; }
+    const std::vector<Folder>& unreadableFolders() const { return unreadable_.folders; }
+    const std::vector<Folder>& foldersWithUnreadableSizes() const {
+        return sizesUnreadable_.folders;
+    }
+    const std::vector<Folder>& loops() const { return loops_.folders; }
+    // Some folder was not read, read without sizes or not entered as a loop.
+    bool anyFolderLeftOut() const;
     // Nothing was left out.
-    bool complete() const;
+    bool complete() const { return !cancelled_ && !anyFolderLeftOut(); }
 
     // "unvollständig: abgebrochen, 3 Verzeichnisse nicht lesbar, Größen in 1 Verzeichnis nicht
-    // lesbar", or the empty text for a complete list.
+    // lesbar, 1 Dateisystemschleife", or the empty text for a complete list.
     QString summary() const;
-    // The folders behind the summary, one a line with the reason ("<folder>: <reason>"); a long
-    // list ends in a line that counts the rest.
+    // The folders behind the summary, one a line with the reason ("nicht lesbar: <folder>:
+    // <reason>", "Dateisystemschleife: <folder>"); a long list ends in a line that counts the rest.
     QString details() const;
 
 private:
+    struct Folders {
+        std::vector<Folder> folders;
+        QSet<QByteArray> seen;
+        bool add(const QByteArray& path, int error);
+    };
+
     bool cancelled_ = false;
-    std::vector<Folder> unreadable_;
-    std::vector<Folder> sizesUnreadable_;
-    QSet<QByteArray> unreadableSeen_;
-    QSet<QByteArray> sizesSeen_;
+    Folders unreadable_;
+    Folders sizesUnreadable_;
+    Folders loops_;
 };
 
-// Passes everything on to `inner` and notes in `outcome` what the run leaves out. A cancel is a
-// pump that lowers the settings' `Searching` flag while it is up, so a click that is handled
-// before the search raises the flag counts for nothing, as it changes nothing.
+// Passes everything on to `inner` and notes in `outcome` what the run leaves out; `inner` hears of
+// each folder left out once. A cancel is a pump that lowers the settings' `Searching` flag while
+// it is up, so a click that is handled before the search raises the flag counts for nothing, as it
+// changes nothing.
 class RunOutcomeRecorder final : public SearchProgress {
 public:
     RunOutcomeRecorder(SearchProgress& inner, const TSearchFiles& settings, RunOutcome& outcome)

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +22,20 @@ protected:
     QByteArray warning(const QString& path, const char* reason) const {
         return "folderinventory-cli: Verzeichnis nicht lesbar: " + path.toUtf8() + ": " + reason +
                "\n";
+    }
+
+    // Runs the tool on `folder`, whose subfolder a/b is bound back onto `folder` in a private
+    // mount namespace (which keeps the bind mount from the rest of the system); `after` follows
+    // the folder on the command line. Sets `skipped` where no bind mount can be made here.
+    CliResult runWithLoop(const QString& folder, const QString& options, const QString& after,
+                          bool& skipped) const {
+        const CliResult result =
+            RunShell("export LANG=C; unset LC_ALL; exec unshare -rm sh -c 'mount --bind \"$1\" "
+                     "\"$1/a/b\" || exit 99; exec \"$0\" " +
+                         options + " \"$1\" " + after + "' \"$0\" \"$1\"",
+                     {folder});
+        skipped = result.exitCode == 99 || result.err.startsWith("unshare:");
+        return result;
     }
 
     TempTree tree;
@@ -199,12 +216,9 @@ TEST_F(CliStatusTest, ArgumentsAreTakenAsBytes) {
 TEST_F(CliStatusTest, FolderLoopIsNamed) {
     tree.folder("Loop/a/b");
     const QString loop = tree.path("Loop");
-    // A private mount namespace keeps the bind mount from the rest of the system.
-    const CliResult result = RunShell("export LANG=C; unset LC_ALL; exec unshare -rm sh -c 'mount "
-                                      "--bind \"$1\" \"$1/a/b\" || exit 99; "
-                                      "exec \"$0\" -s -p \"$1\"' \"$0\" \"$1\"",
-                                      {loop});
-    if (result.exitCode == 99 || result.err.startsWith("unshare:"))
+    bool skipped = false;
+    const CliResult result = runWithLoop(loop, "-s -p", "", skipped);
+    if (skipped)
         GTEST_SKIP() << "no bind mount possible here: " << result.err.toStdString();
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err,
@@ -212,6 +226,30 @@ TEST_F(CliStatusTest, FolderLoopIsNamed) {
     const QByteArray l = loop.toUtf8();
     EXPECT_EQ(result.out,
               l + "/.\n" + l + "/..\n" + l + "/a\n" + l + "/a/.\n" + l + "/a/..\n" + l + "/a/b\n");
+}
+
+// The JSON summary says what the exit status says: a loop leaves the list incomplete, and the
+// loop it names is a gap when the inventory is compared, where nothing below it counts.
+TEST_F(CliStatusTest, FolderLoopLeavesTheJsonSummaryIncompleteAsTheStatusSays) {
+    tree.folder("Loop/a/b");
+    const QString loop = tree.path("Loop");
+    bool skipped = false;
+    const CliResult result = runWithLoop(loop, "-q --format json", "> \"$1.jsonl\"", skipped);
+    if (skipped)
+        GTEST_SKIP() << "no bind mount possible here: " << result.err.toStdString();
+    EXPECT_EQ(result.exitCode, 1);
+    QFile inventory(loop + ".jsonl");
+    ASSERT_TRUE(inventory.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = inventory.readAll().trimmed().split('\n');
+    const QJsonObject summary = QJsonDocument::fromJson(lines.constLast()).object();
+    EXPECT_FALSE(summary.value("complete").toBool(true));
+    EXPECT_EQ(summary.value("loops"), QJsonArray({QJsonObject{{"path", loop + "/a/b"}}}));
+
+    const CliResult compared = RunCli({"--compare", loop + ".jsonl", "--to", loop + ".jsonl"});
+    EXPECT_EQ(compared.exitCode, 2);
+    EXPECT_TRUE(
+        compared.err.contains("Dateisystemschleife, nicht durchsucht: " + loop.toUtf8() + "/a/b"))
+        << compared.err.toStdString();
 }
 
 // Read permission without search permission: the names can be listed, their sizes not.
