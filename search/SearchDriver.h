@@ -23,10 +23,11 @@
 //             ByteBuffer, SplitText, StopSignalMask, ProcessStart
 //
 // Includes name the folder ("walk/FolderScanner.h") and run one way: base/ uses nothing of the
-// engine; run/, records/ and output/ use base/; walk/ and format/ use those four; digest/ uses
-// them and walk/; compare/ uses format/ too; this driver uses them all. The program and the tool
-// reach the walk only through RunSearch. The test IncludeOrder (cmake/CheckIncludeOrder.cmake)
-// holds the code to this.
+// engine; run/, records/ and output/ use base/; walk/ uses base/, run/ and records/ (it makes no
+// lines); format/ uses base/, run/, records/ and output/; digest/ uses the same and walk/;
+// compare/ uses format/ too; this driver uses them all. The program and the tool reach the walk
+// only through RunSearch. The test IncludeOrder (cmake/CheckIncludeOrder.cmake) holds the code
+// to this.
 
 #include "records/RecordSink.h"
 #include "run/SearchProgress.h"
