@@ -10,7 +10,7 @@ constexpr std::string_view outputGroup = "Ausgabe";
 constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 14> optionTable{{
+constexpr std::array<CliOptionSpec, 15> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
@@ -33,8 +33,16 @@ constexpr std::array<CliOptionSpec, 14> optionTable{{
      "für Tabellenkalkulationen (UTF-8 mit BOM, Trennzeichen \";\", CR LF; Spalten Art, Pfad, "
      "Name, Größe, Geändert); \"json\" JSON Lines für Programme (eine Zeile je Datei und "
      "Verzeichnis mit Pfad, Größe und Änderungszeit auf die Nanosekunde, am Ende eine "
-     "Zusammenfassung)",
-     outputGroup, false, "text csv json"},
+     "Zusammenfassung); \"sums\" eine Prüfsummenliste wie von sha256sum (\"HEX  PFAD\" je "
+     "Datei, von \"sha256sum -c\" im selben Verzeichnis prüfbar; Verfahren von --hash, Vorgabe "
+     "sha256)",
+     outputGroup, false, "text csv json sums"},
+    {CliOption::Hash, "hash", "", "VERFAHREN",
+     "jede Datei ganz lesen und ihre Prüfsumme mit VERFAHREN (sha256, sha512, sha1, md5) in die "
+     "Tabelle (Spalte \"SHA-256\"), in JSON Lines (Feld \"sha256\") oder in die "
+     "Prüfsummenliste schreiben; eine Datei, die nicht lesbar ist oder sich beim Lesen ändert, "
+     "bleibt ohne Prüfsumme und wird genannt",
+     outputGroup, false, "sha256 sha512 sha1 md5"},
     {CliOption::Output, "output", "o", "DATEI",
      "die Liste in DATEI schreiben, so wie \"Speichern unter...\" sie speichert (die Textliste "
      "in UTF-8 mit CR LF), statt auf die Standardausgabe; eine vorhandene Datei wird erst "

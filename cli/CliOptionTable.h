@@ -20,6 +20,7 @@ enum class CliOption {
     Compare,
     CompareTo,
     Format,
+    Hash,
     Null,
 };
 

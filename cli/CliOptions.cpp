@@ -195,7 +195,11 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
     case CliOption::Format:
         options.format = value == "csv"    ? OutputFormat::Csv
                          : value == "json" ? OutputFormat::Json
+                         : value == "sums" ? OutputFormat::Sums
                                            : OutputFormat::Text;
+        break;
+    case CliOption::Hash:
+        options.hash = DigestAlgorithmNamed(view(value));
         break;
     case CliOption::Null:
         options.nullTerminated = true;

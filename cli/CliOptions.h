@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/DigestAlgorithm.h"
+
 #include <optional>
 #include <QByteArray>
 #include <QByteArrayList>
@@ -13,9 +15,9 @@ struct FolderArgument {
     bool recursive = true;
 };
 
-// What the tool writes: the listing as the result window shows it, a table for spreadsheets, or
-// JSON Lines for programs.
-enum class OutputFormat { Text, Csv, Json };
+// What the tool writes: the listing as the result window shows it, a table for spreadsheets,
+// JSON Lines for programs, or a checksum list as sha256sum writes it.
+enum class OutputFormat { Text, Csv, Json, Sums };
 
 // What the command line asks for. Folders, masks and the output name are the bytes that were
 // given. The folders keep their order; with none given the current folder "." is searched.
@@ -30,6 +32,8 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     std::optional<QByteArray> output;
+    // --hash ALGO: the files' digests in the table, JSON Lines or the checksum list.
+    std::optional<DigestAlgorithm> hash;
     // --compare OLD: the differences to the saved list OLD instead of the listing; with --to NEW
     // the saved list NEW takes the place of a search.
     std::optional<QByteArray> compare;

@@ -47,6 +47,20 @@ void CliProgress::folderLoop(const QByteArray& path) {
     warn("Dateisystemschleife erkannt: " + ShownFolder(path, givenFolders_));
 }
 
+void CliProgress::readProgress(std::int64_t bytesRead, std::int64_t bytesFound) {
+    rate_.update(bytesRead);
+    if (line_)
+        line_->setReadCaption(ReadProgressText(bytesRead, bytesFound, rate_));
+}
+
+void CliProgress::fileUnreadable(const QByteArray& path, int error) {
+    warn("Datei nicht lesbar, keine Prüfsumme: " + path + ": " + std::strerror(error));
+}
+
+void CliProgress::fileChangedWhileRead(const QByteArray& path) {
+    warn("keine Prüfsumme, während des Lesens geändert: " + path);
+}
+
 void CliProgress::warn(const QByteArray& message) {
     if (!showWarnings_)
         return;

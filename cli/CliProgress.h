@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProgressLine.h"
+#include "run/ReadRate.h"
 #include "run/RunOutcome.h"
 #include "run/SearchProgress.h"
 #include "run/SearchSettings.h"
@@ -13,8 +14,9 @@
 // What the search tells the command-line tool: the progress captions go to the terminal line
 // (when there is one), the pumps turn a stop signal into a cleared `Searching` flag, and a folder
 // that could not be read, whose sizes could not be read, or that loops back onto the way down to
-// it is named on standard error. The tool hears of each such folder once, through the
-// RunOutcomeRecorder that keeps them in the run's outcome (CliRun).
+// it is named on standard error, as is each file that could not be read whole for its digest. The
+// tool hears of each such folder once, through the RunOutcomeRecorder that keeps them in the
+// run's outcome (CliRun). While files are read, the line shows bytes read, rate and time left.
 class CliProgress final : public SearchProgress {
 public:
     // `givenFolders`: the folder arguments as given, so that warnings name them that way.
@@ -28,6 +30,9 @@ public:
     void folderUnreadable(const QByteArray& path, int error) override;
     void folderSizesUnreadable(const QByteArray& path, int error) override;
     void folderLoop(const QByteArray& path) override;
+    void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
+    void fileUnreadable(const QByteArray& path, int error) override;
+    void fileChangedWhileRead(const QByteArray& path) override;
 
     // Removes the progress line before the list is written.
     void finish();
@@ -39,6 +44,7 @@ private:
     QByteArrayList givenFolders_;
     std::unique_ptr<ProgressLine> line_;
     bool showWarnings_;
+    ReadRate rate_;
 };
 
 // A run of the tool: what it left out (`outcome`, from which the list's summary and the exit

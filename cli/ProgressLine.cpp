@@ -84,6 +84,11 @@ void ProgressLine::setFoundCaption(const QString& caption) {
     changed_ = true;
 }
 
+void ProgressLine::setReadCaption(const QString& caption) {
+    readCaption_ = caption;
+    changed_ = true;
+}
+
 void ProgressLine::refresh() {
     if (changed_ && (!sinceDraw_.isValid() || sinceDraw_.elapsed() >= redrawIntervalMs))
         draw();
@@ -91,7 +96,10 @@ void ProgressLine::refresh() {
 
 // The last column stays free: writing into it makes some terminals wrap at once.
 void ProgressLine::draw() {
-    const QString text = FitProgressText(foundCaption_, searchCaption_, columns() - 1);
+    const QString found = readCaption_.isEmpty()
+                              ? foundCaption_
+                              : readCaption_ + QStringLiteral("  ") + foundCaption_;
+    const QString text = FitProgressText(found, searchCaption_, columns() - 1);
     const QByteArray line = "\r" + text.toUtf8() + "\x1b[K";
     WriteAll(fd_, std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
     visible_ = true;

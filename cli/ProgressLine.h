@@ -14,6 +14,8 @@ public:
 
     void setSearchCaption(const QString& caption);
     void setFoundCaption(const QString& caption);
+    // While files are read for their digests: bytes read, rate and time left, shown first.
+    void setReadCaption(const QString& caption);
     // Redraws when the text changed and the last drawing is at least 100 ms old.
     void refresh();
     void erase();
@@ -25,6 +27,7 @@ private:
     int fd_;
     QString searchCaption_;
     QString foundCaption_;
+    QString readCaption_;
     bool changed_ = false;
     bool visible_ = false;
     QElapsedTimer sinceDraw_;

@@ -5,6 +5,7 @@
 #include "format/CsvListing.h"
 #include "format/HeaderBlock.h"
 #include "format/JsonListing.h"
+#include "format/SumsListing.h"
 #include "format/TextListing.h"
 #include "SearchDriver.h"
 
@@ -25,12 +26,23 @@ QByteArrayList GivenFolders(const CliOptions& options) {
 QString OutputUsageError(const CliOptions& options) {
     if (options.nullTerminated && !options.simple)
         return QStringLiteral("\"-0\" gehört zur einfachen Ausgabe \"-s\"");
+    if (options.format == OutputFormat::Sums && options.simple)
+        return QStringLiteral("\"--format sums\" schreibt eine Prüfsummenliste; die einfache "
+                              "Ausgabe \"-s\" passt nicht dazu");
     if (options.format != OutputFormat::Text && options.simple)
         return QStringLiteral("\"--format %1\" schreibt jeden Eintrag mit Größe und Änderungszeit; "
                               "die einfache Ausgabe \"-s\" passt nicht dazu")
             .arg(options.format == OutputFormat::Csv ? QStringLiteral("csv")
                                                      : QStringLiteral("json"));
+    // The text listings stay as they are: a digest asked for and not shown would go unnoticed.
+    if (options.hash && options.format == OutputFormat::Text && !options.compare)
+        return QStringLiteral("\"--hash\" braucht eine Ausgabe, die Prüfsummen zeigt: "
+                              "\"--format csv\", \"--format json\" oder \"--format sums\"");
     return {};
+}
+
+DigestAlgorithm SumsAlgorithm(const CliOptions& options) {
+    return options.hash.value_or(DigestAlgorithm::Sha256);
 }
 
 std::string_view OutputLineEnd(const CliOptions& options, std::string_view textLineEnd) {
@@ -38,6 +50,7 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
     case OutputFormat::Csv:
         return "\r\n";
     case OutputFormat::Json:
+    case OutputFormat::Sums:
         return "\n";
     case OutputFormat::Text:
         break;
@@ -48,11 +61,14 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
 void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& lines,
                    SearchProgress& progress, const RunOutcome& outcome) {
     if (options.format == OutputFormat::Json) {
-        JsonListing inventory(lines, outcome);
+        JsonListing inventory(lines, outcome, options.hash);
         inventory.begin(settings, CurrentTime());
         RunSearch(settings, inventory, progress);
+    } else if (options.format == OutputFormat::Sums) {
+        SumsListing sums(lines, SumsAlgorithm(options));
+        RunSearch(settings, sums, progress);
     } else if (options.format == OutputFormat::Csv) {
-        CsvListing table(lines);
+        CsvListing table(lines, options.hash);
         table.begin();
         RunSearch(settings, table, progress);
     } else if (options.simple) {

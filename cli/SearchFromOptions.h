@@ -20,6 +20,9 @@ QByteArrayList GivenFolders(const CliOptions& options);
 // Why the output options do not go together (-0 without -s, a table with -s), or the empty text.
 QString OutputUsageError(const CliOptions& options);
 
+// The algorithm of a checksum list: --hash's, SHA-256 by default.
+DigestAlgorithm SumsAlgorithm(const CliOptions& options);
+
 // What ends each line of the output the options ask for: `textLineEnd` for the text listing (a
 // line feed on standard output, CR LF in a file), a NUL byte with -0, CR LF for the table, a line
 // feed for JSON Lines.

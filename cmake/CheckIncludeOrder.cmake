@@ -13,7 +13,7 @@ set(uses_output base)
 set(uses_walk base run records)
 set(uses_digest base run records output walk)
 set(uses_format base run records output)
-set(uses_compare base run records output format)
+set(uses_compare base run records output format digest)
 
 set(faults 0)
 function(fault file line reason)

@@ -1,10 +1,12 @@
 #include "SearchDriver.h"
 
 #include "base/SplitText.h"
+#include "digest/DigestStage.h"
 #include "walk/FolderScanner.h"
 #include "walk/WorkerPool.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -36,6 +38,11 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
     // One pool of workers for every folder and mask of the run; its threads start with the first
     // folder read ahead.
     WorkerPool pool;
+    // An output that wants digests gets the records through the stage that reads the files.
+    std::optional<DigestStage> digests;
+    if (const std::optional<DigestAlgorithm> algorithm = records.needs().digest)
+        digests.emplace(records, *algorithm, pool, settings.Searching, progress);
+    RecordSink& sink = digests ? static_cast<RecordSink&>(*digests) : records;
     for (const QString& mask : masks) {
         if (!settings.Searching)
             break;
@@ -44,8 +51,8 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
                 break;
             progress.processMessages();
             ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
-                       records, filesFound, progress, pool);
+                       sink, filesFound, progress, pool);
         }
     }
-    records.endRun();
+    sink.endRun();
 }

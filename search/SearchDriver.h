@@ -3,31 +3,34 @@
 // The engine, folder by folder in the order its data flows:
 //
 //   run/      what a search is asked and what it tells: TSearchFiles (SearchSettings.h),
-//             SearchProgress, RunOutcome (what a run left out)
+//             SearchProgress, RunOutcome (what a run left out), ReadRate (bytes a second)
 //   walk/     the directory search: ScanFolder (FolderScanner.h) reads each folder into a
 //             FolderSnapshot through a FolderDescriptor (counted by DescriptorBudget), matches
 //             names by MaskMatcher, reads ahead and reads sizes on WorkerPool's threads
 //             (FolderReadAhead, SharedSizeReads, tuned by ScanTuning and WaitClock)
-//   digest/   files' checksums: FileDigest reads a file whole through the walk's descriptors,
-//             DigestWindow several at once on its workers; ChecksumList, SumsLine
+//   digest/   files' checksums: FileDigest reads a file whole relative to a folder the walk
+//             holds, DigestWindow several at once on the walk's workers, DigestStage between the
+//             walk and an output that wants digests (RunSearch puts it there)
 //   records/  what the walk hands on: EntryRecord to a RecordSink; RecordStore keeps them
 //   format/   records made into lines: TextListing (the extended and the simple listing, laid
 //             out by ListingFormat and ListingLayout), CsvListing, JsonListing, HeaderBlock;
-//             InventoryFile saves a kept run as a table or JSON Lines
+//             InventoryFile saves a kept run as a table or JSON Lines; SumsListing writes
+//             checksum lists (SumsLine)
 //   output/   where the lines go: LineSink; ResultLines (the window's), LineQueue, LineStream,
 //             ListFileWriter (a file or standard output, by OutputTarget and FdOutput)
 //   compare/  lists read back and compared: ListingReader (ListingLineParser,
 //             JsonInventoryReader) fills a PathSet (folders keyed by FolderKey) and ListingGaps;
-//             RecordListing is a search's side; ListingComparison tells the differences
+//             RecordListing is a search's side; ListingComparison tells the differences;
+//             ChecksumList reads checksum lists
 //   base/     texts, bytes and the process under all of them: Utf8Text, PathText, FileTime,
-//             ByteBuffer, SplitText, StopSignalMask, ProcessStart
+//             ByteBuffer, SplitText, StopSignalMask, ProcessStart, DigestAlgorithm
 //
 // Includes name the folder ("walk/FolderScanner.h") and run one way: base/ uses nothing of the
 // engine; run/, records/ and output/ use base/; walk/ uses base/, run/ and records/ (it makes no
 // lines); format/ uses base/, run/, records/ and output/; digest/ uses the same and walk/;
-// compare/ uses format/ too; this driver uses them all. The program and the tool reach the walk
-// only through RunSearch. The test IncludeOrder (cmake/CheckIncludeOrder.cmake) holds the code
-// to this.
+// compare/ uses format/ and digest/ too; this driver uses them all. The program and the tool
+// reach the walk only through RunSearch. The test IncludeOrder (cmake/CheckIncludeOrder.cmake)
+// holds the code to this.
 
 #include "records/RecordSink.h"
 #include "run/SearchProgress.h"

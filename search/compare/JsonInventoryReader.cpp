@@ -56,7 +56,7 @@ private:
         reader_.fail(number_, reason);
         return false;
     }
-    bool unreadable(const simdjson::dom::array& folders);
+    bool unreadable(const simdjson::dom::array& folders, bool& filesOnly);
     bool loops(const simdjson::dom::array& folders);
     void addGap(const std::string& path, ListingGaps::FolderGap gap);
 
@@ -162,23 +162,31 @@ bool JsonLineReader::summary() {
     if (!line_["cancelled"].get_bool().get(cancelled) && cancelled)
         gaps.endEarly(QStringLiteral("Die Suche wurde abgebrochen"));
     simdjson::dom::array folders;
-    if (!line_["unreadable"].get_array().get(folders) && !unreadable(folders))
+    bool filesOnly = false;
+    if (!line_["unreadable"].get_array().get(folders) && !unreadable(folders, filesOnly))
         return false;
     if (!line_["loops"].get_array().get(folders) && !loops(folders))
         return false;
-    if (!gaps.any() && !namedFolders_)
+    if (!gaps.any() && !namedFolders_ && !filesOnly)
         gaps.endEarly(QStringLiteral("Die Liste ist laut ihrer Zusammenfassung unvollständig"));
     return true;
 }
 
-bool JsonLineReader::unreadable(const simdjson::dom::array& folders) {
+// Files that the run could not read for their digests are listed without one and leave nothing
+// else open (`filesOnly` when only such files are named).
+bool JsonLineReader::unreadable(const simdjson::dom::array& folders, bool& filesOnly) {
+    filesOnly = folders.size() > 0;
     for (const element folder : folders) {
         object entry;
         std::string_view what;
         std::string path;
         if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path) ||
-            entry["what"].get_string().get(what) || (what != "folder" && what != "sizes"))
+            entry["what"].get_string().get(what) ||
+            (what != "folder" && what != "sizes" && what != "file"))
             return fail(QStringLiteral("ein nicht lesbares Verzeichnis ohne Pfad oder Art"));
+        if (what == "file")
+            continue;
+        filesOnly = false;
         addGap(path, what == "folder" ? ListingGaps::FolderGap::Unreadable
                                       : ListingGaps::FolderGap::SizesUnreadable);
     }

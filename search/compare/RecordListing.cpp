@@ -12,7 +12,7 @@ RecordListing::RecordListing(ListingForm form) {
 
 RecordSink::Needs RecordListing::needs() const {
     const bool extended = listing_.form == ListingForm::Extended;
-    return Needs{extended, extended, false};
+    return Needs{extended, extended, false, std::nullopt, false};
 }
 
 void RecordListing::beginFolder(std::string_view folderText) {

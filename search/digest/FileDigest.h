@@ -1,6 +1,6 @@
 #pragma once
 
-#include "digest/DigestAlgorithm.h"
+#include "base/DigestAlgorithm.h"
 
 #include <atomic>
 #include <cstdint>

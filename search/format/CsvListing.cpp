@@ -26,11 +26,15 @@ void CsvListing::begin() {
     std::string& row = rows_.beginLine();
     row.append(byteOrderMark);
     row.append(headerRow);
+    if (digest_) {
+        row.push_back(separator);
+        row.append(DigestInfo(*digest_).shownName);
+    }
     rows_.finishLine();
 }
 
 RecordSink::Needs CsvListing::needs() const {
-    return Needs{true, true, true};
+    return Needs{true, true, true, digest_, false};
 }
 
 void CsvListing::beginFolder(std::string_view folderText) {
@@ -61,6 +65,10 @@ void CsvListing::entry(const EntryRecord& record) {
     text_.clear();
     AppendLocalTime(text_, record.modified);
     appendCell(row, text_);
+    if (digest_) {
+        row.push_back(separator);
+        row.append(record.digest);
+    }
     rows_.finishLine();
 }
 

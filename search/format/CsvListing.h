@@ -3,17 +3,21 @@
 #include "output/LineSink.h"
 #include "records/RecordSink.h"
 
+#include <optional>
 #include <string>
 
 // The inventory as a table for spreadsheets: UTF-8 with a byte order mark, ";" between the cells
 // (as spreadsheets in German-speaking countries expect), quoted as RFC 4180 asks, one row per
 // file or subfolder ("." and ".." are left out) under the header row
-// "Art;Pfad;Name;Größe;Geändert". The sink ends each row; a spreadsheet wants CR LF. Bytes that
-// are not UTF-8 show as U+FFFD. A cell that begins with "=", "+", "-", "@", a tab or a carriage
-// return gets a leading apostrophe, so that no spreadsheet takes a name for a formula.
+// "Art;Pfad;Name;Größe;Geändert", and, with digests, a last column named for their algorithm
+// ("SHA-256"), empty for folders and for files that could not be read whole. The sink ends each
+// row; a spreadsheet wants CR LF. Bytes that are not UTF-8 show as U+FFFD. A cell that begins with
+// "=", "+", "-", "@", a tab or a carriage return gets a leading apostrophe, so that no spreadsheet
+// takes a name for a formula.
 class CsvListing final : public RecordSink {
 public:
-    explicit CsvListing(LineSink& rows) : rows_(rows) {}
+    explicit CsvListing(LineSink& rows, std::optional<DigestAlgorithm> digest = std::nullopt)
+        : rows_(rows), digest_(digest) {}
 
     // The byte order mark and the header row, before the first entry.
     void begin();
@@ -28,6 +32,7 @@ private:
     void appendCell(std::string& row, std::string_view text);
 
     LineSink& rows_;
+    const std::optional<DigestAlgorithm> digest_;
     std::string folder_; // the folder being listed as valid UTF-8, made once for its entries
     std::string name_;   // the entry's name as valid UTF-8
     std::string text_;   // the cell being made

@@ -123,12 +123,17 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
     }
     line.append("],");
     appendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
+    if (digest_) {
+        line.append(R"(,"hash":")");
+        line.append(DigestInfo(*digest_).name);
+        line.push_back('"');
+    }
     line.push_back('}');
     lines_.finishLine();
 }
 
 RecordSink::Needs JsonListing::needs() const {
-    return Needs{true, true, true};
+    return Needs{true, true, true, digest_, false};
 }
 
 void JsonListing::beginFolder(std::string_view folderText) {
@@ -168,7 +173,15 @@ void JsonListing::entry(const EntryRecord& record) {
     }
     line.append(R"(,"mtime":")");
     AppendUtcTimestamp(line, record.modified);
-    line.append("\"}");
+    line.push_back('"');
+    if (digest_ && !record.digest.empty()) {
+        line.append(",\"");
+        line.append(DigestInfo(*digest_).name);
+        line.append("\":\"");
+        line.append(record.digest);
+        line.push_back('"');
+    }
+    line.push_back('}');
     lines_.finishLine();
 }
 
@@ -208,12 +221,15 @@ void JsonListing::appendUnreadable(std::string& line) {
             line.append(R"(,"what":")");
             line.append(what);
             line.append(R"(",)");
-            appendJsonText(line, "reason", std::strerror(folder.error));
+            appendJsonText(line, "reason",
+                           folder.error == 0 ? "während des Lesens geändert"
+                                             : std::strerror(folder.error));
             line.push_back('}');
         }
     };
     appendFolders(outcome_.unreadableFolders(), "folder");
     appendFolders(outcome_.foldersWithUnreadableSizes(), "sizes");
+    appendFolders(outcome_.filesNotRead(), "file");
     line.push_back(']');
 }
 

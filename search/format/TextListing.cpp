@@ -14,7 +14,7 @@ TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool 
 }
 
 RecordSink::Needs TextListing::needs() const {
-    return Needs{extended_, false, extended_};
+    return Needs{extended_, false, extended_, std::nullopt, false};
 }
 
 void TextListing::beginFolder(std::string_view folderText) {

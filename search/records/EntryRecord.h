@@ -19,4 +19,11 @@ struct EntryRecord {
     std::string_view name;
     std::int64_t size = 0; // files, when sizes were read; 0 otherwise
     FileTime modified;     // when times were read
+    // The file's digest in lowercase hexadecimal, when digests were asked for and the file is a
+    // regular one that was read whole; empty otherwise.
+    std::string_view digest;
+    // The open folder of the entry while the record is handed on, when the sink asked for it
+    // (RecordSink::Needs::openFolder); -1 otherwise. A sink that reads the entry later keeps a
+    // duplicate.
+    int folderFd = -1;
 };

@@ -5,7 +5,9 @@ RecordSink::~RecordSink() = default;
 RecordSink::Needs RecordTee::needs() const {
     const Needs first = first_.needs();
     const Needs second = second_.needs();
-    return Needs{first.sizes || second.sizes, first.times || second.times, first.foldersFirst};
+    return Needs{first.sizes || second.sizes, first.times || second.times, first.foldersFirst,
+                 first.digest ? first.digest : second.digest,
+                 first.openFolder || second.openFolder};
 }
 
 void RecordTee::beginFolder(std::string_view folderText) {

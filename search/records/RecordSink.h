@@ -1,7 +1,9 @@
 #pragma once
 
+#include "base/DigestAlgorithm.h"
 #include "records/EntryRecord.h"
 
+#include <optional>
 #include <string_view>
 
 // Where the scan hands on the entries it finds, folder by folder, in the order of the listing:
@@ -16,6 +18,10 @@ public:
         bool sizes = false;
         bool times = false;
         bool foldersFirst = false;
+        // The records of regular files carry their digests made with this algorithm.
+        std::optional<DigestAlgorithm> digest = std::nullopt;
+        // The records carry the open folder of their entry (EntryRecord::folderFd).
+        bool openFolder = false;
     };
 
     virtual ~RecordSink();

@@ -66,7 +66,7 @@ void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, Fil
 } // namespace
 
 RecordSink::Needs RecordStore::needs() const {
-    return Needs{true, true, false};
+    return Needs{true, true, false, std::nullopt, false};
 }
 
 void RecordStore::beginFolder(std::string_view folderText) {

@@ -31,6 +31,10 @@ QString shownFolder(const QByteArray& path) {
         DisplayText(std::string_view(folder.constData(), static_cast<std::size_t>(folder.size()))));
 }
 
+QString fileCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 Datei") : QStringLiteral("%1 Dateien").arg(count);
+}
+
 void appendDetails(QStringList& lines, const std::vector<RunOutcome::Folder>& folders,
                    const QString& prefix, std::size_t& room) {
     for (const RunOutcome::Folder& folder : folders) {
@@ -40,6 +44,8 @@ void appendDetails(QStringList& lines, const std::vector<RunOutcome::Folder>& fo
         QString line = prefix + shownFolder(folder.path);
         if (folder.error != 0)
             line += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(folder.error));
+        else if (prefix.startsWith(QStringLiteral("keine Prüfsumme")))
+            line += QStringLiteral(": während des Lesens geändert");
         lines.append(line);
     }
 }
@@ -66,9 +72,13 @@ bool RunOutcome::addLoop(const QByteArray& path) {
     return loops_.add(path, 0);
 }
 
+void RunOutcome::addFileNotRead(const QByteArray& path, int error) {
+    filesNotRead_.push_back({path, error});
+}
+
 bool RunOutcome::anyFolderLeftOut() const {
     return !unreadable_.folders.empty() || !sizesUnreadable_.folders.empty() ||
-           !loops_.folders.empty();
+           !loops_.folders.empty() || !filesNotRead_.empty();
 }
 
 QString RunOutcome::summary() const {
@@ -85,6 +95,9 @@ QString RunOutcome::summary() const {
     if (const std::size_t count = loops_.folders.size(); count > 0)
         parts.append(count == 1 ? QStringLiteral("1 Dateisystemschleife")
                                 : QStringLiteral("%1 Dateisystemschleifen").arg(count));
+    if (const std::size_t count = filesNotRead_.size(); count > 0)
+        parts.append(QStringLiteral("Prüfsummen von ") + fileCount(count) +
+                     QStringLiteral(" fehlen"));
     return QStringLiteral("unvollständig: ") + parts.join(QStringLiteral(", "));
 }
 
@@ -94,9 +107,10 @@ QString RunOutcome::details() const {
     appendDetails(lines, unreadable_.folders, QStringLiteral("nicht lesbar: "), room);
     appendDetails(lines, sizesUnreadable_.folders, QStringLiteral("Größen nicht lesbar: "), room);
     appendDetails(lines, loops_.folders, QStringLiteral("Dateisystemschleife: "), room);
+    appendDetails(lines, filesNotRead_, QStringLiteral("keine Prüfsumme: "), room);
     const std::size_t named = detailedFolders - room;
-    const std::size_t all =
-        unreadable_.folders.size() + sizesUnreadable_.folders.size() + loops_.folders.size();
+    const std::size_t all = unreadable_.folders.size() + sizesUnreadable_.folders.size() +
+                            loops_.folders.size() + filesNotRead_.size();
     if (all > named)
         lines.append(QStringLiteral("… und %1 weitere").arg(all - named));
     return lines.join(QLatin1Char('\n'));
@@ -137,4 +151,18 @@ void RunOutcomeRecorder::folderSizesUnreadable(const QByteArray& path, int error
 void RunOutcomeRecorder::folderLoop(const QByteArray& path) {
     if (outcome_.addLoop(path))
         inner_.folderLoop(path);
+}
+
+void RunOutcomeRecorder::readProgress(std::int64_t bytesRead, std::int64_t bytesFound) {
+    inner_.readProgress(bytesRead, bytesFound);
+}
+
+void RunOutcomeRecorder::fileUnreadable(const QByteArray& path, int error) {
+    outcome_.addFileNotRead(path, error);
+    inner_.fileUnreadable(path, error);
+}
+
+void RunOutcomeRecorder::fileChangedWhileRead(const QByteArray& path) {
+    outcome_.addFileNotRead(path, 0);
+    inner_.fileChangedWhileRead(path);
 }

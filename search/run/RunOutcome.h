@@ -10,7 +10,8 @@
 
 // What a search run left out of its list: a cancel, the folders that could not be read, the
 // folders whose sizes could not be read (those show 0) and the folders that loop back onto the
-// way down to them (not entered again). The list itself never says so, so that it reads and saves
+// way down to them (not entered again), and the files that could not be read whole for their
+// digests (those have none). The list itself never says so, so that it reads and saves
 // the same either way; a window shows it beside the list, the tool on standard error and in its
 // exit status.
 class RunOutcome final {
@@ -25,6 +26,9 @@ public:
     bool addUnreadableFolder(const QByteArray& path, int error);
     bool addFolderWithUnreadableSizes(const QByteArray& path, int error);
     bool addLoop(const QByteArray& path);
+    // A file that could not be read for its digest (errno in `error`), or, with `error` 0, that
+    // changed while it was read.
+    void addFileNotRead(const QByteArray& path, int error);
 
     bool cancelled() const { return cancelled_; }
     const std::vector<Folder>& unreadableFolders() const { return unreadable_.folders; }
@@ -32,7 +36,9 @@ public:
         return sizesUnreadable_.folders;
     }
     const std::vector<Folder>& loops() const { return loops_.folders; }
-    // Some folder was not read, read without sizes or not entered as a loop.
+    const std::vector<Folder>& filesNotRead() const { return filesNotRead_; }
+    // Some folder was not read, read without sizes or not entered as a loop, or some file has no
+    // digest for want of a whole read.
     bool anyFolderLeftOut() const;
     // Nothing was left out.
     bool complete() const { return !cancelled_ && !anyFolderLeftOut(); }
@@ -55,6 +61,7 @@ private:
     Folders unreadable_;
     Folders sizesUnreadable_;
     Folders loops_;
+    std::vector<Folder> filesNotRead_;
 };
 
 // Passes everything on to `inner` and notes in `outcome` what the run leaves out; `inner` hears of
@@ -73,6 +80,9 @@ public:
     void folderUnreadable(const QByteArray& path, int error) override;
     void folderSizesUnreadable(const QByteArray& path, int error) override;
     void folderLoop(const QByteArray& path) override;
+    void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
+    void fileUnreadable(const QByteArray& path, int error) override;
+    void fileChangedWhileRead(const QByteArray& path) override;
 
 private:
     SearchProgress& inner_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <QByteArray>
 #include <QString>
 
@@ -35,4 +36,11 @@ public:
     // A folder is already on the way down to it (a bind mount looping back) and is not entered
     // again. Changes no listing line.
     virtual void folderLoop(const QByteArray& path);
+    // While files are read for their digests: the bytes read so far, and the sizes of the files
+    // found so far that are read; again at most once a caption refresh interval.
+    virtual void readProgress(std::int64_t bytesRead, std::int64_t bytesFound);
+    // A file could not be read for its digest (errno in `error`); it has none.
+    virtual void fileUnreadable(const QByteArray& path, int error);
+    // A file changed while it was read for its digest (or read short); it has none.
+    virtual void fileChangedWhileRead(const QByteArray& path);
 };

@@ -103,7 +103,7 @@ private:
     bool refreshProgress();
     void showReadProgress(std::size_t filesFound);
     bool withSizes() const { return needs_.sizes || needs_.times; }
-    void listEntries(const FolderSnapshot& snapshot, bool readCountShown);
+    void listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd);
     const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
     void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
     void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
@@ -167,11 +167,13 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
     const bool hold = mayHold(depth);
     if (hold)
         held_.push_back({folder.get(), path_.size()});
-    else
-        folder.reset();
     chain_.emplace_back(snapshot.device(), snapshot.inode());
+    // A folder that is not held stays open while its entries are handed on, when the sink reads
+    // them relative to it.
     if (snapshot.matchedCount() > 0)
-        listEntries(snapshot, readCountShown);
+        listEntries(snapshot, readCountShown, needs_.openFolder ? folder.get() : -1);
+    if (!hold)
+        folder.reset();
     descend(snapshot, depth);
     chain_.pop_back();
     if (hold)
@@ -312,11 +314,12 @@ void FolderScanner::showReadProgress(std::size_t filesFound) {
 
 // The folder's captions show the files counted before it; when its read showed its files
 // already, they stay in the count, so the count never goes back.
-void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown) {
+void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd) {
     uncountedFiles_ = readCountShown ? static_cast<std::int64_t>(snapshot.matchedFiles()) : 0;
     reportProgress();
     records_.beginFolder(path_);
     record_.folder = path_;
+    record_.folderFd = folderFd;
     // The first matching entry is handled at once; before each further one the search tests
     // for a cancel and pumps messages.
     bool first = true;

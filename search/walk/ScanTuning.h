@@ -37,6 +37,10 @@ struct ScanTuning {
     // `probedSizeReads` of the folder each waited longer than `slowRead`.
     std::size_t probedSizeReads = 2;
 
+    // Files given to the workers at once to be read for their digests; the pool runs as many of
+    // them as it has workers.
+    std::size_t digestFilesInFlight = 32;
+
     // How long a thread that waits for workers waits between two turns of the message pump.
     std::chrono::milliseconds waitSlice{4};
 };

@@ -174,7 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const WrittenBlock& block : blocks) {
         inventory.beginFolder(block.folder);
         for (const WrittenEntry& entry : block.entries)
-            inventory.entry({entry.kind, block.folder, entry.name, entry.size, entry.modified});
+            inventory.entry(
+                {entry.kind, block.folder, entry.name, entry.size, entry.modified, {}, -1});
         inventory.endFolder();
     }
     inventory.endRun();

@@ -1,10 +1,10 @@
 // Digests of single files, the window that reads many at once, the sums line and the checksum
 // list reader, on real files.
 
-#include "digest/ChecksumList.h"
+#include "compare/ChecksumList.h"
 #include "digest/DigestWindow.h"
 #include "digest/FileDigest.h"
-#include "digest/SumsLine.h"
+#include "format/SumsLine.h"
 #include "ReferenceDigests.h"
 #include "TempTree.h"
 #include "walk/WorkerPool.h"

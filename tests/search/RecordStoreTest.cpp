@@ -17,7 +17,7 @@ namespace {
 class RecordText final : public RecordSink {
 public:
     explicit RecordText(bool foldersFirst) : foldersFirst_(foldersFirst) {}
-    Needs needs() const override { return Needs{true, true, foldersFirst_}; }
+    Needs needs() const override { return Needs{true, true, foldersFirst_, std::nullopt, false}; }
     void beginFolder(std::string_view folder) override { text.append("[").append(folder) += "\n"; }
     void entry(const EntryRecord& record) override {
         if (record.kind == EntryRecord::Kind::Dot)
@@ -81,7 +81,7 @@ TEST(RecordStoreTest, ExtremeSizesAndTimesComeBack) {
         std::string name = "name";
         for (const auto& [size, time] : values) {
             name += "x";
-            sink->entry({EntryRecord::Kind::File, folder, name, size, time});
+            sink->entry({EntryRecord::Kind::File, folder, name, size, time, {}, -1});
         }
         sink->endFolder();
         sink->endRun();

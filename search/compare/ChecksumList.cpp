@@ -1,6 +1,6 @@
-#include "digest/ChecksumList.h"
+#include "compare/ChecksumList.h"
 
-#include "digest/SumsLine.h"
+#include "format/SumsLine.h"
 
 #include <cerrno>
 #include <unistd.h>

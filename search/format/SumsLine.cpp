@@ -1,4 +1,4 @@
-#include "digest/SumsLine.h"
+#include "format/SumsLine.h"
 
 namespace {
 

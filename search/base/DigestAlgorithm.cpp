@@ -1,4 +1,4 @@
-#include "digest/DigestAlgorithm.h"
+#include "base/DigestAlgorithm.h"
 
 #include <array>
 
