@@ -16,6 +16,8 @@
 #include "TerminalLines.h"
 
 #include <future>
+#include <optional>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -81,6 +83,57 @@ std::pair<SavedListing, SavedListing> readBoth(const QByteArray& earlierName,
     return {std::move(earlier), later.valid() ? later.get() : readListing(laterName)};
 }
 
+// The file or stream behind a list's name ("-": standard input), when it can be known. A
+// character device (a terminal, /dev/null) gives every reader its own reading.
+std::optional<struct stat> streamOf(const QByteArray& fileName) {
+    struct stat st {};
+    const int status =
+        fileName == "-" ? ::fstat(STDIN_FILENO, &st) : ::stat(fileName.constData(), &st);
+    if (status != 0 || S_ISCHR(st.st_mode))
+        return std::nullopt;
+    return st;
+}
+
+bool sameStream(const std::optional<struct stat>& a, const std::optional<struct stat>& b) {
+    return a && b && a->st_dev == b->st_dev && a->st_ino == b->st_ino;
+}
+
+QString shownListName(const QByteArray& fileName) {
+    return fileName == "-" ? QStringLiteral("Standardeingabe")
+                           : ShownPathText(PathTextFromBytes(fileName));
+}
+
+// One stream read as two lists would be cut between them, and a list that is also the output was
+// emptied by the shell before the tool began: either would give confident differences. As cat
+// does, such an input is refused before anything is read. A regular file is read whole by each
+// reader, so one compared with itself just shows what it lacks.
+bool inputsAreDistinct(const CliOptions& options) {
+    const std::optional<struct stat> earlier = streamOf(*options.compare);
+    const std::optional<struct stat> later =
+        options.compareTo ? streamOf(*options.compareTo) : std::nullopt;
+    if (sameStream(earlier, later) && !S_ISREG(earlier->st_mode)) {
+        PrintErrorLine(
+            QStringLiteral("\"--compare\" und \"--to\" nennen dieselbe Datei oder "
+                           "denselben Datenstrom: %1 und %2")
+                .arg(shownListName(*options.compare), shownListName(*options.compareTo)));
+        return false;
+    }
+    struct stat output {};
+    std::optional<struct stat> standardOutput;
+    if (::fstat(STDOUT_FILENO, &output) == 0 && !S_ISCHR(output.st_mode))
+        standardOutput = output;
+    for (const auto& [name, stream] :
+         {std::pair{options.compare, earlier}, std::pair{options.compareTo, later}}) {
+        if (name && sameStream(stream, standardOutput)) {
+            PrintErrorLine(QStringLiteral("Die Liste %1 ist zugleich die Ausgabe, in die die "
+                                          "Unterschiede geschrieben würden")
+                               .arg(shownListName(*name)));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool readable(const SavedListing& listing) {
     if (listing.error.isEmpty())
         return true;
@@ -117,6 +170,8 @@ QString CompareUsageError(const CliOptions& options) {
 }
 
 int RunComparison(const CliOptions& options) {
+    if (!inputsAreDistinct(options))
+        return ExitStatus::UsageError;
     if (options.compareTo) {
         const auto [earlier, later] = readBoth(*options.compare, *options.compareTo);
         if (StopRequested())

@@ -156,6 +156,34 @@ TEST_F(CliCompareTest, UnreadableListsAndUsageErrorsExitTwoWithAClearMessage) {
     }
 }
 
+// One stream read as two lists, or a list that the shell emptied for the output before the tool
+// began, would give confident differences: like cat, the tool refuses an input that is another
+// input or its output.
+TEST_F(CliCompareTest, InputThatIsAlsoAnotherInputOrTheOutputIsRefused) {
+    const QString output = saved.filePath("ausgabe.txt");
+    const struct {
+        QString command;
+        QByteArray message;
+    } cases[] = {
+        {"cat \"$1\" | \"$0\" --compare /dev/stdin --to -", "denselben Datenstrom"},
+        {"cat \"$1\" | \"$0\" --compare - --to /dev/fd/0", "denselben Datenstrom"},
+        {"cp \"$1\" \"$2\" && \"$0\" --compare \"$2\" \"$3\" >\"$2\"", "zugleich die Ausgabe"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = RunShell(c.command, {earlier, output, tree.root()});
+        EXPECT_EQ(result.exitCode, 2) << c.command.toStdString();
+        EXPECT_TRUE(result.err.startsWith("folderinventory-cli: ") &&
+                    result.err.contains(c.message))
+            << c.command.toStdString() << ": " << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    // A regular file, or /dev/null, is read whole by each of two readers.
+    EXPECT_EQ(RunCli({"--compare", "/dev/null", "--to", "/dev/null"}).exitCode, 0);
+    const CliResult itself = RunShell("\"$0\" --compare - --to \"$1\" <\"$1\"", {earlier});
+    EXPECT_EQ(itself.exitCode, 0) << itself.err.toStdString();
+    EXPECT_EQ(itself.out, "0 neu, 0 entfernt, 0 geändert\n");
+}
+
 // Two lists of 200,000 files and an address-space limit from 60 MB up: wherever memory runs out,
 // on either side of the reading, the tool says so and ends with its status, never with an abort.
 TEST_F(CliCompareTest, OutOfMemoryOnEitherSideIsReportedAtAnyLimit) {
