@@ -10,10 +10,12 @@ constexpr char separator = ';';
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view headerRow = "Art;Pfad;Name;Größe;Geändert";
 
-// What a spreadsheet would take for the start of a formula, or of a command in older ones.
-bool startsLikeFormula(std::string_view text) {
+// What a spreadsheet would take for the start of a formula, or of a command in older ones, gets
+// an apostrophe in front; so does an apostrophe, so that a reader that drops one leading
+// apostrophe always has the name back.
+bool needsGuard(std::string_view text) {
     return !text.empty() &&
-           std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+           std::string_view("=+-@\t\r'").find(text.front()) != std::string_view::npos;
 }
 
 bool needsQuotes(std::string_view text) {
@@ -80,7 +82,7 @@ void CsvListing::appendCell(std::string& row, std::string_view text) {
     const bool quoted = needsQuotes(text);
     if (quoted)
         row.push_back('"');
-    if (startsLikeFormula(text))
+    if (needsGuard(text))
         row.push_back('\'');
     for (const char c : text) {
         if (c == '"')

@@ -13,7 +13,8 @@
 // ("SHA-256"), empty for folders and for files that could not be read whole. The sink ends each
 // row; a spreadsheet wants CR LF. Bytes that are not UTF-8 show as U+FFFD. A cell that begins with
 // "=", "+", "-", "@", a tab or a carriage return gets a leading apostrophe, so that no spreadsheet
-// takes a name for a formula.
+// takes a name for a formula, and so does one that begins with an apostrophe: dropping one leading
+// apostrophe gives the name back.
 class CsvListing final : public RecordSink {
 public:
     explicit CsvListing(LineSink& rows, std::optional<DigestAlgorithm> digest = std::nullopt)
