@@ -190,7 +190,7 @@ int RunComparison(const CliOptions& options) {
     CliRun run(SearchFiles, GivenFolders(options), !options.quiet && ::isatty(STDERR_FILENO) == 1,
                !options.quiet);
     const SavedListing later = searchNow(options, run);
-    if (StopRequested())
+    if (run.outcome.cancelled())
         return ExitStatus::Interrupted;
     if (!readable(later))
         return ExitStatus::UsageError;

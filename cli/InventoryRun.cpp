@@ -67,7 +67,7 @@ private:
 };
 
 int exitStatus(int writeStatus, const RunOutcome& outcome) {
-    if (StopRequested())
+    if (outcome.cancelled())
         return ExitStatus::Interrupted;
     if (writeStatus != ExitStatus::Success)
         return writeStatus;

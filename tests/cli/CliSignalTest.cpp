@@ -89,6 +89,28 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
     }
 }
 
+// On a terminal the list is written once the search is done; a stop signal that comes while it
+// is written cuts nothing and changes no status.
+TEST_F(CliSignalTest, StopSignalAfterTheSearchChangesNothing) {
+    const QStringList arguments = rootTimes(200);
+    const QByteArray whole = RunCli(arguments).out;
+    bool sent = false;
+    QByteArray terminal;
+    const CliResult result = RunCliOnTerminal(
+        arguments, terminalColumns, terminal,
+        [&](const QByteArray& seen, qint64 pid) {
+            if (!sent && seen.contains("FolderInventory")) {
+                ::kill(static_cast<pid_t>(pid), SIGTERM);
+                sent = true;
+            }
+        },
+        STDOUT_FILENO);
+    ASSERT_TRUE(sent);
+    EXPECT_FALSE(result.crashed);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(terminal.replace("\r\n", "\n") == whole);
+}
+
 // A FIFO named with -o holds the tool until a reader comes; a stop signal ends that wait as it
 // ends a search.
 TEST_F(CliSignalTest, StopWhileAFifoWaitsForItsReaderEndsWith130) {
