@@ -422,10 +422,15 @@ QStringList SearchedForLines(const std::vector<SearchedFolder>& folders,
                              std::string_view rawMasks) {
     QStringList lines{QString::fromUtf8(searchedFolders.data(), qsizetype(searchedFolders.size()))};
     for (const SearchedFolder& folder : folders) {
-        lines.append(searchedFolderLine(DisplayText(folder.rawPath), folder.recursive));
+        std::string key = folder.rawPath;
+        key.push_back('/');
+        key = std::string(folderIndent) + FolderKey(key) +
+              std::string(folder.recursive ? withSubfolders : withoutSubfolders);
+        lines.append(PathTextFromBytes(QByteArrayView(key.data(), qsizetype(key.size()))));
     }
     lines.append(QString());
-    lines.append(QString::fromStdString(std::string(searchMasks) + DisplayText(rawMasks)));
+    const std::string masks = std::string(searchMasks) + std::string(rawMasks);
+    lines.append(PathTextFromBytes(QByteArrayView(masks.data(), qsizetype(masks.size()))));
     return lines;
 }
 
@@ -434,7 +439,8 @@ SavedListing ShownForm(const SavedListing& exact) {
     shown.entries = exact.entries.shownForm();
     shown.error = exact.error;
     shown.form = exact.form;
-    shown.searchedFor = exact.searchedFor;
+    for (const QString& line : exact.searchedFor)
+        shown.searchedFor.append(ShownText(line, ControlCharacters::Listing));
     shown.gaps = exact.gaps.shownForm();
     shown.withTimes = exact.withTimes;
     return shown;

@@ -34,7 +34,9 @@ struct SavedListing {
 };
 
 // What a listing of these folders and masks says in its header about what was searched, as
-// SavedListing::searchedFor holds it: folders and masks as their raw bytes.
+// SavedListing::searchedFor holds it, with the exact bytes of folders and masks (as PathText.h
+// keeps bytes in text), so that masks that differ only in bytes that are not UTF-8 differ here
+// too; ShownForm shows them as a listing's header does.
 struct SearchedFolder {
     std::string rawPath;
     bool recursive = false;

@@ -292,6 +292,22 @@ TEST_F(CliCompareTest, InventoriesCompareByExactNamesAndTimes) {
         << incomplete.err.toStdString();
 }
 
+// Masks are bytes: two inventories of masks that differ in a byte that is not UTF-8 name other
+// masks, though a text listing would show both alike.
+TEST_F(CliCompareTest, MasksOfInventoriesCompareByTheirBytes) {
+    const CliResult result =
+        RunShell("\"$0\" --format json -m \"$(printf '\\377*')\" -o \"$1\" \"$3\" && "
+                 "\"$0\" --format json -m \"$(printf '\\376*')\" -o \"$2\" \"$3\" && "
+                 "\"$0\" --compare \"$1\" --to \"$2\" && "
+                 "\"$0\" --compare \"$1\" -m \"$(printf '\\376*')\" \"$3\"",
+                 {saved.filePath("ff.jsonl"), saved.filePath("fe.jsonl"), tree.root()});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err.count("Hinweis: Die frühere Liste nennt andere Suchverzeichnisse oder "
+                               "Suchmasken als die neue"),
+              2)
+        << result.err.toStdString();
+}
+
 // A JSON inventory that is cut off, of another format, no JSON, or holds a line longer than any
 // inventory's: a clear message and exit 2, read no further than the fault.
 TEST_F(CliCompareTest, BrokenInventoriesAreRefusedWithTheReason) {
