@@ -146,7 +146,7 @@ bool JsonLineReader::entry(std::string_view type) {
         }
     }
     reader_.listing_.entries.add(
-        name, {file ? EntryKind::File : EntryKind::Folder, size, true, true, *modified});
+        name, {file ? EntryKind::File : EntryKind::Folder, size, true, true, *modified, number_});
     return true;
 }
 

@@ -261,6 +261,10 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
         step.outcome = Outcome::Changed;
     else if (compareTimes_ && timesDiffer(before, i, after, j))
         step.outcome = Outcome::TimeChanged;
+    // A list that names the entry twice with other facts cannot say that it stayed the same.
+    if (step.outcome == Outcome::Same &&
+        (before.listedDifferently(i) || after.listedDifferently(j)))
+        step.outcome = Outcome::Open;
     if (step.outcome == Outcome::Same)
         return step;
     if (before.ambiguous(i) || after.ambiguous(j)) {
@@ -309,6 +313,12 @@ void ListingComparison::nameAlike(const Step& step) {
     if ((step.earlier != none && before.ambiguous(step.earlier)) ||
         (step.later != none && after.ambiguous(step.later)))
         complete_ = false;
+    for (const bool earlierSide : {true, false}) {
+        const PathSet& set = earlierSide ? before : after;
+        const std::size_t i = earlierSide ? step.earlier : step.later;
+        if (i != none && set.listedDifferently(i) && !set.shownAlike(i))
+            noteListedDifferently(set, i, earlierSide);
+    }
     const bool earlierAlike = step.earlier != none && before.shownAlike(step.earlier);
     const bool laterAlike = step.later != none && after.shownAlike(step.later);
     if (!earlierAlike && !laterAlike)
@@ -324,6 +334,23 @@ void ListingComparison::nameAlike(const Step& step) {
                                       "%2; ob sie (und was darunter liegt) sich geändert haben, "
                                       "bleibt offen")
                            .arg(which, QString::fromStdString(path)));
+}
+
+// An entry that a list names twice with other sizes or times: which one is right, the list does
+// not say.
+void ListingComparison::noteListedDifferently(const PathSet& set, std::size_t i, bool earlierSide) {
+    if (alikeNotes_.size() >= namedNotes) {
+        ++alikeUnnamed_;
+        return;
+    }
+    const auto [first, other] = set.differingLines(i);
+    const QString where =
+        first > 0 && other > 0
+            ? QStringLiteral("steht in den Zeilen %1 und %2").arg(first).arg(other)
+            : QStringLiteral("steht mehrmals");
+    alikeNotes_.append(QStringLiteral("%1: %2 %3 mit verschiedener Größe oder Zeit; ob es sich "
+                                      "geändert hat, bleibt offen")
+                           .arg(sideName(earlierSide), QString::fromStdString(set.path(i)), where));
 }
 
 QString ListingComparison::gapNote(const Gap& gap) const {
@@ -372,8 +399,9 @@ void ListingComparison::buildNotes() {
     notes_ += alikeNotes_;
     if (alikeUnnamed_ > 0) {
         notes_.append(QStringLiteral("Unter %1 weiteren Pfaden erscheinen mehrere Einträge eines "
-                                     "Verzeichnisses; ob sie (und was darunter liegt) sich "
-                                     "geändert haben, bleibt offen")
+                                     "Verzeichnisses, oder einer mehrmals mit verschiedener Größe "
+                                     "oder Zeit; ob sie (und was darunter liegt) sich geändert "
+                                     "haben, bleibt offen")
                           .arg(alikeUnnamed_));
     }
 }

@@ -78,6 +78,7 @@ private:
     Step bothSides(std::size_t i, std::size_t j) const;
     void count(const Step& step);
     void nameAlike(const Step& step);
+    void noteListedDifferently(const PathSet& set, std::size_t i, bool earlierSide);
     void buildNotes();
     QString gapNote(const Gap& gap) const;
 

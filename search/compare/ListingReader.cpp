@@ -254,12 +254,14 @@ void ListingReader::readEntry(std::string_view line) {
                                         PathSet::unknownSize,
                                         ShownNameIsExact(column, name),
                                         false,
-                                        {}});
+                                        {},
+                                        lineNumber_});
         return;
     }
     blockHasFiles_ = true;
-    listing_.entries.add(name,
-                         {EntryKind::File, entry->size, ShownNameIsExact(column, name), false, {}});
+    listing_.entries.add(
+        name,
+        {EntryKind::File, entry->size, ShownNameIsExact(column, name), false, {}, lineNumber_});
 }
 
 // One path a line: the folder text up to the last "/", then the name. The entries "." and ".."

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -48,6 +49,8 @@ void PathSet::add(std::string_view name, const EntryFacts& facts) {
     entry.folder = blockFolders_.back();
     entry.block = static_cast<std::uint32_t>(blockFolders_.size() - 1);
     entry.nanoseconds = facts.modified.nanoseconds;
+    entry.line = static_cast<std::uint32_t>(
+        std::clamp<long long>(facts.line, 0, std::numeric_limits<std::uint32_t>::max()));
     entry.kind = facts.kind;
     entry.exactName = facts.exactName;
     entry.timeKnown = facts.timeKnown;
@@ -78,17 +81,48 @@ void PathSet::mergeEqualPaths() {
             const Entry& previous = entries_[next - 1];
             const Entry& repeat = entries_[next];
             const bool sameBlock = repeat.block == previous.block;
-            if (sameBlock && !(repeat.exactName && previous.exactName))
+            const bool alike = sameBlock && !(repeat.exactName && previous.exactName);
+            if (alike)
                 merged.shownAlike = true;
             if (repeat.kind != merged.kind) {
                 merged.shownAlike = true;
                 merged.kind = EntryKind::Unknown;
+            } else if (!alike && factsDiffer(merged, repeat)) {
+                if (!merged.listedDifferently)
+                    differentListings_.push_back({merged.line, repeat.line});
+                merged.listedDifferently = true;
             }
+            merged.listedDifferently = merged.listedDifferently || repeat.listedDifferently;
         }
+        // Entries shown alike are open as such, whatever their listings say.
+        merged.listedDifferently = merged.listedDifferently && !merged.shownAlike;
         entries_[kept++] = merged;
         i = next;
     }
     entries_.resize(kept);
+    std::sort(differentListings_.begin(), differentListings_.end(),
+              [](const DifferentListing& a, const DifferentListing& b) {
+                  return a.firstLine < b.firstLine;
+              });
+}
+
+// Two listings of one entry that give it other sizes or times.
+bool PathSet::factsDiffer(const Entry& a, const Entry& b) {
+    const bool sizes = a.size != unknownSize && b.size != unknownSize && a.size != b.size;
+    const bool times =
+        a.timeKnown && b.timeKnown && (a.seconds != b.seconds || a.nanoseconds != b.nanoseconds);
+    return sizes || times;
+}
+
+std::pair<long long, long long> PathSet::differingLines(std::size_t i) const {
+    const std::uint32_t line = entries_[i].line;
+    const auto found = std::lower_bound(differentListings_.begin(), differentListings_.end(), line,
+                                        [](const DifferentListing& listing, std::uint32_t first) {
+                                            return listing.firstLine < first;
+                                        });
+    if (line == 0 || found == differentListings_.end() || found->firstLine != line)
+        return {0, 0};
+    return {found->firstLine, found->otherLine};
 }
 
 // Two folders shown alike list their entries under the same folder text, so no path below them
@@ -179,6 +213,7 @@ PathSet PathSet::shownForm() const {
         return entries_[a].block < entries_[b].block;
     });
     PathSet shown;
+    shown.differentListings_ = differentListings_;
     std::size_t next = 0;
     for (std::uint32_t block = 0; block < blockFolders_.size(); ++block) {
         shown.startBlock(FolderKey(DisplayText(blockFolderText(block))));
@@ -190,8 +225,10 @@ PathSet PathSet::shownForm() const {
                              entry.size,
                              ShownNameIsExact(column, name),
                              entry.timeKnown,
-                             {entry.seconds, entry.nanoseconds}};
+                             {entry.seconds, entry.nanoseconds},
+                             entry.line};
             shown.add(name, facts);
+            shown.entries_.back().listedDifferently = entry.listedDifferently;
         }
     }
     shown.finish();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // What a list says an entry is: an extended listing knows files from folders, a simple one
@@ -25,6 +26,8 @@ struct EntryFacts {
     // The modification time, where the list gives one.
     bool timeKnown = false;
     FileTime modified;
+    // The line of a saved list that names the entry; 0 where there is none.
+    long long line = 0;
 };
 
 // The entries of one listing as a set of paths, compact enough for lists of millions of lines:
@@ -51,7 +54,9 @@ public:
     // blocks are one entry listed again (the first listing counts), those of one block are
     // different entries that the list shows alike, unless both names are exact. An entry shown
     // alike, or listed as a file once and as a folder once (then of unknown kind), is ambiguous,
-    // and so is every entry below it: its path may lie in either folder.
+    // and so is every entry below it: its path may lie in either folder. An entry listed again
+    // with another size or time (it changed between two listings, or the list was edited) is
+    // ambiguous too: the list does not say which is right.
     void finish();
 
     std::size_t size() const { return entries_.size(); }
@@ -66,11 +71,17 @@ public:
     FileTime modified(std::size_t i) const {
         return {entries_[i].seconds, entries_[i].nanoseconds};
     }
-    // The entry may stand for several entries: shown alike, or below entries shown alike.
+    // The entry may stand for several entries: shown alike, or below entries shown alike, or
+    // listed again with other facts.
     bool ambiguous(std::size_t i) const {
-        return entries_[i].shownAlike || entries_[i].belowShownAlike;
+        return entries_[i].shownAlike || entries_[i].belowShownAlike ||
+               entries_[i].listedDifferently;
     }
     bool shownAlike(std::size_t i) const { return entries_[i].shownAlike; }
+    // The entry is listed again with another size or time.
+    bool listedDifferently(std::size_t i) const { return entries_[i].listedDifferently; }
+    // For such an entry: the lines of the two listings that differ (0 where unknown).
+    std::pair<long long, long long> differingLines(std::size_t i) const;
     // The first block that lists the entry.
     std::uint32_t block(std::size_t i) const { return entries_[i].block; }
 
@@ -97,17 +108,25 @@ private:
         std::uint32_t folder;
         std::uint32_t block;
         std::int32_t nanoseconds;
-        EntryKind kind;
-        bool exactName;
-        bool timeKnown;
-        bool shownAlike = false;
-        bool belowShownAlike = false;
+        std::uint32_t line; // saturated
+        EntryKind kind : 2;
+        bool exactName : 1;
+        bool timeKnown : 1;
+        bool shownAlike : 1 = false;
+        bool belowShownAlike : 1 = false;
+        bool listedDifferently : 1 = false;
+    };
+    static_assert(sizeof(Entry) <= 48);
+    struct DifferentListing {
+        std::uint32_t firstLine;
+        std::uint32_t otherLine;
     };
     std::string_view folderOf(const Entry& entry) const { return folders_[entry.folder]; }
     std::string_view nameOf(const Entry& entry) const {
         return names_.view().substr(entry.nameStart, entry.nameLength);
     }
     int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
+    static bool factsDiffer(const Entry& a, const Entry& b);
     int pathOrder(const Entry& a, const Entry& b) const;
     void rankFolders();
     void mergeEqualPaths();
@@ -118,6 +137,7 @@ private:
     std::vector<std::uint32_t> blockFolders_;
     ByteBuffer names_; // grows in place, without copying the names already held
     std::vector<Entry> entries_;
+    std::vector<DifferentListing> differentListings_; // in line order, made by finish
     // Set by finish: the place of each folder text in byte order (equal texts share it), and for
     // each place the last place whose text starts with that text (its subfolders).
     std::vector<std::uint32_t> rank_;

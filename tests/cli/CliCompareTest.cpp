@@ -308,6 +308,32 @@ TEST_F(CliCompareTest, MasksOfInventoriesCompareByTheirBytes) {
         << result.err.toStdString();
 }
 
+// An inventory that names one path twice with other facts (a file that changed between the
+// visits of two masks, or an edited inventory) cannot say which is right: the path is left open,
+// and a note names it with both lines.
+TEST_F(CliCompareTest, PathListedTwiceWithOtherFactsIsLeftOpenWithItsLines) {
+    const QString good = saved.filePath("gut.jsonl");
+    ASSERT_EQ(RunCli({"--format", "json", "-m", "*.txt;grow*", "-o", good, tree.root()}).exitCode,
+              0);
+    QFile file(good);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArrayList lines = file.readAll().split('\n');
+    // Lines 2 to 4 list the three files for "*.txt", line 5 "grow.txt" again for "grow*".
+    ASSERT_TRUE(lines.at(4).contains("grow.txt")) << lines.join('\n').toStdString();
+    const QString same = save("gleich.jsonl", lines.join('\n').toStdString());
+    EXPECT_EQ(RunCli({"--compare", same, "-m", "*.txt;grow*", tree.root()}).exitCode, 0);
+    lines[4].replace("\"size\":1523", "\"size\":1524");
+    const QString edited = save("doppelt.jsonl", lines.join('\n').toStdString());
+    const CliResult result = RunCli({"--compare", edited, "-m", "*.txt;grow*", tree.root()});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.startsWith("0 neu, 0 entfernt, 0 geändert; unvollständig, 1 offen"))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.err.contains("Frühere Liste: " + QFile::encodeName(tree.root()) +
+                                    "/grow.txt steht in den Zeilen "))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(" und 5 ")) << result.err.toStdString();
+}
+
 // A JSON inventory that is cut off, of another format, no JSON, or holds a line longer than any
 // inventory's: a clear message and exit 2, read no further than the fault.
 TEST_F(CliCompareTest, BrokenInventoriesAreRefusedWithTheReason) {
