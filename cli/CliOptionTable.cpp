@@ -10,7 +10,7 @@ constexpr std::string_view outputGroup = "Ausgabe";
 constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 15> optionTable{{
+constexpr std::array<CliOptionSpec, 16> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
@@ -59,6 +59,13 @@ constexpr std::array<CliOptionSpec, 15> optionTable{{
      compareGroup, true},
     {CliOption::CompareTo, "to", "", "NEU",
      "mit --compare: die gespeicherte Liste NEU statt einer Suche (\"-\": Standardeingabe)",
+     compareGroup, true},
+    {CliOption::Check, "check", "", "LISTE",
+     "statt der Liste jede Datei der Prüfsummenliste LISTE (von sha256sum, md5sum und Co., "
+     "BSD-Format oder ein Inventar in JSON Lines mit Prüfsummen) lesen und prüfen: eine Zeile je "
+     "Problem (\"FEHLER: PFAD\", \"fehlt: PFAD\", \"nicht lesbar: PFAD\"), mit Verzeichnissen "
+     "auch jede Datei dort, die die Liste nicht nennt (\"neu: PFAD\"); \"-\" liest LISTE von der "
+     "Standardeingabe",
      compareGroup, true},
     {CliOption::Help, "help", "h", "", "diese Hilfe anzeigen", generalGroup},
     {CliOption::Version, "version", "v", "", "die Versionsnummer anzeigen", generalGroup},

@@ -21,6 +21,7 @@ enum class CliOption {
     CompareTo,
     Format,
     Hash,
+    Check,
     Null,
 };
 

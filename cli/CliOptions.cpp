@@ -198,6 +198,9 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
                          : value == "sums" ? OutputFormat::Sums
                                            : OutputFormat::Text;
         break;
+    case CliOption::Check:
+        options.check = value;
+        break;
     case CliOption::Hash:
         options.hash = DigestAlgorithmNamed(view(value));
         break;

@@ -34,6 +34,8 @@ struct CliOptions {
     std::optional<QByteArray> output;
     // --hash ALGO: the files' digests in the table, JSON Lines or the checksum list.
     std::optional<DigestAlgorithm> hash;
+    // --check LIST: the files a checksum list names read and checked instead of a listing.
+    std::optional<QByteArray> check;
     // --compare OLD: the differences to the saved list OLD instead of the listing; with --to NEW
     // the saved list NEW takes the place of a search.
     std::optional<QByteArray> compare;

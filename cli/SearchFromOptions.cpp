@@ -35,7 +35,8 @@ QString OutputUsageError(const CliOptions& options) {
             .arg(options.format == OutputFormat::Csv ? QStringLiteral("csv")
                                                      : QStringLiteral("json"));
     // The text listings stay as they are: a digest asked for and not shown would go unnoticed.
-    if (options.hash && options.format == OutputFormat::Text && !options.compare)
+    if (options.hash && options.format == OutputFormat::Text && !options.compare &&
+        !options.check)
         return QStringLiteral("\"--hash\" braucht eine Ausgabe, die Prüfsummen zeigt: "
                               "\"--format csv\", \"--format json\" oder \"--format sums\"");
     return {};

@@ -2,6 +2,7 @@
 // exactly the listing that the result window would show.
 
 #include "base/ProcessStart.h"
+#include "CheckRun.h"
 #include "CliOptions.h"
 #include "CompareRun.h"
 #include "ErrorOutput.h"
@@ -71,7 +72,13 @@ int main(int argc, char** argv) {
         PrintUsageError(error);
         return ExitStatus::UsageError;
     }
+    if (const QString error = CheckUsageError(parsed.options); !error.isEmpty()) {
+        PrintUsageError(error);
+        return ExitStatus::UsageError;
+    }
     try {
+        if (parsed.options.check)
+            return RunCheck(parsed.options);
         return parsed.options.compare ? RunComparison(parsed.options)
                                       : RunInventory(parsed.options);
     } catch (const std::bad_alloc&) {

@@ -1,7 +1,7 @@
 # Checks that the engine's includes run one way (cmake -DROOT=<source dir> -P this file):
 # a file in search/<folder>/ includes only its own folder and the folders listed for it below,
-# SearchDriver at the top of search/ includes any of them, every engine include names its folder,
-# and the program (ui/) and the tool (cli/) include nothing of the walk. Lists every include that
+# the drivers at the top of search/ (SearchDriver, ChecksumCheck) include any of them, every
+# engine include names its folder, and the program (ui/) and the tool (cli/) include nothing of the walk. Lists every include that
 # breaks this and fails.
 cmake_minimum_required(VERSION 3.22)
 
@@ -13,7 +13,7 @@ set(uses_output base)
 set(uses_walk base run records)
 set(uses_digest base run records output walk)
 set(uses_format base run records output)
-set(uses_compare base run records output format digest)
+set(uses_compare base run records output format)
 
 set(faults 0)
 function(fault file line reason)
@@ -58,9 +58,9 @@ foreach(file IN LISTS engine_files)
                 string(REPLACE ";" ", " allowed "${uses_${from}}")
                 fault("search/${file}" "${header}" "${from}/ uses only itself and: ${allowed}")
             endif()
-        elseif(header STREQUAL "SearchDriver.h")
+        elseif(header STREQUAL "SearchDriver.h" OR header STREQUAL "ChecksumCheck.h")
             if(NOT from STREQUAL "top")
-                fault("search/${file}" "${header}" "the driver sits on top of the engine")
+                fault("search/${file}" "${header}" "the drivers sit on top of the engine")
             endif()
         elseif(to)
             fault("search/${file}" "${header}" "folder ${to}/ has no place in the order above")

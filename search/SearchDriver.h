@@ -21,16 +21,16 @@
 //   compare/  lists read back and compared: ListingReader (ListingLineParser,
 //             JsonInventoryReader) fills a PathSet (folders keyed by FolderKey) and ListingGaps;
 //             RecordListing is a search's side; ListingComparison tells the differences;
-//             ChecksumList reads checksum lists
+//             ChecksumList reads checksum lists, which ChecksumCheck (beside this driver) checks
 //   base/     texts, bytes and the process under all of them: Utf8Text, PathText, FileTime,
 //             ByteBuffer, SplitText, StopSignalMask, ProcessStart, DigestAlgorithm
 //
 // Includes name the folder ("walk/FolderScanner.h") and run one way: base/ uses nothing of the
 // engine; run/, records/ and output/ use base/; walk/ uses base/, run/ and records/ (it makes no
 // lines); format/ uses base/, run/, records/ and output/; digest/ uses the same and walk/;
-// compare/ uses format/ and digest/ too; this driver uses them all. The program and the tool
-// reach the walk only through RunSearch. The test IncludeOrder (cmake/CheckIncludeOrder.cmake)
-// holds the code to this.
+// compare/ uses format/ too; the drivers (this one and ChecksumCheck) use them all. The program
+// and the tool reach the walk only through RunSearch. The test IncludeOrder
+// (cmake/CheckIncludeOrder.cmake) holds the code to this.
 
 #include "records/RecordSink.h"
 #include "run/SearchProgress.h"

@@ -3,6 +3,8 @@
 #include "format/SumsLine.h"
 
 #include <cerrno>
+#include <QByteArray>
+#include <simdjson.h>
 #include <unistd.h>
 
 namespace {
@@ -101,8 +103,20 @@ bool ParseChecksumLine(std::string_view line, ChecksumEntry& entry, std::string&
     return parseGnuLine(line, escaped, entry, reason);
 }
 
+class ChecksumListReader::Json {
+public:
+    simdjson::dom::parser parser;
+    std::string padded;
+};
+
+ChecksumListReader::ChecksumListReader(int fd) : fd_(fd) {}
+
+ChecksumListReader::~ChecksumListReader() = default;
+
 ChecksumListReader::Result ChecksumListReader::next(ChecksumEntry& entry, std::string& reason) {
     for (;;) {
+        if (finished_)
+            return Result::End;
         std::string_view line;
         const Line got = nextLine(line);
         if (got == Line::End)
@@ -114,9 +128,17 @@ ChecksumListReader::Result ChecksumListReader::next(ChecksumEntry& entry, std::s
             reason = "länger als " + std::to_string(maxLineBytes) + " Bytes";
             return Result::Malformed;
         }
-        if (line.empty() || line.front() == '#')
+        if (line.empty() || (line.front() == '#' && kind_ != Kind::Inventory))
             continue;
-        return ParseChecksumLine(line, entry, reason) ? Result::Entry : Result::Malformed;
+        if (kind_ == Kind::Unknown)
+            kind_ = line.front() == '{' ? Kind::Inventory : Kind::Sums;
+        if (kind_ == Kind::Sums)
+            return ParseChecksumLine(line, entry, reason) ? Result::Entry : Result::Malformed;
+        bool malformed = false;
+        if (inventoryEntry(line, entry, reason, malformed))
+            return Result::Entry;
+        if (malformed)
+            return Result::Malformed;
     }
 }
 
@@ -170,4 +192,66 @@ bool ChecksumListReader::fill() {
         atEnd_ = got == 0;
         return true;
     }
+}
+
+// {"type":"inventory",...,"hash":"sha256"} first, then {"type":"file","path":...,"sha256":...}.
+bool ChecksumListReader::inventoryEntry(std::string_view line, ChecksumEntry& entry,
+                                        std::string& reason, bool& malformed) {
+    if (!json_)
+        json_ = std::make_unique<Json>();
+    json_->padded.assign(line);
+    json_->padded.append(simdjson::SIMDJSON_PADDING, ' ');
+    simdjson::dom::object object;
+    std::string_view type;
+    malformed = true;
+    if (json_->parser.parse(json_->padded.data(), line.size(), false).get(object) ||
+        object["type"].get_string().get(type)) {
+        reason = "keine Zeile eines Inventars in JSON Lines";
+        return false;
+    }
+    if (!inventoryAlgorithm_) {
+        std::string_view hash;
+        if (type != "inventory" || object["hash"].get_string().get(hash) ||
+            !DigestAlgorithmNamed(hash)) {
+            reason = "das Inventar trägt keine Prüfsummen";
+            finished_ = true;
+            return false;
+        }
+        inventoryAlgorithm_ = DigestAlgorithmNamed(hash);
+        malformed = false;
+        return false;
+    }
+    malformed = false;
+    std::string_view hex;
+    if (type != "file" || object[DigestInfo(*inventoryAlgorithm_).name].get_string().get(hex))
+        return false;
+    malformed = true;
+    if (!IsHexDigest(hex) ||
+        hex.size() != static_cast<std::size_t>(DigestInfo(*inventoryAlgorithm_).hexLength)) {
+        reason = "Prüfsumme hat nicht die Länge von " +
+                 std::string(DigestInfo(*inventoryAlgorithm_).shownName);
+        return false;
+    }
+    std::string_view base64;
+    std::string_view path;
+    if (!object["path_bytes"].get_string().get(base64)) {
+        const auto decoded = QByteArray::fromBase64Encoding(
+            QByteArray(base64.data(), static_cast<qsizetype>(base64.size())),
+            QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) {
+            reason = "ungültiges \"path_bytes\"";
+            return false;
+        }
+        entry.path.assign(decoded.decoded.constData(),
+                          static_cast<std::size_t>(decoded.decoded.size()));
+    } else if (!object["path"].get_string().get(path) && !path.empty()) {
+        entry.path.assign(path);
+    } else {
+        reason = "kein Pfad";
+        return false;
+    }
+    entry.algorithm = *inventoryAlgorithm_;
+    entry.hex = lowercase(hex);
+    malformed = false;
+    return true;
 }

@@ -3,6 +3,8 @@
 #include "base/DigestAlgorithm.h"
 
 #include <cstddef>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,13 +23,19 @@ struct ChecksumEntry {
 // digests have the line's number of hexadecimal digits. Line ends may be LF or CR LF, the last
 // line may lack one; empty lines and lines that begin with "#" are passed over. A line longer
 // than `maxLineBytes` is skipped without being held, so memory stays bounded whatever the list.
+// An inventory in JSON Lines that carries digests (its first line names the algorithm in
+// "hash") is read too: each file line with its digest is an entry; folders, the summary and
+// files without a digest are passed over.
 class ChecksumListReader final {
 public:
     static constexpr std::size_t maxLineBytes = 64 * 1024;
 
     enum class Result { Entry, Malformed, End, ReadError };
 
-    explicit ChecksumListReader(int fd) : fd_(fd) {}
+    explicit ChecksumListReader(int fd);
+    ~ChecksumListReader();
+    ChecksumListReader(const ChecksumListReader&) = delete;
+    ChecksumListReader& operator=(const ChecksumListReader&) = delete;
 
     // The next entry; for a malformed line its number in `entry.line` and the reason (German)
     // in `reason`; for a read error errno in error().
@@ -38,6 +46,15 @@ private:
     enum class Line { Complete, TooLong, End, ReadError };
     Line nextLine(std::string_view& line);
     bool fill();
+    // The entry of a line of an inventory in JSON Lines; false when the line has none.
+    bool inventoryEntry(std::string_view line, ChecksumEntry& entry, std::string& reason,
+                        bool& malformed);
+
+    class Json;
+    enum class Kind { Unknown, Sums, Inventory } kind_ = Kind::Unknown;
+    std::optional<DigestAlgorithm> inventoryAlgorithm_;
+    bool finished_ = false; // an inventory without digests ends the list
+    std::unique_ptr<Json> json_;
 
     int fd_;
     std::string buffer_;

@@ -66,14 +66,17 @@ QString TimeLeftText(std::chrono::seconds left) {
 }
 
 QString ReadProgressText(std::int64_t bytesRead, std::int64_t bytesFound, const ReadRate& rate) {
-    QString text = ShownByteCount(bytesRead) + QStringLiteral(" von ") +
-                   ShownByteCount(std::max(bytesFound, bytesRead)) + QStringLiteral(" gelesen");
+    QString text = ShownByteCount(bytesRead);
+    if (bytesFound >= 0)
+        text += QStringLiteral(" von ") + ShownByteCount(std::max(bytesFound, bytesRead));
+    text += QStringLiteral(" gelesen");
     if (rate.bytesPerSecond() > 0) {
         text += QStringLiteral(", ") +
                 ShownByteCount(static_cast<std::int64_t>(rate.bytesPerSecond())) +
                 QStringLiteral("/s");
     }
-    if (const std::optional<std::chrono::seconds> left = rate.timeLeft(bytesFound - bytesRead))
+    if (const std::optional<std::chrono::seconds> left = rate.timeLeft(bytesFound - bytesRead);
+        bytesFound >= 0 && left)
         text += QStringLiteral(", ") + TimeLeftText(*left);
     return text;
 }

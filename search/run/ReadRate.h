@@ -25,7 +25,8 @@ private:
 };
 
 // "1,2 GB von 3,4 GB gelesen, 850 MB/s, noch 3 s": what a progress display shows while files are
-// read (decimal separator of the user's locale).
+// read (decimal separator of the user's locale); without "von ..." when `bytesFound` is
+// negative (not known).
 QString ReadProgressText(std::int64_t bytesRead, std::int64_t bytesFound, const ReadRate& rate);
 // "1,2 GB", "850 MB", "12 KB", "0 Bytes" in the user's locale.
 QString ShownByteCount(std::int64_t bytes);

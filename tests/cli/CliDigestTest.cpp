@@ -5,8 +5,10 @@
 #include "TempTree.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
@@ -146,6 +148,70 @@ TEST_F(CliDigestTest, AStopInTheMiddleOfAHugeFileEndsTheRun) {
     EXPECT_TRUE(result.out.contains(R"("type":"file","path":)")) << result.out.toStdString();
     EXPECT_FALSE(result.out.contains(R"("sha256":")")) << result.out.toStdString();
     EXPECT_TRUE(result.out.contains(R"("cancelled":true)")) << result.out.toStdString();
+}
+
+// A byte flipped in a file whose modification time was put back: size and time hide it, the
+// digest does not. The list is read in every form the tool takes.
+TEST_F(CliDigestTest, CheckFindsAFlippedByteBehindAnUnchangedTimeAndNamesWhatIsOff) {
+    const QString list = tree.root() + QStringLiteral(".list");
+    const CliResult made =
+        RunShell(QStringLiteral("cd \"$1\" && \"$0\" --format sums -m 'plain*;back*' . > \"$2\" && "
+                                "\"$0\" --format json --hash md5 -m 'plain*' . > \"$2.jsonl\""),
+                 {tree.root(), list});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const QByteArray plain = QFile::encodeName(tree.path(QStringLiteral("plain")));
+    struct stat before {};
+    ASSERT_EQ(::stat(plain.constData(), &before), 0);
+    QFile file(tree.path(QStringLiteral("plain")));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(1000));
+    ASSERT_TRUE(file.putChar('y'));
+    file.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, plain.constData(), times, 0), 0);
+    QFile::remove(tree.path(QStringLiteral("back\\slash.small")));
+    tree.file(QStringLiteral("plain.new"), 3);
+
+    // The list with CR LF ends, a BSD tag line, an absolute path, "../", a malformed line and no
+    // final line end.
+    QFile sums(list);
+    ASSERT_TRUE(sums.open(QIODevice::ReadOnly));
+    QByteArray text = sums.readAll().replace("\n", "\r\n");
+    sums.close();
+    const QByteArray empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    text += "SHA256 (" + QFile::encodeName(tree.path(QStringLiteral("empty"))) + ") = " + empty +
+            "\r\nnot a line\r\n" + empty + "  ../" +
+            QFile::encodeName(QFileInfo(tree.root()).fileName()) + "/empty";
+    tree.file(QStringLiteral("empty"), 0);
+    ASSERT_TRUE(sums.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    sums.write(text);
+    sums.close();
+
+    // The masks choose the files of the folder that the list is held against.
+    const CliResult check =
+        RunShell(QStringLiteral("cd \"$1\" && \"$0\" --check \"$2\" -m 'plain*;back*;empty' ."),
+                 {tree.root(), list});
+    EXPECT_EQ(check.exitCode, 2); // the malformed line
+    EXPECT_EQ(check.out, "FEHLER: ./plain\n"
+                         "fehlt: ./back\\slash.small\n"
+                         "neu: ./plain.new\n" // in the order of the masks
+                         "neu: ./empty\n"
+                         "\n"
+                         "4 in Ordnung, 1 falsch, 1 fehlen, 0 nicht lesbar, 2 neu\n")
+        << check.out.toStdString();
+    EXPECT_TRUE(check.err.contains(": Zeile 6: keine Prüfsummenzeile")) << check.err.toStdString();
+
+    const CliResult json = RunShell(QStringLiteral("cd \"$1\" && \"$0\" --check - < \"$2.jsonl\""),
+                                    {tree.root(), list});
+    EXPECT_EQ(json.exitCode, 1) << json.err.toStdString();
+    EXPECT_EQ(json.out, "FEHLER: ./plain\n\n1 in Ordnung, 1 falsch, 0 fehlen, 0 nicht lesbar\n")
+        << json.out.toStdString();
+    QFile::remove(list);
+    QFile::remove(list + QStringLiteral(".jsonl"));
+
+    const CliResult none = RunShell(QStringLiteral("\"$0\" --check /dev/null"), {});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "\n0 in Ordnung, 0 falsch, 0 fehlen, 0 nicht lesbar\n");
 }
 
 } // namespace

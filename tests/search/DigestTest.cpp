@@ -5,12 +5,18 @@
 #include "digest/DigestWindow.h"
 #include "digest/FileDigest.h"
 #include "format/SumsLine.h"
+#include "format/SumsListing.h"
+#include "output/ResultLines.h"
 #include "ReferenceDigests.h"
+#include "run/SearchSettings.h"
+#include "SearchDriver.h"
 #include "TempTree.h"
 #include "walk/WorkerPool.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <QString>
 #include <random>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -190,6 +196,46 @@ TEST(DigestWindowTest, AStopEndsEveryReadAndLeavesNoDigest) {
         EXPECT_TRUE(window.waitOldest(std::chrono::milliseconds(0)));
         EXPECT_EQ(window.takeOldest().outcome, Outcome::Stopped);
     }
+}
+
+// The stage between the walk and the output: every regular file of a tree of many folders and
+// sizes with its digest, in the walk's order, links and pipes without one.
+TEST(DigestStageTest, ASearchHandsOnEveryRegularFileWithItsDigest) {
+    const TempTree tree;
+    std::vector<std::string> relative;
+    for (unsigned i = 0; i < 300; ++i) {
+        const std::string folder = "d" + std::to_string(i % 7);
+        tree.folder(QString::fromStdString(folder));
+        relative.push_back(folder + "/f" + std::to_string(i));
+        writeFile(tree.rootBytes() + "/" + relative.back(), i == 5 ? 3 * 1048576 : (i * 131) % 9000,
+                  i);
+    }
+    tree.symlink(tree.path(QStringLiteral("d0/f0")), QStringLiteral("link"));
+    ASSERT_EQ(::mkfifo((tree.rootBytes() + "/fifo").c_str(), 0644), 0);
+    std::sort(relative.begin(), relative.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromStdString(a).toUpper() < QString::fromStdString(b).toUpper();
+    });
+    std::vector<std::string> paths;
+    for (const std::string& path : relative)
+        paths.push_back(tree.rootBytes() + "/" + path);
+    const std::vector<std::string> digests = ReferenceDigests("sha256", paths);
+    ASSERT_EQ(digests.size(), paths.size());
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        expected.push_back(digests[i] + "  " + paths[i]);
+
+    TSearchFiles settings;
+    InitSearchFiles(settings);
+    AddSearchFolder(settings, tree.root(), true);
+    settings.Masks = QStringLiteral("*.*");
+    ResultLines lines;
+    SumsListing sums(lines, DigestAlgorithm::Sha256);
+    SearchProgress progress;
+    RunSearch(settings, sums, progress);
+    std::vector<std::string> got;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        got.emplace_back(lines.view(i));
+    EXPECT_EQ(got, expected);
 }
 
 TEST(SumsLineTest, PathsWithBackslashesAndLineEndsAreEscapedAndReadBack) {
