@@ -39,7 +39,8 @@ SavedListing readListing(const QByteArray& fileName) {
 // The search's records go straight into the listing that is compared, by their exact names, with
 // sizes and times in the extended form. What the search left out are its gaps.
 SavedListing searchNow(const CliOptions& options, CliRun& run) {
-    RecordListing records(options.simple ? ListingForm::Simple : ListingForm::Extended);
+    RecordListing records(options.simple ? ListingForm::Simple : ListingForm::Extended,
+                          options.hash);
     RunSearch(SearchFiles, records, run.progress);
     run.shown.finish();
     return records.finish(SearchFiles, run.outcome);
@@ -158,6 +159,10 @@ QString CompareUsageError(const CliOptions& options) {
         return QStringLiteral("\"--compare\" schreibt die Unterschiede als Text; \"%1\" passt "
                               "nicht dazu")
             .arg(options.nullTerminated ? QStringLiteral("-0") : QStringLiteral("--format"));
+    if (options.hash && (options.compareTo || options.simple))
+        return QStringLiteral("\"--hash\" mit \"--compare\" liest die Dateien einer neuen Suche "
+                              "für eine erweiterte Liste; \"%1\" passt nicht dazu")
+            .arg(options.compareTo ? QStringLiteral("--to") : QStringLiteral("-s"));
     if (options.simple && !options.fullPath)
         return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
                               "ohne Pfade lässt sich nicht vergleichen");

@@ -91,6 +91,12 @@ bool JsonLineReader::header() {
         searched.push_back(std::move(given));
     }
     reader_.listing_.searchedFor = SearchedForLines(searched, masks);
+    std::string_view hash;
+    if (!line_["hash"].get_string().get(hash)) {
+        reader_.listing_.digest = DigestAlgorithmNamed(hash);
+        if (!reader_.listing_.digest)
+            return fail(QStringLiteral("unbekanntes Prüfsummenverfahren \"%1\"").arg(text(hash)));
+    }
     return true;
 }
 
@@ -103,6 +109,8 @@ bool JsonLineReader::entry(std::string_view type) {
     std::string_view plainPath;
     std::string_view base64Path;
     std::string_view mtime;
+    std::string_view digest;
+    const std::optional<DigestAlgorithm> algorithm = reader_.listing_.digest;
     std::int64_t size = PathSet::unknownSize;
     bool sizeValid = !file;
     bool wrongType = false;
@@ -115,7 +123,13 @@ bool JsonLineReader::entry(std::string_view type) {
             wrongType |= field.value.get_string().get(mtime) != simdjson::SUCCESS;
         else if (field.key == "size" && file)
             sizeValid = field.value.get_int64().get(size) == simdjson::SUCCESS && size >= 0;
+        else if (file && algorithm && field.key == DigestInfo(*algorithm).name)
+            wrongType |= field.value.get_string().get(digest) != simdjson::SUCCESS;
     }
+    if (!digest.empty() &&
+        (!IsHexDigest(digest) || digest.size() != std::size_t(DigestInfo(*algorithm).hexLength)))
+        return fail(QStringLiteral("eine Prüfsumme, die keine %1-Prüfsumme ist")
+                        .arg(text(DigestInfo(*algorithm).shownName)));
     if (wrongType)
         return fail(QStringLiteral("ein Feld hat die falsche Art"));
     std::string& path = reader_.path_;
@@ -145,8 +159,8 @@ bool JsonLineReader::entry(std::string_view type) {
             reader_.listing_.entries.startBlock(key);
         }
     }
-    reader_.listing_.entries.add(
-        name, {file ? EntryKind::File : EntryKind::Folder, size, true, true, *modified, number_});
+    reader_.listing_.entries.add(name, {file ? EntryKind::File : EntryKind::Folder, size, true,
+                                        true, *modified, number_, digest});
     return true;
 }
 

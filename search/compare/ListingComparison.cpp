@@ -108,6 +108,21 @@ bool timesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, st
            earlier.timeKnown(i) && later.timeKnown(j) && earlier.modified(i) != later.modified(j);
 }
 
+bool digestsDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, std::size_t j) {
+    const std::string_view before = earlier.digest(i);
+    const std::string_view after = later.digest(j);
+    return !before.empty() && !after.empty() && before != after;
+}
+
+// "~ <path> (Inhalt geändert)": same size, other content.
+void appendContentChange(LineSink& lines, const PathSet& later, std::size_t j) {
+    std::string& line = lines.beginLine();
+    line.append("~ ");
+    line.append(later.path(j));
+    line.append(" (Inhalt geändert)");
+    lines.finishLine();
+}
+
 bool kindsDiffer(EntryKind a, EntryKind b) {
     return a != b && a != EntryKind::Unknown && b != EntryKind::Unknown;
 }
@@ -132,7 +147,8 @@ const SavedListing& ListingComparison::comparable(const SavedListing& list,
 ListingComparison::ListingComparison(const SavedListing& earlierList, const SavedListing& laterList)
     : earlier_{comparable(earlierList, laterList, shownEarlier_), {}, {}},
       later_{comparable(laterList, earlierList, shownLater_), {}, {}},
-      compareTimes_(earlierList.withTimes && laterList.withTimes) {
+      compareTimes_(earlierList.withTimes && laterList.withTimes),
+      compareDigests_(earlierList.digest && earlierList.digest == laterList.digest) {
     const SavedListing& earlier = earlier_.listing;
     const SavedListing& later = later_.listing;
     if (!earlier.searchedFor.isEmpty() && !later.searchedFor.isEmpty() &&
@@ -143,6 +159,13 @@ ListingComparison::ListingComparison(const SavedListing& earlierList, const Save
     if (earlier.form != later.form) {
         notes_.append(QStringLiteral("Nur eine der beiden Listen ist eine erweiterte Liste; "
                                      "verglichen wird nur, welche Einträge vorkommen"));
+    }
+    if (earlier.digest != later.digest) {
+        notes_.append(earlier.digest && later.digest
+                          ? QStringLiteral("Die beiden Listen tragen Prüfsummen verschiedener "
+                                           "Verfahren; verglichen werden Größen und Zeiten")
+                          : QStringLiteral("Nur eine der beiden Listen trägt Prüfsummen; "
+                                           "verglichen werden Größen und Zeiten"));
     }
     addGaps(earlier_, later_, true);
     addGaps(later_, earlier_, false);
@@ -259,6 +282,8 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
         step.outcome = Outcome::KindChanged;
     else if (sizesDiffer(before, i, after, j))
         step.outcome = Outcome::Changed;
+    else if (compareDigests_ && digestsDiffer(before, i, after, j))
+        step.outcome = Outcome::ContentChanged;
     else if (compareTimes_ && timesDiffer(before, i, after, j))
         step.outcome = Outcome::TimeChanged;
     // A list that names the entry twice with other facts cannot say that it stayed the same.
@@ -269,7 +294,8 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
         return step;
     if (before.ambiguous(i) || after.ambiguous(j)) {
         step.outcome = Outcome::Open;
-    } else if (step.outcome == Outcome::Changed || step.outcome == Outcome::TimeChanged) {
+    } else if (step.outcome == Outcome::Changed || step.outcome == Outcome::TimeChanged ||
+               step.outcome == Outcome::ContentChanged) {
         step.gap = earlier_.sizesUnread[before.folderIndex(i)];
         if (step.gap < 0)
             step.gap = later_.sizesUnread[after.folderIndex(j)];
@@ -288,6 +314,7 @@ void ListingComparison::count(const Step& step) {
         ++removed_;
         break;
     case Outcome::Changed:
+    case Outcome::ContentChanged:
     case Outcome::TimeChanged:
         ++changed_;
         break;
@@ -429,6 +456,9 @@ void ListingComparison::appendDifferences(LineSink& lines) const {
             break;
         case Outcome::Changed:
             appendChange(lines, before, step.earlier, after, step.later);
+            break;
+        case Outcome::ContentChanged:
+            appendContentChange(lines, after, step.later);
             break;
         case Outcome::TimeChanged:
             appendTimeChange(lines, before, step.earlier, after, step.later);

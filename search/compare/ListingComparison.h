@@ -62,7 +62,16 @@ private:
         std::int64_t open = 0;
     };
     // Same: both lists have the entry and nothing differs that they show.
-    enum class Outcome { Added, Removed, Changed, TimeChanged, KindChanged, Same, Open };
+    enum class Outcome {
+        Added,
+        Removed,
+        Changed,
+        ContentChanged,
+        TimeChanged,
+        KindChanged,
+        Same,
+        Open
+    };
     static constexpr std::size_t none = SIZE_MAX;
     struct Step {
         Outcome outcome;
@@ -91,6 +100,7 @@ private:
     Side earlier_;
     Side later_;
     bool compareTimes_ = false;
+    bool compareDigests_ = false;
     std::vector<Gap> gaps_;
     QStringList alikeNotes_;
     std::int64_t alikeUnnamed_ = 0;

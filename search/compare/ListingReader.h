@@ -1,10 +1,12 @@
 #pragma once
 
+#include "base/DigestAlgorithm.h"
 #include "compare/ListingGaps.h"
 #include "compare/PathSet.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -31,6 +33,9 @@ struct SavedListing {
     // the entries' modification times.
     bool exactNames = false;
     bool withTimes = false;
+    // The algorithm of the files' digests, where the list carries them (an inventory in JSON
+    // Lines made with --hash, or a search that read its files).
+    std::optional<DigestAlgorithm> digest;
 };
 
 // What a listing of these folders and masks says in its header about what was searched, as

@@ -54,8 +54,12 @@ void PathSet::add(std::string_view name, const EntryFacts& facts) {
     entry.kind = facts.kind;
     entry.exactName = facts.exactName;
     entry.timeKnown = facts.timeKnown;
+    entry.hasDigest = !facts.digest.empty() && facts.digest.size() <= 2 * 255;
+    entry.digestLength = static_cast<std::uint8_t>(entry.hasDigest ? facts.digest.size() / 2 : 0);
     entries_.push_back(entry);
     names_.append(name);
+    if (entry.hasDigest)
+        names_.append(facts.digest.substr(0, 2 * std::size_t{entry.digestLength}));
 }
 
 void PathSet::finish() {
@@ -226,7 +230,8 @@ PathSet PathSet::shownForm() const {
                              ShownNameIsExact(column, name),
                              entry.timeKnown,
                              {entry.seconds, entry.nanoseconds},
-                             entry.line};
+                             entry.line,
+                             digest(byBlock[next])};
             shown.add(name, facts);
             shown.entries_.back().listedDifferently = entry.listedDifferently;
         }

@@ -28,6 +28,8 @@ struct EntryFacts {
     FileTime modified;
     // The line of a saved list that names the entry; 0 where there is none.
     long long line = 0;
+    // The file's digest in hexadecimal, where the list gives one (SavedListing::digest).
+    std::string_view digest = {};
 };
 
 // The entries of one listing as a set of paths, compact enough for lists of millions of lines:
@@ -80,6 +82,13 @@ public:
     bool shownAlike(std::size_t i) const { return entries_[i].shownAlike; }
     // The entry is listed again with another size or time.
     bool listedDifferently(std::size_t i) const { return entries_[i].listedDifferently; }
+    // The file's digest in hexadecimal; empty where the list gives none.
+    std::string_view digest(std::size_t i) const {
+        const Entry& entry = entries_[i];
+        return entry.hasDigest ? names_.view().substr(entry.nameStart + entry.nameLength,
+                                                      entry.digestLength * std::size_t{2})
+                               : std::string_view();
+    }
     // For such an entry: the lines of the two listings that differ (0 where unknown).
     std::pair<long long, long long> differingLines(std::size_t i) const;
     // The first block that lists the entry.
@@ -115,6 +124,8 @@ private:
         bool shownAlike : 1 = false;
         bool belowShownAlike : 1 = false;
         bool listedDifferently : 1 = false;
+        bool hasDigest : 1 = false;    // its hexadecimal digest follows the name in names_
+        std::uint8_t digestLength = 0; // in bytes, half the hexadecimal digits
     };
     static_assert(sizeof(Entry) <= 48);
     struct DifferentListing {

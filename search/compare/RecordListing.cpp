@@ -3,8 +3,9 @@
 #include "base/PathText.h"
 #include "compare/FolderKey.h"
 
-RecordListing::RecordListing(ListingForm form) {
+RecordListing::RecordListing(ListingForm form, std::optional<DigestAlgorithm> digest) {
     listing_.form = form;
+    listing_.digest = form == ListingForm::Extended ? digest : std::nullopt;
     listing_.exactNames = true;
     listing_.withTimes = form == ListingForm::Extended;
     listing_.entries.setExactBytes();
@@ -12,7 +13,7 @@ RecordListing::RecordListing(ListingForm form) {
 
 RecordSink::Needs RecordListing::needs() const {
     const bool extended = listing_.form == ListingForm::Extended;
-    return Needs{extended, extended, false, std::nullopt, false};
+    return Needs{extended, extended, false, listing_.digest, false};
 }
 
 void RecordListing::beginFolder(std::string_view folderText) {
@@ -28,9 +29,9 @@ void RecordListing::entry(const EntryRecord& record) {
         return;
     }
     const bool file = record.kind == EntryRecord::Kind::File;
-    listing_.entries.add(record.name,
-                         {file ? EntryKind::File : EntryKind::Folder,
-                          file ? record.size : PathSet::unknownSize, true, true, record.modified});
+    listing_.entries.add(record.name, {file ? EntryKind::File : EntryKind::Folder,
+                                       file ? record.size : PathSet::unknownSize, true, true,
+                                       record.modified, 0, record.digest});
 }
 
 void RecordListing::endFolder() {}

@@ -10,7 +10,8 @@
 // sizes and times; the simple form, as a simple listing, only which entries there are.
 class RecordListing final : public RecordSink {
 public:
-    explicit RecordListing(ListingForm form);
+    // With `digest`, the search reads its files and the listing carries their digests.
+    explicit RecordListing(ListingForm form, std::optional<DigestAlgorithm> digest = std::nullopt);
 
     Needs needs() const override;
     void beginFolder(std::string_view folderText) override;

@@ -151,8 +151,9 @@ TEST_F(CliDigestTest, AStopInTheMiddleOfAHugeFileEndsTheRun) {
 }
 
 // A byte flipped in a file whose modification time was put back: size and time hide it, the
-// digest does not. The list is read in every form the tool takes.
-TEST_F(CliDigestTest, CheckFindsAFlippedByteBehindAnUnchangedTimeAndNamesWhatIsOff) {
+// digest does not, for --check (the list read in every form it takes, naming what is off) and
+// for --compare with --hash.
+TEST_F(CliDigestTest, CheckAndCompareFindAFlippedByteBehindAnUnchangedTime) {
     const QString list = tree.root() + QStringLiteral(".list");
     const CliResult made =
         RunShell(QStringLiteral("cd \"$1\" && \"$0\" --format sums -m 'plain*;back*' . > \"$2\" && "
@@ -206,6 +207,22 @@ TEST_F(CliDigestTest, CheckFindsAFlippedByteBehindAnUnchangedTimeAndNamesWhatIsO
     EXPECT_EQ(json.exitCode, 1) << json.err.toStdString();
     EXPECT_EQ(json.out, "FEHLER: ./plain\n\n1 in Ordnung, 1 falsch, 0 fehlen, 0 nicht lesbar\n")
         << json.out.toStdString();
+
+    QFile::remove(tree.path(QStringLiteral("empty")));
+    QFile::remove(tree.path(QStringLiteral("plain.new")));
+    const CliResult compared = RunShell(
+        QStringLiteral("cd \"$1\" && \"$0\" --compare \"$2.jsonl\" --hash md5 -m 'plain*' . && "
+                       "echo same"),
+        {tree.root(), list});
+    EXPECT_EQ(compared.exitCode, 1) << compared.err.toStdString();
+    EXPECT_EQ(compared.out, "~ ./plain (Inhalt geändert)\n\n0 neu, 0 entfernt, 1 geändert\n");
+    // Without digests on the new side, size and time hide the change, and a note says why.
+    const CliResult blind =
+        RunShell(QStringLiteral("cd \"$1\" && \"$0\" --compare \"$2.jsonl\" -m 'plain*' ."),
+                 {tree.root(), list});
+    EXPECT_EQ(blind.exitCode, 0);
+    EXPECT_TRUE(blind.err.contains("Hinweis: Nur eine der beiden Listen trägt Prüfsummen"))
+        << blind.err.toStdString();
     QFile::remove(list);
     QFile::remove(list + QStringLiteral(".jsonl"));
 
