@@ -5,14 +5,15 @@
 # breaks this and fails.
 cmake_minimum_required(VERSION 3.22)
 
-set(folders base run records output walk digest format compare)
+set(folders base run records output walk digest snapshot format compare)
 set(uses_base "")
 set(uses_run base)
 set(uses_records base)
 set(uses_output base)
 set(uses_walk base run records)
 set(uses_digest base run records output walk)
-set(uses_format base run records output)
+set(uses_snapshot base run records output)
+set(uses_format base run records output snapshot)
 set(uses_compare base run records output format)
 
 set(faults 0)

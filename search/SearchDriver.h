@@ -12,10 +12,13 @@
 //             holds, DigestWindow several at once on the walk's workers, DigestStage between the
 //             walk and an output that wants digests (RunSearch puts it there)
 //   records/  what the walk hands on: EntryRecord to a RecordSink; RecordStore keeps them
+//   snapshot/ records made into one HTML page to browse and search: HtmlSnapshot builds a
+//             SnapshotTree (folders with their totals) and writes its header and data into the
+//             page kept in snapshot/page/ (SnapshotPage)
 //   format/   records made into lines: TextListing (the extended and the simple listing, laid
 //             out by ListingFormat and ListingLayout), CsvListing, JsonListing, HeaderBlock;
-//             InventoryFile saves a kept run as a table or JSON Lines; SumsListing writes
-//             checksum lists (SumsLine)
+//             InventoryFile saves a kept run as a table, JSON Lines or the snapshot; SumsListing
+//             writes checksum lists (SumsLine)
 //   output/   where the lines go: LineSink; ResultLines (the window's), LineQueue, LineStream,
 //             ListFileWriter (a file or standard output, by OutputTarget and FdOutput)
 //   compare/  lists read back and compared: ListingReader (ListingLineParser,
@@ -27,10 +30,10 @@
 //
 // Includes name the folder ("walk/FolderScanner.h") and run one way: base/ uses nothing of the
 // engine; run/, records/ and output/ use base/; walk/ uses base/, run/ and records/ (it makes no
-// lines); format/ uses base/, run/, records/ and output/; digest/ uses the same and walk/;
-// compare/ uses format/ too; the drivers (this one and ChecksumCheck) use them all. The program
-// and the tool reach the walk only through RunSearch. The test IncludeOrder
-// (cmake/CheckIncludeOrder.cmake) holds the code to this.
+// lines); snapshot/ and format/ use base/, run/, records/ and output/, and format/ uses snapshot/
+// too; digest/ uses the same and walk/; compare/ uses format/ too; the drivers (this one and
+// ChecksumCheck) use them all. The program and the tool reach the walk only through RunSearch.
+// The test IncludeOrder (cmake/CheckIncludeOrder.cmake) holds the code to this.
 
 #include "records/RecordSink.h"
 #include "run/SearchProgress.h"

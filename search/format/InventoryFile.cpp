@@ -3,6 +3,7 @@
 #include "format/CsvListing.h"
 #include "format/JsonListing.h"
 #include "output/ListFileWriter.h"
+#include "snapshot/HtmlSnapshot.h"
 
 QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName) {
     ListFileWriter writer(fileName);
@@ -13,10 +14,14 @@ QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QSt
         CsvListing table(writer);
         table.begin();
         run.records.replay(table);
-    } else {
+    } else if (format == InventoryFormat::Json) {
         JsonListing inventory(writer, run.outcome);
         inventory.begin(run.searched, run.created);
         run.records.replay(inventory);
+    } else {
+        HtmlSnapshot snapshot(writer, run.outcome);
+        snapshot.begin(run.searched, run.created);
+        run.records.replay(snapshot);
     }
     return writer.commit();
 }
