@@ -35,8 +35,10 @@ constexpr std::array<CliOptionSpec, 16> optionTable{{
      "Verzeichnis mit Pfad, Größe und Änderungszeit auf die Nanosekunde, am Ende eine "
      "Zusammenfassung); \"sums\" eine Prüfsummenliste wie von sha256sum (\"HEX  PFAD\" je "
      "Datei, von \"sha256sum -c\" im selben Verzeichnis prüfbar; Verfahren von --hash, Vorgabe "
-     "sha256)",
-     outputGroup, false, "text csv json sums"},
+     "sha256); \"html\" eine HTML-Übersicht zum Durchblättern und Durchsuchen im Browser, "
+     "ohne Netz (eine Datei mit Verzeichnisbaum, Summen je Verzeichnis, sortierbaren Listen und "
+     "Suche)",
+     outputGroup, false, "text csv json sums html"},
     {CliOption::Hash, "hash", "", "VERFAHREN",
      "jede Datei ganz lesen und ihre Prüfsumme mit VERFAHREN (sha256, sha512, sha1, md5) in die "
      "Tabelle (Spalte \"SHA-256\"), in JSON Lines (Feld \"sha256\") oder in die "

@@ -196,6 +196,7 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
         options.format = value == "csv"    ? OutputFormat::Csv
                          : value == "json" ? OutputFormat::Json
                          : value == "sums" ? OutputFormat::Sums
+                         : value == "html" ? OutputFormat::Html
                                            : OutputFormat::Text;
         break;
     case CliOption::Check:

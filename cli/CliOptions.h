@@ -16,8 +16,9 @@ struct FolderArgument {
 };
 
 // What the tool writes: the listing as the result window shows it, a table for spreadsheets,
-// JSON Lines for programs, or a checksum list as sha256sum writes it.
-enum class OutputFormat { Text, Csv, Json, Sums };
+// JSON Lines for programs, a checksum list as sha256sum writes it, or an HTML page to browse and
+// search.
+enum class OutputFormat { Text, Csv, Json, Sums, Html };
 
 // What the command line asks for. Folders, masks and the output name are the bytes that were
 // given. The folders keep their order; with none given the current folder "." is searched.

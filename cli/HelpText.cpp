@@ -63,6 +63,7 @@ const char* const closing =
     "  folderinventory-cli -m \"*.pdf;*.doc\" -o inventar.txt ~/Dokumente\n"
     "  folderinventory-cli -s -p -n /srv/daten -r /srv/archiv\n"
     "  folderinventory-cli --format csv -o inventar.csv ~/Dokumente\n"
+    "  folderinventory-cli --format html -o übersicht.html ~/Dokumente\n"
     "  folderinventory-cli -s -p -0 -m \"*.tmp\" /srv/daten | xargs -0 rm --\n"
     "  folderinventory-cli --compare inventar.txt -m \"*.pdf;*.doc\" ~/Dokumente\n";
 

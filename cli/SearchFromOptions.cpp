@@ -8,6 +8,28 @@
 #include "format/SumsListing.h"
 #include "format/TextListing.h"
 #include "SearchDriver.h"
+#include "snapshot/HtmlSnapshot.h"
+
+namespace {
+
+// The value of --format that asks for `format`.
+QString formatName(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::Csv:
+        return QStringLiteral("csv");
+    case OutputFormat::Json:
+        return QStringLiteral("json");
+    case OutputFormat::Sums:
+        return QStringLiteral("sums");
+    case OutputFormat::Html:
+        return QStringLiteral("html");
+    case OutputFormat::Text:
+        break;
+    }
+    return QStringLiteral("text");
+}
+
+} // namespace
 
 void FillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
     InitSearchFiles(settings);
@@ -32,8 +54,7 @@ QString OutputUsageError(const CliOptions& options) {
     if (options.format != OutputFormat::Text && options.simple)
         return QStringLiteral("\"--format %1\" schreibt jeden Eintrag mit Größe und Änderungszeit; "
                               "die einfache Ausgabe \"-s\" passt nicht dazu")
-            .arg(options.format == OutputFormat::Csv ? QStringLiteral("csv")
-                                                     : QStringLiteral("json"));
+            .arg(formatName(options.format));
     // The text listings stay as they are: a digest asked for and not shown would go unnoticed.
     if (options.hash && options.format == OutputFormat::Text && !options.compare &&
         !options.check)
@@ -52,6 +73,7 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
         return "\r\n";
     case OutputFormat::Json:
     case OutputFormat::Sums:
+    case OutputFormat::Html:
         return "\n";
     case OutputFormat::Text:
         break;
@@ -65,6 +87,10 @@ void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& 
         JsonListing inventory(lines, outcome, options.hash);
         inventory.begin(settings, CurrentTime());
         RunSearch(settings, inventory, progress);
+    } else if (options.format == OutputFormat::Html) {
+        HtmlSnapshot snapshot(lines, outcome);
+        snapshot.begin(settings, CurrentTime());
+        RunSearch(settings, snapshot, progress);
     } else if (options.format == OutputFormat::Sums) {
         SumsListing sums(lines, SumsAlgorithm(options));
         RunSearch(settings, sums, progress);

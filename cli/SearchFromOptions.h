@@ -31,7 +31,7 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
 // Runs the search that `settings` (filled from `options`) describes and appends its output to
 // `lines` as it is made: for the extended listing the header block and the result lines, for the
 // simple one its lines, for the table its header row and rows, for JSON Lines the inventory line,
-// the entries and the summary, which says what `outcome` holds once the search has ended
-// (`progress` records into it).
+// the entries and the summary, for the HTML snapshot the page; the summary and the snapshot's
+// header say what `outcome` holds once the search has ended (`progress` records into it).
 void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& lines,
                    SearchProgress& progress, const RunOutcome& outcome);

@@ -99,9 +99,8 @@ TEST(CliOptionsTest, UsageErrorsNameTheOption) {
     EXPECT_EQ(errorOf({"--simple=yes"}), "die Option \"--simple\" nimmt keinen Wert");
     EXPECT_EQ(errorOf({"--b\xfc"}), "unbekannte Option \"--b\uFFFD\"");
     EXPECT_EQ(errorOf({"-\xfc"}), "unbekannte Option \"-\uFFFD\"");
-    EXPECT_EQ(
-        errorOf({"--format", "xml"}),
-        "unbekannter Wert \"xml\" für die Option \"--format\" (möglich: text, csv, json, sums)");
+    EXPECT_EQ(errorOf({"--format", "xml"}), "unbekannter Wert \"xml\" für die Option \"--format\" "
+                                            "(möglich: text, csv, json, sums, html)");
 }
 
 // Every option of the table is in the help with its synopsis, and the parser takes each of
