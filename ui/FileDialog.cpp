@@ -83,7 +83,7 @@ QStringList EarlierListFilters() {
 }
 
 QStringList SaveFileFilters() {
-    return {TextFileFilter, CsvFileFilter, JsonLinesFileFilter, AllFilesFilter};
+    return {TextFileFilter, CsvFileFilter, JsonLinesFileFilter, HtmlFileFilter, AllFilesFilter};
 }
 
 QString SuffixOfFilter(const QString& filter, const QString& fallback) {

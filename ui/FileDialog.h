@@ -52,11 +52,12 @@ QStringList ListFileFilters();
 QStringList EarlierListFilters();
 
 // The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
-// "JSON Lines (*.jsonl)" and "Alle Dateien (*.*)".
+// "JSON Lines (*.jsonl)", "HTML-Übersicht (*.html)" and "Alle Dateien (*.*)".
 QStringList SaveFileFilters();
 inline const QString TextFileFilter = QStringLiteral("Textdateien (*.txt)");
 inline const QString CsvFileFilter = QStringLiteral("CSV-Tabelle (*.csv)");
 inline const QString JsonLinesFileFilter = QStringLiteral("JSON Lines (*.jsonl)");
+inline const QString HtmlFileFilter = QStringLiteral("HTML-Übersicht (*.html)");
 inline const QString AllFilesFilter = QStringLiteral("Alle Dateien (*.*)");
 
 // The extension of a filter's one pattern ("csv" of "CSV-Tabelle (*.csv)"), or `fallback` for a

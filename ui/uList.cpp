@@ -175,14 +175,16 @@ void TfrmList::btnSaveAsClick() {
 
 // A failed save is shown in the error box; the window stays open with its text unchanged and an
 // existing file of that name keeps its old content.
-// The type chosen decides what is written: the run's records as a table or JSON Lines, or the
-// list's text.
+// The type chosen decides what is written: the run's records as a table, JSON Lines or an HTML
+// page, or the list's text.
 void TfrmList::saveList(const QString& fileName, const QString& filter) {
     QString error;
     if (keptRun_ && filter == CsvFileFilter)
         error = WriteInventoryFile(*keptRun_, InventoryFormat::Csv, fileName);
     else if (keptRun_ && filter == JsonLinesFileFilter)
         error = WriteInventoryFile(*keptRun_, InventoryFormat::Json, fileName);
+    else if (keptRun_ && filter == HtmlFileFilter)
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Html, fileName);
     else
         error = WriteListFile(mList->lines(), fileName);
     if (!error.isEmpty())

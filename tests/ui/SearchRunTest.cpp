@@ -425,24 +425,25 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A run's list saves as each type the dialog offers. Table and JSON Lines come from the run's
-// records, with sizes, times and each folder's subfolders first whatever the output; the text is
-// the list shown.
-TEST_F(SearchRunTest, ListSavesAsTextTableAndJsonLines) {
+// A run's list saves as each type the dialog offers. Table, JSON Lines and the HTML page come
+// from the run's records, with sizes, times and each folder's subfolders first whatever the
+// output; the text is the list shown.
+TEST_F(SearchRunTest, ListSavesAsTextTableJsonLinesAndHtml) {
     addFolder(tree.path("A"));
     click(simple);
     click(fullPath);
     const QTemporaryDir target;
     const QString base = target.filePath("inventar");
-    for (const QString& type : {SaveFileFilters().constFirst(), CsvFileFilter, JsonLinesFileFilter})
+    for (const QString& type :
+         {SaveFileFilters().constFirst(), CsvFileFilter, JsonLinesFileFilter, HtmlFileFilter})
         SaveDialogSeam().setNextAnswer({true, base, type});
     QPushButton* saveAs = FindControl<QPushButton>(*frmList, "btnSaveAs");
     const QStringList shown = runAndCollect([&] { click(button("btnGo")); },
                                             [&] {
-                                                for (int i = 0; i < 3; ++i)
+                                                for (int i = 0; i < 4; ++i)
                                                     QTest::mouseClick(saveAs, Qt::LeftButton);
                                             });
-    ASSERT_EQ(SaveDialogSeam().requests().size(), 3u);
+    ASSERT_EQ(SaveDialogSeam().requests().size(), 4u);
     EXPECT_EQ(SaveDialogSeam().requests().front().filters, SaveFileFilters());
     SaveDialogSeam().reset();
 
@@ -470,6 +471,11 @@ TEST_F(SearchRunTest, ListSavesAsTextTableAndJsonLines) {
     EXPECT_EQ(summary.value("files").toInteger(), 3);
     EXPECT_EQ(summary.value("bytes").toInteger(), 60);
     EXPECT_TRUE(summary.value("complete").toBool());
+
+    const QString page = QString::fromUtf8(readFile(base + ".html"));
+    EXPECT_TRUE(page.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(page.contains("3 Dateien in 2 Verzeichnissen, 60 Bytes")) << page.toStdString();
+    EXPECT_TRUE(page.contains("id=\"fi-names\">\na.txt\n")) << page.toStdString();
 }
 
 // The address space this process takes now, in bytes.
