@@ -14,6 +14,8 @@ packages=(
     fonts-dejavu-core
     desktop-file-utils appstream man-db file
     python3  # reads the tool's tables back with Python's csv and json modules
+    # the HTML snapshot's test (and benchmark) in a real browser: headless Chromium, Selenium
+    chromium chromium-driver python3-selenium
 )
 # Extra groups for the screenshot, benchmark, package, format-check and fuzz targets.
 case "${1:-}" in
