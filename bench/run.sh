@@ -11,6 +11,10 @@
 # folders) for memory and cancelling; both are built in a temporary folder under /tmp and removed
 # at the end. FI_BENCH_SKIP_T1M=1 leaves out T1M and the figures that need it.
 #
+# The HTML snapshot: its bytes per entry of T200K, and the time headless Chromium takes to show
+# the first folder of T1M's snapshot and to search it for a name that occurs once
+# (bench/snapshot_bench.py; needs chromium, chromium-driver and python3-selenium).
+#
 # Network shares: three small trees read through fi_bench_share, a FUSE file system of our own
 # that adds a round trip of 5 ms to each folder read, and in the second profile to each lookup
 # and stat of an entry too; the third, a deep tree, at 3 ms a folder read. Each run gets a freshly
@@ -20,6 +24,7 @@
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
+bench_dir=$(cd "$(dirname "$0")" && pwd)
 runs=${FI_BENCH_RUNS:-5}
 share_runs=${FI_BENCH_SHARE_RUNS:-3}
 cli=$build/cli/folderinventory-cli
@@ -222,6 +227,53 @@ cli_rss_big_folder() {
     local kb
     kb=$( { /usr/bin/time -f '%M' "$cli" "$1" | cat > /dev/null; } 2>&1 | tail -n 1)
     cli_rss_big=$(calc "$kb / 1024" %.1f)
+}
+
+# ---- the HTML snapshot ----------------------------------------------------------------------
+
+# html_size TREE ENTRIES: the snapshot of the tree, its bytes per entry.
+html_size() {
+    local page=$work/snapshot.html
+    "$cli" --quiet --format html -o "$page" "$1"
+    html_bytes_ratio=$(calc "$(stat -c %s "$page") / $2" %.1f)
+    figure html_bytes_per_entry "$html_bytes_ratio"
+    rm -f "$page"
+}
+
+# html_browser TREE: the snapshot of the tree with one file added whose name occurs once, opened
+# and searched in headless Chromium (bench/snapshot_bench.py, the medians of FI_BENCH_RUNS).
+html_browser() {
+    local page=$work/snapshot-1m.html out start
+    local folder
+    folder=$(find "$1" -mindepth 2 -maxdepth 2 -type d | sort | tail -n 1)
+    : > "$folder/Einzelstück-4711.txt"
+    start=$EPOCHREALTIME
+    "$cli" --quiet --format html -o "$page" "$1"
+    note "snapshot of T1M: $(calc "$(stat -c %s "$page") / 1048576" %.1f) MB, written in" \
+        "$(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1000" %.0f) ms"
+    if ! out=$(timeout 900 /usr/bin/python3 "$bench_dir/snapshot_bench.py" "$page" "$runs" \
+        Einzelstück-4711 2> "$work/snapshot-bench.log"); then
+        sed 's/^/#   /' "$work/snapshot-bench.log" >&2
+        rm -f "$page" "$folder/Einzelstück-4711.txt"
+        return 1
+    fi
+    rm -f "$page" "$folder/Einzelstück-4711.txt"
+    if [ "$(field html_search_hits "$out")" != 1 ]; then
+        note "WARNING: the search for the name that occurs once found $(field html_search_hits "$out")"
+    fi
+    html_open=$(field html_open_ms "$out")
+    html_search=$(field html_search_ms "$out")
+    figure html_open_1m_ms "$html_open"
+    figure html_search_1m_ms "$html_search"
+}
+
+# Why the browser figures cannot be measured here, or nothing when they can.
+browser_unavailable() {
+    if ! command -v chromium > /dev/null || ! command -v chromedriver > /dev/null; then
+        echo "chromium or chromium-driver is not installed"
+    elif ! /usr/bin/python3 -c 'import selenium' 2> /dev/null; then
+        echo "python3-selenium is not installed"
+    fi
 }
 
 # ---- network shares ------------------------------------------------------------------------
@@ -477,6 +529,7 @@ compare_rounds() {
 cli_json_ratio=n/a cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
 gui_cli_ratio=n/a share_folders_ratio=n/a share_entries_ratio=n/a share_deep_ratio=n/a
 cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
+html_bytes_ratio=n/a html_open=n/a html_search=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
 note "load at start: $(load_average)"
 figure load_start "$(load_average | cut -d' ' -f1)"
@@ -501,6 +554,7 @@ if [ -x "$cli" ]; then
     fi
     cli_profile "$t200" "$t200_entries"
     cli_lines=$("$cli" "$t200" | wc -l)
+    html_size "$t200" "$t200_entries"
 else
     note "$cli is missing: no command-line figures"
 fi
@@ -531,6 +585,14 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
         if gui_cancel "$t1m" "$t1m_search_ms"; then
             figure cancel_ms "$cancel_worst"
         fi
+    fi
+    browser_reason=$(browser_unavailable)
+    if [ ! -x "$cli" ]; then
+        note "$cli is missing: no snapshot figures"
+    elif [ -n "$browser_reason" ]; then
+        note "html_open_1m_ms and html_search_1m_ms not measured: $browser_reason"
+    else
+        html_browser "$t1m" || note "WARNING: the snapshot could not be opened in Chromium"
     fi
     remove_tree "$t1m"
 
@@ -610,6 +672,9 @@ check compare_1m_ms "$compare_ms" 2000
 check compare_rss_mb "$compare_rss" 300
 check compare_json_1m_ms "$compare_json_ms" 1500
 check cli_json_vs_find "$cli_json_ratio" 0.7
+check html_bytes_per_entry "$html_bytes_ratio" 60
+check html_open_1m_ms "$html_open" 3000
+check html_search_1m_ms "$html_search" 300
 check share_folders_vs_find "$share_folders_ratio" 0.12
 check share_entries_vs_find "$share_entries_ratio" 0.25
 check share_deep_vs_find "$share_deep_ratio" 0.06
