@@ -41,8 +41,9 @@ constexpr std::array<CliOptionSpec, 16> optionTable{{
      outputGroup, false, "text csv json sums html"},
     {CliOption::Hash, "hash", "", "VERFAHREN",
      "jede Datei ganz lesen und ihre Prüfsumme mit VERFAHREN (sha256, sha512, sha1, md5) in die "
-     "Tabelle (Spalte \"SHA-256\"), in JSON Lines (Feld \"sha256\") oder in die "
-     "Prüfsummenliste schreiben; eine Datei, die nicht lesbar ist oder sich beim Lesen ändert, "
+     "Tabelle (Spalte \"SHA-256\"), in JSON Lines (Feld \"sha256\"), in die HTML-Übersicht "
+     "(Spalte \"SHA-256\") oder in die Prüfsummenliste schreiben; eine Datei, die nicht lesbar ist "
+     "oder sich beim Lesen ändert, "
      "bleibt ohne Prüfsumme und wird genannt",
      outputGroup, false, "sha256 sha512 sha1 md5"},
     {CliOption::Output, "output", "o", "DATEI",

@@ -56,10 +56,10 @@ QString OutputUsageError(const CliOptions& options) {
                               "die einfache Ausgabe \"-s\" passt nicht dazu")
             .arg(formatName(options.format));
     // The text listings stay as they are: a digest asked for and not shown would go unnoticed.
-    if (options.hash && options.format == OutputFormat::Text && !options.compare &&
-        !options.check)
+    if (options.hash && options.format == OutputFormat::Text && !options.compare && !options.check)
         return QStringLiteral("\"--hash\" braucht eine Ausgabe, die Prüfsummen zeigt: "
-                              "\"--format csv\", \"--format json\" oder \"--format sums\"");
+                              "\"--format csv\", \"--format json\", \"--format html\" oder "
+                              "\"--format sums\"");
     return {};
 }
 
@@ -88,7 +88,7 @@ void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& 
         inventory.begin(settings, CurrentTime());
         RunSearch(settings, inventory, progress);
     } else if (options.format == OutputFormat::Html) {
-        HtmlSnapshot snapshot(lines, outcome);
+        HtmlSnapshot snapshot(lines, outcome, options.hash);
         snapshot.begin(settings, CurrentTime());
         RunSearch(settings, snapshot, progress);
     } else if (options.format == OutputFormat::Sums) {

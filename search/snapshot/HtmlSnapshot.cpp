@@ -16,8 +16,15 @@ std::string contentPolicy(const SnapshotPageText& page) {
 
 } // namespace
 
-HtmlSnapshot::HtmlSnapshot(LineSink& lines, const RunOutcome& outcome)
-    : lines_(lines), outcome_(outcome) {}
+HtmlSnapshot::HtmlSnapshot(LineSink& lines, const RunOutcome& outcome,
+                           std::optional<DigestAlgorithm> digest)
+    : lines_(lines), outcome_(outcome), digest_(digest) {
+    if (!digest_)
+        return;
+    const std::string name(DigestInfo(*digest_).shownName);
+    addColumn(name, [](const EntryRecord& record) { return std::string(record.digest); });
+    addFact("Prüfsummen", name + " jeder Datei");
+}
 
 HtmlSnapshot::~HtmlSnapshot() = default;
 
@@ -46,7 +53,9 @@ void HtmlSnapshot::addFact(std::string label, std::string value) {
 }
 
 RecordSink::Needs HtmlSnapshot::needs() const {
-    return Needs{true, true, true};
+    Needs needs{true, true, true};
+    needs.digest = digest_;
+    return needs;
 }
 
 void HtmlSnapshot::beginFolder(std::string_view folderText) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DigestAlgorithm.h"
 #include "base/FileTime.h"
 #include "output/LineSink.h"
 #include "records/RecordSink.h"
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +25,10 @@ class SnapshotTree;
 // written: lines ending in a line feed.
 class HtmlSnapshot final : public RecordSink {
 public:
-    // `outcome` is read when the run ends.
-    HtmlSnapshot(LineSink& lines, const RunOutcome& outcome);
+    // `outcome` is read when the run ends. With `digest`, the files' digests made with it are
+    // a column named for the algorithm ("SHA-256"), and the header says so.
+    HtmlSnapshot(LineSink& lines, const RunOutcome& outcome,
+                 std::optional<DigestAlgorithm> digest = std::nullopt);
     ~HtmlSnapshot() override;
     HtmlSnapshot(const HtmlSnapshot&) = delete;
     HtmlSnapshot& operator=(const HtmlSnapshot&) = delete;
@@ -57,6 +61,7 @@ public:
 private:
     LineSink& lines_;
     const RunOutcome& outcome_;
+    const std::optional<DigestAlgorithm> digest_;
     TSearchFiles settings_;
     FileTime created_;
     std::vector<Column> columns_;

@@ -92,7 +92,7 @@ void writeFolders(PageLines& page, const SnapshotTree& tree, FileTime created) {
                      folder.parent < 0 ? 0 : position[static_cast<std::size_t>(folder.parent)] + 1);
         line.push_back(' ');
         appendBase36(line, (folder.searched ? 1u : 0u) | (folder.unreadable ? 2u : 0u) |
-                               (folder.sizesUnreadable ? 4u : 0u));
+                               (folder.sizesUnreadable ? 4u : 0u) | (folder.loop ? 8u : 0u));
         line.push_back(' ');
         appendBase36(line, folder.files.size());
         line.push_back(' ');

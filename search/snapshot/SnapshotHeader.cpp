@@ -67,21 +67,28 @@ void writeTotals(PageLines& page, const SnapshotTree& tree) {
     page.endLine();
 }
 
-void writeUnreadable(PageLines& page, const std::vector<RunOutcome::Folder>& folders,
-                     std::string_view what) {
+// A line per folder or file: what is missing, the path and why (`unchanged` for no error).
+void writeLeftOut(PageLines& page, const std::vector<RunOutcome::Folder>& folders,
+                  std::string_view what, std::string_view unchanged = {}) {
     for (const RunOutcome::Folder& folder : folders) {
         std::string& line = page.line();
         line.append("<li>");
         line.append(what);
         AppendHtml(line, folder.path.toStdString());
-        line.append(": ");
-        AppendHtml(line, QString::fromLocal8Bit(std::strerror(folder.error)).toStdString());
+        if (folder.error != 0) {
+            line.append(": ");
+            AppendHtml(line, QString::fromLocal8Bit(std::strerror(folder.error)).toStdString());
+        } else if (!unchanged.empty()) {
+            line.append(": ");
+            line.append(unchanged);
+        }
         line.append("</li>");
         page.endLine();
     }
 }
 
-// What the list lacks: a cancel, and every folder or size that could not be read.
+// What the list lacks: a cancel, every folder or size that could not be read, every loop and
+// every file without its digest.
 void writeGaps(PageLines& page, const RunOutcome& outcome) {
     if (outcome.complete())
         return;
@@ -94,11 +101,13 @@ void writeGaps(PageLines& page, const RunOutcome& outcome) {
     if (outcome.cancelled())
         line.append(" – die Suche wurde vor ihrem Ende angehalten, es können Einträge fehlen.");
     page.endLine();
-    if (!outcome.unreadableFolders().empty() || !outcome.foldersWithUnreadableSizes().empty()) {
+    if (outcome.anyFolderLeftOut()) {
         page.add("<ul>");
         page.endLine();
-        writeUnreadable(page, outcome.unreadableFolders(), "");
-        writeUnreadable(page, outcome.foldersWithUnreadableSizes(), "Größen in ");
+        writeLeftOut(page, outcome.unreadableFolders(), "nicht lesbar: ");
+        writeLeftOut(page, outcome.foldersWithUnreadableSizes(), "Größen nicht lesbar in ");
+        writeLeftOut(page, outcome.loops(), "Dateisystemschleife, nicht erneut betreten: ");
+        writeLeftOut(page, outcome.filesNotRead(), "ohne Prüfsumme: ", "beim Lesen geändert");
         page.add("</ul>");
         page.endLine();
     }

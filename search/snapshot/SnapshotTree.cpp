@@ -207,6 +207,7 @@ void SnapshotTree::finish(const RunOutcome& outcome) {
     };
     mark(outcome.unreadableFolders(), &Folder::unreadable);
     mark(outcome.foldersWithUnreadableSizes(), &Folder::sizesUnreadable);
+    mark(outcome.loops(), &Folder::loop);
     for (const auto& [text, withSubfolders] : searchedTexts_)
         markSearched(byText_.at(text), withSubfolders);
     for (Folder& folder : folders_)

@@ -39,6 +39,7 @@ public:
         bool searched = false; // its entries are in the run; else only its name is
         bool unreadable = false;
         bool sizesUnreadable = false;
+        bool loop = false; // leads back onto a folder above it, so it was not entered
         int visits = 0;
         std::int64_t totalFiles = 0;
         std::int64_t totalBytes = 0;

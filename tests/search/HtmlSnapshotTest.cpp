@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRegularExpression>
 #include <QString>
 #include <string>
@@ -21,16 +23,25 @@ public:
     std::string text;
 };
 
-// The page the search of `settings` gives; `prepare` adds columns and facts before the run.
-std::string snapshotOf(TSearchFiles& settings,
-                       const std::function<void(HtmlSnapshot&)>& prepare = {}) {
+// What a snapshot is made with besides the search: its digests, what it adds before the run, and
+// folders that the outcome names as loops (which need a bind mount to make for real).
+struct SnapshotSetup {
+    std::optional<DigestAlgorithm> digest;
+    std::function<void(HtmlSnapshot&)> prepare;
+    std::vector<QString> loops;
+};
+
+// The page the search of `settings` gives.
+std::string snapshotOf(TSearchFiles& settings, const SnapshotSetup& setup = {}) {
     PageText page;
     SearchProgress silent;
     RunOutcome outcome;
+    for (const QString& loop : setup.loops)
+        outcome.addLoop(QFile::encodeName(loop) + '/');
     RunOutcomeRecorder recorder(silent, settings, outcome);
-    HtmlSnapshot snapshot(page, outcome);
-    if (prepare)
-        prepare(snapshot);
+    HtmlSnapshot snapshot(page, outcome, setup.digest);
+    if (setup.prepare)
+        setup.prepare(snapshot);
     snapshot.begin(settings, FileTime{1'800'000'000, 0});
     RunSearch(settings, snapshot, recorder);
     return page.text;
@@ -78,8 +89,8 @@ TSearchFiles searchOf(const std::vector<std::pair<QString, bool>>& roots, const 
 // Two masks that both match a file, and a searched folder inside another, list each file once
 // in the listing's order; totals count each file once, with all subfolders; a subfolder of a
 // folder searched without its subfolders is named but not searched (flags 0), one that could
-// not be read is marked (flags 3) and named in the header. A subfolder's name that matches both
-// masks names it once.
+// not be read (flags 3) or that loops (flags 9) is marked and named in the header. A subfolder's
+// name that matches both masks names it once.
 TEST(HtmlSnapshotTest, TreeHoldsEachFileOnceWithTotalsOfItsSubfolders) {
     TempTree tree;
     tree.file("A/b.txt", 20);
@@ -93,47 +104,61 @@ TEST(HtmlSnapshotTest, TreeHoldsEachFileOnceWithTotalsOfItsSubfolders) {
                                       {tree.path("N"), false},
                                       {tree.path("A/fehlt"), true}},
                                      "*.txt;*.t*");
-    const std::string page = snapshotOf(settings);
+    SnapshotSetup setup;
+    setup.loops = {tree.path("A/Sub")};
+    const std::string page = snapshotOf(settings, setup);
     const std::string a = tree.path("A").toStdString();
     EXPECT_EQ(folders(page), (std::vector<std::string>{
                                  "0 1 2 3 35 " + a,
                                  "1 3 0 0 0 fehlt",
-                                 "1 1 1 1 5 Sub",
+                                 "1 9 1 1 5 Sub",
                                  "0 1 1 1 2 " + tree.path("N").toStdString(),
                                  "4 0 0 0 0 Alt.txt",
                              }));
     EXPECT_EQ(section(page, "fi-names"),
               (std::vector<std::string>{"a.txt", "b.txt", "z.txt", "top.txt"}));
-    EXPECT_NE(page.find("<li>" + a + "/fehlt/: "), std::string::npos);
+    EXPECT_NE(page.find("<li>nicht lesbar: " + a + "/fehlt/: "), std::string::npos);
+    EXPECT_NE(page.find("<li>Dateisystemschleife, nicht erneut betreten: " + a + "/Sub/</li>"),
+              std::string::npos);
     EXPECT_NE(page.find("4 Dateien in 5 Verzeichnissen, 37 Bytes"), std::string::npos);
 }
 
 // Names and texts are data: no "<" stands in a data element, so none can end it, and the header
 // shows them as text. The page's policy allows its own script and style by their hashes and
-// nothing else. The seams for more header lines and file columns carry their texts the same way.
+// nothing else. The digests, and the seams for more header lines and file columns, carry their
+// texts the same way.
 TEST(HtmlSnapshotTest, NamesAreDataAndThePolicyAllowsOnlyThePagesOwnScriptAndStyle) {
     TempTree tree;
     tree.file("<b>&/<img src=x onerror=alert(1)>", 3);
     tree.rawFile("<b>&", "bad\xff\x01<!--", 1);
     TSearchFiles settings = searchOf({{tree.path("<b>&"), true}}, "*");
-    const std::string page = snapshotOf(settings, [](HtmlSnapshot& snapshot) {
+    SnapshotSetup setup;
+    setup.digest = DigestAlgorithm::Sha256;
+    setup.prepare = [](HtmlSnapshot& snapshot) {
         snapshot.addColumn("Prüf<summe>", [](const EntryRecord& record) {
             return "</script>" + std::string(record.name.substr(0, 3));
         });
         snapshot.addFact("Umfang", "<i>alles</i>");
-    });
+    };
+    const std::string page = snapshotOf(settings, setup);
 
-    for (const char* id : {"fi-head", "fi-folders", "fi-numbers", "fi-names", "fi-col-0"}) {
+    for (const char* id :
+         {"fi-head", "fi-folders", "fi-numbers", "fi-names", "fi-col-0", "fi-col-1"}) {
         ASSERT_FALSE(section(page, id).empty()) << id;
         for (const std::string& line : section(page, id))
             EXPECT_EQ(line.find('<'), std::string::npos) << id << ": " << line;
     }
     EXPECT_EQ(section(page, "fi-names"),
               (std::vector<std::string>{"\timg src=x onerror=alert(1)>", "bad\xEF\xBF\xBD?\t!--"}));
-    EXPECT_EQ(section(page, "fi-col-0"),
+    const auto sha256 = [](const QByteArray& content) {
+        return QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex().toStdString();
+    };
+    EXPECT_EQ(section(page, "fi-col-0"), (std::vector<std::string>{sha256("xxx"), sha256("x")}));
+    EXPECT_EQ(section(page, "fi-col-1"),
               (std::vector<std::string>{"\t/script>\tim", "\t/script>bad"}));
     EXPECT_EQ(section(page, "fi-head")[0],
-              "{\"created\":1800000000,\"columns\":[\"Prüf\\u003csumme>\"]}");
+              "{\"created\":1800000000,\"columns\":[\"SHA-256\",\"Prüf\\u003csumme>\"]}");
+    EXPECT_NE(page.find("<dt>Prüfsummen</dt><dd>SHA-256 jeder Datei</dd>"), std::string::npos);
     EXPECT_NE(page.find("<dt>Umfang</dt><dd>&lt;i&gt;alles&lt;/i&gt;</dd>"), std::string::npos);
     EXPECT_NE(page.find("&lt;b&gt;&amp; (mit Unterverzeichnissen)"), std::string::npos);
     EXPECT_EQ(page.find("<b>&"), std::string::npos);

@@ -2,12 +2,14 @@
 """The HTML snapshot in a real browser: folderinventory-cli --format html writes the page of a
 tree with hostile names, and headless Chromium opens it from a file:// address. The page must
 show the folders' totals as the file system sums them, browse to a deep folder by keys and by
-its address, sort, find a deep file by the search, run none of the names, and make no request.
+its address, show a file's digest, sort, find a deep file by the search, run none of the names,
+and make no request.
 
 Usage: snapshot_page_test.py FOLDERINVENTORY_CLI
 Exit status 77 (skipped) when Chromium, its driver or Selenium is missing.
 """
 
+import hashlib
 import os
 import re
 import shutil
@@ -102,7 +104,8 @@ class SnapshotPageTest(unittest.TestCase):
         cls.tree = os.path.join(cls.work, 'baum')
         build_tree(cls.tree)
         cls.page = os.path.join(cls.work, 'übersicht.html')
-        subprocess.run([CLI, '--format', 'html', '-o', cls.page, cls.tree], check=True)
+        subprocess.run([CLI, '--format', 'html', '--hash', 'sha256', '-o', cls.page, cls.tree],
+                       check=True)
         cls.url = 'file://' + urllib.parse.quote(cls.page)
         cls.driver = webdriver.Chrome(service=Service(DRIVER),
                                       options=chrome_options(os.path.join(cls.work, 'profil')))
@@ -168,7 +171,10 @@ class SnapshotPageTest(unittest.TestCase):
             tree.send_keys(Keys.ARROW_RIGHT, Keys.ARROW_RIGHT)
         tree.send_keys(Keys.ENTER)
         self.wait(lambda: self.path_text() == ' / '.join([self.tree] + DEEP), 'Enter opens ganz unten')
-        self.assertEqual([row[0] for row in self.rows()], [DEEP_FILE])
+        # The file's row: name, size, time and its digest in the column the run added.
+        [(name, size, _, digest)] = self.rows()
+        self.assertEqual((name, size, digest),
+                         (DEEP_FILE, '4.242', hashlib.sha256(b'x' * 4242).hexdigest()))
         self.assertEqual(self.driver.switch_to.active_element.get_attribute('id'), 'eintraege')
         address = self.driver.execute_script('return location.hash')
         # Backspace steps up; the list's cursor stands on the folder it came from.
@@ -206,7 +212,7 @@ class SnapshotPageTest(unittest.TestCase):
     def test_search_finds_a_deep_file_and_opens_its_folder(self):
         self.open_address()
         hits = self.search('GESUCHTE-datei')
-        self.assertEqual(hits, [[DEEP_FILE, '/'.join([self.tree] + DEEP), '4.242', hits[0][3]]])
+        self.assertEqual([hit[:3] for hit in hits], [[DEEP_FILE, '/'.join([self.tree] + DEEP), '4.242']])
         self.driver.find_element(By.CSS_SELECTOR, '#eintraege .zeile').click()
         self.wait(lambda: self.path_text() == ' / '.join([self.tree] + DEEP), 'the hit opens its folder')
         # Wildcards span the whole name, letter case does not count.

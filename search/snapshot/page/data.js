@@ -9,10 +9,11 @@
 //               the listing's order: "parent flags files totalFiles totalBytes mtime length name"
 //               with parent the index of the parent + 1 (0 for a folder at the top), flags
 //               1 searched (its entries are in the snapshot), 2 not readable, 4 sizes not
-//               readable, files the folder's own files, totalFiles and totalBytes (decimal) those
-//               with all its subfolders', mtime the difference to "created" or "~" when unknown,
-//               length the UTF-16 length of the folder's block in fi-names, and the name (for a
-//               folder at the top, its path as searched) as the rest of the line.
+//               readable, 8 a loop back onto a folder above (not entered again), files the
+//               folder's own files, totalFiles and totalBytes (decimal) those with all its
+//               subfolders', mtime the difference to "created" or "~" when unknown, length the
+//               UTF-16 length of the folder's block in fi-names, and the name (for a folder at
+//               the top, its path as searched) as the rest of the line.
 //   fi-numbers  a line per folder: for each of its files the size, followed by "+n" or "-n",
 //               the difference of its time to that of the file before (the first file: to
 //               "created"), which is left out when 0; files separated by " ".
@@ -27,6 +28,7 @@ const shown = (text) => (text.indexOf('\t') < 0 ? text : text.replaceAll('\t', '
 const FLAG_SEARCHED = 1;
 const FLAG_UNREADABLE = 2;
 const FLAG_SIZES_UNREADABLE = 4;
+const FLAG_LOOP = 8;
 
 // Base-36 digits of `text` from `start` to `end` as a decimal text, exact at any length.
 function exactDecimal(text, start, end) {
@@ -145,6 +147,9 @@ class Folders {
         return lastAtOrBefore(this.fileBase, file, 0, this.count - 1);
     }
 }
+
+// What is missing of folder k: it could not be read, or it leads back onto a folder above.
+const gapText = (f, k) => (f.flags[k] & FLAG_LOOP ? 'Dateisystemschleife' : 'nicht lesbar');
 
 // The sizes and times of one folder's files.
 function parseNumbers(line, count, created) {

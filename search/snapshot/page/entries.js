@@ -178,8 +178,8 @@ class EntryPane {
         if (r < nSub) {
             const c = this.subfolders[r];
             const searched = (f.flags[c] & FLAG_SEARCHED) !== 0;
-            const unreadable = (f.flags[c] & FLAG_UNREADABLE) !== 0;
-            const size = unreadable ? 'nicht lesbar' : searched ? grouped(f.totalBytesText[c]) : '';
+            const unreadable = (f.flags[c] & (FLAG_UNREADABLE | FLAG_LOOP)) !== 0;
+            const size = unreadable ? gapText(f, c) : searched ? grouped(f.totalBytesText[c]) : '';
             this.fill(row, ' verzeichnis' + (unreadable ? ' fehlt' : ''),
                 [f.name[c], size, timeText(f.mtime[c]), ...this.extra.map(() => '')]);
             return;

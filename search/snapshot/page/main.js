@@ -119,7 +119,7 @@ class SnapshotPage {
             path.append(step);
         }
         $('summe').textContent = this.placeText(k);
-        $('summe').classList.toggle('fehlt', (f.flags[k] & FLAG_UNREADABLE) !== 0);
+        $('summe').classList.toggle('fehlt', (f.flags[k] & (FLAG_UNREADABLE | FLAG_LOOP)) !== 0);
     }
 
     placeText(k) {
@@ -128,6 +128,9 @@ class SnapshotPage {
             `${countText(f.files[k])} Dateien`;
         if (f.flags[k] & FLAG_UNREADABLE)
             return `Nicht lesbar: sein Inhalt fehlt in der Übersicht; ${here}`;
+        if (f.flags[k] & FLAG_LOOP)
+            return 'Dateisystemschleife: es führt auf ein Verzeichnis darüber zurück und ' +
+                'wurde nicht noch einmal durchsucht.';
         if (!(f.flags[k] & FLAG_SEARCHED))
             return 'Nicht durchsucht: nur sein Name steht in der Übersicht.';
         const sizes = f.flags[k] & FLAG_SIZES_UNREADABLE

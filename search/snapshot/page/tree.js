@@ -59,13 +59,13 @@ class TreeView {
             row.removeAttribute('aria-expanded');
         else
             row.setAttribute('aria-expanded', String(open));
-        const unreadable = (f.flags[k] & FLAG_UNREADABLE) !== 0;
+        const unreadable = (f.flags[k] & (FLAG_UNREADABLE | FLAG_LOOP)) !== 0;
         row.classList.toggle('fehlt', unreadable);
         if (f.flags[k] & FLAG_SEARCHED) {
             files.textContent = countText(f.totalFiles[k]);
             bytes.textContent = bytesText(f.totalBytes[k]);
             row.title = `${f.path(k)}\n${countText(f.totalFiles[k])} Dateien, ` +
-                `${grouped(f.totalBytesText[k])} Bytes` + (unreadable ? '\nnicht lesbar' : '');
+                `${grouped(f.totalBytesText[k])} Bytes` + (unreadable ? '\n' + gapText(f, k) : '');
         } else {
             files.textContent = '';
             bytes.textContent = '';
