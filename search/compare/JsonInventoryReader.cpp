@@ -225,11 +225,13 @@ void JsonLineReader::addGap(const std::string& path, ListingGaps::FolderGap gap)
         reader_.listing_.gaps.addFolder(path, gap);
 }
 
-bool IsInventoryStart(std::string_view line) {
+bool StartsLikeInventory(std::string_view line) {
+    return line.starts_with(R"({"type":"inventory")");
+}
+
+bool IsJsonObjectLine(std::string_view line) {
     if (!line.starts_with('{'))
         return false;
-    if (line.starts_with(R"({"type")"))
-        return true;
     std::string padded;
     padded.reserve(line.size() + simdjson::SIMDJSON_PADDING);
     padded.assign(line);

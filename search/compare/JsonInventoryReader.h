@@ -12,10 +12,14 @@ class parser;
 }
 
 // Whether a text whose first line is `line` is an inventory in JSON Lines rather than a listing:
-// the line is a JSON object, or it starts as an inventory's first line does (so that one cut off
-// there is named as such). A simple listing's first path may start with "{" too ("{a}/." of a
-// relative folder "{a}").
-bool IsInventoryStart(std::string_view line);
+// the line is a JSON object, which no line of a listing is (a simple listing's first path may
+// start with "{" too, as "{a}/x.txt" of a relative folder "{a}" does, but never ends an object).
+bool IsJsonObjectLine(std::string_view line);
+
+// Whether `line` starts as the writer starts an inventory's first line. Such a line that is no
+// JSON object is an inventory cut off or broken there, unless it reads as a listing (a simple
+// listing of a relative folder whose name starts so).
+bool StartsLikeInventory(std::string_view line);
 
 // Reads an inventory in JSON Lines back, as JsonListing writes it, line by line: the inventory
 // line first (format 1 only), then the entries, each with its exact path, its size (files) and

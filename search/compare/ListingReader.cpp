@@ -78,7 +78,7 @@ void ListingReader::addText(std::string_view text) {
                                        "Liste von FolderInventory")
                             .arg(lineNumber_));
         }
-        if (pending_.size() + piece.size() > maxLineBytes) {
+        if (pending_.size() + piece.size() > maxLineBytes && !mayBeInventoryLine(piece)) {
             return fail(QStringLiteral("Zeile %1 ist länger als jede Zeile einer Liste von "
                                        "FolderInventory")
                             .arg(lineNumber_ + 1));
@@ -98,11 +98,20 @@ void ListingReader::addText(std::string_view text) {
     }
 }
 
+// The first line of an inventory names every folder searched, as many as were given: it has no
+// limit but memory.
+bool ListingReader::mayBeInventoryLine(std::string_view piece) const {
+    if (lineNumber_ != 0)
+        return false;
+    const std::string start = (pending_ + std::string(piece.substr(0, 32))).substr(0, 32);
+    return StartsLikeInventory(start);
+}
+
 void ListingReader::addLine(std::string_view line) {
     ++lineNumber_;
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    if (state_ == State::Start && IsInventoryStart(line)) {
+    if (state_ == State::Start && IsJsonObjectLine(line)) {
         json_ = std::make_unique<JsonInventoryReader>();
         state_ = State::Json;
     }
@@ -112,6 +121,30 @@ void ListingReader::addLine(std::string_view line) {
             fail(json_->error());
         return;
     }
+    // A first line that starts as an inventory's but is no JSON object is read as a listing's.
+    // When it is none, or the next line is a JSON object, it is an inventory broken in its first
+    // line, and said so.
+    if (lineNumber_ == 1 && StartsLikeInventory(line)) {
+        readListingLine(line);
+        if (state_ == State::Failed)
+            return failAsInventory(line);
+        brokenInventoryStart_.assign(line);
+        return;
+    }
+    if (lineNumber_ == 2 && !brokenInventoryStart_.empty() && IsJsonObjectLine(line))
+        return failAsInventory(brokenInventoryStart_);
+    brokenInventoryStart_.clear();
+    readListingLine(line);
+}
+
+void ListingReader::failAsInventory(std::string_view firstLine) {
+    JsonInventoryReader inventory;
+    inventory.addLine(firstLine, 1);
+    if (inventory.failed())
+        fail(inventory.error());
+}
+
+void ListingReader::readListingLine(std::string_view line) {
     if (state_ != State::Failed && !isShownText(line))
         return state_ == State::Start ? fail(notComparable()) : failAtLine();
     switch (state_) {
@@ -303,6 +336,17 @@ void ListingReader::startBlock(std::string_view folder) {
 }
 
 SavedListing ListingReader::finish() {
+    // A first line without a line break that starts as an inventory: one cut off there.
+    if (state_ == State::Start && (StartsLikeInventory(pending_) || IsJsonObjectLine(pending_))) {
+        json_ = std::make_unique<JsonInventoryReader>();
+        state_ = State::Json;
+        lineNumber_ = 1;
+        json_->addLine(pending_, lineNumber_);
+        if (json_->failed()) {
+            fail(json_->error());
+            return std::move(listing_);
+        }
+    }
     if (state_ == State::Json) {
         const bool cut = !pending_.empty();
         pending_.clear();

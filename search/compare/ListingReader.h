@@ -52,7 +52,8 @@ QStringList SearchedForLines(const std::vector<SearchedFolder>& folders, std::st
 SavedListing ShownForm(const SavedListing& exact);
 
 // Reads a listing of this program back, line by line as its text arrives in pieces: an inventory
-// in JSON Lines (JsonInventoryReader) when its first line is a JSON object, else an extended
+// in JSON Lines (JsonInventoryReader) when its first line is a JSON object (or starts as an
+// inventory's and is no listing's either, when the reasons are the inventory's), else an extended
 // listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
 // line where it can stand and in the form the writer gives it) or a simple listing with full or
 // relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
@@ -61,9 +62,10 @@ SavedListing ShownForm(const SavedListing& exact);
 // the number of the first line that does not fit, as soon as that line is seen.
 class ListingReader final {
 public:
-    // Longer than any line this program writes: a path of PATH_MAX bytes that shows U+FFFD for
-    // each byte takes 12 KiB, a header line of the longest argument a system passes (128 KiB)
-    // less than 400 KiB.
+    // Longer than any line this program writes but the first line of an inventory in JSON Lines
+    // (which names every folder searched): a path of PATH_MAX bytes that shows U+FFFD for each
+    // byte takes 12 KiB, a header line of the longest argument a system passes (128 KiB) less
+    // than 400 KiB.
     static constexpr std::size_t maxLineBytes = 1 << 20;
 
     ListingReader();
@@ -100,6 +102,9 @@ private:
         Failed,
     };
 
+    bool mayBeInventoryLine(std::string_view piece) const;
+    void readListingLine(std::string_view line);
+    void failAsInventory(std::string_view firstLine);
     void startForm(std::string_view line);
     void readHeaderLine(std::string_view line);
     void readBodyLine(std::string_view line);
@@ -111,8 +116,9 @@ private:
 
     SavedListing listing_;
     State state_ = State::Start;
-    std::string pending_; // the start of a line whose end has not arrived yet
-    std::string folder_;  // the folder of the current block, as FolderKey spells it
+    std::string pending_;              // the start of a line whose end has not arrived yet
+    std::string folder_;               // the folder of the current block, as FolderKey spells it
+    std::string brokenInventoryStart_; // a first line that starts as an inventory's, until line 2
     long long lineNumber_ = 0;
     std::size_t headerLine_ = 0;
     bool blockHasFiles_ = false;

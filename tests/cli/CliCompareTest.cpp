@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <string>
 #include <sys/stat.h>
@@ -332,6 +333,33 @@ TEST_F(CliCompareTest, PathListedTwiceWithOtherFactsIsLeftOpenWithItsLines) {
                                     "/grow.txt steht in den Zeilen "))
         << result.err.toStdString();
     EXPECT_TRUE(result.err.contains(" und 5 ")) << result.err.toStdString();
+}
+
+// Whatever the tool writes, it reads back: the inventory line of a thousand folders whose names
+// take six bytes a character in JSON (more than a megabyte), and simple listings of folders whose
+// names start like an inventory's first line.
+TEST_F(CliCompareTest, EveryListTheToolWritesReadsBack) {
+    const QString escaped(200, QChar(0x01));
+    tree.file(escaped + "/a.txt", 1);
+    const QStringList many(1000, tree.path(escaped));
+    const QString inventory = saved.filePath("viele.jsonl");
+    ASSERT_EQ(RunCli(QStringList{"--format", "json", "-o", inventory} + many).exitCode, 0);
+    ASSERT_GT(QFileInfo(inventory).size(), 1 << 20);
+    const CliResult many1 = RunCli(QStringList{"--compare", inventory} + many);
+    EXPECT_EQ(many1.exitCode, 0) << many1.err.toStdString();
+    EXPECT_EQ(many1.out, "0 neu, 0 entfernt, 0 geändert\n");
+
+    for (const QString folder : {"{\"type\"", "{\"type\":\"inventory\"", "{}"}) {
+        tree.file(folder + "/x.txt", 1);
+        const CliResult simple =
+            RunCli({"-s", "-p", "-m", "*.txt", folder}, QStringLiteral("C"), tree.root());
+        ASSERT_EQ(simple.exitCode, 0);
+        ASSERT_TRUE(simple.out.startsWith(folder.toUtf8() + "/x.txt\n"));
+        const QString list = save("einfach.txt", simple.out.toStdString());
+        const CliResult again = RunCli({"--compare", list, "-s", "-p", "-m", "*.txt", folder},
+                                       QStringLiteral("C"), tree.root());
+        EXPECT_EQ(again.exitCode, 0) << folder.toStdString() << ": " << again.err.toStdString();
+    }
 }
 
 // A JSON inventory that is cut off, of another format, no JSON, or holds a line longer than any

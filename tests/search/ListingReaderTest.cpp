@@ -134,6 +134,31 @@ TEST(ListingReaderTest, InputThatCannotBeComparedSaysWhy) {
     }
 }
 
+// An inventory is told by its first line being a JSON object; one that starts as an inventory's
+// but is broken is refused with the inventory's reason, also where it reads as a path and an
+// inventory's entry follows, and one cut off in its first line ends early.
+TEST(ListingReaderTest, InventoryIsToldByItsFirstLine) {
+    const std::string header = R"({"type":"inventory","format":1,"created":"2026-01-01T00:00:00Z",)"
+                               R"("folders":[{"path":"/d","recursive":true}],"masks":"*.*"})";
+    const std::string entry =
+        R"({"type":"file","path":"/d/a","size":1,"mtime":"2026-01-01T00:00:00Z"})";
+    for (const std::string& broken :
+         {std::string(R"({"type":"inventory","folders":[)"), header.substr(0, 70)}) {
+        EXPECT_EQ(ReadListingText(broken + "\n" + entry + "\n").error,
+                  "Zeile 1 der Inventarliste: kein gültiges JSON-Objekt")
+            << broken;
+    }
+    EXPECT_EQ(entriesOf(R"({"type"/a.txt)"
+                        "\n"
+                        R"({"type"/b.txt)"
+                        "\n"),
+              (std::vector<std::string>{R"({"type"/a.txt -1)", R"({"type"/b.txt -1)"}));
+    const SavedListing cut = ReadListingText(header);
+    EXPECT_TRUE(cut.error.isEmpty()) << cut.error.toStdString();
+    EXPECT_TRUE(cut.exactNames);
+    EXPECT_FALSE(cut.gaps.endedEarly.isEmpty());
+}
+
 // A stream that cannot be a listing is refused at its first line; nothing after it is kept.
 TEST(ListingReaderTest, StopsAtTheFirstFault) {
     ListingReader reader;
