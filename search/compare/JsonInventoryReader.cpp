@@ -39,6 +39,21 @@ bool readBytes(const object& line, std::string_view key, std::string_view bytesK
     return true;
 }
 
+// The summary's byte count sums sizes of 63 bits and may need more than 64, which simdjson does
+// not read as a number. The reader never uses it, so a count of more than 19 digits is read as 0.
+void withoutLargeByteCount(std::string& summaryLine) {
+    constexpr std::string_view key = R"("bytes":)";
+    const std::size_t start = summaryLine.find(key);
+    if (start == std::string::npos)
+        return;
+    const std::size_t digits = start + key.size();
+    std::size_t end = digits;
+    while (end < summaryLine.size() && summaryLine[end] >= '0' && summaryLine[end] <= '9')
+        ++end;
+    if (end - digits > 19)
+        summaryLine.replace(digits, end - digits, "0");
+}
+
 } // namespace
 
 // The readers of each kind of line, with the reader's state at hand.
@@ -257,6 +272,8 @@ void JsonInventoryReader::addLine(std::string_view line, long long number) {
         return fail(number, QStringLiteral("nach der Zusammenfassung folgt noch etwas"));
     padded_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
     padded_.assign(line);
+    if (line.starts_with(R"({"type":"summary",)"))
+        withoutLargeByteCount(padded_);
     element document;
     object parsed;
     if (parser_->parse(padded_.data(), padded_.size(), false).get(document) ||

@@ -57,6 +57,18 @@ bool takeNumber(std::string_view& text, std::size_t width, std::int64_t& value) 
     return length > 0;
 }
 
+// A sum of sizes, which may be larger than any one size: its digits as "%d" writes them.
+bool takeTotal(std::string_view& text, ByteTotal& value) {
+    std::size_t length = 0;
+    while (length < text.size() && isDigit(text[length]))
+        ++length;
+    if (length == 0 || (length > 1 && text[0] == '0') ||
+        !ParseByteTotal(text.substr(0, length), value))
+        return false;
+    text.remove_prefix(length);
+    return true;
+}
+
 // The directory line starts with "0", its fill and the gap, and the mark: always these bytes.
 std::string directoryPrefix() {
     std::string prefix;
@@ -98,7 +110,7 @@ std::optional<std::string_view> ParseFolderHeading(std::string_view line) {
 std::optional<FolderSum> ParseFolderSum(std::string_view line) {
     FolderSum sum;
     if (takeNumber(line, 0, sum.files) && consume(line, folderSumFiles) &&
-        takeNumber(line, 0, sum.bytes) && line == folderSumBytes)
+        takeTotal(line, sum.bytes) && line == folderSumBytes)
         return sum;
     return std::nullopt;
 }
@@ -106,7 +118,7 @@ std::optional<FolderSum> ParseFolderSum(std::string_view line) {
 std::optional<TotalsLine> ParseTotalsLine(std::string_view line) {
     TotalsLine totals;
     if (!takeNumber(line, totalsNumberWidth, totals.files) || !consume(line, totalFiles) ||
-        !takeNumber(line, 0, totals.bytes) || !consume(line, totalBytes) ||
+        !takeTotal(line, totals.bytes) || !consume(line, totalBytes) ||
         !line.ends_with(totalMegabytes))
         return std::nullopt;
     line.remove_suffix(totalMegabytes.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ByteTotal.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -32,7 +34,7 @@ std::optional<std::string_view> ParseFolderHeading(std::string_view line);
 // "<files> Datei(en), <bytes> Bytes".
 struct FolderSum {
     std::int64_t files = 0;
-    std::int64_t bytes = 0;
+    ByteTotal bytes = 0;
 };
 std::optional<FolderSum> ParseFolderSum(std::string_view line);
 
@@ -41,7 +43,7 @@ std::optional<FolderSum> ParseFolderSum(std::string_view line);
 // "<folders> Verzeichnis(se)".
 struct TotalsLine {
     std::int64_t files = 0;
-    std::int64_t bytes = 0;
+    ByteTotal bytes = 0;
 };
 std::optional<TotalsLine> ParseTotalsLine(std::string_view line);
 std::optional<std::int64_t> ParseTotalFoldersLine(std::string_view line);

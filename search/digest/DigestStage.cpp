@@ -1,5 +1,6 @@
 #include "digest/DigestStage.h"
 
+#include "base/ByteTotal.h"
 #include "walk/DescriptorBudget.h"
 
 #include <QByteArray>
@@ -34,7 +35,7 @@ void DigestStage::entry(const EntryRecord& record) {
     waiting.size = record.size;
     waiting.modified = record.modified;
     if (record.kind == EntryRecord::Kind::File && !stopped_) {
-        bytesFound_ += record.size;
+        bytesFound_ = SaturatingSum(bytesFound_, record.size);
         if (!folderTried_) {
             folderTried_ = true;
             folder_ = holdFolder(record.folderFd);

@@ -167,7 +167,7 @@ void JsonListing::entry(const EntryRecord& record) {
         line.push_back(',');
         appendNumberField(line, "size", record.size);
         ++files_;
-        bytes_ += record.size;
+        AddSize(bytes_, record.size);
     } else {
         ++folders_;
     }
@@ -194,7 +194,8 @@ void JsonListing::endRun() {
     line.push_back(',');
     appendNumberField(line, "folders", folders_);
     line.push_back(',');
-    appendNumberField(line, "bytes", bytes_);
+    line.append(R"("bytes":)");
+    AppendByteTotal(line, bytes_);
     if (outcome_.complete()) {
         line.append(R"(,"complete":true})");
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ByteTotal.h"
 #include "base/FileTime.h"
 #include "output/LineSink.h"
 #include "records/RecordSink.h"
@@ -54,5 +55,5 @@ private:
     std::string path_; // the exact bytes of a path that is not valid UTF-8
     std::int64_t files_ = 0;
     std::int64_t folders_ = 0;
-    std::int64_t bytes_ = 0;
+    ByteTotal bytes_ = 0;
 };

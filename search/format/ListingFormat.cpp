@@ -58,12 +58,12 @@ void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName
     lines.finishLine();
 }
 
-void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes) {
+void AppendFolderSum(LineSink& lines, std::int64_t files, ByteTotal bytes) {
     lines.append(std::string_view());
     std::string& line = lines.beginLine();
     appendNumber(line, files);
     line.append(folderSumFiles);
-    appendNumber(line, bytes);
+    AppendByteTotal(line, bytes);
     line.append(folderSumBytes);
     lines.finishLine();
 }
@@ -93,21 +93,17 @@ void AppendSimpleLine(LineSink& lines, std::string_view folder, std::string_view
     lines.finishLine();
 }
 
-QString FormatMegabytes(std::int64_t bytes, const QString& decimalSeparator) {
+QString FormatMegabytes(ByteTotal bytes, const QString& decimalSeparator) {
     // bytes / 1048576 in hundredths, rounded half away from zero on the exact quotient. Whole
     // megabytes and the remainder are taken apart so that no total can overflow.
-    constexpr std::uint64_t bytesPerMegabyte = 1048576;
-    const bool negative = bytes < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
-    const std::uint64_t remainder = magnitude % bytesPerMegabyte;
-    const std::uint64_t hundredths = magnitude / bytesPerMegabyte * 100 +
-                                     (remainder * 100 + bytesPerMegabyte / 2) / bytesPerMegabyte;
-    QString text = negative && hundredths != 0 ? QStringLiteral("-") : QString();
-    text += QString::number(hundredths / 100);
-    text += decimalSeparator;
-    text += QStringLiteral("%1").arg(hundredths % 100, 2, 10, QLatin1Char('0'));
-    return text;
+    constexpr ByteTotal bytesPerMegabyte = 1048576;
+    const ByteTotal remainder = bytes % bytesPerMegabyte;
+    const ByteTotal hundredths = bytes / bytesPerMegabyte * 100 +
+                                 (remainder * 100 + bytesPerMegabyte / 2) / bytesPerMegabyte;
+    std::string whole;
+    AppendByteTotal(whole, hundredths / 100);
+    return QString::fromLatin1(whole.data(), qsizetype(whole.size())) + decimalSeparator +
+           QStringLiteral("%1").arg(static_cast<int>(hundredths % 100), 2, 10, QLatin1Char('0'));
 }
 
 QString CurrentDecimalSeparator() {
@@ -115,14 +111,14 @@ QString CurrentDecimalSeparator() {
     return separator.isEmpty() ? QStringLiteral(".") : separator;
 }
 
-void AppendTotalsFooter(LineSink& lines, std::int64_t files, std::int64_t bytes,
-                        std::int64_t folders, const QString& decimalSeparator) {
+void AppendTotalsFooter(LineSink& lines, std::int64_t files, ByteTotal bytes, std::int64_t folders,
+                        const QString& decimalSeparator) {
     for (std::size_t i = 0; i < blankLinesBeforeFooter; ++i)
         lines.append(std::string_view());
     std::string& totals = lines.beginLine();
     AppendPaddedNumber(totals, files, totalsNumberWidth);
     totals.append(ListingLayout::totalFiles);
-    appendNumber(totals, bytes);
+    AppendByteTotal(totals, bytes);
     totals.append(ListingLayout::totalBytes);
     totals.append(FormatMegabytes(bytes, decimalSeparator).toStdString());
     totals.append(totalMegabytes);

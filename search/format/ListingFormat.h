@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ByteTotal.h"
 #include "output/LineSink.h"
 
 #include <cstdint>
@@ -24,7 +25,7 @@ void AppendDirectoryLine(LineSink& lines, std::string_view rawName);
 void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName);
 
 // A blank line and "<files> Datei(en), <bytes> Bytes".
-void AppendFolderSum(LineSink& lines, std::int64_t files, std::int64_t bytes);
+void AppendFolderSum(LineSink& lines, std::int64_t files, ByteTotal bytes);
 
 // How a simple listing line holds a name: as shown (AppendDisplayText), or as its exact bytes for
 // a list whose entries end in a NUL byte, where nothing needs to be replaced.
@@ -42,11 +43,11 @@ void AppendSimpleLine(LineSink& lines, std::string_view folder, std::string_view
 
 // The megabyte figure of `bytes` with two decimals, rounded half away from zero on its exact
 // value, with `decimalSeparator` between the whole and the decimals.
-QString FormatMegabytes(std::int64_t bytes, const QString& decimalSeparator);
+QString FormatMegabytes(ByteTotal bytes, const QString& decimalSeparator);
 
 // The decimal separator of the user's locale now; a point when the locale gives none.
 QString CurrentDecimalSeparator();
 
 // The four lines of the totals footer.
-void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, std::int64_t totalBytes,
+void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, ByteTotal totalBytes,
                         std::int64_t totalFolders, const QString& decimalSeparator);

@@ -37,9 +37,9 @@ void TextListing::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::File) {
         AppendFileLine(lines_, record.size, record.name);
         ++totals_.files;
-        totals_.bytes += record.size;
+        AddSize(totals_.bytes, record.size);
         ++folderFiles_;
-        folderBytes_ += record.size;
+        AddSize(folderBytes_, record.size);
     } else {
         AppendDirectoryLine(lines_, record.name);
     }

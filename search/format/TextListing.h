@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ByteTotal.h"
 #include "format/ListingFormat.h"
 #include "output/LineSink.h"
 #include "records/RecordSink.h"
@@ -17,7 +18,7 @@ public:
     // with a heading (once per mask). The simple listing counts nothing.
     struct Totals {
         std::int64_t files = 0;
-        std::int64_t bytes = 0;
+        ByteTotal bytes = 0;
         std::int64_t folders = 0;
     };
 
@@ -47,7 +48,7 @@ private:
     NameBytes bytes_;
     Totals totals_;
     std::int64_t folderFiles_ = 0;
-    std::int64_t folderBytes_ = 0;
+    ByteTotal folderBytes_ = 0;
     // The simple listing's folder text as its lines hold it, made once per folder.
     std::string folder_;
 };

@@ -2,8 +2,13 @@
 #include "EngineListing.h"
 #include "TempTree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
 
@@ -111,6 +116,44 @@ namespace {
 // More output than one piece of the stream: the lines that go out while the search runs
 // must be exactly those the engine gives, across every piece boundary, folder by folder. Long
 // names make the output large with few files to create.
+// Sizes add up beyond 64 bits (two sparse files of the largest size a file may have): every sum
+// is exact, in the listing, its footer and JSON Lines, and the listing reads back.
+TEST(CliLargeSizes, SumsBeyondSixtyFourBitsAreExact) {
+    QTemporaryDir dir(QStringLiteral("/dev/shm/fi_sizes-XXXXXX"));
+    if (!dir.isValid())
+        GTEST_SKIP() << "no /dev/shm for sparse files of the largest size";
+    for (const char* name : {"big1", "big2", "small"}) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        const off_t size = name[0] == 'b' ? std::numeric_limits<off_t>::max() : 123;
+        if (::ftruncate(fd, size) != 0) {
+            ::close(fd);
+            GTEST_SKIP() << "no sparse file of the largest size on /dev/shm";
+        }
+        ::close(fd);
+    }
+    const CliResult listed = RunCli({"-n", dir.path()});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.out.contains("\n3 Datei(en), 18446744073709551737 Bytes\n"))
+        << listed.out.toStdString();
+    EXPECT_TRUE(listed.out.contains("\n3          Datei(en) insgesamt, 18446744073709551737 Bytes "
+                                    "(~ 17592186044416.00 MB)\n"))
+        << listed.out.toStdString();
+    const CliResult json = RunCli({"-n", "--format", "json", dir.path()});
+    EXPECT_TRUE(json.out.contains("\"files\":3,\"folders\":0,\"bytes\":18446744073709551737,"))
+        << json.out.toStdString();
+    for (const char* format : {"text", "json"}) {
+        const QString saved = dir.filePath(QStringLiteral("saved.") + format);
+        ASSERT_EQ(RunCli({"-n", "--format", format, "-m", "big*;small", "-o", saved, dir.path()})
+                      .exitCode,
+                  0);
+        const CliResult compared =
+            RunCli({"--compare", saved, "-n", "-m", "big*;small", dir.path()});
+        EXPECT_EQ(compared.exitCode, 0) << format << ": " << compared.err.toStdString();
+    }
+}
+
 TEST(CliLargeListing, StreamedListingEqualsTheEngineLines) {
     TempTree tree;
     const QString padding(180, QLatin1Char('x'));

@@ -5,6 +5,7 @@
 // unless the list shows it alike with another one or below such a folder; then it is ambiguous,
 // and only then.
 
+#include "base/ByteTotal.h"
 #include "base/PathText.h"
 #include "base/Utf8Text.h"
 #include "compare/FolderKey.h"
@@ -57,7 +58,8 @@ std::vector<WrittenBlock> blocksFrom(FuzzedDataProvider& input) {
             std::string name = withoutNul(input.ConsumeRandomLengthString(60));
             std::replace(name.begin(), name.end(), '/', 'x');
             const bool directory = input.ConsumeBool();
-            const auto size = input.ConsumeIntegralInRange<std::int64_t>(0, std::int64_t{1} << 40);
+            // Sizes of the whole range, so that sums go beyond 64 bits.
+            const auto size = input.ConsumeIntegralInRange<std::int64_t>(0, INT64_MAX);
             if (name.empty() || name == "." || name == ".." || !names.insert(name).second)
                 continue;
             block.entries.push_back({name, directory, directory ? 0 : size});
@@ -71,7 +73,7 @@ std::vector<WrittenBlock> blocksFrom(FuzzedDataProvider& input) {
 void writeExtended(const std::vector<WrittenBlock>& blocks, const QString& separator,
                    ResultLines& lines) {
     std::int64_t totalFiles = 0;
-    std::int64_t totalBytes = 0;
+    ByteTotal totalBytes = 0;
     for (const WrittenBlock& block : blocks) {
         AppendFolderHeading(lines, block.folder);
         if (block.dots) {
@@ -79,7 +81,7 @@ void writeExtended(const std::vector<WrittenBlock>& blocks, const QString& separ
             AppendDirectoryLine(lines, "..");
         }
         std::int64_t files = 0;
-        std::int64_t bytes = 0;
+        ByteTotal bytes = 0;
         for (const WrittenEntry& entry : block.entries) {
             if (entry.directory)
                 AppendDirectoryLine(lines, entry.name);
@@ -89,7 +91,7 @@ void writeExtended(const std::vector<WrittenBlock>& blocks, const QString& separ
                 continue;
             AppendFileLine(lines, entry.size, entry.name);
             ++files;
-            bytes += entry.size;
+            AddSize(bytes, entry.size);
         }
         if (files > 0)
             AppendFolderSum(lines, files, bytes);
@@ -116,7 +118,8 @@ struct Expected {
     bool directory = false;
     std::int64_t size = 0; // of the first listing
     bool kindsDiffer = false;
-    bool shownAlike = false; // two names of one folder shown alike
+    bool shownAlike = false;        // two names of one folder shown alike
+    bool listedDifferently = false; // listed again, in another listing, with another size
 };
 
 std::map<std::string, Expected> expectedEntries(const std::vector<WrittenBlock>& blocks,
@@ -135,9 +138,12 @@ std::map<std::string, Expected> expectedEntries(const std::vector<WrittenBlock>&
             const std::string path = folder + name;
             const auto [it, first] =
                 expected.try_emplace(path, Expected{entry.directory, entry.size});
+            const bool again = !inBlock.insert(path).second;
             if (!first && it->second.directory != entry.directory)
                 it->second.kindsDiffer = true;
-            if (!inBlock.insert(path).second)
+            else if (!first && !again && it->second.size != entry.size)
+                it->second.listedDifferently = true;
+            if (again)
                 it->second.shownAlike = true;
         }
     }
@@ -187,7 +193,7 @@ void checkEntries(const PathSet& entries, const std::map<std::string, Expected>&
             continue;
         }
         const Expected& facts = it->second;
-        const bool ambiguous = facts.kindsDiffer || facts.shownAlike ||
+        const bool ambiguous = facts.kindsDiffer || facts.shownAlike || facts.listedDifferently ||
                                belowAmbiguousFolder(expected, entries.folderText(i));
         FUZZ_CHECK(entries.ambiguous(i) == ambiguous);
         if (ambiguous)

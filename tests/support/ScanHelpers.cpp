@@ -15,7 +15,7 @@ void ScanFolderLines(TSearchFiles& settings, const QString& folder, const QStrin
                      WorkerPool& pool) {
     TextListing listing = TextListing::of(lines, extended, fullPath, showExtensions);
     ScanFolder(settings, folder, mask, recursive, listing, totals.files, progress, pool);
-    totals.bytes += listing.totals().bytes;
+    totals.bytes += static_cast<std::int64_t>(listing.totals().bytes);
     totals.folders += listing.totals().folders;
 }
 
