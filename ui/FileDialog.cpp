@@ -82,7 +82,10 @@ QStringList EarlierListFilters() {
     return {TextFileFilter, JsonLinesFileFilter, AllFilesFilter};
 }
 
-QStringList SaveFileFilters() {
+QStringList SaveFileFilters(bool withChecksums) {
+    if (withChecksums)
+        return {TextFileFilter,     CsvFileFilter,  JsonLinesFileFilter,
+                ChecksumListFilter, HtmlFileFilter, AllFilesFilter};
     return {TextFileFilter, CsvFileFilter, JsonLinesFileFilter, HtmlFileFilter, AllFilesFilter};
 }
 

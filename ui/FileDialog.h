@@ -52,11 +52,13 @@ QStringList ListFileFilters();
 QStringList EarlierListFilters();
 
 // The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
-// "JSON Lines (*.jsonl)", "HTML-Übersicht (*.html)" and "Alle Dateien (*.*)".
-QStringList SaveFileFilters();
+// "JSON Lines (*.jsonl)", with checksums "Prüfsummenliste (*.sha256)", "HTML-Übersicht
+// (*.html)" and "Alle Dateien (*.*)".
+QStringList SaveFileFilters(bool withChecksums = false);
 inline const QString TextFileFilter = QStringLiteral("Textdateien (*.txt)");
 inline const QString CsvFileFilter = QStringLiteral("CSV-Tabelle (*.csv)");
 inline const QString JsonLinesFileFilter = QStringLiteral("JSON Lines (*.jsonl)");
+inline const QString ChecksumListFilter = QStringLiteral("Prüfsummenliste (*.sha256)");
 inline const QString HtmlFileFilter = QStringLiteral("HTML-Übersicht (*.html)");
 inline const QString AllFilesFilter = QStringLiteral("Alle Dateien (*.*)");
 

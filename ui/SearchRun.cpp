@@ -81,6 +81,7 @@ void SearchRun::showSearching() {
     load_.activateWindow();
     load_.lbSearch->show();
     load_.Progress->hide();
+    load_.hideReadProgress();
     load_.lbSearching->setText(SearchingText);
     load_.repaint();
     QCoreApplication::processEvents();
@@ -99,6 +100,8 @@ void SearchRun::search() {
     kept_->searched = SearchFiles;
     kept_->created = CurrentTime();
     kept_->extendedListing = extended;
+    if (main_.cbHash->isChecked())
+        kept_->records.setDigest(DigestAlgorithm::Sha256);
     RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
     TextListing listing = TextListing::of(lines_, extended, main_.cbFullPath->isChecked(),
                                           main_.cbFileExts->isChecked());
@@ -111,6 +114,7 @@ void SearchRun::showWriting() {
     load_.lbSearching->setText(WritingText);
     load_.Progress->show();
     load_.lbSearch->hide();
+    load_.hideReadProgress();
     total_ = std::min<qint64>(lines_.size(), INT_MAX);
     load_.Progress->setMaximum(static_cast<int>(total_));
     load_.Progress->setValue(0);

@@ -158,7 +158,8 @@ void TfrmList::btnSaveAsClick() {
     request.title = QStringLiteral("Datei speichern unter...");
     request.folder = DefaultSaveFolder();
     request.fileName = saveFileName_;
-    request.filters = keptRun_ ? SaveFileFilters() : ListFileFilters();
+    request.filters =
+        keptRun_ ? SaveFileFilters(keptRun_->records.digest().has_value()) : ListFileFilters();
     request.selectedFilter =
         request.filters.contains(saveFilter_) ? saveFilter_ : request.filters.constFirst();
     request.defaultSuffix = QStringLiteral("txt");
@@ -183,6 +184,8 @@ void TfrmList::saveList(const QString& fileName, const QString& filter) {
         error = WriteInventoryFile(*keptRun_, InventoryFormat::Csv, fileName);
     else if (keptRun_ && filter == JsonLinesFileFilter)
         error = WriteInventoryFile(*keptRun_, InventoryFormat::Json, fileName);
+    else if (keptRun_ && keptRun_->records.digest() && filter == ChecksumListFilter)
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Sums, fileName);
     else if (keptRun_ && filter == HtmlFileFilter)
         error = WriteInventoryFile(*keptRun_, InventoryFormat::Html, fileName);
     else

@@ -8,7 +8,9 @@
 #include "uMain.h"
 #include "WindowKeys.h"
 
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -24,6 +26,10 @@ const QString WritingText =
     QStringLiteral("Bitte warten Sie, während die Liste geschrieben wird...");
 
 namespace {
+
+// Steps of the bar of bytes read.
+constexpr int readSteps = 1000;
+
 // Pumps between entries and lines come at most this often; a cancel click still stops the run
 // within a few milliseconds.
 constexpr qint64 pumpIntervalMs = 3;
@@ -58,6 +64,9 @@ public:
         window_.sinceLastPump_.restart();
     }
     void processMessagesSoon() override { window_.processMessagesSoon(); }
+    void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override {
+        window_.showReadProgress(bytesRead, bytesFound);
+    }
 
 private:
     TfrmLoad& window_;
@@ -109,6 +118,18 @@ void TfrmLoad::createControls() {
     lbFound->move(8, 101);
     lbFound->adjustSize();
 
+    ReadProgress = new QProgressBar(gbSearch);
+    ReadProgress->setObjectName(QStringLiteral("ReadProgress"));
+    ReadProgress->setGeometry(8, 88, 401, 10);
+    ReadProgress->setRange(0, readSteps);
+    ReadProgress->setTextVisible(false);
+    ReadProgress->hide();
+    lbRead = new QLabel(gbSearch);
+    lbRead->setObjectName(QStringLiteral("lbRead"));
+    lbRead->setGeometry(160, 101, 249, 13);
+    lbRead->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lbRead->hide();
+
     Progress = new QProgressBar(gbSearch);
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setGeometry(8, 61, 401, 17);
@@ -147,6 +168,30 @@ void TfrmLoad::showSearchCaptionSoon(const QString& caption) {
 void TfrmLoad::showSearchCaption() {
     lbSearch->setText(FitFolderCaption(searchCaption_, *lbSearch));
     sinceSearchCaptionShown_.start();
+}
+
+// The bar runs over the sizes of the files found so far, which grow while the search goes on; the
+// label says how much that is and, once a rate is known, how long the rest takes.
+void TfrmLoad::showReadProgress(std::int64_t bytesRead, std::int64_t bytesFound) {
+    if (!ReadProgress->isVisible()) {
+        readRate_ = ReadRate();
+        ReadProgress->show();
+        lbRead->show();
+    }
+    readRate_.update(bytesRead);
+    const double share =
+        bytesFound > 0 ? std::min(1.0, double(bytesRead) / double(bytesFound)) : 0.0;
+    ReadProgress->setValue(static_cast<int>(share * readSteps));
+    QString text = ShownByteCount(bytesRead) + QStringLiteral(" von ") +
+                   ShownByteCount(std::max(bytesRead, bytesFound)) + QStringLiteral(" gelesen");
+    if (const std::optional<std::chrono::seconds> left = readRate_.timeLeft(bytesFound - bytesRead))
+        text += QStringLiteral(", ") + TimeLeftText(*left);
+    lbRead->setText(text);
+}
+
+void TfrmLoad::hideReadProgress() {
+    ReadProgress->hide();
+    lbRead->hide();
 }
 
 SearchProgress& TfrmLoad::progress() {

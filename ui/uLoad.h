@@ -1,5 +1,6 @@
 #pragma once
 
+#include "run/ReadRate.h"
 #include "run/SearchProgress.h"
 
 #include <memory>
@@ -39,6 +40,10 @@ public:
     QLabel* lbSearch = nullptr;
     QLabel* lbFound = nullptr;
     QProgressBar* Progress = nullptr;
+    // While files are read for their checksums: the bytes read of those found so far, and the
+    // amount and the time left.
+    QProgressBar* ReadProgress = nullptr;
+    QLabel* lbRead = nullptr;
 
 public Q_SLOTS:
     void btnCancelClick();
@@ -54,7 +59,13 @@ private:
     bool pumpIsDue();
     void showSearchCaptionSoon(const QString& caption);
     void showSearchCaption();
+    void showReadProgress(std::int64_t bytesRead, std::int64_t bytesFound);
 
+public:
+    // Hides the bar of bytes read, before a run.
+    void hideReadProgress();
+
+private:
     std::unique_ptr<Reporter> reporter_;
     QElapsedTimer sinceLastPump_;
     unsigned callsSinceClockCheck_ = 0;
@@ -63,6 +74,7 @@ private:
     QString searchCaption_;
     QElapsedTimer sinceSearchCaptionShown_;
     QTimer searchCaptionTimer_;
+    ReadRate readRate_;
 };
 
 extern TfrmLoad* frmLoad;

@@ -150,6 +150,8 @@ void TfrmMain::createOutputGroup() {
     cbFullPath = place<QCheckBox>(gbOutPut, "cbFullPath", {8, 43, 257, 17},
                                   QStringLiteral("Vollständigen Pfad anzeigen"));
     cbFullPath->setEnabled(false);
+    cbHash = place<QCheckBox>(gbOutPut, "cbHash", {272, 43, 177, 17},
+                              QStringLiteral("Prüfsummen (SHA-256)"));
 }
 
 void TfrmMain::createButtonRow() {
@@ -169,8 +171,8 @@ void TfrmMain::createButtonRow() {
 void TfrmMain::arrangeTabOrder() {
     QWidget* const order[] = {lbFolders,      btnAddDir,   btnRemoveDir, cbUseSettingsForAll,
                               cbRecurse,      edFileMasks, cbFileExts,   rbAdvOutPut,
-                              rbSimpleOutPut, cbFullPath,  btnGo,        btnReset,
-                              btnQuit,        btnAbout};
+                              rbSimpleOutPut, cbFullPath,  cbHash,       btnGo,
+                              btnReset,       btnQuit,     btnAbout};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -193,6 +195,10 @@ void TfrmMain::setToolTips() {
     rbSimpleOutPut->setToolTip(QStringLiteral("Einfache Ausgabe der Ergebnisse"));
     cbFullPath->setToolTip(
         QStringLiteral("Soll der vollständige Pfad zur Datei angezeigt werden?"));
+    cbHash->setToolTip(
+        QStringLiteral("Jede Datei ganz lesen und ihre SHA-256-Prüfsumme festhalten: für das "
+                       "Speichern als Tabelle, JSON Lines oder Prüfsummenliste und für den "
+                       "Vergleich nach Inhalt. Die Suche dauert dann länger."));
     btnGo->setToolTip(QStringLiteral("Die Suche starten."));
     btnReset->setToolTip(QStringLiteral("Alle Felder in den Ursprungszustand zurückversetzen."));
     btnQuit->setToolTip(QStringLiteral("FolderInventory beenden."));
@@ -305,6 +311,7 @@ void TfrmMain::btnResetClick() {
     rbAdvOutPut->setChecked(true);
     cbFullPath->setEnabled(false);
     cbFileExts->setEnabled(false);
+    cbHash->setChecked(false);
 }
 
 void TfrmMain::btnAboutClick() {

@@ -49,6 +49,9 @@ public:
     QRadioButton* rbAdvOutPut = nullptr;
     QRadioButton* rbSimpleOutPut = nullptr;
     QCheckBox* cbFullPath = nullptr;
+    // Read every file for its SHA-256 checksum, which the saved table, JSON Lines and checksum
+    // list carry.
+    QCheckBox* cbHash = nullptr;
 
 public:
     // Event handlers, named after control and event.

@@ -16,9 +16,10 @@ struct KeptRun {
     bool extendedListing = true; // the window shows the extended listing, else the simple one
 };
 
-enum class InventoryFormat { Csv, Json, Html };
+enum class InventoryFormat { Csv, Json, Sums, Html };
 
-// Writes the run into `fileName` as a table for spreadsheets (CR LF), as JSON Lines or as an HTML
-// page to browse (HtmlSnapshot), through ListFileWriter, so an existing file is replaced only once
-// the new one is whole. Empty on success, else the writer's message.
+// Writes the run into `fileName` as a table for spreadsheets (CR LF), as JSON Lines, as a
+// checksum list or as an HTML page to browse (HtmlSnapshot), each with the digests the run read,
+// through ListFileWriter, so an existing file is replaced only once the new one is whole. Empty
+// on success, else the writer's message.
 QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName);

@@ -49,7 +49,8 @@ private:
 };
 
 // One stored entry read back into `record`, whose name is kept in `name`.
-void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, FileTime& time) {
+void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, FileTime& time,
+               bool withDigest) {
     const std::size_t shared = in.number();
     name.resize(std::min(shared, name.size()));
     name.append(in.bytes(in.number()));
@@ -61,12 +62,13 @@ void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, Fil
                                              static_cast<std::uint64_t>(in.signedNumber()));
     time.nanoseconds = static_cast<std::int32_t>(in.number());
     record.modified = time;
+    record.digest = withDigest && tag == fileEntry ? in.bytes(in.number()) : std::string_view();
 }
 
 } // namespace
 
 RecordSink::Needs RecordStore::needs() const {
-    return Needs{true, true, false, std::nullopt, false};
+    return Needs{true, true, false, digest_, false};
 }
 
 void RecordStore::beginFolder(std::string_view folderText) {
@@ -96,6 +98,10 @@ void RecordStore::entry(const EntryRecord& record) {
                                         static_cast<std::uint64_t>(lastTime_.seconds)));
     putNumber(static_cast<std::uint64_t>(record.modified.nanoseconds));
     lastTime_ = record.modified;
+    if (digest_ && file) {
+        putNumber(record.digest.size());
+        data_.append(record.digest);
+    }
 }
 
 void RecordStore::endFolder() {
@@ -137,7 +143,7 @@ void RecordStore::replay(RecordSink& sink) const {
             time = startTime;
             name.clear();
             for (Tag tag = in.tag(); tag != folderEnd; tag = in.tag()) {
-                readEntry(in, tag, record, name, time);
+                readEntry(in, tag, record, name, time, digest_.has_value());
                 if (tag == wanted)
                     sink.entry(record);
             }

@@ -15,6 +15,9 @@
 class RecordStore final : public RecordSink {
 public:
     RecordStore() = default;
+    // With an algorithm, the store asks for the files' digests and keeps them.
+    void setDigest(std::optional<DigestAlgorithm> digest) { digest_ = digest; }
+    std::optional<DigestAlgorithm> digest() const { return digest_; }
 
     // Sizes and times; the order is the one the store is fed in (see replay).
     Needs needs() const override;
@@ -34,4 +37,5 @@ private:
     ByteBuffer data_;
     std::string lastName_; // of the folder being stored
     FileTime lastTime_;
+    std::optional<DigestAlgorithm> digest_;
 };

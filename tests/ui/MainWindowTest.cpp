@@ -113,15 +113,15 @@ QStringList tabCycle(TfrmMain* window, QWidget* start) {
 TEST_F(MainWindowTest, TabRunsGroupByGroupWithQuitBeforeAbout) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    EXPECT_EQ(
-        tabCycle(window, list),
-        QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll", "cbRecurse",
-                     "edFileMasks", "rbAdvOutPut", "btnGo", "btnReset", "btnQuit", "btnAbout"}));
+    EXPECT_EQ(tabCycle(window, list),
+              QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll",
+                           "cbRecurse", "edFileMasks", "rbAdvOutPut", "cbHash", "btnGo", "btnReset",
+                           "btnQuit", "btnAbout"}));
     click(simple);
     EXPECT_EQ(tabCycle(window, list),
               QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll",
                            "cbRecurse", "edFileMasks", "cbFileExts", "rbSimpleOutPut", "cbFullPath",
-                           "btnGo", "btnReset", "btnQuit", "btnAbout"}));
+                           "cbHash", "btnGo", "btnReset", "btnQuit", "btnAbout"}));
 }
 
 TEST_F(MainWindowTest, AddedFolderComesFromTheChooserWithoutTrailingSeparator) {

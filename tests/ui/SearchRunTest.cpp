@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "MessageBox.h"
 #include "QtPrinters.h"
+#include "ReferenceDigests.h"
 #include "run/SearchSettings.h"
 #include "ScanHelpers.h"
 #include "SearchDriver.h"
@@ -491,6 +492,82 @@ rlim_t addressSpaceInUse() {
 
 // Memory that runs out amid a run: the progress window goes, the error box says why, and the
 // main window takes the next run as if nothing had happened.
+// The check box is off at start and reached by keyboard; with it, the save dialog also offers a
+// checksum list, and the list, the table and JSON Lines carry each file's SHA-256.
+TEST_F(SearchRunTest, ChecksumBoxAddsTheChecksumListAndDigestsToTheSaves) {
+    auto* hash = FindControl<QCheckBox>(*window, "cbHash");
+    EXPECT_FALSE(hash->isChecked());
+    EXPECT_EQ(hash->text(), "Prüfsummen (SHA-256)");
+    EXPECT_FALSE(hash->toolTip().isEmpty());
+    button("btnGo")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), hash);
+    QTest::keyClick(hash, Qt::Key_Space);
+    EXPECT_TRUE(hash->isChecked());
+
+    addFolder(tree.path("A"));
+    const QTemporaryDir target;
+    const QString base = target.filePath("inventar");
+    for (const QString& type : {ChecksumListFilter, CsvFileFilter, JsonLinesFileFilter})
+        SaveDialogSeam().setNextAnswer({true, base, type});
+    QPushButton* saveAs = FindControl<QPushButton>(*frmList, "btnSaveAs");
+    runAndCollect([&] { click(button("btnGo")); },
+                  [&] {
+                      for (int i = 0; i < 3; ++i)
+                          QTest::mouseClick(saveAs, Qt::LeftButton);
+                  });
+    ASSERT_EQ(SaveDialogSeam().requests().size(), 3u);
+    EXPECT_TRUE(SaveDialogSeam().requests().front().filters.contains(
+        QStringLiteral("Prüfsummenliste (*.sha256)")));
+    SaveDialogSeam().reset();
+
+    const QString a = tree.path("A");
+    const std::vector<std::string> files{(a + "/a.txt").toStdString(), (a + "/b.doc").toStdString(),
+                                         (a + "/sub/c.txt").toStdString()};
+    const std::vector<std::string> digests = ReferenceDigests("sha256", files);
+    ASSERT_EQ(digests.size(), 3u);
+    QByteArray expected;
+    for (const std::size_t i : {0, 1, 2})
+        expected += QByteArray::fromStdString(digests[i] + "  " + files[i] + "\n");
+    EXPECT_EQ(readFile(base + ".sha256"), expected);
+    const QList<QByteArray> rows = readFile(base + ".csv").split('\n');
+    EXPECT_TRUE(rows.at(0).endsWith(";SHA-256\r"));
+    EXPECT_TRUE(rows.at(2).endsWith((";" + digests[0] + "\r").c_str())) << rows.at(2).toStdString();
+    const QList<QByteArray> lines = readFile(base + ".jsonl").split('\n');
+    EXPECT_EQ(QJsonDocument::fromJson(lines.at(0)).object().value("hash").toString(), "sha256");
+    EXPECT_EQ(QJsonDocument::fromJson(lines.at(2)).object().value("sha256").toString(),
+              QString::fromStdString(digests[0]));
+}
+
+// While a file of 100 GB is read, the progress window shows the bytes read and the time left;
+// "Abbrechen" stops the read in the middle of the file and the run ends with what it found.
+TEST_F(SearchRunTest, ReadingShowsBytesReadAndTimeLeftAndCancelStopsInTheMiddleOfAFile) {
+    tree.file("H/huge", std::int64_t{100} << 30);
+    FindControl<QCheckBox>(*window, "cbHash")->setChecked(true);
+    addFolder(tree.path("H"));
+    auto* readBar = FindControl<QProgressBar>(*load, "ReadProgress");
+    auto* readText = FindControl<QLabel>(*load, "lbRead");
+    QString seenText;
+    int seenValue = -1;
+    QTimer canceller;
+    canceller.setInterval(1);
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (!readBar->isVisible() || !readText->text().contains("noch"))
+            return;
+        canceller.stop();
+        seenText = readText->text();
+        seenValue = readBar->value();
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    canceller.start();
+    const QStringList shown = clickStart();
+    EXPECT_TRUE(seenText.contains(" von 107 GB gelesen, noch ")) << seenText.toStdString();
+    EXPECT_GE(seenValue, 0);
+    EXPECT_LT(seenValue, readBar->maximum());
+    EXPECT_EQ(seenWindowState.incompleteNote, "unvollständig: abgebrochen");
+    EXPECT_EQ(shown.filter("huge").size(), 1); // still listed, with its size
+}
+
 TEST_F(SearchRunTest, RunOutOfMemoryEndsWithAMessageAndTheNextRunWorks) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
