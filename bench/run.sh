@@ -638,6 +638,73 @@ else
     figure share_deep_vs_find "$share_deep_ratio"
 fi
 
+# ---- checksums ------------------------------------------------------------------------------
+
+# The files' digests against sha256sum (warm, 2 GB in 10 files and 20,000 files of 0.1-40 KB),
+# the big files read cold against cat, the memory of that run, and how long a SIGINT in the
+# middle of a 2 GB file takes to end it.
+hash_rounds() {
+    local big=$work/hash-big small=$work/hash-small huge=$work/hash-huge i round
+    mkdir -p "$big" "$small"
+    for ((i = 0; i < 10; i++)); do head -c 200M /dev/urandom > "$big/f$i"; done
+    /usr/bin/python3 -c '
+import os, random, sys
+random.seed(7)
+for i in range(20000):
+    folder = os.path.join(sys.argv[1], "d%d" % (i // 500))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%d" % i), "wb") as f:
+        f.write(os.urandom(random.randint(100, 40000)))
+' "$small"
+    local cli_big sums_big cli_small sums_small
+    cli_big=$(median_us "$cli" -q --format sums "$big")
+    sums_big=$(median_us sha256sum "$big"/f*)
+    cli_small=$(median_us "$cli" -q --format sums "$small")
+    sums_small=$(median_us sh -c 'find "$1" -type f -print0 | xargs -0 sha256sum' - "$small")
+    hash_big_ratio=$(calc "$cli_big / $sums_big")
+    hash_small_ratio=$(calc "$cli_small / $sums_small")
+    note "hash: 2 GB in $(us_to_ms "$cli_big") ms (sha256sum $(us_to_ms "$sums_big") ms), 20,000 files in $(us_to_ms "$cli_small") ms (sha256sum $(us_to_ms "$sums_small") ms)"
+    hash_rss=$( { /usr/bin/time -f '%M' "$cli" -q --format sums "$big" > /dev/null; } 2>&1 | tail -n 1)
+    hash_rss=$(calc "$hash_rss / 1024" %.1f)
+    hash_cold_ratio=skipped
+    if can_drop_caches; then
+        local -a colds=() cats=()
+        for ((round = 1; round <= runs; round++)); do
+            drop_caches
+            colds+=("$(elapsed_us "$cli" -q --format sums "$big")")
+            drop_caches
+            cats+=("$(elapsed_us cat "$big"/f*)")
+        done
+        hash_cold_ratio=$(calc "$(median "${colds[@]}") / $(median "${cats[@]}")")
+    else
+        note "hash_cold_vs_cat skipped: dropping the page cache needs root"
+    fi
+    mkdir -p "$huge"
+    truncate -s 2G "$huge/file"
+    local -a cancels=()
+    for ((round = 1; round <= runs; round++)); do
+        "$cli" -q --format sums "$huge" > /dev/null &
+        local pid=$! start
+        sleep 0.4
+        start=$EPOCHREALTIME
+        kill -INT "$pid"
+        wait "$pid" || true
+        cancels+=("$(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1000")")
+    done
+    hash_cancel=$(maximum "${cancels[@]}")
+    rm -rf "$big" "$small" "$huge"
+}
+
+hash_big_ratio=n/a hash_small_ratio=n/a hash_cold_ratio=n/a hash_rss=n/a hash_cancel=n/a
+if [ -x "$cli" ]; then
+    hash_rounds
+    figure hash_big_vs_sha256sum "$hash_big_ratio"
+    figure hash_small_vs_sha256sum "$hash_small_ratio"
+    figure hash_cold_vs_cat "$hash_cold_ratio"
+    figure hash_rss_mb "$hash_rss"
+    figure hash_cancel_ms "$hash_cancel"
+fi
+
 note "load at end: $(load_average)"
 figure load_end "$(load_average | cut -d' ' -f1)"
 
@@ -678,6 +745,11 @@ check html_search_1m_ms "$html_search" 300
 check share_folders_vs_find "$share_folders_ratio" 0.12
 check share_entries_vs_find "$share_entries_ratio" 0.25
 check share_deep_vs_find "$share_deep_ratio" 0.06
+check hash_big_vs_sha256sum "$hash_big_ratio" 0.15
+check hash_small_vs_sha256sum "$hash_small_ratio" 0.3
+check hash_cold_vs_cat "$hash_cold_ratio" 1.15
+check hash_rss_mb "$hash_rss" 64
+check hash_cancel_ms "$hash_cancel" 50
 summary+=" load=${figures[load_start]}/${figures[load_end]}"
 if [ ${#missed[@]} -eq 0 ]; then
     summary+=" targets=all-met"
