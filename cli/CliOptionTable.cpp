@@ -10,13 +10,18 @@ constexpr std::string_view outputGroup = "Ausgabe";
 constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 16> optionTable{{
+constexpr std::array<CliOptionSpec, 17> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
      "die folgenden Verzeichnisse mit Unterverzeichnissen durchsuchen (Vorgabe)", searchGroup},
     {CliOption::NoRecurse, "no-recurse", "n", "",
      "die folgenden Verzeichnisse ohne Unterverzeichnisse durchsuchen", searchGroup},
+    {CliOption::Type, "type", "t", "ART",
+     "nur Einträge dieser Art, wie find -type: \"f\" reguläre Dateien, \"d\" Verzeichnisse, "
+     "\"l\" symbolische Verknüpfungen; gilt für jede Ausgabe (die erweiterte Liste zeigt nur "
+     "Verzeichnisse mit solchen Einträgen, ihre Summen zählen nur diese)",
+     searchGroup, false, "f d l"},
     {CliOption::Simple, "simple", "s", "", "einfache Ausgabe (Vorgabe: erweiterte Ausgabe)",
      outputGroup},
     {CliOption::FullPath, "full-path", "p", "",
@@ -25,19 +30,19 @@ constexpr std::array<CliOptionSpec, 16> optionTable{{
      "einfache Ausgabe: Namen ohne Dateierweiterung", outputGroup},
     {CliOption::Null, "null", "0", "",
      "einfache Ausgabe: jeden Namen oder Pfad mit einem NUL-Byte statt eines Zeilenendes "
-     "abschließen und Byte für Byte so schreiben, wie das Dateisystem ihn nennt (wie find "
-     "-print0, für xargs -0)",
+     "abschließen und Byte für Byte so schreiben, wie das Dateisystem ihn nennt, ohne \".\" "
+     "und \"..\" (wie find -print0, für xargs -0)",
      outputGroup},
     {CliOption::Format, "format", "", "FORMAT",
      "\"text\" die Liste, wie das Ergebnisfenster sie zeigt (Vorgabe); \"csv\" eine Tabelle "
      "für Tabellenkalkulationen (UTF-8 mit BOM, Trennzeichen \";\", CR LF; Spalten Art, Pfad, "
-     "Name, Größe, Geändert); \"json\" JSON Lines für Programme (eine Zeile je Datei und "
-     "Verzeichnis mit Pfad, Größe und Änderungszeit auf die Nanosekunde, am Ende eine "
-     "Zusammenfassung); \"sums\" eine Prüfsummenliste wie von sha256sum (\"HEX  PFAD\" je "
-     "Datei, von \"sha256sum -c\" im selben Verzeichnis prüfbar; Verfahren von --hash, Vorgabe "
-     "sha256); \"html\" eine HTML-Übersicht zum Durchblättern und Durchsuchen im Browser, "
-     "ohne Netz (eine Datei mit Verzeichnisbaum, Summen je Verzeichnis, sortierbaren Listen und "
-     "Suche)",
+     "Name, Größe, Geändert; Texte in Anführungszeichen); \"json\" JSON Lines für Programme "
+     "(eine Zeile je Datei, Verzeichnis, Verknüpfung und Sonderdatei mit Pfad, Größe und "
+     "Änderungszeit, am Ende eine Zusammenfassung); \"sums\" eine Prüfsummenliste wie von "
+     "sha256sum (\"HEX  PFAD\" je Datei, von \"sha256sum -c\" im selben Verzeichnis prüfbar; "
+     "Verfahren von --hash, Vorgabe sha256); \"html\" eine HTML-Übersicht zum Durchblättern und "
+     "Durchsuchen im Browser, ohne Netz (eine Datei mit Verzeichnisbaum, Summen je Verzeichnis, "
+     "sortierbaren Listen und Suche)",
      outputGroup, false, "text csv json sums html"},
     {CliOption::Hash, "hash", "", "VERFAHREN",
      "jede Datei ganz lesen und ihre Prüfsumme mit VERFAHREN (sha256, sha512, sha1, md5) in die "

@@ -23,6 +23,7 @@ enum class CliOption {
     Hash,
     Check,
     Null,
+    Type,
 };
 
 struct CliOptionSpec {

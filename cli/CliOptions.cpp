@@ -208,6 +208,11 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
     case CliOption::Null:
         options.nullTerminated = true;
         break;
+    case CliOption::Type:
+        options.kept = value == "d"   ? EntryRecord::Kind::Folder
+                       : value == "l" ? EntryRecord::Kind::Link
+                                      : EntryRecord::Kind::File;
+        break;
     }
 }
 

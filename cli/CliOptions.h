@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/DigestAlgorithm.h"
+#include "records/EntryRecord.h"
 
 #include <optional>
 #include <QByteArray>
@@ -30,6 +31,8 @@ struct CliOptions {
     bool quiet = false;
     OutputFormat format = OutputFormat::Text;
     bool nullTerminated = false; // -0: simple lines end in NUL and keep their exact bytes
+    // --type: only files, folders or links.
+    std::optional<EntryRecord::Kind> kept;
     bool help = false;
     bool version = false;
     std::optional<QByteArray> output;

@@ -163,6 +163,9 @@ QString CompareUsageError(const CliOptions& options) {
         return QStringLiteral("\"--hash\" mit \"--compare\" liest die Dateien einer neuen Suche "
                               "für eine erweiterte Liste; \"%1\" passt nicht dazu")
             .arg(options.compareTo ? QStringLiteral("--to") : QStringLiteral("-s"));
+    if (options.kept)
+        return QStringLiteral("\"--compare\" vergleicht alle Einträge; \"--type\" passt nicht "
+                              "dazu");
     if (options.simple && !options.fullPath)
         return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
                               "ohne Pfade lässt sich nicht vergleichen");

@@ -7,6 +7,7 @@
 #include "format/JsonListing.h"
 #include "format/SumsListing.h"
 #include "format/TextListing.h"
+#include "records/KindFilter.h"
 #include "SearchDriver.h"
 #include "snapshot/HtmlSnapshot.h"
 
@@ -81,31 +82,46 @@ std::string_view OutputLineEnd(const CliOptions& options, std::string_view textL
     return options.nullTerminated ? std::string_view("\0", 1) : textLineEnd;
 }
 
+namespace {
+
+// Runs the search into `sink`, through the kind filter when --type asks for one.
+void searchInto(TSearchFiles& settings, const CliOptions& options, RecordSink& sink,
+                SearchProgress& progress) {
+    if (!options.kept) {
+        RunSearch(settings, sink, progress);
+        return;
+    }
+    KindFilter filter(sink, *options.kept);
+    RunSearch(settings, filter, progress);
+}
+
+} // namespace
+
 void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& lines,
                    SearchProgress& progress, const RunOutcome& outcome) {
     if (options.format == OutputFormat::Json) {
-        JsonListing inventory(lines, outcome, options.hash);
-        inventory.begin(settings, CurrentTime());
-        RunSearch(settings, inventory, progress);
+        JsonListing inventory(lines, outcome, options.hash, options.kept);
+        inventory.begin(settings, CurrentTime(), {"folderinventory-cli", FI_VERSION});
+        searchInto(settings, options, inventory, progress);
     } else if (options.format == OutputFormat::Html) {
         HtmlSnapshot snapshot(lines, outcome, options.hash);
         snapshot.begin(settings, CurrentTime());
-        RunSearch(settings, snapshot, progress);
+        searchInto(settings, options, snapshot, progress);
     } else if (options.format == OutputFormat::Sums) {
         SumsListing sums(lines, SumsAlgorithm(options));
-        RunSearch(settings, sums, progress);
+        searchInto(settings, options, sums, progress);
     } else if (options.format == OutputFormat::Csv) {
         CsvListing table(lines, options.hash);
         table.begin();
-        RunSearch(settings, table, progress);
+        searchInto(settings, options, table, progress);
     } else if (options.simple) {
         TextListing listing =
             TextListing::simple(lines, options.fullPath, !options.noExtensions,
                                 options.nullTerminated ? NameBytes::Exact : NameBytes::Shown);
-        RunSearch(settings, listing, progress);
+        searchInto(settings, options, listing, progress);
     } else {
         AppendHeaderBlock(settings, lines);
         TextListing listing = TextListing::extended(lines);
-        RunSearch(settings, listing, progress);
+        searchInto(settings, options, listing, progress);
     }
 }

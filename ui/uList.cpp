@@ -180,14 +180,15 @@ void TfrmList::btnSaveAsClick() {
 // page, or the list's text.
 void TfrmList::saveList(const QString& fileName, const QString& filter) {
     QString error;
+    const JsonListing::Tool program{"FolderInventory", FI_VERSION};
     if (keptRun_ && filter == CsvFileFilter)
-        error = WriteInventoryFile(*keptRun_, InventoryFormat::Csv, fileName);
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Csv, fileName, program);
     else if (keptRun_ && filter == JsonLinesFileFilter)
-        error = WriteInventoryFile(*keptRun_, InventoryFormat::Json, fileName);
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Json, fileName, program);
     else if (keptRun_ && keptRun_->records.digest() && filter == ChecksumListFilter)
-        error = WriteInventoryFile(*keptRun_, InventoryFormat::Sums, fileName);
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Sums, fileName, program);
     else if (keptRun_ && filter == HtmlFileFilter)
-        error = WriteInventoryFile(*keptRun_, InventoryFormat::Html, fileName);
+        error = WriteInventoryFile(*keptRun_, InventoryFormat::Html, fileName, program);
     else
         error = WriteListFile(mList->lines(), fileName);
     if (!error.isEmpty())

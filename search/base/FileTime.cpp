@@ -122,6 +122,18 @@ bool readSeparator(std::string_view text, std::size_t& pos, char separator) {
     return true;
 }
 
+// The fraction of a second after its "." up to the closing "Z": nine digits, or six.
+bool readFraction(std::string_view text, std::size_t& pos, std::int64_t& nanoseconds) {
+    const std::size_t end = text.find('Z', pos);
+    const std::size_t digits = end == std::string_view::npos ? 0 : end - pos;
+    if (digits != 9 && digits != 6)
+        return false;
+    if (!readDigits(text, pos, digits, nanoseconds))
+        return false;
+    nanoseconds *= digits == 6 ? 1000 : 1;
+    return true;
+}
+
 // A year as appendYear writes it; at most twelve digits, so no day count can overflow.
 bool readYear(std::string_view text, std::size_t& pos, std::int64_t& year) {
     const bool signedYear = pos < text.size() && (text[pos] == '+' || text[pos] == '-');
@@ -158,8 +170,8 @@ void AppendUtcSeconds(std::string& out, FileTime time) {
 }
 
 // The entries of a folder mostly share their second, so the text of the last second written
-// (on this thread) is kept and only the nanoseconds are made anew.
-void AppendUtcTimestamp(std::string& out, FileTime time) {
+// (on this thread) is kept and only the fraction is made anew.
+void AppendUtcTimestamp(std::string& out, FileTime time, TimeFraction fraction) {
     thread_local std::int64_t lastSeconds = 0;
     thread_local std::string lastText = "1970-01-01T00:00:00.";
     if (time.seconds != lastSeconds) {
@@ -169,8 +181,30 @@ void AppendUtcTimestamp(std::string& out, FileTime time) {
         lastSeconds = time.seconds;
     }
     out.append(lastText);
-    appendDigits(out, time.nanoseconds, 9);
+    if (fraction == TimeFraction::Microseconds)
+        appendDigits(out, time.nanoseconds / 1000, 6);
+    else
+        appendDigits(out, time.nanoseconds, 9);
     out.push_back('Z');
+}
+
+// Before 1970 a second with nanoseconds is counted from its end, so that the earliest time 64 bits
+// hold does not pass their range on the way.
+std::optional<std::int64_t> NanosecondsSinceEpoch(FileTime time) {
+    constexpr std::int64_t perSecond = 1000000000;
+    const bool fromEnd = time.seconds < 0 && time.nanoseconds > 0;
+    std::int64_t nanoseconds = 0;
+    if (__builtin_mul_overflow(time.seconds + (fromEnd ? 1 : 0), perSecond, &nanoseconds) ||
+        __builtin_add_overflow(nanoseconds, time.nanoseconds - (fromEnd ? perSecond : 0),
+                               &nanoseconds))
+        return std::nullopt;
+    return nanoseconds;
+}
+
+FileTime FromNanosecondsSinceEpoch(std::int64_t nanoseconds) {
+    constexpr std::int64_t perSecond = 1000000000;
+    const std::int64_t seconds = floorDivide(nanoseconds, perSecond);
+    return FileTime{seconds, static_cast<std::int32_t>(nanoseconds - seconds * perSecond)};
 }
 
 void AppendLocalTime(std::string& out, FileTime time) {
@@ -215,7 +249,7 @@ std::optional<FileTime> parseWhole(std::string_view text) {
         return std::nullopt;
     std::int64_t nanoseconds = 0;
     if (pos < text.size() && text[pos] == '.' &&
-        (!readSeparator(text, pos, '.') || !readDigits(text, pos, 9, nanoseconds)))
+        (!readSeparator(text, pos, '.') || !readFraction(text, pos, nanoseconds)))
         return std::nullopt;
     if (!readSeparator(text, pos, 'Z') || pos != text.size())
         return std::nullopt;
@@ -238,24 +272,31 @@ std::optional<FileTime> parseWhole(std::string_view text) {
 } // namespace
 
 // The times of a list mostly share their minute with the time before, so the start of the last
-// full-length time read (on this thread) is kept, and a time that starts the same way only has
-// its seconds and nanoseconds read.
+// time with a fraction read (on this thread) is kept, and a time that starts the same way only has
+// its seconds and its fraction read.
 std::optional<FileTime> ParseUtcTimestamp(std::string_view text) {
-    constexpr std::size_t fullLength = 30; // "2026-12-08T06:43:18.123456789Z"
+    // "2026-12-08T06:43:18.123456789Z" or "2026-12-08T06:43:18.123456Z"
+    constexpr std::size_t nanosecondLength = 30;
+    constexpr std::size_t microsecondLength = 27;
     constexpr std::size_t minuteLength = 17;
     thread_local std::string lastMinute;
     thread_local std::int64_t lastMinuteSeconds = 0;
-    if (text.size() == fullLength && text.substr(0, minuteLength) == lastMinute) {
+    // Only a year of four digits puts the "T" at 10 (a signed year of seven digits and six of
+    // the fraction would have the length of a time with nine).
+    const bool fullLength =
+        (text.size() == nanosecondLength || text.size() == microsecondLength) && text[10] == 'T';
+    if (fullLength && text.substr(0, minuteLength) == lastMinute) {
         std::size_t pos = minuteLength;
         std::int64_t second = 0;
         std::int64_t nanoseconds = 0;
         if (readDigits(text, pos, 2, second) && second <= 59 && readSeparator(text, pos, '.') &&
-            readDigits(text, pos, 9, nanoseconds) && readSeparator(text, pos, 'Z'))
+            readFraction(text, pos, nanoseconds) && readSeparator(text, pos, 'Z') &&
+            pos == text.size())
             return FileTime{lastMinuteSeconds + second, static_cast<std::int32_t>(nanoseconds)};
         return std::nullopt;
     }
     const std::optional<FileTime> time = parseWhole(text);
-    if (time && text.size() == fullLength) {
+    if (time && fullLength) {
         lastMinute.assign(text.substr(0, minuteLength));
         lastMinuteSeconds = time->seconds - ((text[17] - '0') * 10 + (text[18] - '0'));
     }

@@ -81,18 +81,20 @@ private:
     bool namedFolders_ = false; // the summary names the folders that make it incomplete
 };
 
-// {"type":"inventory","format":1,"created":...,"folders":[{"path":...,"recursive":...}],
-// "masks":...}: what was searched, as a text listing's header says it.
+// {"type":"inventory","format":2,...,"searched":[{"path":...,"recursive":...}],"masks":...}, or
+// format 1 with "folders" for "searched": what was searched, as a text listing's header says it.
 bool JsonLineReader::header() {
     std::int64_t format = 0;
     if (line_["format"].get_int64().get(format))
         return fail(QStringLiteral("die Inventarliste nennt kein Format"));
-    if (format != 1)
-        return fail(QStringLiteral("die Inventarliste hat das Format %1; gelesen wird Format 1")
+    if (format != 1 && format != 2)
+        return fail(QStringLiteral("die Inventarliste hat das Format %1; gelesen werden die "
+                                   "Formate 1 und 2")
                         .arg(format));
+    reader_.format_ = static_cast<int>(format);
     simdjson::dom::array folders;
     std::string masks;
-    if (line_["folders"].get_array().get(folders) ||
+    if (line_[format == 1 ? "folders" : "searched"].get_array().get(folders) ||
         !readBytes(line_, "masks", "masks_bytes", masks))
         return fail(QStringLiteral("der Inventarliste fehlen Suchverzeichnisse oder Suchmasken"));
     std::vector<SearchedFolder> searched;
@@ -115,31 +117,57 @@ bool JsonLineReader::header() {
     return true;
 }
 
-// {"type":"file","path":...,"size":...,"mtime":...} or {"type":"folder","path":...,"mtime":...},
-// its fields taken in one pass.
+namespace {
+
+// What a kind of entry line may carry: format 1 knows files and folders, format 2 links and
+// special files too, which a listing counts among the files.
+std::optional<EntryKind> kindOfType(std::string_view type, int format) {
+    if (type == "file" || (format == 2 && (type == "link" || type == "special")))
+        return EntryKind::File;
+    if (type == "folder")
+        return EntryKind::Folder;
+    return std::nullopt;
+}
+
+} // namespace
+
+// {"type":"file","path":...,"size":...,"mtime":...,"mtime_ns":...} and the lines of the other
+// kinds, their fields taken in one pass. A size or time that could not be read is null and stays
+// unknown; "mtime_ns" gives the exact time where it is there, else "mtime" does.
 bool JsonLineReader::entry(std::string_view type) {
-    const bool file = type == "file";
-    if (!file && type != "folder")
+    const std::optional<EntryKind> kind = kindOfType(type, reader_.format_);
+    if (!kind)
         return fail(QStringLiteral("unbekannte Art \"%1\"").arg(text(type)));
+    const bool file = type == "file";
     std::string_view plainPath;
     std::string_view base64Path;
     std::string_view mtime;
     std::string_view digest;
     const std::optional<DigestAlgorithm> algorithm = reader_.listing_.digest;
     std::int64_t size = PathSet::unknownSize;
+    std::int64_t nanoseconds = 0;
     bool sizeValid = !file;
+    bool exactTime = false;
+    bool timeNull = false;
     bool wrongType = false;
     for (const auto field : line_) {
-        if (field.key == "path")
+        const bool null = field.value.is_null();
+        if (field.key == "path") {
             wrongType |= field.value.get_string().get(plainPath) != simdjson::SUCCESS;
-        else if (field.key == "path_bytes")
+        } else if (field.key == "path_bytes") {
             wrongType |= field.value.get_string().get(base64Path) != simdjson::SUCCESS;
-        else if (field.key == "mtime")
-            wrongType |= field.value.get_string().get(mtime) != simdjson::SUCCESS;
-        else if (field.key == "size" && file)
-            sizeValid = field.value.get_int64().get(size) == simdjson::SUCCESS && size >= 0;
-        else if (file && algorithm && field.key == DigestInfo(*algorithm).name)
+        } else if (field.key == "mtime") {
+            timeNull = null;
+            wrongType |= !null && field.value.get_string().get(mtime) != simdjson::SUCCESS;
+        } else if (field.key == "mtime_ns" && !null) {
+            exactTime = field.value.get_int64().get(nanoseconds) == simdjson::SUCCESS;
+            wrongType |= !exactTime;
+        } else if (field.key == "size" && file) {
+            sizeValid = (null && reader_.format_ == 2) ||
+                        (field.value.get_int64().get(size) == simdjson::SUCCESS && size >= 0);
+        } else if (file && algorithm && field.key == DigestInfo(*algorithm).name && !null) {
             wrongType |= field.value.get_string().get(digest) != simdjson::SUCCESS;
+        }
     }
     if (!digest.empty() &&
         (!IsHexDigest(digest) || digest.size() != std::size_t(DigestInfo(*algorithm).hexLength)))
@@ -161,8 +189,12 @@ bool JsonLineReader::entry(std::string_view type) {
         return fail(QStringLiteral("kein Pfad eines Eintrags"));
     if (!sizeValid)
         return fail(QStringLiteral("keine Größe einer Datei"));
-    const std::optional<FileTime> modified = ParseUtcTimestamp(mtime);
-    if (!modified)
+    std::optional<FileTime> modified;
+    if (exactTime)
+        modified = FromNanosecondsSinceEpoch(nanoseconds);
+    else if (!timeNull || reader_.format_ == 1)
+        modified = ParseUtcTimestamp(mtime);
+    if (!modified && !(timeNull && reader_.format_ == 2))
         return fail(QStringLiteral("keine Änderungszeit"));
     // The entries of a folder follow each other, so its key is made once for all of them.
     const std::string_view folder = std::string_view(path).substr(0, slash + 1);
@@ -174,8 +206,13 @@ bool JsonLineReader::entry(std::string_view type) {
             reader_.listing_.entries.startBlock(key);
         }
     }
-    reader_.listing_.entries.add(name, {file ? EntryKind::File : EntryKind::Folder, size, true,
-                                        true, *modified, number_, digest});
+    reader_.listing_.entries.add(name, {.kind = *kind,
+                                        .size = size,
+                                        .exactName = true,
+                                        .timeKnown = modified.has_value(),
+                                        .modified = modified.value_or(FileTime()),
+                                        .line = number_,
+                                        .digest = digest});
     return true;
 }
 

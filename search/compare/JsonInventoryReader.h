@@ -22,8 +22,9 @@ bool IsJsonObjectLine(std::string_view line);
 bool StartsLikeInventory(std::string_view line);
 
 // Reads an inventory in JSON Lines back, as JsonListing writes it, line by line: the inventory
-// line first (format 1 only), then the entries, each with its exact path, its size (files) and
-// its time, then the summary, whose "complete":false makes the list's gaps (a cancelled run ends
+// line first (format 2, or format 1 as earlier versions wrote it), then the entries, each with
+// its exact path, its size (files) and its time, either of them null where it could not be read
+// (format 2), then the summary, whose "complete":false makes the list's gaps (a cancelled run ends
 // early, folders it could not read). A list without its summary was cut off and ends early too.
 // Anything else is refused with the number of the line and the reason, as soon as it is seen.
 // Each line is parsed with simdjson, which checks it whole (UTF-8 included) and is many times
@@ -53,6 +54,7 @@ private:
     std::string rawFolder_; // as the entries spell it
     std::string path_;
     State state_ = State::Header;
+    int format_ = 0; // as the inventory line says
     QString error_;
 
     friend class JsonLineReader;

@@ -13,7 +13,7 @@ RecordListing::RecordListing(ListingForm form, std::optional<DigestAlgorithm> di
 
 RecordSink::Needs RecordListing::needs() const {
     const bool extended = listing_.form == ListingForm::Extended;
-    return Needs{extended, extended, false, listing_.digest, false};
+    return Needs{.sizes = extended, .times = extended, .digest = listing_.digest};
 }
 
 void RecordListing::beginFolder(std::string_view folderText) {
@@ -28,10 +28,15 @@ void RecordListing::entry(const EntryRecord& record) {
                              {EntryKind::Unknown, PathSet::unknownSize, true, false, {}});
         return;
     }
-    const bool file = record.kind == EntryRecord::Kind::File;
-    listing_.entries.add(record.name, {file ? EntryKind::File : EntryKind::Folder,
-                                       file ? record.size : PathSet::unknownSize, true, true,
-                                       record.modified, 0, record.digest});
+    const bool file = record.listedAsFile();
+    // What could not be read stays unknown, so that it counts as no change.
+    listing_.entries.add(record.name,
+                         {.kind = file ? EntryKind::File : EntryKind::Folder,
+                          .size = file && record.sizeRead ? record.size : PathSet::unknownSize,
+                          .exactName = true,
+                          .timeKnown = record.timeRead,
+                          .modified = record.modified,
+                          .digest = record.digest});
 }
 
 void RecordListing::endFolder() {}

@@ -34,7 +34,11 @@ void DigestStage::entry(const EntryRecord& record) {
     waiting.text.assign(record.name);
     waiting.size = record.size;
     waiting.modified = record.modified;
-    if (record.kind == EntryRecord::Kind::File && !stopped_) {
+    waiting.sizeRead = record.sizeRead;
+    waiting.timeRead = record.timeRead;
+    waiting.targetRead = record.targetRead;
+    waiting.target.assign(record.target);
+    if (record.kind == EntryRecord::Kind::File && record.sizeRead && !stopped_) {
         bytesFound_ = SaturatingSum(bytesFound_, record.size);
         if (!folderTried_) {
             folderTried_ = true;
@@ -154,6 +158,10 @@ void DigestStage::handOnEntry(Waiting& waiting) {
     record_.name = waiting.text;
     record_.size = waiting.size;
     record_.modified = waiting.modified;
+    record_.sizeRead = waiting.sizeRead;
+    record_.timeRead = waiting.timeRead;
+    record_.targetRead = waiting.targetRead;
+    record_.target = waiting.target;
     record_.digest = {};
     FileDigest digest;
     if (waiting.inWindow)

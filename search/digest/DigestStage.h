@@ -40,6 +40,10 @@ private:
         std::string text; // the folder's text, or the entry's name
         std::int64_t size = 0;
         FileTime modified;
+        bool sizeRead = true;
+        bool timeRead = true;
+        bool targetRead = false;
+        std::string target;               // a link's
         bool inWindow = false;            // its digest comes from the window
         std::unique_ptr<FileDigest> read; // read here, when no folder could be held
     };

@@ -18,8 +18,20 @@ bool needsGuard(std::string_view text) {
            std::string_view("=+-@\t\r'").find(text.front()) != std::string_view::npos;
 }
 
-bool needsQuotes(std::string_view text) {
-    return text.find_first_of(";\"\r\n") != std::string_view::npos;
+// What the Art column says of each kind, as the text cell it is.
+std::string_view kindCell(EntryRecord::Kind kind) {
+    switch (kind) {
+    case EntryRecord::Kind::Folder:
+        return "\"Verzeichnis\"";
+    case EntryRecord::Kind::Link:
+        return "\"Verknüpfung\"";
+    case EntryRecord::Kind::Special:
+        return "\"Sonderdatei\"";
+    case EntryRecord::Kind::File:
+    case EntryRecord::Kind::Dot:
+        break;
+    }
+    return "\"Datei\"";
 }
 
 } // namespace
@@ -36,7 +48,7 @@ void CsvListing::begin() {
 }
 
 RecordSink::Needs CsvListing::needs() const {
-    return Needs{true, true, true, digest_, false};
+    return Needs{.sizes = true, .times = true, .foldersFirst = true, .digest = digest_};
 }
 
 void CsvListing::beginFolder(std::string_view folderText) {
@@ -44,12 +56,14 @@ void CsvListing::beginFolder(std::string_view folderText) {
     AppendValidUtf8(folder_, folderText);
 }
 
+// The text cells quoted, numbers and times not, so that a spreadsheet keeps every name as text
+// ("0123", "1e5", "2026-01-01", "WAHR") and still takes sizes and times for what they are. A
+// value that could not be read is an empty cell.
 void CsvListing::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::Dot)
         return;
-    const bool file = record.kind == EntryRecord::Kind::File;
     std::string& row = rows_.beginLine();
-    row.append(file ? "Datei" : "Verzeichnis");
+    row.append(kindCell(record.kind));
     row.push_back(separator);
     name_.clear();
     AppendValidUtf8(name_, record.name);
@@ -59,17 +73,18 @@ void CsvListing::entry(const EntryRecord& record) {
     row.push_back(separator);
     appendCell(row, name_);
     row.push_back(separator);
-    if (file) {
+    // Only a regular file's size is the bytes it holds; a link's own length is not.
+    if (record.kind == EntryRecord::Kind::File && record.sizeRead) {
         char digits[24];
         row.append(digits, std::to_chars(std::begin(digits), std::end(digits), record.size).ptr);
     }
     row.push_back(separator);
-    text_.clear();
-    AppendLocalTime(text_, record.modified);
-    appendCell(row, text_);
+    if (record.timeRead)
+        AppendLocalTime(row, record.modified);
     if (digest_) {
         row.push_back(separator);
-        row.append(record.digest);
+        if (!record.digest.empty())
+            appendCell(row, record.digest);
     }
     rows_.finishLine();
 }
@@ -79,9 +94,7 @@ void CsvListing::endFolder() {}
 void CsvListing::endRun() {}
 
 void CsvListing::appendCell(std::string& row, std::string_view text) {
-    const bool quoted = needsQuotes(text);
-    if (quoted)
-        row.push_back('"');
+    row.push_back('"');
     if (needsGuard(text))
         row.push_back('\'');
     for (const char c : text) {
@@ -89,6 +102,5 @@ void CsvListing::appendCell(std::string& row, std::string_view text) {
             row.push_back('"');
         row.push_back(c);
     }
-    if (quoted)
-        row.push_back('"');
+    row.push_back('"');
 }

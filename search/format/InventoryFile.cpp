@@ -6,7 +6,8 @@
 #include "output/ListFileWriter.h"
 #include "snapshot/HtmlSnapshot.h"
 
-QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName) {
+QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName,
+                           const JsonListing::Tool& tool) {
     ListFileWriter writer(fileName);
     writer.setLineEnd(format == InventoryFormat::Csv ? "\r\n" : "\n");
     if (QString error = writer.open(); !error.isEmpty())
@@ -21,7 +22,7 @@ QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QSt
         run.records.replay(sums);
     } else if (format == InventoryFormat::Json) {
         JsonListing inventory(writer, run.outcome, digest);
-        inventory.begin(run.searched, run.created);
+        inventory.begin(run.searched, run.created, tool);
         run.records.replay(inventory);
     } else {
         HtmlSnapshot snapshot(writer, run.outcome, digest);

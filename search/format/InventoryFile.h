@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/FileTime.h"
+#include "format/JsonListing.h"
 #include "records/RecordStore.h"
 #include "run/RunOutcome.h"
 #include "run/SearchSettings.h"
@@ -18,8 +19,9 @@ struct KeptRun {
 
 enum class InventoryFormat { Csv, Json, Sums, Html };
 
-// Writes the run into `fileName` as a table for spreadsheets (CR LF), as JSON Lines, as a
-// checksum list or as an HTML page to browse (HtmlSnapshot), each with the digests the run read,
-// through ListFileWriter, so an existing file is replaced only once the new one is whole. Empty
-// on success, else the writer's message.
-QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName);
+// Writes the run into `fileName` as a table for spreadsheets (CR LF), as JSON Lines (which name
+// `tool` as their writer), as a checksum list or as an HTML page to browse (HtmlSnapshot), each
+// with the digests the run read, through ListFileWriter, so an existing file is replaced only once
+// the new one is whole. Empty on success, else the writer's message.
+QString WriteInventoryFile(const KeptRun& run, InventoryFormat format, const QString& fileName,
+                           const JsonListing::Tool& tool);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <QByteArray>
+#include <QSysInfo>
 
 namespace {
 
@@ -110,11 +111,32 @@ void appendJsonText(std::string& out, std::string_view key, std::string_view raw
 
 } // namespace
 
-void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
+std::string_view KindName(EntryRecord::Kind kind) {
+    switch (kind) {
+    case EntryRecord::Kind::Folder:
+        return "folder";
+    case EntryRecord::Kind::Link:
+        return "link";
+    case EntryRecord::Kind::Special:
+        return "special";
+    case EntryRecord::Kind::File:
+    case EntryRecord::Kind::Dot:
+        break;
+    }
+    return "file";
+}
+
+void JsonListing::begin(const TSearchFiles& settings, FileTime created, const Tool& tool) {
     std::string& line = lines_.beginLine();
-    line.append(R"({"type":"inventory","format":1,"created":")");
+    line.append(R"({"type":"inventory","format":2,"created":")");
     AppendUtcSeconds(line, created);
-    line.append(R"(","folders":[)");
+    line.append("\",");
+    appendJsonText(line, "host", bytesOf(QSysInfo::machineHostName().toUtf8()));
+    line.append(R"(,"tool":{)");
+    appendJsonText(line, "name", tool.name);
+    line.push_back(',');
+    appendJsonText(line, "version", tool.version);
+    line.append(R"(},"searched":[)");
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const bool recursive = IsFolderRecursive(settings, i);
         line.append(i == 0 ? "{" : ",{");
@@ -128,12 +150,18 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created) {
         line.append(DigestInfo(*digest_).name);
         line.push_back('"');
     }
+    if (kept_) {
+        line.append(R"(,"kinds":[")");
+        line.append(KindName(*kept_));
+        line.append("\"]");
+    }
     line.push_back('}');
     lines_.finishLine();
 }
 
 RecordSink::Needs JsonListing::needs() const {
-    return Needs{true, true, true, digest_, false};
+    return Needs{
+        .sizes = true, .times = true, .foldersFirst = true, .digest = digest_, .targets = true};
 }
 
 void JsonListing::beginFolder(std::string_view folderText) {
@@ -156,33 +184,74 @@ void JsonListing::appendPath(std::string& line, const EntryRecord& record) {
     line.push_back('"');
 }
 
+// Each kind has its keys: a file its size, a link its target; a value that could not be read is
+// null, never a made-up 0 or 1970.
 void JsonListing::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::Dot)
         return;
-    const bool file = record.kind == EntryRecord::Kind::File;
     std::string& line = lines_.beginLine();
-    line.append(file ? R"({"type":"file",)" : R"({"type":"folder",)");
+    line.append(R"({"type":")");
+    line.append(KindName(record.kind));
+    line.append("\",");
     appendPath(line, record);
-    if (file) {
-        line.push_back(',');
-        appendNumberField(line, "size", record.size);
+    switch (record.kind) {
+    case EntryRecord::Kind::File:
         ++files_;
-        AddSize(bytes_, record.size);
-    } else {
+        if (record.sizeRead) {
+            line.push_back(',');
+            appendNumberField(line, "size", record.size);
+            AddSize(bytes_, record.size);
+        } else {
+            line.append(R"(,"size":null)");
+        }
+        break;
+    case EntryRecord::Kind::Folder:
         ++folders_;
+        break;
+    case EntryRecord::Kind::Link:
+        ++links_;
+        line.push_back(',');
+        if (record.targetRead)
+            appendJsonText(line, "target", record.target);
+        else
+            line.append(R"("target":null)");
+        break;
+    case EntryRecord::Kind::Special:
+    case EntryRecord::Kind::Dot:
+        ++special_;
+        break;
     }
-    line.append(R"(,"mtime":")");
-    AppendUtcTimestamp(line, record.modified);
-    line.push_back('"');
-    if (digest_ && !record.digest.empty()) {
+    appendTime(line, record);
+    if (digest_ && record.kind == EntryRecord::Kind::File) {
         line.append(",\"");
         line.append(DigestInfo(*digest_).name);
-        line.append("\":\"");
-        line.append(record.digest);
-        line.push_back('"');
+        line.append("\":");
+        if (record.digest.empty()) {
+            line.append("null");
+        } else {
+            line.push_back('"');
+            line.append(record.digest);
+            line.push_back('"');
+        }
     }
     line.push_back('}');
     lines_.finishLine();
+}
+
+// "mtime" to the microsecond, which data tools take for a timestamp, and "mtime_ns" exact; null
+// where the time could not be read, and "mtime_ns" null where 64 bits cannot hold it.
+void JsonListing::appendTime(std::string& line, const EntryRecord& record) {
+    if (!record.timeRead) {
+        line.append(R"(,"mtime":null,"mtime_ns":null)");
+        return;
+    }
+    line.append(R"(,"mtime":")");
+    AppendUtcTimestamp(line, record.modified, TimeFraction::Microseconds);
+    line.append(R"(",)");
+    if (const std::optional<std::int64_t> nanoseconds = NanosecondsSinceEpoch(record.modified))
+        appendNumberField(line, "mtime_ns", *nanoseconds);
+    else
+        line.append(R"("mtime_ns":null)");
 }
 
 void JsonListing::endFolder() {}
@@ -193,6 +262,10 @@ void JsonListing::endRun() {
     appendNumberField(line, "files", files_);
     line.push_back(',');
     appendNumberField(line, "folders", folders_);
+    line.push_back(',');
+    appendNumberField(line, "links", links_);
+    line.push_back(',');
+    appendNumberField(line, "special", special_);
     line.push_back(',');
     line.append(R"("bytes":)");
     AppendByteTotal(line, bytes_);

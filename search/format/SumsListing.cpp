@@ -3,7 +3,7 @@
 #include "format/SumsLine.h"
 
 RecordSink::Needs SumsListing::needs() const {
-    return Needs{false, false, false, algorithm_, false};
+    return Needs{.digest = algorithm_};
 }
 
 void SumsListing::beginFolder(std::string_view) {}

@@ -14,7 +14,7 @@ TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool 
 }
 
 RecordSink::Needs TextListing::needs() const {
-    return Needs{extended_, false, extended_, std::nullopt, false};
+    return Needs{.sizes = extended_, .foldersFirst = extended_};
 }
 
 void TextListing::beginFolder(std::string_view folderText) {
@@ -31,10 +31,14 @@ void TextListing::beginFolder(std::string_view folderText) {
 
 void TextListing::entry(const EntryRecord& record) {
     if (!extended_) {
+        // Names that end in NUL bytes are for scripts, which "." and ".." would lead astray (a
+        // "chmod" on the folder above); find -print0 leaves them out too.
+        if (bytes_ == NameBytes::Exact && record.kind == EntryRecord::Kind::Dot)
+            return;
         AppendSimpleLine(lines_, folder_, record.name, fullPath_, showExtensions_, bytes_);
         return;
     }
-    if (record.kind == EntryRecord::Kind::File) {
+    if (record.listedAsFile()) {
         AppendFileLine(lines_, record.size, record.name);
         ++totals_.files;
         AddSize(totals_.bytes, record.size);

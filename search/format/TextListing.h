@@ -11,7 +11,8 @@
 // The listing as text lines. The extended listing gives each folder with matching entries a
 // heading, its directory lines ("." and ".." among them), its file lines and, when it has files,
 // a sum line, and closes with the totals footer; the simple listing gives one name or path per
-// entry, in the folder's order.
+// entry, in the folder's order, without "." and ".." when its names are exact bytes (ending in
+// NUL). Links and special files are listed as files, with their own sizes.
 class TextListing final : public RecordSink {
 public:
     // What the extended listing counts for its footer: files and their bytes, and the folders

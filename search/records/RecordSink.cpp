@@ -5,9 +5,12 @@ RecordSink::~RecordSink() = default;
 RecordSink::Needs RecordTee::needs() const {
     const Needs first = first_.needs();
     const Needs second = second_.needs();
-    return Needs{first.sizes || second.sizes, first.times || second.times, first.foldersFirst,
-                 first.digest ? first.digest : second.digest,
-                 first.openFolder || second.openFolder};
+    return Needs{.sizes = first.sizes || second.sizes,
+                 .times = first.times || second.times,
+                 .foldersFirst = first.foldersFirst,
+                 .digest = first.digest ? first.digest : second.digest,
+                 .openFolder = first.openFolder || second.openFolder,
+                 .targets = first.targets || second.targets};
 }
 
 void RecordTee::beginFolder(std::string_view folderText) {

@@ -22,6 +22,7 @@ public:
         std::optional<DigestAlgorithm> digest = std::nullopt;
         // The records carry the open folder of their entry (EntryRecord::folderFd).
         bool openFolder = false;
+        bool targets = false; // the targets of links
     };
 
     virtual ~RecordSink();

@@ -4,13 +4,48 @@
 
 namespace {
 
-// What each stored item begins with.
+// What each stored item begins with. An entry's tag is its kind, with bits for what it lacks or
+// carries beyond the usual.
 enum Tag : unsigned char {
     folderBegin = 1,
     folderEnd = 2,
     fileEntry = 3,
     subfolderEntry = 4,
+    linkEntry = 5,
+    specialEntry = 6,
+    kindBits = 0x0F,
+    sizeUnread = 0x10,
+    timeUnread = 0x20,
+    withTarget = 0x40,
 };
+
+Tag tagOf(EntryRecord::Kind kind) {
+    switch (kind) {
+    case EntryRecord::Kind::Folder:
+        return subfolderEntry;
+    case EntryRecord::Kind::Link:
+        return linkEntry;
+    case EntryRecord::Kind::Special:
+        return specialEntry;
+    case EntryRecord::Kind::File:
+    case EntryRecord::Kind::Dot:
+        break;
+    }
+    return fileEntry;
+}
+
+EntryRecord::Kind kindOf(unsigned tag) {
+    switch (tag & kindBits) {
+    case subfolderEntry:
+        return EntryRecord::Kind::Folder;
+    case linkEntry:
+        return EntryRecord::Kind::Link;
+    case specialEntry:
+        return EntryRecord::Kind::Special;
+    default:
+        return EntryRecord::Kind::File;
+    }
+}
 
 std::uint64_t zigzag(std::int64_t value) {
     return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
@@ -26,7 +61,7 @@ public:
     explicit Decoder(std::string_view data) : data_(data) {}
 
     bool atEnd() const { return pos_ >= data_.size(); }
-    Tag tag() { return static_cast<Tag>(data_[pos_++]); }
+    unsigned tag() { return static_cast<unsigned char>(data_[pos_++]); }
     std::uint64_t number() {
         std::uint64_t value = 0;
         for (int shift = 0;; shift += 7) {
@@ -49,26 +84,32 @@ private:
 };
 
 // One stored entry read back into `record`, whose name is kept in `name`.
-void readEntry(Decoder& in, Tag tag, EntryRecord& record, std::string& name, FileTime& time,
+void readEntry(Decoder& in, unsigned tag, EntryRecord& record, std::string& name, FileTime& time,
                bool withDigest) {
     const std::size_t shared = in.number();
     name.resize(std::min(shared, name.size()));
     name.append(in.bytes(in.number()));
     record.name = name;
-    record.kind = tag == fileEntry ? EntryRecord::Kind::File : EntryRecord::Kind::Folder;
-    record.size = tag == fileEntry ? in.signedNumber() : 0;
+    record.kind = kindOf(tag);
+    const bool folder = record.kind == EntryRecord::Kind::Folder;
+    record.size = folder ? 0 : in.signedNumber();
+    record.sizeRead = (tag & sizeUnread) == 0;
+    record.timeRead = (tag & timeUnread) == 0;
     // The difference was taken with wrap-around, so it is added back the same way.
     time.seconds = static_cast<std::int64_t>(static_cast<std::uint64_t>(time.seconds) +
                                              static_cast<std::uint64_t>(in.signedNumber()));
     time.nanoseconds = static_cast<std::int32_t>(in.number());
     record.modified = time;
-    record.digest = withDigest && tag == fileEntry ? in.bytes(in.number()) : std::string_view();
+    record.targetRead = (tag & withTarget) != 0;
+    record.target = record.targetRead ? in.bytes(in.number()) : std::string_view();
+    const bool file = record.kind == EntryRecord::Kind::File;
+    record.digest = withDigest && file ? in.bytes(in.number()) : std::string_view();
 }
 
 } // namespace
 
 RecordSink::Needs RecordStore::needs() const {
-    return Needs{true, true, false, digest_, false};
+    return Needs{.sizes = true, .times = true, .digest = digest_, .targets = true};
 }
 
 void RecordStore::beginFolder(std::string_view folderText) {
@@ -81,8 +122,12 @@ void RecordStore::beginFolder(std::string_view folderText) {
 void RecordStore::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::Dot)
         return;
-    const bool file = record.kind == EntryRecord::Kind::File;
-    data_.push_back(static_cast<char>(file ? fileEntry : subfolderEntry));
+    const bool folder = record.kind == EntryRecord::Kind::Folder;
+    unsigned tag = tagOf(record.kind);
+    tag |= record.sizeRead ? 0u : unsigned{sizeUnread};
+    tag |= record.timeRead ? 0u : unsigned{timeUnread};
+    tag |= record.targetRead ? unsigned{withTarget} : 0u;
+    data_.push_back(static_cast<char>(tag));
     const auto shared = static_cast<std::size_t>(
         std::mismatch(lastName_.begin(), lastName_.end(), record.name.begin(), record.name.end())
             .first -
@@ -91,14 +136,18 @@ void RecordStore::entry(const EntryRecord& record) {
     putNumber(record.name.size() - shared);
     data_.append(record.name.substr(shared));
     lastName_.assign(record.name);
-    if (file)
+    if (!folder)
         putSigned(record.size);
     // Seconds as the difference to the entry before (mostly 0 or small); nanoseconds as they are.
     putSigned(static_cast<std::int64_t>(static_cast<std::uint64_t>(record.modified.seconds) -
                                         static_cast<std::uint64_t>(lastTime_.seconds)));
     putNumber(static_cast<std::uint64_t>(record.modified.nanoseconds));
     lastTime_ = record.modified;
-    if (digest_ && file) {
+    if (record.targetRead) {
+        putNumber(record.target.size());
+        data_.append(record.target);
+    }
+    if (digest_ && record.kind == EntryRecord::Kind::File) {
         putNumber(record.digest.size());
         data_.append(record.digest);
     }
@@ -138,13 +187,13 @@ void RecordStore::replay(RecordSink& sink) const {
         sink.beginFolder(folder);
         const Decoder start = in;
         const FileTime startTime = time;
-        for (const Tag wanted : {subfolderEntry, fileEntry}) {
+        for (const bool subfolders : {true, false}) {
             in = start;
             time = startTime;
             name.clear();
-            for (Tag tag = in.tag(); tag != folderEnd; tag = in.tag()) {
+            for (unsigned tag = in.tag(); tag != folderEnd; tag = in.tag()) {
                 readEntry(in, tag, record, name, time, digest_.has_value());
-                if (tag == wanted)
+                if ((record.kind == EntryRecord::Kind::Folder) == subfolders)
                     sink.entry(record);
             }
         }

@@ -8,10 +8,10 @@
 
 // The records of a run kept compact beside the window's lines, so that the list can be saved as
 // a table or JSON Lines, or compared by exact names and times, after the run. Each folder's text
-// is kept once; an entry keeps its kind, its name as the length it shares with the name before it
-// and the rest, its size and its time as the difference to the entry before, all in
-// variable-length numbers: little more than twenty bytes an entry of typical names. "." and ".."
-// are not kept.
+// is kept once; an entry keeps its kind with what of it could not be read, its name as the length
+// it shares with the name before it and the rest, its size and its time as the difference to the
+// entry before, all in variable-length numbers, and a link its target: little more than twenty
+// bytes an entry of typical names. "." and ".." are not kept.
 class RecordStore final : public RecordSink {
 public:
     RecordStore() = default;

@@ -33,10 +33,10 @@ struct FolderReadAhead::Level {
     std::atomic<bool> abandoned{false}; // read by the worker reading one of its folders
 };
 
-FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes, bool withTimes,
-                                 WorkerPool& pool)
-    : mask_(mask), withSizes_(withSizes), withTimes_(withTimes), pool_(pool),
-      tuning_(pool.tuning()), tasks_(pool) {}
+FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes,
+                                 FolderSnapshot::Details details, WorkerPool& pool)
+    : mask_(mask), withSizes_(withSizes), details_(details), pool_(pool), tuning_(pool.tuning()),
+      tasks_(pool) {}
 
 FolderReadAhead::~FolderReadAhead() {
     stop_ = true;
@@ -213,7 +213,7 @@ void FolderReadAhead::readJob(const Level& level, Job& job) {
                     job.long_ = true;
                 return !stop_ && !level.abandoned;
             };
-            job.snapshot->setWithTimes(withTimes_);
+            job.snapshot->setDetails(details_);
             job.read =
                 job.snapshot->readOpen(job.folder.get(), mask_, withSizes_, keepGoing, 16, &pool_);
             job.bytes = job.snapshot->memoryBytes();

@@ -36,9 +36,9 @@ public:
         std::unique_ptr<FolderSnapshot> snapshot;
     };
 
-    // `mask` and `pool` must outlive this object. `withTimes` keeps the modification times with
-    // the sizes.
-    FolderReadAhead(const MaskMatcher& mask, bool withSizes, bool withTimes, WorkerPool& pool);
+    // `mask` and `pool` must outlive this object. `details` are kept with the sizes.
+    FolderReadAhead(const MaskMatcher& mask, bool withSizes, FolderSnapshot::Details details,
+                    WorkerPool& pool);
     // Stops the reads under way at their next test and waits for them.
     ~FolderReadAhead();
     FolderReadAhead(const FolderReadAhead&) = delete;
@@ -80,7 +80,7 @@ private:
 
     const MaskMatcher& mask_;
     const bool withSizes_;
-    const bool withTimes_;
+    const FolderSnapshot::Details details_;
     WorkerPool& pool_;
     const ScanTuning& tuning_;
     std::mutex mutex_;

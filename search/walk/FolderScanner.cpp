@@ -102,7 +102,10 @@ private:
     void reportProgress();
     bool refreshProgress();
     void showReadProgress(std::size_t filesFound);
-    bool withSizes() const { return needs_.sizes || needs_.times; }
+    bool withSizes() const { return needs_.sizes || needs_.times || needs_.targets; }
+    FolderSnapshot::Details details() const {
+        return {.times = needs_.times, .targets = needs_.targets};
+    }
     void listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd);
     const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
     void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
@@ -203,7 +206,7 @@ bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t d
     if (names.empty())
         return false;
     if (!readAhead_)
-        readAhead_ = std::make_unique<FolderReadAhead>(mask_, withSizes(), needs_.times, pool_);
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, withSizes(), details(), pool_);
     return readAhead_->pushLevel(held_.back().fd, std::move(names));
 }
 
@@ -223,7 +226,7 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
         progress_.processMessagesSoon();
         return settings_.Searching;
     };
-    snapshot.setWithTimes(needs_.times);
+    snapshot.setDetails(details());
     return snapshot.readOpen(fd, mask_, withSizes(), keepGoing, 1024, &pool_);
 }
 
@@ -346,15 +349,17 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountSh
 const EntryRecord& FolderScanner::recordOf(const FolderSnapshot& snapshot, std::size_t i) {
     const FolderSnapshot::Entry& entry = snapshot.entry(i);
     record_.name = snapshot.name(entry);
-    record_.kind = EntryRecord::Kind::File;
-    record_.size = entry.size;
-    if (entry.directory) {
-        record_.kind = FolderSnapshot::isDotEntry(record_.name) ? EntryRecord::Kind::Dot
-                                                                : EntryRecord::Kind::Folder;
-        record_.size = 0;
-    }
+    record_.kind = FolderSnapshot::kindOf(entry, record_.name);
+    const bool dot = record_.kind == EntryRecord::Kind::Dot;
+    record_.size = entry.directory ? 0 : entry.size;
+    // "." and ".." are not looked up; every other entry is, once sizes or times are read.
+    record_.sizeRead = withSizes() && !entry.statFailed && !dot;
+    record_.timeRead = needs_.times && !entry.statFailed && !dot;
     if (needs_.times)
         record_.modified = snapshot.modified(i);
+    const auto target = needs_.targets && entry.link ? snapshot.target(i) : std::nullopt;
+    record_.targetRead = target.has_value();
+    record_.target = target.value_or(std::string_view());
     return record_;
 }
 

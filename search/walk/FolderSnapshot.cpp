@@ -10,6 +10,7 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -56,6 +57,17 @@ std::uint64_t prefixOf(std::string_view key, std::size_t offset) {
 }
 
 static_assert(sizeof(FolderSnapshot::Entry) == 32);
+
+// A non-directory's kind as the file system tells it, by the folder read's entry type or by a
+// look-up's mode.
+void setFileKind(FolderSnapshot::Entry& e, bool link, bool special) {
+    e.link = link;
+    e.special = special;
+}
+
+void setFileKindFromMode(FolderSnapshot::Entry& e, mode_t mode) {
+    setFileKind(e, S_ISLNK(mode), !S_ISLNK(mode) && !S_ISREG(mode) && !S_ISDIR(mode));
+}
 
 bool isContinuationByte(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
@@ -110,6 +122,8 @@ void FolderSnapshot::clear() {
     entries_.clear();
     unknownType_.clear();
     times_.clear();
+    targetIndex_.clear();
+    targets_.clear();
     names_.clear();
     matched_ = 0;
     matchedFiles_ = 0;
@@ -136,12 +150,12 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
     const RootId& root = rootId();
     const bool isRoot = root.known && root.device == device_ && root.inode == inode_;
     if (!isRoot) {
-        addEntry(".", true);
-        addEntry("..", true);
+        addEntry(".", DT_DIR);
+        addEntry("..", DT_DIR);
     }
     const std::size_t firstSorted = entries_.size();
-    const bool complete =
-        readEntries(fd, pool) && sortEntries(firstSorted) && (!withSizes || readSizes(fd, pool));
+    const bool complete = readEntries(fd, pool) && sortEntries(firstSorted) &&
+                          (!withSizes || (readSizes(fd, pool) && readTargets(fd)));
     keepGoing_ = nullptr;
     mask_ = nullptr;
     if (!complete) {
@@ -157,7 +171,8 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
 
 std::size_t FolderSnapshot::memoryBytes() const {
     return entries_.capacity() * sizeof(Entry) + unknownType_.capacity() + names_.capacity() +
-           times_.capacity() * sizeof(FileTime);
+           times_.capacity() * sizeof(FileTime) + targetIndex_.capacity() * sizeof(Target) +
+           targets_.capacity();
 }
 
 bool FolderSnapshot::keepGoing(std::size_t work) {
@@ -201,7 +216,7 @@ bool FolderSnapshot::readEntries(int fd) {
             const std::string_view name(d->d_name);
             if (isDotEntry(name))
                 continue;
-            addEntry(name, d->d_type == DT_DIR, d->d_type != DT_UNKNOWN);
+            addEntry(name, d->d_type);
         }
         if (!keepGoing(entries_.size() - before))
             return false;
@@ -212,8 +227,10 @@ bool FolderSnapshot::readEntries(int fd) {
             continue;
         struct stat st {};
         Entry& e = entries_[i];
-        if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             e.directory = S_ISDIR(st.st_mode);
+            setFileKindFromMode(e, st.st_mode);
+        }
         matchedFiles_ += e.matched && !e.directory ? 1 : 0;
         if (!keepGoing(workPerSizeRead))
             return false;
@@ -224,8 +241,10 @@ bool FolderSnapshot::readEntries(int fd) {
 }
 
 // The upper-case key serves the mask and the first bytes of the order; it is not kept. An entry
-// whose kind the folder read did not give counts among the files once it is known.
-void FolderSnapshot::addEntry(std::string_view name, bool directory, bool kindKnown) {
+// whose kind the folder read did not give (DT_UNKNOWN) counts among the files once it is known.
+void FolderSnapshot::addEntry(std::string_view name, unsigned char type) {
+    const bool directory = type == DT_DIR;
+    const bool kindKnown = type != DT_UNKNOWN;
     thread_local std::string key;
     key.clear();
     AppendUpperKey(key, name);
@@ -235,6 +254,7 @@ void FolderSnapshot::addEntry(std::string_view name, bool directory, bool kindKn
     e.nameOffset = static_cast<std::uint32_t>(names_.size());
     e.nameLength = static_cast<std::uint16_t>(name.size());
     e.directory = directory;
+    setFileKind(e, type == DT_LNK, kindKnown && !directory && type != DT_LNK && type != DT_REG);
     e.matched = mask_->matchesKey(key);
     matched_ += e.matched ? 1 : 0;
     matchedFiles_ += e.matched && !directory && kindKnown ? 1 : 0;
@@ -266,7 +286,7 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
 
 // Only this thread asks keepGoing (it may pump the window's events); workers see its stop.
 bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
-    if (withTimes_)
+    if (details_.times)
         times_.assign(entries_.size(), FileTime());
     SharedSizeReads reads(
         entries_.size(), matched_,
@@ -294,16 +314,60 @@ SharedSizeReads::RunResult FolderSnapshot::readSizeRange(int fd, std::size_t beg
             continue;
         struct stat st {};
         ++result.reads;
-        // A name that vanished since the read, or one that may not be looked up, shows size 0.
+        // A name that vanished since the read, or one that may not be looked up, shows size 0;
+        // its size and time are unknown.
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             e.size = e.directory ? 0 : static_cast<std::int64_t>(st.st_size);
+            e.statFailed = false;
+            if (!e.directory)
+                setFileKindFromMode(e, st.st_mode);
             if (withTimes)
                 times_[i] = ModificationTimeOf(st);
         } else {
             e.size = 0;
+            e.statFailed = true;
             if (result.error == 0 && errno != ENOENT)
                 result.error = errno;
         }
     }
     return result;
+}
+
+// The targets of the matching links, read after their sizes (which told which entries are links)
+// on the thread that reads the folder: links are few, and a target is one call.
+bool FolderSnapshot::readTargets(int fd) {
+    if (!details_.targets)
+        return true;
+    thread_local std::array<char, PATH_MAX> target;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& e = entries_[i];
+        if (!e.matched || !e.link)
+            continue;
+        const ssize_t length =
+            ::readlinkat(fd, names_.c_str() + e.nameOffset, target.data(), target.size());
+        // A target as long as the buffer may have been cut short: it stays unknown.
+        if (length >= 0 && std::size_t(length) < target.size()) {
+            targetIndex_.push_back({i, targets_.size(), std::size_t(length)});
+            targets_.append(target.data(), std::size_t(length));
+        }
+        if (!keepGoing(workPerSizeRead))
+            return false;
+    }
+    return true;
+}
+
+EntryRecord::Kind FolderSnapshot::kindOf(const Entry& e, std::string_view name) {
+    using Kind = EntryRecord::Kind;
+    if (e.directory)
+        return isDotEntry(name) ? Kind::Dot : Kind::Folder;
+    return e.link ? Kind::Link : e.special ? Kind::Special : Kind::File;
+}
+
+std::optional<std::string_view> FolderSnapshot::target(std::size_t i) const {
+    const auto found = std::lower_bound(
+        targetIndex_.begin(), targetIndex_.end(), i,
+        [](const Target& target, std::size_t entry) { return target.entry < entry; });
+    if (found == targetIndex_.end() || found->entry != i)
+        return std::nullopt;
+    return std::string_view(targets_).substr(found->offset, found->length);
 }

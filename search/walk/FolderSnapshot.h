@@ -1,12 +1,14 @@
 #pragma once
 
 #include "base/FileTime.h"
+#include "records/EntryRecord.h"
 #include "walk/MaskMatcher.h"
 #include "walk/SharedSizeReads.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -16,10 +18,13 @@
 // in a fixed order: "." and ".." first (except in "/", which has neither), then the other
 // entries sorted by their upper-case names, ties broken by the raw bytes. An entry is a directory
 // exactly when it is one itself: symbolic links never count as directories and are never
-// followed. The entries that the mask matches are marked, and, when asked, the size of each
+// followed; links and special files (pipes, sockets, devices) are told apart from regular files
+// by the folder read's entry type, or by the size read where there is one. The entries that the
+// mask matches are marked, and, when asked, the size of each
 // matching non-directory is read with fstatat relative to the folder, so no full path is built
 // for a system call, and the same call gives the modification time, kept once times are asked
-// for (beside the entries, for every matching entry but "." and ".."); given a worker pool, a large
+// for (beside the entries, for every matching entry but "." and ".."), and so are the targets of
+// the matching links once asked for; given a worker pool, a large
 // folder or one whose size reads are slow shares them with its workers. A long read asks its caller
 // between pieces (getdents64 calls, size reads, sort blocks) whether to go on, so a cancel need not
 // wait for a huge folder, and tells it how many matching files it has found so far.
@@ -34,8 +39,18 @@ public:
         std::int64_t size;      // matching non-directories, when sizes were asked for
         std::uint32_t nameOffset;
         std::uint16_t nameLength;
-        bool directory;
-        bool matched;
+        bool directory : 1;
+        bool matched : 1;
+        bool link : 1;    // a symbolic link
+        bool special : 1; // a pipe, socket or device
+        // The entry could not be looked up when sizes (and times) were read: they are unknown.
+        bool statFailed : 1;
+    };
+
+    // What a read keeps beyond names, kinds and sizes.
+    struct Details {
+        bool times = false;   // the modification times, with the sizes
+        bool targets = false; // the targets of matching links, with the sizes
     };
 
     // Asked between pieces of a long read with the number of matching files (entries that are
@@ -53,9 +68,9 @@ public:
     bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
                   std::size_t askEvery = 1024, WorkerPool* pool = nullptr);
     bool stopped() const { return stopped_; }
-    // The reads that follow keep the modification times of the matching entries, subfolders
-    // included, with their sizes (readOpen's `withSizes`).
-    void setWithTimes(bool withTimes) { withTimes_ = withTimes; }
+    // The reads that follow keep these details of the matching entries (times of subfolders
+    // included) with their sizes (readOpen's `withSizes`).
+    void setDetails(Details details) { details_ = details; }
 
     int error() const { return error_; }
     // The first error of a size read other than a vanished name (EACCES in a folder without
@@ -76,16 +91,21 @@ public:
     }
     // The modification time of entry i, when times were read; a vanished entry has time 0.
     FileTime modified(std::size_t i) const { return times_.empty() ? FileTime() : times_[i]; }
+    // The target of link i, when targets were read and it could be read; nothing otherwise.
+    std::optional<std::string_view> target(std::size_t i) const;
     // "." or "..": always directory entries, never descended into.
     static bool isDotEntry(std::string_view name) { return name == "." || name == ".."; }
+    // The kind of entry `e` named `name`, as its record gives it.
+    static EntryRecord::Kind kindOf(const Entry& e, std::string_view name);
 
 private:
     void clear();
     bool readEntries(int fd, WorkerPool* pool);
     bool readEntries(int fd);
-    void addEntry(std::string_view name, bool directory, bool kindKnown = true);
+    void addEntry(std::string_view name, unsigned char type);
     bool sortEntries(std::size_t first);
     bool readSizes(int fd, WorkerPool* pool);
+    bool readTargets(int fd);
     SharedSizeReads::RunResult readSizeRange(int fd, std::size_t begin, std::size_t end,
                                              const std::atomic<bool>& stop);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
@@ -96,7 +116,15 @@ private:
     std::vector<unsigned char> unknownType_; // parallel to entries_ while reading
     std::string names_;                      // every name NUL-terminated
     std::vector<FileTime> times_;            // parallel to entries_ when times were read
-    bool withTimes_ = false;
+    // The targets of the links read, one after the other, each found by its entry's index.
+    struct Target {
+        std::size_t entry;
+        std::size_t offset;
+        std::size_t length;
+    };
+    std::vector<Target> targetIndex_;
+    std::string targets_;
+    Details details_;
     const MaskMatcher* mask_ = nullptr; // while reading
     std::size_t matched_ = 0;
     std::size_t matchedFiles_ = 0; // of the entries whose kind is known yet

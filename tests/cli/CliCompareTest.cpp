@@ -379,8 +379,8 @@ TEST_F(CliCompareTest, BrokenInventoriesAreRefusedWithTheReason) {
     const std::vector<Case> cases{
         {withoutSummary.toStdString(), "Die Inventarliste endet ohne ihre Zusammenfassung", 2},
         {text.left(text.size() - 20).toStdString(), "endet ohne Zeilenumbruch", 2},
-        {QByteArray(text).replace("\"format\":1", "\"format\":2").toStdString(),
-         "Zeile 1 der Inventarliste: die Inventarliste hat das Format 2", 2},
+        {QByteArray(text).replace("\"format\":2", "\"format\":3").toStdString(),
+         "Zeile 1 der Inventarliste: die Inventarliste hat das Format 3", 2},
         {"{\"type\":\"inventory\",\n", "Zeile 1 der Inventarliste: kein gültiges JSON-Objekt", 2},
         {text.left(text.indexOf('\n') + 1).toStdString() + "{\"type\":\"file\",\"path\":\"" +
              std::string(10 << 20, 'x'),

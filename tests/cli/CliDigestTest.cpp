@@ -42,7 +42,7 @@ assert entries[0]["hash"] == "sha256"
 files = [e for e in entries if e["type"] == "file"]
 assert len(rows) - 1 == len(entries) - 2
 for row, entry in zip(rows[1:], entries[1:-1]):
-    assert row[5] == entry.get("sha256", ""), (row, entry)
+    assert row[5] == (entry.get("sha256") or ""), (row, entry)
 for entry in files:
     path = os.fsencode(entry["path"])
     if "path_bytes" in entry:
@@ -50,8 +50,8 @@ for entry in files:
     if os.path.isfile(path) and not os.path.islink(path):
         assert entry["sha256"] == digest(path), entry
     else:
-        assert "sha256" not in entry, entry
-assert sums == sum("sha256" in e for e in files)
+        assert entry.get("sha256") is None, entry
+assert sums == sum(e["sha256"] is not None for e in files)
 print("ok", sums)
 )";
 

@@ -141,7 +141,8 @@ TEST(CliLargeSizes, SumsBeyondSixtyFourBitsAreExact) {
                                     "(~ 17592186044416.00 MB)\n"))
         << listed.out.toStdString();
     const CliResult json = RunCli({"-n", "--format", "json", dir.path()});
-    EXPECT_TRUE(json.out.contains("\"files\":3,\"folders\":0,\"bytes\":18446744073709551737,"))
+    EXPECT_TRUE(json.out.contains("\"files\":3,\"folders\":0,\"links\":0,\"special\":0,"
+                                  "\"bytes\":18446744073709551737,"))
         << json.out.toStdString();
     for (const char* format : {"text", "json"}) {
         const QString saved = dir.filePath(QStringLiteral("saved.") + format);

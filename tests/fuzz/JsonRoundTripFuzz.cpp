@@ -1,8 +1,10 @@
 // What JsonListing writes, the listing reader reads back as an inventory: folders and names of
-// any bytes (as a file system may hold them), kinds, sizes and times of the whole 64-bit range,
-// and a summary of a complete, cancelled or partly unreadable run. Every entry comes back under
-// its exact path with its kind, the size and time of its first listing; the header says what was
-// searched as a text listing's header says it, and the gaps are those the run reported.
+// any bytes (as a file system may hold them), kinds, sizes and times of the whole 64-bit range
+// (or not read at all), links' targets, and a summary of a complete, cancelled or partly
+// unreadable run. Every entry comes back under its exact path with its kind, the size and time of
+// its first listing (a time to the nanosecond where 64 bits of nanoseconds hold it, else to the
+// microsecond), unknown where it was not read; the header says what was searched as a text
+// listing's header says it (as the listing shows it), and the gaps are those the run reported.
 
 #include "base/PathText.h"
 #include "compare/FolderKey.h"
@@ -18,6 +20,7 @@
 #include <cstdint>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -30,6 +33,9 @@ struct WrittenEntry {
     EntryRecord::Kind kind = EntryRecord::Kind::File;
     std::int64_t size = 0;
     FileTime modified;
+    bool sizeRead = true;
+    bool timeRead = true;
+    std::string target;
 };
 
 struct WrittenBlock {
@@ -59,12 +65,16 @@ std::vector<WrittenBlock> blocksFrom(FuzzedDataProvider& input) {
             WrittenEntry entry;
             entry.name = withoutNul(input.ConsumeRandomLengthString(40));
             std::replace(entry.name.begin(), entry.name.end(), '/', 'x');
-            entry.kind = input.PickValueInArray(
-                {EntryRecord::Kind::File, EntryRecord::Kind::Folder, EntryRecord::Kind::Dot});
-            entry.size = entry.kind == EntryRecord::Kind::File
+            entry.kind = input.PickValueInArray({EntryRecord::Kind::File, EntryRecord::Kind::Folder,
+                                                 EntryRecord::Kind::Dot, EntryRecord::Kind::Link,
+                                                 EntryRecord::Kind::Special});
+            entry.size = entry.kind != EntryRecord::Kind::Folder
                              ? input.ConsumeIntegralInRange<std::int64_t>(0, INT64_MAX)
                              : 0;
             entry.modified = timeFrom(input);
+            entry.sizeRead = input.ConsumeBool();
+            entry.timeRead = input.ConsumeBool();
+            entry.target = withoutNul(input.ConsumeRandomLengthString(20));
             if (entry.kind == EntryRecord::Kind::Dot)
                 entry.name = input.ConsumeBool() ? "." : "..";
             else if (entry.name.empty() || entry.name == "." || entry.name == ".." ||
@@ -95,12 +105,30 @@ RunOutcome outcomeFrom(FuzzedDataProvider& input) {
 // What the list says of one path: its first listing, and whether it was listed as file and as
 // folder.
 struct Expected {
-    EntryRecord::Kind kind;
+    EntryKind kind;
     std::int64_t size;
-    FileTime modified;
+    std::optional<FileTime> modified;
     bool kindsDiffer = false;
     bool listedDifferently = false; // listed again as the same kind with another size or time
 };
+
+// The time as an inventory carries it: exact where its nanoseconds fit 64 bits, else to the
+// microsecond of its text.
+std::optional<FileTime> carriedTime(const WrittenEntry& entry) {
+    if (!entry.timeRead)
+        return std::nullopt;
+    if (NanosecondsSinceEpoch(entry.modified))
+        return entry.modified;
+    return FileTime{entry.modified.seconds, entry.modified.nanoseconds / 1000 * 1000};
+}
+
+// Two listings of one entry differ where both give a size or both a time, and those differ.
+bool listingsDiffer(const Expected& a, const Expected& b) {
+    const bool sizes =
+        a.size != PathSet::unknownSize && b.size != PathSet::unknownSize && a.size != b.size;
+    const bool times = a.modified && b.modified && *a.modified != *b.modified;
+    return sizes || times;
+}
 
 std::map<std::string, Expected> expectedEntries(const std::vector<WrittenBlock>& blocks) {
     std::map<std::string, Expected> expected;
@@ -109,12 +137,14 @@ std::map<std::string, Expected> expectedEntries(const std::vector<WrittenBlock>&
             if (entry.kind == EntryRecord::Kind::Dot)
                 continue;
             const std::string path = FolderKey(block.folder) + entry.name;
-            const auto [it, first] =
-                expected.try_emplace(path, Expected{entry.kind, entry.size, entry.modified});
-            if (!first && it->second.kind != entry.kind)
+            const bool folder = entry.kind == EntryRecord::Kind::Folder;
+            const bool withSize = entry.kind == EntryRecord::Kind::File && entry.sizeRead;
+            const Expected facts{folder ? EntryKind::Folder : EntryKind::File,
+                                 withSize ? entry.size : PathSet::unknownSize, carriedTime(entry)};
+            const auto [it, first] = expected.try_emplace(path, facts);
+            if (!first && it->second.kind != facts.kind)
                 it->second.kindsDiffer = true;
-            else if (!first &&
-                     (it->second.size != entry.size || it->second.modified != entry.modified))
+            else if (!first && listingsDiffer(it->second, facts))
                 it->second.listedDifferently = true;
         }
     }
@@ -150,11 +180,10 @@ void checkEntries(const PathSet& entries, const std::map<std::string, Expected>&
         FUZZ_CHECK(entries.ambiguous(i) == ambiguous);
         if (ambiguous)
             continue;
-        const bool file = facts.kind == EntryRecord::Kind::File;
-        FUZZ_CHECK(entries.kind(i) == (file ? EntryKind::File : EntryKind::Folder));
-        FUZZ_CHECK(entries.entrySize(i) == (file ? facts.size : PathSet::unknownSize));
-        FUZZ_CHECK(entries.timeKnown(i));
-        FUZZ_CHECK(entries.modified(i) == facts.modified);
+        FUZZ_CHECK(entries.kind(i) == facts.kind);
+        FUZZ_CHECK(entries.entrySize(i) == facts.size);
+        FUZZ_CHECK(entries.timeKnown(i) == facts.modified.has_value());
+        FUZZ_CHECK(!facts.modified || entries.modified(i) == *facts.modified);
     }
 }
 
@@ -174,12 +203,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ResultLines lines;
     JsonListing inventory(lines, outcome);
-    inventory.begin(settings, created);
+    inventory.begin(settings, created, {"fuzz", "1"});
     for (const WrittenBlock& block : blocks) {
         inventory.beginFolder(block.folder);
         for (const WrittenEntry& entry : block.entries)
-            inventory.entry(
-                {entry.kind, block.folder, entry.name, entry.size, entry.modified, {}, -1});
+            inventory.entry({.kind = entry.kind,
+                             .folder = block.folder,
+                             .name = entry.name,
+                             .size = entry.size,
+                             .modified = entry.modified,
+                             .sizeRead = entry.sizeRead,
+                             .timeRead = entry.timeRead,
+                             .target = entry.target,
+                             .targetRead = entry.kind == EntryRecord::Kind::Link});
         inventory.endFolder();
     }
     inventory.endRun();

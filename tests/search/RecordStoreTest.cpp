@@ -13,19 +13,27 @@
 
 namespace {
 
-// Every record as a line of text: kind, folder, name, size and time; folders as they begin.
+// Every record as a line of text: kind, folder, name, size and time ("?" where they could not be
+// read), a link's target; folders as they begin.
 class RecordText final : public RecordSink {
 public:
     explicit RecordText(bool foldersFirst) : foldersFirst_(foldersFirst) {}
-    Needs needs() const override { return Needs{true, true, foldersFirst_, std::nullopt, false}; }
+    Needs needs() const override {
+        return Needs{.sizes = true, .times = true, .foldersFirst = foldersFirst_, .targets = true};
+    }
     void beginFolder(std::string_view folder) override { text.append("[").append(folder) += "\n"; }
     void entry(const EntryRecord& record) override {
         if (record.kind == EntryRecord::Kind::Dot)
             return;
-        text.append(record.kind == EntryRecord::Kind::File ? "F " : "D ");
-        text.append(record.folder).append("|").append(record.name);
-        text += " " + std::to_string(record.size) + " " + std::to_string(record.modified.seconds) +
-                "." + std::to_string(record.modified.nanoseconds) + "\n";
+        text.push_back("FLSD"[static_cast<int>(record.kind)]);
+        text.append(" ").append(record.folder).append("|").append(record.name);
+        text += " " + (record.sizeRead ? std::to_string(record.size) : "?") + " " +
+                (record.timeRead ? std::to_string(record.modified.seconds) + "." +
+                                       std::to_string(record.modified.nanoseconds)
+                                 : "?");
+        if (record.targetRead)
+            text.append(" -> ").append(record.target);
+        text += "\n";
     }
     void endFolder() override { text += "]\n"; }
     void endRun() override { text += "end\n"; }
@@ -37,7 +45,8 @@ private:
 };
 
 // Stored in a folder's own order (as a simple listing gets them), the records come back in the
-// extended listing's order with every byte of their names, sizes and times.
+// extended listing's order with every byte of their names, sizes, times and links' targets, with
+// their kinds and what could not be read.
 TEST(RecordStoreTest, ReplayGivesWhatTheScanHandedOnInTheListingsOrder) {
     TempTree tree;
     tree.file("A/zz.txt", 70000);
@@ -45,6 +54,8 @@ TEST(RecordStoreTest, ReplayGivesWhatTheScanHandedOnInTheListingsOrder) {
     tree.file("A/Sub2/x", 1);
     tree.rawFile("A", "bad\xfc\nname", 5);
     tree.rawFile("A", "badly", 6);
+    ASSERT_EQ(::symlink("zz.txt\xff", QFile::encodeName(tree.path("A/link")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path("A/Sub/pipe")).constData(), 0600), 0);
     const timespec old[2] = {{-86400, 5}, {-86400, 5}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(tree.path("A/Sub")).constData(), old, 0), 0);
     TSearchFiles settings;
@@ -64,7 +75,12 @@ TEST(RecordStoreTest, ReplayGivesWhatTheScanHandedOnInTheListingsOrder) {
     EXPECT_EQ(replayed.text, direct.text);
     EXPECT_NE(foundOrder.text, direct.text);
     EXPECT_NE(direct.text.find("|bad\xfc\nname 5 "), std::string::npos);
-    EXPECT_NE(direct.text.find("|Sub 0 -86400.5\n"), std::string::npos);
+    EXPECT_NE(direct.text.find("D " + tree.path("A").toStdString() + "/|Sub 0 -86400.5\n"),
+              std::string::npos);
+    EXPECT_NE(direct.text.find("|link 7 "), std::string::npos);
+    EXPECT_NE(direct.text.find(" -> zz.txt\xff\n"), std::string::npos);
+    EXPECT_NE(direct.text.find("S " + tree.path("A/Sub").toStdString() + "/|pipe 0 "),
+              std::string::npos);
 }
 
 TEST(RecordStoreTest, ExtremeSizesAndTimesComeBack) {
@@ -81,8 +97,23 @@ TEST(RecordStoreTest, ExtremeSizesAndTimesComeBack) {
         std::string name = "name";
         for (const auto& [size, time] : values) {
             name += "x";
-            sink->entry({EntryRecord::Kind::File, folder, name, size, time, {}, -1});
+            sink->entry({.kind = EntryRecord::Kind::File,
+                         .folder = folder,
+                         .name = name,
+                         .size = size,
+                         .modified = time});
         }
+        // Neither size nor time read, and a link with an empty target.
+        sink->entry({.kind = EntryRecord::Kind::File,
+                     .folder = folder,
+                     .name = "unread",
+                     .sizeRead = false,
+                     .timeRead = false});
+        sink->entry({.kind = EntryRecord::Kind::Link,
+                     .folder = folder,
+                     .name = "z",
+                     .target = "",
+                     .targetRead = true});
         sink->endFolder();
         sink->endRun();
     }

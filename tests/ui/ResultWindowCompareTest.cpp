@@ -200,8 +200,9 @@ std::unique_ptr<KeptRun> keptRunOf(const QString& folder) {
 TEST_F(ResultWindowCompareTest, AnInventoryComparesWithTheRunsRecordsByTime) {
     tree.file("a.txt", 5);
     const QString earlier = saved.filePath("frueher.jsonl");
-    ASSERT_TRUE(
-        WriteInventoryFile(*keptRunOf(tree.root()), InventoryFormat::Json, earlier).isEmpty());
+    ASSERT_TRUE(WriteInventoryFile(*keptRunOf(tree.root()), InventoryFormat::Json, earlier,
+                                   {"FolderInventory", "1.0.0"})
+                    .isEmpty());
     const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(tree.path("a.txt")).constData(), later, 0),
               0);

@@ -455,15 +455,16 @@ TEST_F(SearchRunTest, ListSavesAsTextTableJsonLinesAndHtml) {
                                 QStringLiteral("Art;Pfad;Name;Größe;Geändert\r\n").toUtf8()));
     const QList<QByteArray> rows = readFile(base + ".csv").split('\n');
     ASSERT_EQ(rows.size(), 6); // the header, four rows and the end of the last one
-    EXPECT_TRUE(rows.at(1).startsWith(("Verzeichnis;" + a + "/sub;sub;;").toUtf8()))
+    EXPECT_TRUE(rows.at(1).startsWith(("\"Verzeichnis\";\"" + a + "/sub\";\"sub\";;").toUtf8()))
         << rows.at(1).toStdString();
-    EXPECT_TRUE(rows.at(2).startsWith(("Datei;" + a + "/a.txt;a.txt;10;").toUtf8()));
+    EXPECT_TRUE(rows.at(2).startsWith(("\"Datei\";\"" + a + "/a.txt\";\"a.txt\";10;").toUtf8()));
 
     const QList<QByteArray> lines = readFile(base + ".jsonl").split('\n');
     ASSERT_EQ(lines.size(), 7);
     const QJsonObject head = QJsonDocument::fromJson(lines.at(0)).object();
     EXPECT_EQ(head.value("type").toString(), "inventory");
     EXPECT_EQ(head.value("masks").toString(), "*.*");
+    EXPECT_EQ(head.value("tool").toObject().value("name").toString(), "FolderInventory");
     const QJsonObject file = QJsonDocument::fromJson(lines.at(2)).object();
     EXPECT_EQ(file.value("path").toString(), a + "/a.txt");
     EXPECT_EQ(file.value("size").toInteger(), 10);
@@ -532,7 +533,8 @@ TEST_F(SearchRunTest, ChecksumBoxAddsTheChecksumListAndDigestsToTheSaves) {
     EXPECT_EQ(readFile(base + ".sha256"), expected);
     const QList<QByteArray> rows = readFile(base + ".csv").split('\n');
     EXPECT_TRUE(rows.at(0).endsWith(";SHA-256\r"));
-    EXPECT_TRUE(rows.at(2).endsWith((";" + digests[0] + "\r").c_str())) << rows.at(2).toStdString();
+    EXPECT_TRUE(rows.at(2).endsWith((";\"" + digests[0] + "\"\r").c_str()))
+        << rows.at(2).toStdString();
     const QList<QByteArray> lines = readFile(base + ".jsonl").split('\n');
     EXPECT_EQ(QJsonDocument::fromJson(lines.at(0)).object().value("hash").toString(), "sha256");
     EXPECT_EQ(QJsonDocument::fromJson(lines.at(2)).object().value("sha256").toString(),
