@@ -37,10 +37,15 @@ SavedListing readListing(const QByteArray& fileName) {
 }
 
 // The search's records go straight into the listing that is compared, by their exact names, with
-// sizes and times in the extended form. What the search left out are its gaps.
-SavedListing searchNow(const CliOptions& options, CliRun& run) {
-    RecordListing records(options.simple ? ListingForm::Simple : ListingForm::Extended,
-                          options.hash);
+// sizes and times in the extended form, which also tells files from folders for a checksum list.
+// A checksum list tells its files by their content alone: without --hash the search reads the
+// files with the list's algorithm. What the search left out are its gaps.
+SavedListing searchNow(const CliOptions& options, CliRun& run, const SavedListing& earlier) {
+    const bool checksums = earlier.form == ListingForm::Checksums;
+    const bool simple = options.simple && !checksums;
+    const std::optional<DigestAlgorithm> digest =
+        options.hash || !checksums ? options.hash : earlier.digest;
+    RecordListing records(simple ? ListingForm::Simple : ListingForm::Extended, digest);
     RunSearch(SearchFiles, records, run.progress);
     run.shown.finish();
     return records.finish(SearchFiles, run.outcome);
@@ -197,7 +202,7 @@ int RunComparison(const CliOptions& options) {
     FillSearchSettings(SearchFiles, options);
     CliRun run(SearchFiles, GivenFolders(options), !options.quiet && ::isatty(STDERR_FILENO) == 1,
                !options.quiet);
-    const SavedListing later = searchNow(options, run);
+    const SavedListing later = searchNow(options, run, earlier);
     if (run.outcome.cancelled())
         return ExitStatus::Interrupted;
     if (!readable(later))

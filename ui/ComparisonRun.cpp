@@ -1,5 +1,6 @@
 #include "ComparisonRun.h"
 
+#include "base/PathText.h"
 #include "compare/ListingComparison.h"
 #include "compare/RecordListing.h"
 #include "FileDialog.h"
@@ -56,9 +57,13 @@ void appendWrapped(ResultLines& lines, const QString& text, int indent, int colu
     lines.append(line.toStdString());
 }
 
-// The run's records as the listing compared, with the gaps its outcome names.
-SavedListing listingOfRun(const KeptRun& run) {
-    RecordListing records(run.extendedListing ? ListingForm::Extended : ListingForm::Simple);
+// The run's records as the listing compared, with their digests where the run read them and the
+// gaps its outcome names. Against a checksum list, which names files only, the records tell files
+// from folders whatever listing the window shows.
+SavedListing listingOfRun(const KeptRun& run, const SavedListing& earlier) {
+    const bool extended = run.extendedListing || earlier.form == ListingForm::Checksums;
+    RecordListing records(extended ? ListingForm::Extended : ListingForm::Simple,
+                          run.records.digest());
     run.records.replay(records);
     return records.finish(run.searched, run.outcome);
 }
@@ -79,13 +84,16 @@ void CompareWithEarlierList(QWidget& owner, const ShownList& shown, ListFileMemo
         return;
     memory.comparedFile = fileName;
     memory.lastListFile = fileName;
-    const SavedListing earlier = ReadListingFile(fileName);
+    SavedListing earlier = ReadListingFile(fileName);
     if (!earlier.error.isEmpty()) {
         ShowErrorBox(&owner, earlier.error);
         return;
     }
+    // A checksum list names its files from the folder it was made in, where sha256sum -c reads it.
+    if (earlier.form == ListingForm::Checksums)
+        earlier.pathsFrom = PathTextBytes(QFileInfo(fileName).absolutePath()).toStdString();
     if (shown.run != nullptr) {
-        showReport(owner, earlier, listingOfRun(*shown.run), fileName);
+        showReport(owner, earlier, listingOfRun(*shown.run, earlier), fileName);
         return;
     }
     SavedListing later = ReadListingText(shown.lines.text());

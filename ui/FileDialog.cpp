@@ -79,7 +79,7 @@ QStringList ListFileFilters() {
 }
 
 QStringList EarlierListFilters() {
-    return {TextFileFilter, JsonLinesFileFilter, AllFilesFilter};
+    return {TextFileFilter, JsonLinesFileFilter, EarlierChecksumListFilter, AllFilesFilter};
 }
 
 QStringList SaveFileFilters(bool withChecksums) {

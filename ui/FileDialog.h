@@ -47,8 +47,8 @@ QString WithDefaultSuffix(const QString& fileName, const QString& suffix);
 // The two filters of the list files: "Textdateien (*.txt)" and "Alle Dateien (*.*)".
 QStringList ListFileFilters();
 
-// The types of earlier lists "Vergleichen..." opens: "Textdateien (*.txt)", "JSON Lines (*.jsonl)"
-// and "Alle Dateien (*.*)".
+// The types of earlier lists "Vergleichen..." opens: "Textdateien (*.txt)", "JSON Lines (*.jsonl)",
+// checksum lists by the names sha256sum and its kin are given, and "Alle Dateien (*.*)".
 QStringList EarlierListFilters();
 
 // The types a run's list saves as: "Textdateien (*.txt)", "CSV-Tabelle (*.csv)",
@@ -59,6 +59,8 @@ inline const QString TextFileFilter = QStringLiteral("Textdateien (*.txt)");
 inline const QString CsvFileFilter = QStringLiteral("CSV-Tabelle (*.csv)");
 inline const QString JsonLinesFileFilter = QStringLiteral("JSON Lines (*.jsonl)");
 inline const QString ChecksumListFilter = QStringLiteral("Prüfsummenliste (*.sha256)");
+inline const QString EarlierChecksumListFilter =
+    QStringLiteral("Prüfsummenliste (*.sha256 *.sha512 *.sha1 *.md5 *SUMS)");
 inline const QString HtmlFileFilter = QStringLiteral("HTML-Übersicht (*.html)");
 inline const QString AllFilesFilter = QStringLiteral("Alle Dateien (*.*)");
 

@@ -1,6 +1,7 @@
 #include "compare/ListingComparison.h"
 
 #include "base/Utf8Text.h"
+#include "compare/ChecksumListing.h"
 #include "format/ListingFormat.h"
 
 #include <map>
@@ -138,10 +139,14 @@ bool sizesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, st
 const SavedListing& ListingComparison::comparable(const SavedListing& list,
                                                   const SavedListing& other,
                                                   std::unique_ptr<SavedListing>& shown) {
-    if (!list.exactNames || other.exactNames)
-        return list;
-    shown = std::make_unique<SavedListing>(ShownForm(list));
-    return *shown;
+    if (list.exactNames && !other.exactNames)
+        shown = std::make_unique<SavedListing>(ShownForm(list));
+    if (list.form == ListingForm::Checksums || other.form == ListingForm::Checksums) {
+        if (!shown)
+            shown = std::make_unique<SavedListing>(list);
+        AlignPathsForChecksums(*shown, other);
+    }
+    return shown ? *shown : list;
 }
 
 ListingComparison::ListingComparison(const SavedListing& earlierList, const SavedListing& laterList)
@@ -156,11 +161,18 @@ ListingComparison::ListingComparison(const SavedListing& earlierList, const Save
         notes_.append(QStringLiteral("Die frühere Liste nennt andere Suchverzeichnisse "
                                      "oder Suchmasken als die neue"));
     }
-    if (earlier.form != later.form) {
+    if (earlier.form == ListingForm::Checksums || later.form == ListingForm::Checksums) {
+        if (earlier.form == ListingForm::Checksums)
+            earlierReach_.emplace(earlier);
+        if (later.form == ListingForm::Checksums)
+            laterReach_.emplace(later);
+        if (const QString note = ChecksumListNote(earlier, later); !note.isEmpty())
+            notes_.append(note);
+    } else if (earlier.form != later.form) {
         notes_.append(QStringLiteral("Nur eine der beiden Listen ist eine erweiterte Liste; "
                                      "verglichen wird nur, welche Einträge vorkommen"));
     }
-    if (earlier.digest != later.digest) {
+    if (earlier.digest != later.digest && !earlierReach_ && !laterReach_) {
         notes_.append(earlier.digest && later.digest
                           ? QStringLiteral("Die beiden Listen tragen Prüfsummen verschiedener "
                                            "Verfahren; verglichen werden Größen und Zeiten")
@@ -261,7 +273,10 @@ ListingComparison::Step ListingComparison::oneSided(const Side& side, std::size_
                                                     Outcome outcome, bool earlierSide) const {
     const PathSet& set = side.listing.entries;
     Step step{outcome, earlierSide ? i : none, earlierSide ? none : i};
-    if (set.ambiguous(i)) {
+    const std::optional<ChecksumListReach>& otherReach = earlierSide ? laterReach_ : earlierReach_;
+    if (otherReach && otherReach->beyond(side.listing, i)) {
+        step.outcome = Outcome::Passed;
+    } else if (set.ambiguous(i)) {
         step.outcome = Outcome::Open;
     } else if (set.block(i) >= side.beyondOtherEnd) {
         step.outcome = Outcome::Open;
@@ -284,6 +299,10 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
         step.outcome = Outcome::Changed;
     else if (compareDigests_ && digestsDiffer(before, i, after, j))
         step.outcome = Outcome::ContentChanged;
+    else if (compareDigests_ && before.kind(i) == EntryKind::File &&
+             after.kind(j) == EntryKind::File &&
+             before.digest(i).empty() != after.digest(j).empty())
+        step.outcome = Outcome::Digestless;
     else if (compareTimes_ && timesDiffer(before, i, after, j))
         step.outcome = Outcome::TimeChanged;
     // A list that names the entry twice with other facts cannot say that it stayed the same.
@@ -327,7 +346,14 @@ void ListingComparison::count(const Step& step) {
         if (step.gap >= 0)
             ++gaps_[std::size_t(step.gap)].open;
         break;
+    case Outcome::Digestless:
+        ++open_;
+        complete_ = false;
+        digestless_.add(earlier_.listing.entries.digest(step.earlier).empty(),
+                        later_.listing.entries.path(step.later));
+        break;
     case Outcome::Same:
+    case Outcome::Passed:
         break;
     }
 }
@@ -335,6 +361,8 @@ void ListingComparison::count(const Step& step) {
 // Each path under which a list shows several entries is named once, changed or not; what lies
 // below such a path is left open without a name of its own.
 void ListingComparison::nameAlike(const Step& step) {
+    if (step.outcome == Outcome::Passed)
+        return;
     const PathSet& before = earlier_.listing.entries;
     const PathSet& after = later_.listing.entries;
     if ((step.earlier != none && before.ambiguous(step.earlier)) ||
@@ -375,7 +403,8 @@ void ListingComparison::noteListedDifferently(const PathSet& set, std::size_t i,
         first > 0 && other > 0
             ? QStringLiteral("steht in den Zeilen %1 und %2").arg(first).arg(other)
             : QStringLiteral("steht mehrmals");
-    alikeNotes_.append(QStringLiteral("%1: %2 %3 mit verschiedener Größe oder Zeit; ob es sich "
+    alikeNotes_.append(QStringLiteral("%1: %2 %3 mit verschiedener Größe, Zeit oder Prüfsumme; "
+                                      "ob es sich "
                                       "geändert hat, bleibt offen")
                            .arg(sideName(earlierSide), QString::fromStdString(set.path(i)), where));
 }
@@ -423,6 +452,7 @@ void ListingComparison::buildNotes() {
                               .arg(unnamedOpen));
         }
     }
+    digestless_.appendTo(notes_);
     notes_ += alikeNotes_;
     if (alikeUnnamed_ > 0) {
         notes_.append(QStringLiteral("Unter %1 weiteren Pfaden erscheinen mehrere Einträge eines "
@@ -469,6 +499,8 @@ void ListingComparison::appendDifferences(LineSink& lines) const {
             break;
         case Outcome::Same:
         case Outcome::Open:
+        case Outcome::Digestless:
+        case Outcome::Passed:
             break;
         }
     });

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "compare/ChecksumListing.h"
 #include "compare/ListingReader.h"
 #include "output/LineSink.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <QStringList>
 #include <string>
 #include <vector>
@@ -15,7 +17,10 @@
 // (beyond the end of a list that ends early, below a folder that could not be read, a size that
 // could not be read) and entries whose names a list shows alike. A list of exact names compares
 // by its exact names with another such list, and as a listing shows them with a listing; where
-// both lists give times, a file of equal size whose time differs has changed too.
+// both lists give times, a file of equal size whose time differs has changed too, and where both
+// carry digests of one algorithm, a file whose digest differs. A checksum list names files with
+// their digests only: against it, what it cannot name (folders, entries without a digest) is
+// passed over, and its relative paths meet the other list's (AlignPathsForChecksums).
 class ListingComparison final {
 public:
     // Compares two listings that could be read (no error). Counts and notes are ready at once.
@@ -61,7 +66,9 @@ private:
         bool earlierSide;
         std::int64_t open = 0;
     };
-    // Same: both lists have the entry and nothing differs that they show.
+    // Same: both lists have the entry and nothing differs that they show. Digestless: only one
+    // list gives the file's digest, so whether its content changed stays open. Passed: an entry
+    // that the other list, a checksum list, could not name.
     enum class Outcome {
         Added,
         Removed,
@@ -70,7 +77,9 @@ private:
         TimeChanged,
         KindChanged,
         Same,
-        Open
+        Open,
+        Digestless,
+        Passed
     };
     static constexpr std::size_t none = SIZE_MAX;
     struct Step {
@@ -101,6 +110,10 @@ private:
     Side later_;
     bool compareTimes_ = false;
     bool compareDigests_ = false;
+    // What a checksum list on either side cannot name.
+    std::optional<ChecksumListReach> earlierReach_;
+    std::optional<ChecksumListReach> laterReach_;
+    DigestlessNotes digestless_;
     std::vector<Gap> gaps_;
     QStringList alikeNotes_;
     std::int64_t alikeUnnamed_ = 0;

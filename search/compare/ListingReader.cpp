@@ -2,6 +2,7 @@
 
 #include "base/PathText.h"
 #include "base/Utf8Text.h"
+#include "compare/ChecksumListing.h"
 #include "compare/FolderKey.h"
 #include "compare/JsonInventoryReader.h"
 #include "compare/ListingLineParser.h"
@@ -114,6 +115,15 @@ void ListingReader::addLine(std::string_view line) {
     if (state_ == State::Start && IsJsonObjectLine(line)) {
         json_ = std::make_unique<JsonInventoryReader>();
         state_ = State::Json;
+    } else if (state_ == State::Start && IsChecksumLine(line)) {
+        checksums_ = std::make_unique<ChecksumListingReader>();
+        state_ = State::Checksums;
+    }
+    if (state_ == State::Checksums) {
+        checksums_->addLine(line, lineNumber_);
+        if (!checksums_->error().isEmpty())
+            fail(checksums_->error());
+        return;
     }
     if (state_ == State::Json) {
         json_->addLine(line, lineNumber_);
@@ -352,6 +362,14 @@ SavedListing ListingReader::finish() {
         pending_.clear();
         return json_->finish(cut ? cutOffLastLine() : QString());
     }
+    // A checksum list's last line may lack its line break, as a hand-made one often does.
+    if (!pending_.empty() &&
+        (state_ == State::Checksums || (state_ == State::Start && IsChecksumLine(pending_)))) {
+        addLine(pending_);
+        pending_.clear();
+    }
+    if (state_ == State::Checksums)
+        return checksums_->finish();
     if (!pending_.empty() && state_ != State::Failed) {
         // A last line without a line break was cut off, unless it is all there is.
         if (state_ == State::Start)
@@ -489,5 +507,7 @@ SavedListing ShownForm(const SavedListing& exact) {
         shown.searchedFor.append(ShownText(line, ControlCharacters::Listing));
     shown.gaps = exact.gaps.shownForm();
     shown.withTimes = exact.withTimes;
+    shown.digest = exact.digest;
+    shown.pathsFrom = exact.pathsFrom;
     return shown;
 }

@@ -13,16 +13,18 @@
 #include <string_view>
 #include <vector>
 
+class ChecksumListingReader;
 class JsonInventoryReader;
 
-enum class ListingForm { Extended, Simple };
+// Extended: files, folders and sizes; simple (full paths): which entries there are; a checksum
+// list: files with their digests only (ChecksumListingReader).
+enum class ListingForm { Extended, Simple, Checksums };
 
 // A listing read back: the set of its entries, what its header says and what it lacks.
 struct SavedListing {
     PathSet entries;
     // Why the list cannot be compared; empty when it can.
     QString error;
-    // Extended: files, folders and sizes; simple (full paths): which entries there are.
     ListingForm form = ListingForm::Simple;
     // The header's lines from "Suchverzeichnisse" to "Suchmasken: ...", each folder spelt as
     // FolderKey spells it; empty without header.
@@ -36,6 +38,9 @@ struct SavedListing {
     // The algorithm of the files' digests, where the list carries them (an inventory in JSON
     // Lines made with --hash, or a search that read its files).
     std::optional<DigestAlgorithm> digest;
+    // The folder that the list's relative paths start from, where it is not the working folder
+    // (a checksum list opened in the window names paths from its own folder).
+    std::string pathsFrom;
 };
 
 // What a listing of these folders and masks says in its header about what was searched, as
@@ -53,7 +58,8 @@ SavedListing ShownForm(const SavedListing& exact);
 
 // Reads a listing of this program back, line by line as its text arrives in pieces: an inventory
 // in JSON Lines (JsonInventoryReader) when its first line is a JSON object (or starts as an
-// inventory's and is no listing's either, when the reasons are the inventory's), else an extended
+// inventory's and is no listing's either, when the reasons are the inventory's), a checksum list
+// (ChecksumListingReader) when its first line is a checksum line, else an extended
 // listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
 // line where it can stand and in the form the writer gives it) or a simple listing with full or
 // relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
@@ -99,6 +105,7 @@ private:
         End,
         Simple,
         Json,
+        Checksums,
         Failed,
     };
 
@@ -123,6 +130,7 @@ private:
     std::size_t headerLine_ = 0;
     bool blockHasFiles_ = false;
     std::unique_ptr<JsonInventoryReader> json_;
+    std::unique_ptr<ChecksumListingReader> checksums_;
 };
 
 // Tells a long read whether to go on.

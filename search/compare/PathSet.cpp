@@ -110,12 +110,17 @@ void PathSet::mergeEqualPaths() {
               });
 }
 
-// Two listings of one entry that give it other sizes or times.
-bool PathSet::factsDiffer(const Entry& a, const Entry& b) {
+// Two listings of one entry that give it other sizes, times or digests.
+bool PathSet::factsDiffer(const Entry& a, const Entry& b) const {
     const bool sizes = a.size != unknownSize && b.size != unknownSize && a.size != b.size;
     const bool times =
         a.timeKnown && b.timeKnown && (a.seconds != b.seconds || a.nanoseconds != b.nanoseconds);
-    return sizes || times;
+    const auto digestOf = [this](const Entry& entry) {
+        return names_.view().substr(entry.nameStart + entry.nameLength,
+                                    entry.digestLength * std::size_t{2});
+    };
+    const bool digests = a.hasDigest && b.hasDigest && digestOf(a) != digestOf(b);
+    return sizes || times || digests;
 }
 
 std::pair<long long, long long> PathSet::differingLines(std::size_t i) const {
@@ -238,6 +243,14 @@ PathSet PathSet::shownForm() const {
     }
     shown.finish();
     return shown;
+}
+
+PathSet PathSet::withFolderTexts(const std::function<std::string(std::string_view)>& key) const {
+    PathSet keyed = *this;
+    for (std::string& folder : keyed.folders_)
+        folder = key(folder);
+    keyed.finish();
+    return keyed;
 }
 
 int PathSet::compare(std::size_t i, const PathSet& other, std::size_t j) const {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,6 +48,9 @@ public:
     // without trailing blanks, exact only where the shown name can stand for no other. Entries
     // that now show alike are marked so.
     PathSet shownForm() const;
+    // The same entries with each folder text replaced by `key(text)`, merged and marked again
+    // where texts become equal.
+    PathSet withFolderTexts(const std::function<std::string(std::string_view)>& key) const;
 
     // The entries added next are one listing of the folder `folderText`, which ends in "/".
     void startBlock(std::string_view folderText);
@@ -57,8 +61,8 @@ public:
     // different entries that the list shows alike, unless both names are exact. An entry shown
     // alike, or listed as a file once and as a folder once (then of unknown kind), is ambiguous,
     // and so is every entry below it: its path may lie in either folder. An entry listed again
-    // with another size or time (it changed between two listings, or the list was edited) is
-    // ambiguous too: the list does not say which is right.
+    // with another size, time or digest (it changed between two listings, or the list was
+    // edited) is ambiguous too: the list does not say which is right.
     void finish();
 
     std::size_t size() const { return entries_.size(); }
@@ -80,7 +84,7 @@ public:
                entries_[i].listedDifferently;
     }
     bool shownAlike(std::size_t i) const { return entries_[i].shownAlike; }
-    // The entry is listed again with another size or time.
+    // The entry is listed again with another size, time or digest.
     bool listedDifferently(std::size_t i) const { return entries_[i].listedDifferently; }
     // The file's digest in hexadecimal; empty where the list gives none.
     std::string_view digest(std::size_t i) const {
@@ -137,7 +141,7 @@ private:
         return names_.view().substr(entry.nameStart, entry.nameLength);
     }
     int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
-    static bool factsDiffer(const Entry& a, const Entry& b);
+    bool factsDiffer(const Entry& a, const Entry& b) const;
     int pathOrder(const Entry& a, const Entry& b) const;
     void rankFolders();
     void mergeEqualPaths();

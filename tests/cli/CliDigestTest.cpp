@@ -160,16 +160,7 @@ TEST_F(CliDigestTest, CheckAndCompareFindAFlippedByteBehindAnUnchangedTime) {
                                 "\"$0\" --format json --hash md5 -m 'plain*' . > \"$2.jsonl\""),
                  {tree.root(), list});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
-    const QByteArray plain = QFile::encodeName(tree.path(QStringLiteral("plain")));
-    struct stat before {};
-    ASSERT_EQ(::stat(plain.constData(), &before), 0);
-    QFile file(tree.path(QStringLiteral("plain")));
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.seek(1000));
-    ASSERT_TRUE(file.putChar('y'));
-    file.close();
-    const timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, plain.constData(), times, 0), 0);
+    tree.flipByteKeepingTimes(QStringLiteral("plain"));
     QFile::remove(tree.path(QStringLiteral("back\\slash.small")));
     tree.file(QStringLiteral("plain.new"), 3);
 
@@ -229,6 +220,58 @@ TEST_F(CliDigestTest, CheckAndCompareFindAFlippedByteBehindAnUnchangedTime) {
     const CliResult none = RunShell(QStringLiteral("\"$0\" --check /dev/null"), {});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "\n0 in Ordnung, 0 falsch, 0 fehlen, 0 nicht lesbar\n");
+}
+
+// A checksum list as the earlier list: sha256sum's own, of names without "./", against a search
+// of "."; the tool's list of absolute paths against the same. Gone, new and a flipped byte are
+// seen; the folders, the link and the FIFO, which no checksum list names, are passed over.
+TEST_F(CliDigestTest, ComparesASearchWithAChecksumList) {
+    const QString list = tree.root() + QStringLiteral(".sha256");
+    const CliResult made = RunShell(
+        QStringLiteral("cd \"$1\" && find . -type f -printf '%P\\0' | xargs -0 sha256sum -- > "
+                       "\"$2\" && \"$0\" --format sums \"$1\" > \"$2.abs\""),
+        {tree.root(), list});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    tree.flipByteKeepingTimes(QStringLiteral("plain"));
+    QFile::remove(tree.path(QStringLiteral("back\\slash.small")));
+    tree.file(QStringLiteral("plain.new"), 3);
+
+    const QString compare = QStringLiteral("cd \"$1\" && \"$0\" --compare \"$2\" --hash sha256 .");
+    const CliResult relative = RunShell(compare, {tree.root(), list});
+    EXPECT_EQ(relative.exitCode, 1) << relative.err.toStdString();
+    EXPECT_EQ(relative.out, "- back\\slash.small\n"
+                            "~ plain (Inhalt geändert)\n"
+                            "+ plain.new (3 Bytes)\n"
+                            "\n"
+                            "1 neu, 1 entfernt, 1 geändert\n");
+    EXPECT_TRUE(relative.err.startsWith("Hinweis: Die frühere Liste ist eine Prüfsummenliste"))
+        << relative.err.toStdString();
+    const CliResult absolute = RunShell(compare, {tree.root(), list + QStringLiteral(".abs")});
+    EXPECT_EQ(absolute.exitCode, 1) << absolute.err.toStdString();
+    EXPECT_EQ(absolute.out, "- " + tree.path(QStringLiteral("back\\slash.small")) + "\n~ " +
+                                tree.path(QStringLiteral("plain")) + " (Inhalt geändert)\n+ " +
+                                tree.path(QStringLiteral("plain.new")) +
+                                " (3 Bytes)\n\n1 neu, 1 entfernt, 1 geändert\n");
+
+    // Without --hash the search reads the files with the list's algorithm; with another one only
+    // which files there are is compared. A line that is none of a checksum list refuses the list.
+    EXPECT_EQ(
+        RunShell(QStringLiteral("cd \"$1\" && \"$0\" --compare \"$2\" ."), {tree.root(), list}).out,
+        relative.out);
+    const CliResult blind =
+        RunShell(QStringLiteral("cd \"$1\" && \"$0\" --compare \"$2\" --hash md5 .; echo broken >> "
+                                "\"$2\"; \"$0\" --compare \"$2\" ."),
+                 {tree.root(), list});
+    EXPECT_EQ(blind.exitCode, 2);
+    EXPECT_TRUE(blind.out.startsWith("- back\\slash.small\n")) << blind.out.toStdString();
+    EXPECT_TRUE(blind.out.contains("\n+ plain.new (3 Bytes)\n")) << blind.out.toStdString();
+    EXPECT_FALSE(blind.out.contains("plain (")) << blind.out.toStdString();
+    EXPECT_TRUE(blind.err.contains("also wird nur verglichen, welche Dateien vorkommen"))
+        << blind.err.toStdString();
+    EXPECT_TRUE(blind.err.contains(": Zeile 16 ist keine Zeile einer Prüfsummenliste"))
+        << blind.err.toStdString();
+    QFile::remove(list);
+    QFile::remove(list + QStringLiteral(".abs"));
 }
 
 } // namespace

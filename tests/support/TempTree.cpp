@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,4 +80,20 @@ void TempTree::symlink(const QString& target, const QString& relative) const {
     ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
                         QFile::encodeName(path(relative)).constData()),
               0);
+}
+
+void TempTree::flipByteKeepingTimes(const QString& relative, std::int64_t offset) const {
+    const QByteArray name = QFile::encodeName(path(relative));
+    struct stat before {};
+    ASSERT_EQ(::stat(name.constData(), &before), 0);
+    QFile file(path(relative));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(offset));
+    char byte = 0;
+    ASSERT_TRUE(file.getChar(&byte));
+    ASSERT_TRUE(file.seek(offset));
+    ASSERT_TRUE(file.putChar(static_cast<char>(byte ^ 1)));
+    file.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
 }

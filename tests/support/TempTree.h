@@ -26,6 +26,9 @@ public:
     void rawFile(const std::string& relativeFolder, const std::string& rawName,
                  std::int64_t size = 0) const;
     void symlink(const QString& target, const QString& relative) const;
+    // Writes another byte into the file at `offset` and puts its times back, so that only its
+    // content tells the change.
+    void flipByteKeepingTimes(const QString& relative, std::int64_t offset = 1000) const;
 
 private:
     QTemporaryDir dir_;

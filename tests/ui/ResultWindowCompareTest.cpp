@@ -1,3 +1,4 @@
+#include "base/DigestAlgorithm.h"
 #include "FileDialog.h"
 #include "format/InventoryFile.h"
 #include "MessageBox.h"
@@ -12,9 +13,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,7 +108,9 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
     ASSERT_EQ(OpenDialogSeam().requests().size(), 1u);
     EXPECT_EQ(OpenDialogSeam().requests().front().title, "Frühere Liste öffnen");
     EXPECT_EQ(OpenDialogSeam().requests().front().filters,
-              QStringList({"Textdateien (*.txt)", "JSON Lines (*.jsonl)", "Alle Dateien (*.*)"}));
+              QStringList({"Textdateien (*.txt)", "JSON Lines (*.jsonl)",
+                           "Prüfsummenliste (*.sha256 *.sha512 *.sha1 *.md5 *SUMS)",
+                           "Alle Dateien (*.*)"}));
 }
 
 // What the run knows the list on screen lacks (here: it was cancelled) opens the report as a
@@ -182,9 +188,13 @@ TEST_F(ResultWindowCompareTest, AListThatCannotBeComparedGivesTheErrorBoxWithThe
 
 namespace {
 
-// The records of a search of `folder` as the window keeps them after a run.
-std::unique_ptr<KeptRun> keptRunOf(const QString& folder) {
+// The records of a search of `folder` as the window keeps them after a run, with the files'
+// digests where `digest` is given.
+std::unique_ptr<KeptRun> keptRunOf(const QString& folder,
+                                   std::optional<DigestAlgorithm> digest = std::nullopt) {
     auto run = std::make_unique<KeptRun>();
+    if (digest)
+        run->records.setDigest(*digest);
     InitSearchFiles(run->searched);
     AddSearchFolder(run->searched, folder, true);
     run->searched.Masks = QStringLiteral("*.*");
@@ -218,6 +228,43 @@ TEST_F(ResultWindowCompareTest, AnInventoryComparesWithTheRunsRecordsByTime) {
     EXPECT_TRUE(lines.at(lines.size() - 3)
                     .startsWith("~ " + tree.path("a.txt") + " (Größe gleich, geändert "))
         << lines.join('\n').toStdString();
+}
+
+// A checksum list that sha256sum made in the searched folder compares with a run that read
+// checksums, by content and presence: a byte flipped behind an unchanged time and a file gone
+// are found, the list itself is new, and the folder, which no checksum list names, is passed
+// over. The note says what such a list cannot tell.
+TEST_F(ResultWindowCompareTest, AChecksumListComparesWithTheRunsChecksumsByContent) {
+    tree.file("a.txt", 2000);
+    tree.file("sub/b.txt", 7);
+    tree.file("gone.txt", 3);
+    QProcess sums;
+    sums.setWorkingDirectory(tree.root());
+    sums.setStandardOutputFile(tree.path("SHA256SUMS"));
+    sums.start(QStringLiteral("sha256sum"), {"a.txt", "./sub/b.txt", "gone.txt"});
+    ASSERT_TRUE(sums.waitForFinished());
+    ASSERT_EQ(sums.exitCode(), 0);
+    tree.flipByteKeepingTimes("a.txt");
+    QFile::remove(tree.path("gone.txt"));
+    show(SavedListingText(tree.root()));
+    window->setKeptRun(keptRunOf(tree.root(), DigestAlgorithm::Sha256));
+    OpenDialogSeam().setNextAnswer({true, tree.path("SHA256SUMS"), {}});
+
+    QStringList lines;
+    closeReport([&](TfrmList& report) { lines = LinesOf(report.mList->lines()); });
+    compare();
+    ASSERT_GE(lines.size(), 6) << lines.join('\n').toStdString();
+    const QStringList differences = lines.mid(lines.indexOf(QString()) + 1);
+    const QStringList expected{"+ " + tree.path("SHA256SUMS") + " (" +
+                                   QString::number(QFileInfo(tree.path("SHA256SUMS")).size()) +
+                                   " Bytes)",
+                               "~ " + tree.path("a.txt") + " (Inhalt geändert)",
+                               "- " + tree.path("gone.txt"), "", "1 neu, 1 entfernt, 1 geändert"};
+    EXPECT_EQ(differences, expected) << lines.join('\n').toStdString();
+    const QString notes = lines.mid(0, lines.indexOf(QString())).join(' ').simplified();
+    EXPECT_TRUE(notes.contains("Hinweis: Die frühere Liste ist eine Prüfsummenliste: Sie nennt "
+                               "nur Dateien, die ganz gelesen wurden, ohne Größe und Zeit"))
+        << notes.toStdString();
 }
 
 } // namespace
