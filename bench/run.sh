@@ -21,6 +21,15 @@
 # mounted share, so nothing is cached from an earlier one; the figures are medians of
 # FI_BENCH_SHARE_RUNS runs (default 3), with how many requests were in flight. They need
 # /dev/fuse and are left out without it.
+#
+# Checksums: the tool's SHA-256 of 2 GB in 10 files and of 20,000 small files against sha256sum
+# (warm), of the big files after dropping the page cache against cat, its memory, and a SIGINT
+# in the middle of a 2 GB file.
+#
+# FI_BENCH_ONLY picks sections, separated by commas: t200k (the tool, the window and the snapshot
+# on T200K), t1m (T1M and the huge folder), compare, share, hash (hash_cancel: its cancel alone).
+# FI_BENCH_ONLY=hash bench/run.sh gives the checksum figures alone; the summary then checks only
+# the figures measured.
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
@@ -43,6 +52,10 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 declare -A figures=()
+only=${FI_BENCH_ONLY:-}
+
+# section NAME: whether FI_BENCH_ONLY leaves the section NAME in.
+section() { [ -z "$only" ] || [[ ",$only," == *",$1,"* ]]; }
 
 # ---- helpers --------------------------------------------------------------------------------
 
@@ -534,51 +547,53 @@ note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeC
 note "load at start: $(load_average)"
 figure load_start "$(load_average | cut -d' ' -f1)"
 
-make_tree t200k 100 40 49
-t200=$tree_dir
-t200_entries=$(find "$t200" | wc -l)
-note "T200K: $t200_entries entries"
 find_run_us=0
-
-if [ -x "$cli" ]; then
-    cli_rounds "$t200" t200k
-    cli_json_rounds "$t200"
-    figure cli_json_vs_find "$cli_json_ratio"
-    figure find_us_per_entry "$(calc "$find_run_us / $t200_entries")"
-    figure cli_ext_vs_find "$cli_ext_ratio"
-    figure cli_simple_vs_find "$cli_simple_ratio"
-    if can_drop_caches; then
-        cli_cold_rounds "$t200"
-    else
-        note "cli_ext_vs_find_cold skipped: dropping the page cache needs root and a writable /proc/sys/vm/drop_caches"
-    fi
-    cli_profile "$t200" "$t200_entries"
-    cli_lines=$("$cli" "$t200" | wc -l)
-    html_size "$t200" "$t200_entries"
-else
-    note "$cli is missing: no command-line figures"
-fi
-
 gui_ready=no
-if [ -x "$gui" ] && [ -x "$cli" ] && gui_rounds "$t200"; then
-    gui_ready=yes
-    figure gui_run_vs_find "$gui_ratio"
-    figure gui_run_vs_cli "$gui_cli_ratio"
-    if [ -n "${cli_lines:-}" ] && [ "$cli_lines" != "$gui_lines" ]; then
-        note "WARNING: the result window had $gui_lines lines, the command-line listing $cli_lines"
+if section t200k; then
+    make_tree t200k 100 40 49
+    t200=$tree_dir
+    t200_entries=$(find "$t200" | wc -l)
+    note "T200K: $t200_entries entries"
+
+    if [ -x "$cli" ]; then
+        cli_rounds "$t200" t200k
+        cli_json_rounds "$t200"
+        figure cli_json_vs_find "$cli_json_ratio"
+        figure find_us_per_entry "$(calc "$find_run_us / $t200_entries")"
+        figure cli_ext_vs_find "$cli_ext_ratio"
+        figure cli_simple_vs_find "$cli_simple_ratio"
+        if can_drop_caches; then
+            cli_cold_rounds "$t200"
+        else
+            note "cli_ext_vs_find_cold skipped: dropping the page cache needs root and a writable /proc/sys/vm/drop_caches"
+        fi
+        cli_profile "$t200" "$t200_entries"
+        cli_lines=$("$cli" "$t200" | wc -l)
+        html_size "$t200" "$t200_entries"
+    else
+        note "$cli is missing: no command-line figures"
     fi
-else
-    note "no window figures: \"Start!\" does not lead to the result window in this build"
+
+    if [ -x "$gui" ] && [ -x "$cli" ] && gui_rounds "$t200"; then
+        gui_ready=yes
+        figure gui_run_vs_find "$gui_ratio"
+        figure gui_run_vs_cli "$gui_cli_ratio"
+        if [ -n "${cli_lines:-}" ] && [ "$cli_lines" != "$gui_lines" ]; then
+            note "WARNING: the result window had $gui_lines lines, the command-line listing $cli_lines"
+        fi
+    else
+        note "no window figures: \"Start!\" does not lead to the result window in this build"
+    fi
 fi
 
-if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
+if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ] && section t1m; then
     make_tree t1m 100 100 99
     t1m=$tree_dir
     if [ -x "$cli" ]; then
         cli_rounds "$t1m" t1m
         figure cli_ext_t1m_vs_find "$cli_ext_ratio"
         figure cli_simple_t1m_vs_find "$cli_simple_ratio"
-        cli_ext_ratio=${figures[cli_ext_vs_find]} cli_simple_ratio=${figures[cli_simple_vs_find]}
+        cli_ext_ratio=${figures[cli_ext_vs_find]:-n/a} cli_simple_ratio=${figures[cli_simple_vs_find]:-n/a}
     fi
     if [ "$gui_ready" = yes ] && gui_memory "$t1m"; then
         figure gui_rss_mb_per_1m_lines "$gui_rss_ratio"
@@ -611,13 +626,15 @@ if [ "${FI_BENCH_SKIP_T1M:-0}" != 1 ]; then
 fi
 
 compare_ms=n/a compare_rss=n/a compare_json_ms=n/a
-if [ -x "$cli" ]; then
+if [ -x "$cli" ] && section compare; then
     compare_rounds
     compare_json_rounds
 fi
 
 share_reason=$(share_unavailable)
-if [ ! -x "$cli" ]; then
+if ! section share; then
+    :
+elif [ ! -x "$cli" ]; then
     note "$cli is missing: no share figures"
 elif [ -n "$share_reason" ]; then
     note "share_folders_vs_find, share_entries_vs_find and share_deep_vs_find skipped: $share_reason"
@@ -644,7 +661,7 @@ fi
 # the big files read cold against cat, the memory of that run, and how long a SIGINT in the
 # middle of a 2 GB file takes to end it.
 hash_rounds() {
-    local big=$work/hash-big small=$work/hash-small huge=$work/hash-huge i round
+    local big=$work/hash-big small=$work/hash-small i round
     mkdir -p "$big" "$small"
     for ((i = 0; i < 10; i++)); do head -c 200M /dev/urandom > "$big/f$i"; done
     /usr/bin/python3 -c '
@@ -679,6 +696,13 @@ for i in range(20000):
     else
         note "hash_cold_vs_cat skipped: dropping the page cache needs root"
     fi
+    rm -rf "$big" "$small"
+}
+
+# hash_cancel_ms: the time from a SIGINT in the middle of a 2 GB file to the tool's end, the
+# worst of the rounds.
+hash_cancel_rounds() {
+    local huge=$work/hash-huge round
     mkdir -p "$huge"
     truncate -s 2G "$huge/file"
     local -a cancels=()
@@ -692,16 +716,20 @@ for i in range(20000):
         cancels+=("$(calc "(${EPOCHREALTIME/./} - ${start/./}) / 1000")")
     done
     hash_cancel=$(maximum "${cancels[@]}")
-    rm -rf "$big" "$small" "$huge"
+    note "hash cancel: ${cancels[*]} ms"
+    rm -rf "$huge"
 }
 
 hash_big_ratio=n/a hash_small_ratio=n/a hash_cold_ratio=n/a hash_rss=n/a hash_cancel=n/a
-if [ -x "$cli" ]; then
+if [ -x "$cli" ] && section hash; then
     hash_rounds
     figure hash_big_vs_sha256sum "$hash_big_ratio"
     figure hash_small_vs_sha256sum "$hash_small_ratio"
     figure hash_cold_vs_cat "$hash_cold_ratio"
     figure hash_rss_mb "$hash_rss"
+fi
+if [ -x "$cli" ] && { section hash || section hash_cancel; }; then
+    hash_cancel_rounds
     figure hash_cancel_ms "$hash_cancel"
 fi
 
@@ -713,6 +741,8 @@ summary="summary"
 missed=()
 check() {
     local name=$1 value=$2 target=$3
+    # A section left out by FI_BENCH_ONLY measured nothing and misses nothing.
+    [ -n "$only" ] && [ "$value" = n/a ] && return
     summary+=" $name=$value"
     if [ "$value" = skipped ]; then
         return
@@ -728,9 +758,11 @@ check gui_run_vs_find "$gui_ratio" 0.62
 check gui_run_vs_cli "$gui_cli_ratio" 1.1
 check gui_rss_mb_per_1m_lines "$gui_rss_ratio" 100
 check cancel_ms "$cancel_worst" 50
-figure cli_ext_vs_find_cold "$cli_cold_ratio"
-figure cancel_ms_big_folder "$cli_cancel_worst"
-figure gui_cancel_ms_big_folder "$gui_cancel_big"
+for name_value in "cli_ext_vs_find_cold $cli_cold_ratio" "cancel_ms_big_folder $cli_cancel_worst" \
+    "gui_cancel_ms_big_folder $gui_cancel_big"; do
+    [ -n "$only" ] && [ "${name_value#* }" = n/a ] && continue
+    figure $name_value
+done
 check cli_ext_vs_find_cold "$cli_cold_ratio" 0.5
 check cancel_ms_big_folder "$cli_cancel_worst" 20
 check gui_cancel_ms_big_folder "$gui_cancel_big" 20
