@@ -86,7 +86,8 @@ DigestWindow& Checker::windowFor(DigestAlgorithm algorithm) {
 void Checker::checkOldest() {
     Waiting waiting = std::move(waiting_.front());
     waiting_.pop_front();
-    while (!waiting.window->waitOldest(pool_.tuning().waitSlice)) {
+    const auto goOn = [this] { return report_.keepGoing(bytesRead()); };
+    while (!waiting.window->waitOldest(pool_.tuning().waitSlice, goOn)) {
         if (!report_.keepGoing(bytesRead())) {
             counts_.stopped = true;
             for (const auto& [algorithm, window] : windows_)

@@ -56,7 +56,7 @@ void DigestStage::entry(const EntryRecord& record) {
             const std::atomic<bool> stop{stopped_};
             waiting.read = std::make_unique<FileDigest>(
                 DigestFile(method, record.folderFd, waiting.text.c_str(), DigestLink::NoFollow,
-                           stop, bytesRead));
+                           stop, bytesRead, [this] { return goOn(); }));
         }
     }
     push(std::move(waiting));
@@ -109,7 +109,8 @@ bool DigestStage::full() const {
 void DigestStage::handOnReady() {
     while (!waiting_.empty()) {
         const Waiting& oldest = waiting_.front();
-        if (oldest.inWindow && !stopped_ && !window_.waitOldest(std::chrono::milliseconds(0)))
+        if (oldest.inWindow && !stopped_ &&
+            !window_.waitOldest(std::chrono::milliseconds(0), [this] { return goOn(); }))
             return;
         handOnOldest();
     }
@@ -124,12 +125,25 @@ bool DigestStage::waitForOldest() {
             window_.stop();
             break;
         }
-        if (window_.waitOldest(waitSlice_))
+        if (window_.waitOldest(waitSlice_, [this] { return goOn(); }))
             return true;
-        progress_.processMessagesSoon();
+        // Each slice is a pump of its own: the pump's own pacing counts calls that come
+        // microseconds apart and would let a cancel wait many slices.
+        progress_.processMessages();
         reportProgress(false);
     }
     return false;
+}
+
+// Between the pieces of a file read on this thread: the pump turns and a cancel stops the read.
+bool DigestStage::goOn() {
+    progress_.processMessagesSoon();
+    reportProgress(false);
+    if (!searching_ && !stopped_) {
+        stopped_ = true;
+        window_.stop();
+    }
+    return !stopped_;
 }
 
 void DigestStage::handOnOldest() {

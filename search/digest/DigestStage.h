@@ -53,6 +53,7 @@ private:
     DigestWindow::Folder holdFolder(int fd);
     void handOnReady();
     bool waitForOldest();
+    bool goOn();
     void handOnOldest();
     void handOnEntry(Waiting& waiting);
     void report(const FileDigest& digest, std::string_view name);

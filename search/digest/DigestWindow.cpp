@@ -46,7 +46,7 @@ void DigestWindow::read(Slot& slot) {
     slotDone_.notify_all();
 }
 
-bool DigestWindow::waitOldest(std::chrono::milliseconds slice) {
+bool DigestWindow::waitOldest(std::chrono::milliseconds slice, const std::function<bool()>& goOn) {
     std::unique_lock lock(mutex_);
     Slot& oldest = slots_.front();
     if (oldest.state == Slot::State::Waiting && !stopped_) {
@@ -55,7 +55,7 @@ bool DigestWindow::waitOldest(std::chrono::milliseconds slice) {
         lock.unlock();
         const int folder = oldest.folder ? oldest.folder->get() : AT_FDCWD;
         FileDigest digest =
-            DigestFile(method_, folder, oldest.name.c_str(), link_, stop_, bytesRead_);
+            DigestFile(method_, folder, oldest.name.c_str(), link_, stop_, bytesRead_, goOn);
         lock.lock();
         oldest.digest = std::move(digest);
         oldest.state = Slot::State::Done;

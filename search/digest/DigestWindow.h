@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,8 +38,9 @@ public:
     std::size_t size() const { return size_; }
     std::size_t folders() const { return folders_; }
     // Waits up to `slice` until the oldest file has been read (or found unreadable); a file that
-    // no worker took is read here. True once it is ready.
-    bool waitOldest(std::chrono::milliseconds slice);
+    // no worker took is read here, with `goOn` asked between its pieces (see DigestFile). True
+    // once it is ready.
+    bool waitOldest(std::chrono::milliseconds slice, const std::function<bool()>& goOn = {});
     // The oldest file's digest, once it is ready.
     FileDigest takeOldest();
     // Ends the reads: running ones at their next piece, the others are dropped; every file not

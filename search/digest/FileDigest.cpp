@@ -110,12 +110,13 @@ ssize_t readPiece(int fd, unsigned char* buffer, std::size_t capacity) {
 // whole; `total` counts the bytes read.
 std::optional<FileDigest> readWhole(int fd, std::int64_t size, EVP_MD_CTX* context,
                                     const std::atomic<bool>& stop,
-                                    std::atomic<std::int64_t>& bytesRead, std::int64_t& total) {
+                                    std::atomic<std::int64_t>& bytesRead,
+                                    const std::function<bool()>& goOn, std::int64_t& total) {
     const std::size_t capacity =
         static_cast<std::size_t>(std::clamp<std::int64_t>(size + 1, 1, pieceBytes));
     const std::unique_ptr<unsigned char[]> buffer(new unsigned char[capacity]);
     for (;;) {
-        if (stop.load(std::memory_order_relaxed))
+        if (stop.load(std::memory_order_relaxed) || (goOn && !goOn()))
             return outcome(FileDigest::Outcome::Stopped);
         const ssize_t got = readPiece(fd, buffer.get(), capacity);
         if (got < 0)
@@ -141,7 +142,8 @@ DigestMethod::~DigestMethod() {
 }
 
 FileDigest DigestFile(const DigestMethod& method, int folder, const char* name, DigestLink link,
-                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& bytesRead) {
+                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& bytesRead,
+                      const std::function<bool()>& goOn) {
     // Looked at before it is opened: opening a pipe, a device or a socket could block, answer
     // for ever or act on the device.
     struct stat seen {};
@@ -171,7 +173,7 @@ FileDigest DigestFile(const DigestMethod& method, int folder, const char* name, 
         return outcome(FileDigest::Outcome::Unreadable, ENOMEM);
     std::int64_t total = 0;
     if (std::optional<FileDigest> failed =
-            readWhole(file.get(), before.st_size, context.get(), stop, bytesRead, total))
+            readWhole(file.get(), before.st_size, context.get(), stop, bytesRead, goOn, total))
         return std::move(*failed);
     struct stat after {};
     if (::fstat(file.get(), &after) != 0)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct evp_md_st;
@@ -50,5 +51,8 @@ enum class DigestLink { NoFollow, Follow };
 // flag is tested between pieces, so a stop lands within one piece even in a huge file. Each
 // piece read is added to `bytesRead`. A file whose size, modification or change time differs
 // after the read from before it, or whose read ends short of or beyond its size, gets no digest.
+// `goOn`, where given, is called between pieces too and stops the read when it answers false: a
+// thread that reads a file itself turns its message pump and sees a cancel there.
 FileDigest DigestFile(const DigestMethod& method, int folder, const char* name, DigestLink link,
-                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& bytesRead);
+                      const std::atomic<bool>& stop, std::atomic<std::int64_t>& bytesRead,
+                      const std::function<bool()>& goOn = {});

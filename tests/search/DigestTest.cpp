@@ -11,6 +11,7 @@
 #include "run/SearchSettings.h"
 #include "SearchDriver.h"
 #include "TempTree.h"
+#include "walk/ScanTuning.h"
 #include "walk/WorkerPool.h"
 
 #include <algorithm>
@@ -196,6 +197,19 @@ TEST(DigestWindowTest, AStopEndsEveryReadAndLeavesNoDigest) {
         EXPECT_TRUE(window.waitOldest(std::chrono::milliseconds(0)));
         EXPECT_EQ(window.takeOldest().outcome, Outcome::Stopped);
     }
+
+    // Without a worker the owner reads the file itself, and its cancel stops it between pieces.
+    ScanTuning noThreads;
+    noThreads.busyWorkers = 0;
+    noThreads.waitingWorkers = 0;
+    WorkerPool none(noThreads);
+    DigestWindow alone(none, DigestAlgorithm::Sha256, DigestLink::NoFollow, 2);
+    alone.push(nullptr, tree.rootBytes() + "/huge0");
+    int asked = 0;
+    EXPECT_TRUE(alone.waitOldest(std::chrono::milliseconds(0), [&] { return ++asked < 3; }));
+    EXPECT_EQ(alone.takeOldest().outcome, Outcome::Stopped);
+    EXPECT_EQ(asked, 3);
+    EXPECT_GT(alone.bytesRead(), 0);
 }
 
 // The stage between the walk and the output: every regular file of a tree of many folders and
