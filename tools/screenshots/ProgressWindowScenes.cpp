@@ -1,3 +1,4 @@
+#include "run/SearchProgress.h"
 #include "Scenes.h"
 #include "Startup.h"
 #include "uLoad.h"
@@ -7,7 +8,8 @@
 #include <QProgressBar>
 #include <QTest>
 
-// The progress window while the search reports a folder, and while the list is written.
+// The progress window while the search reports a folder, while it reads files for their
+// checksums, and while the list is written.
 void ProgressWindowScenes(Shots& shots) {
     CreateFolderInventoryWindows();
     frmLoad->show();
@@ -27,6 +29,17 @@ void ProgressWindowScenes(Shots& shots) {
             [] { return frmLoad->lbSearch->text().endsWith(QStringLiteral("/Nummer_7/")); }))
         std::fprintf(stderr, "screenshot: the long path was not shown\n");
     shots.save(*frmLoad, QStringLiteral("progress-window-long-path"));
+
+    // Reading checksums: the widest figures a read shows, hundreds of gigabytes and hours left.
+    SearchProgress& reading = frmLoad->progress();
+    const std::int64_t found = 987654321098;
+    reading.readProgress(0, found);
+    QTest::qWait(300); // one span of the rate
+    reading.readProgress(823456, found);
+    if (!frmLoad->lbRead->text().contains(QStringLiteral(" h")))
+        std::fprintf(stderr, "screenshot: the time left was not shown in hours\n");
+    shots.save(*frmLoad, QStringLiteral("progress-window-reading"));
+    frmLoad->hideReadProgress();
 
     frmLoad->lbSearching->setText(WritingText);
     frmLoad->Progress->show();
