@@ -1,6 +1,7 @@
 // fi_bench_gui: times the program's real windows under the offscreen platform.
 //   fi_bench_gui run FOLDER [RUNS]     RUNS whole runs (default 1), then the peak memory
 //   fi_bench_gui cancel FOLDER MS...   one run per MS, "Abbrechen" clicked MS after "Start!"
+//   fi_bench_gui cancel-hash FOLDER MS...   the same with "Prüfsummen (SHA-256)" ticked
 // Prints "name value" lines; exits with 3 when "Start!" does not lead to the result window.
 
 #include "GuiRunDriver.h"
@@ -65,13 +66,15 @@ int timeCancels(GuiRunDriver& driver, int argc, char** argv) {
         // A click that came before or after the search measures nothing.
         print(cancel->clickedInSearch ? "cancel_ms" : "cancel_outside_search_after_ms",
               cancel->clickedInSearch ? cancel->cancelMs : afterMs);
+        if (cancel->clickedInSearch)
+            print("cancel_due_ms", cancel->cancelDueMs);
         printCount("cancel_lines", cancel->lines);
     }
     return 0;
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "usage: %s run FOLDER [RUNS] | cancel FOLDER MS...\n", program);
+    std::fprintf(stderr, "usage: %s run FOLDER [RUNS] | cancel[-hash] FOLDER MS...\n", program);
     return 2;
 }
 
@@ -91,7 +94,10 @@ int main(int argc, char** argv) {
             status = timeRuns(driver, argc > 3 ? count(argv[3]) : 1);
         else if (mode == "cancel")
             status = timeCancels(driver, argc, argv);
-        else
+        else if (mode == "cancel-hash") {
+            driver.readChecksums();
+            status = timeCancels(driver, argc, argv);
+        } else
             return usage(argv[0]);
         if (status == noResultWindow)
             std::fprintf(stderr, "fi_bench_gui: \"Start!\" did not show the result window\n");

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,6 +48,7 @@ GuiRunDriver::GuiRunDriver(const QString& folder) {
     frmList->installEventFilter(this);
 
     cancelTimer_.setSingleShot(true);
+    cancelTimer_.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5 % early
     connect(&cancelTimer_, &QTimer::timeout, this, &GuiRunDriver::clickCancel);
 
     addFolder(folder);
@@ -101,6 +103,7 @@ std::optional<GuiRunDriver::Run> GuiRunDriver::run() {
 std::optional<GuiRunDriver::Cancel> GuiRunDriver::runAndCancel(int afterMs) {
     cancelledAt_.reset();
     cancelInSearch_ = false;
+    cancelDueAt_ = now() + afterMs;
     cancelTimer_.start(afterMs);
     clickStart();
     cancelTimer_.stop();
@@ -112,9 +115,14 @@ std::optional<GuiRunDriver::Cancel> GuiRunDriver::runAndCancel(int afterMs) {
         // Without a progress bar the run left the search at the latest when the result showed.
         const double leftSearchAt = progressAfterCancelAt_.value_or(*resultShownAt_);
         result.cancelMs = leftSearchAt - *cancelledAt_;
+        result.cancelDueMs = leftSearchAt - cancelDueAt_;
     }
     result.lines = resultLines_;
     return result;
+}
+
+void GuiRunDriver::readChecksums() {
+    QTest::mouseClick(FindControl<QCheckBox>(*frmMain, "cbHash"), Qt::LeftButton);
 }
 
 bool GuiRunDriver::eventFilter(QObject* watched, QEvent* event) {

@@ -29,6 +29,7 @@ public:
 
     struct Cancel {
         double cancelMs = 0;          // "Abbrechen" clicked until the progress bar shows
+        double cancelDueMs = 0;       // the same from when the click was due, pump wait included
         bool clickedInSearch = false; // false when the click came before or after the search
         qsizetype lines = 0;
     };
@@ -43,6 +44,8 @@ public:
     // One run with a click on "Abbrechen" `afterMs` after "Start!"; the click is delivered by a
     // timer, so it comes in one of the run's message pumps, as a user's click would.
     std::optional<Cancel> runAndCancel(int afterMs);
+    // Ticks "Prüfsummen (SHA-256)", so that the runs read every file.
+    void readChecksums();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +67,7 @@ private:
     QTimer cancelTimer_;
     double startedAt_ = 0;
     std::optional<double> cancelledAt_;
+    double cancelDueAt_ = 0;
     bool cancelInSearch_ = false;
     std::optional<double> progressShownAt_;       // the last time in this run
     std::optional<double> progressAfterCancelAt_; // the first time after the cancel click
