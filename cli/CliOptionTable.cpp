@@ -62,8 +62,9 @@ constexpr std::array<CliOptionSpec, 17> optionTable{{
      outputGroup},
     {CliOption::Compare, "compare", "", "ALT",
      "statt der Liste die Unterschiede zur früher gespeicherten Liste ALT ausgeben, eine Zeile "
-     "je Unterschied: \"+ PFAD\" neu, \"- PFAD\" entfernt, \"~ PFAD\" Größe geändert; \"-\" "
-     "liest ALT von der Standardeingabe",
+     "je Unterschied: \"+ PFAD\" neu, \"- PFAD\" entfernt, \"~ PFAD\" geändert (mit "
+     "--format json als JSON Lines, mit -0 nur die Pfade); \"-\" liest ALT von der "
+     "Standardeingabe",
      compareGroup, true},
     {CliOption::CompareTo, "to", "", "NEU",
      "mit --compare: die gespeicherte Liste NEU statt einer Suche (\"-\": Standardeingabe)",

@@ -3,6 +3,7 @@
 #include "base/PathText.h"
 #include "base/StopSignalMask.h"
 #include "CliProgress.h"
+#include "compare/DifferenceOutput.h"
 #include "compare/ListingComparison.h"
 #include "compare/RecordListing.h"
 #include "ErrorOutput.h"
@@ -51,21 +52,36 @@ SavedListing searchNow(const CliOptions& options, CliRun& run, const SavedListin
     return records.finish(SearchFiles, run.outcome);
 }
 
-// The differences on standard output, the notes on standard error. A comparison that left
-// something open says so by its status, as diff does for trouble, whatever else it found.
-int printComparison(const SavedListing& earlier, const SavedListing& later) {
-    const ListingComparison comparison(earlier, later);
+// The differences on standard output as the options ask: text, JSON Lines (--format json) or the
+// paths alone, each ending in a NUL byte (-0); the notes on standard error. A comparison that
+// left something open says so by its status, as diff does for trouble, whatever else it found.
+int printComparison(const CliOptions& options, const SavedListing& earlier,
+                    const SavedListing& later) {
+    ListingComparison::Options only;
+    if (options.kept)
+        only.only = *options.kept == EntryRecord::Kind::Folder ? EntryKind::Folder
+                    : *options.kept == EntryRecord::Kind::Link ? EntryKind::Link
+                                                               : EntryKind::File;
+    const ListingComparison comparison(earlier, later, only);
     for (const QString& note : comparison.notes())
         PrintNoteLine(note);
     ListFileWriter output(STDOUT_FILENO);
-    output.setLineEnd("\n");
+    output.setLineEnd(options.nullTerminated ? std::string_view("\0", 1) : "\n");
     output.open();
     TerminalLines onTerminal(output);
     LineSink& out = output.writesToTerminal() ? static_cast<LineSink&>(onTerminal) : output;
-    comparison.appendDifferences(out);
-    if (!comparison.same())
-        out.append("");
-    out.append(comparison.summary());
+    if (options.nullTerminated) {
+        AppendDifferentPaths(comparison, output);
+    } else if (options.format == OutputFormat::Json) {
+        AppendDifferencesAsJson(comparison, out);
+    } else {
+        if (const std::string folders = ComparedFoldersLine(comparison); !folders.empty())
+            out.append(folders);
+        comparison.appendDifferences(out);
+        if (!comparison.same())
+            out.append("");
+        out.append(comparison.summary());
+    }
     if (const int status = CommitOutput(output, true); status != ExitStatus::Success)
         return status;
     if (!comparison.complete())
@@ -160,17 +176,18 @@ QString CompareUsageError(const CliOptions& options) {
     if (options.output)
         return QStringLiteral("\"--compare\" schreibt die Unterschiede auf die Standardausgabe; "
                               "\"--output\" passt nicht dazu");
-    if (options.format != OutputFormat::Text || options.nullTerminated)
-        return QStringLiteral("\"--compare\" schreibt die Unterschiede als Text; \"%1\" passt "
-                              "nicht dazu")
-            .arg(options.nullTerminated ? QStringLiteral("-0") : QStringLiteral("--format"));
+    if (options.format != OutputFormat::Text && options.format != OutputFormat::Json)
+        return QStringLiteral("\"--compare\" schreibt die Unterschiede als Text oder JSON Lines; "
+                              "\"--format %1\" passt nicht dazu")
+            .arg(options.format == OutputFormat::Csv ? QStringLiteral("csv")
+                                                     : QStringLiteral("sums"));
+    if (options.nullTerminated && options.format != OutputFormat::Text)
+        return QStringLiteral("\"-0\" schreibt die Pfade der Unterschiede; \"--format json\" "
+                              "passt nicht dazu");
     if (options.hash && (options.compareTo || options.simple))
         return QStringLiteral("\"--hash\" mit \"--compare\" liest die Dateien einer neuen Suche "
                               "für eine erweiterte Liste; \"%1\" passt nicht dazu")
             .arg(options.compareTo ? QStringLiteral("--to") : QStringLiteral("-s"));
-    if (options.kept)
-        return QStringLiteral("\"--compare\" vergleicht alle Einträge; \"--type\" passt nicht "
-                              "dazu");
     if (options.simple && !options.fullPath)
         return QStringLiteral("\"--compare\" mit einfacher Ausgabe verlangt \"-p\": eine Liste "
                               "ohne Pfade lässt sich nicht vergleichen");
@@ -191,7 +208,7 @@ int RunComparison(const CliOptions& options) {
             return ExitStatus::Interrupted;
         if (!readable(earlier) || !readable(later))
             return ExitStatus::UsageError;
-        return printComparison(earlier, later);
+        return printComparison(options, earlier, later);
     }
     // The earlier list first, so that a list that cannot be compared costs no search.
     const SavedListing earlier = readListing(*options.compare);
@@ -207,5 +224,5 @@ int RunComparison(const CliOptions& options) {
         return ExitStatus::Interrupted;
     if (!readable(later))
         return ExitStatus::UsageError;
-    return printComparison(earlier, later);
+    return printComparison(options, earlier, later);
 }

@@ -46,7 +46,10 @@ QByteArrayList GivenFolders(const CliOptions& options) {
     return folders;
 }
 
+// A comparison writes its differences, whatever list its search makes (CompareUsageError).
 QString OutputUsageError(const CliOptions& options) {
+    if (options.compare)
+        return {};
     if (options.nullTerminated && !options.simple)
         return QStringLiteral("\"-0\" gehört zur einfachen Ausgabe \"-s\"");
     if (options.format == OutputFormat::Sums && options.simple)

@@ -1,6 +1,7 @@
 #include "ComparisonRun.h"
 
 #include "base/PathText.h"
+#include "compare/DifferenceOutput.h"
 #include "compare/ListingComparison.h"
 #include "compare/RecordListing.h"
 #include "FileDialog.h"
@@ -113,6 +114,8 @@ ResultLines ComparisonReport(const SavedListing& earlier, const SavedListing& la
     const ListingComparison comparison(earlier, later);
     ResultLines report;
     report.append((QStringLiteral("Frühere Liste: ") + earlierFile).toStdString());
+    if (const std::string folders = ComparedFoldersLine(comparison); !folders.empty())
+        report.append(folders);
     const QString hint = QStringLiteral("Hinweis: ");
     for (const QString& note : comparison.notes())
         appendWrapped(report, hint + note + QLatin1Char('.'), int(hint.size()), columns);

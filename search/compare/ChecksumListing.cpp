@@ -148,6 +148,8 @@ bool ChecksumListReach::beyond(const SavedListing& other, std::size_t i) const {
     case EntryKind::Unknown:
         return folders_.contains(std::string(set.folderText(i)) + std::string(set.name(i)) + "/");
     case EntryKind::File:
+    case EntryKind::Link:
+    case EntryKind::Special:
         return other.digest && set.digest(i).empty();
     }
     return false;

@@ -105,8 +105,10 @@ bool JsonLineReader::header() {
             !readBytes(entry, "path", "path_bytes", given.rawPath) ||
             entry["recursive"].get_bool().get(given.recursive))
             return fail(QStringLiteral("ein Suchverzeichnis ohne Pfad"));
+        reader_.listing_.searchedFolders.push_back(FolderKey(given.rawPath + "/"));
         searched.push_back(std::move(given));
     }
+    reader_.listing_.exactKinds = format == 2;
     reader_.listing_.searchedFor = SearchedForLines(searched, masks);
     std::string_view hash;
     if (!line_["hash"].get_string().get(hash)) {
@@ -120,12 +122,16 @@ bool JsonLineReader::header() {
 namespace {
 
 // What a kind of entry line may carry: format 1 knows files and folders, format 2 links and
-// special files too, which a listing counts among the files.
+// special files too.
 std::optional<EntryKind> kindOfType(std::string_view type, int format) {
-    if (type == "file" || (format == 2 && (type == "link" || type == "special")))
+    if (type == "file")
         return EntryKind::File;
     if (type == "folder")
         return EntryKind::Folder;
+    if (format == 2 && type == "link")
+        return EntryKind::Link;
+    if (format == 2 && type == "special")
+        return EntryKind::Special;
     return std::nullopt;
 }
 

@@ -6,31 +6,15 @@
 
 #include <map>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 
 namespace {
-
-// Gaps and names shown alike are named one by one up to this many; the rest are summed up.
-constexpr int namedNotes = 20;
-
-QString sideName(bool earlierSide) {
-    return earlierSide ? QStringLiteral("Frühere Liste") : QStringLiteral("Neue Liste");
-}
-
-QString otherListOf(bool earlierSide) {
-    return earlierSide ? QStringLiteral("der neuen Liste") : QStringLiteral("der früheren Liste");
-}
 
 // A folder as a note names it: by the listing's display rule, so that a list of exact names
 // cannot steer the report with its control characters either.
 QString shownText(std::string_view text) {
     return QString::fromStdString(DisplayText(text));
-}
-
-QString entriesOpen(std::int64_t count, const QString& ofList, const QString& where) {
-    return count == 1
-               ? QStringLiteral("1 Eintrag %1 %2 bleibt offen").arg(ofList, where)
-               : QStringLiteral("%1 Einträge %2 %3 bleiben offen").arg(count).arg(ofList, where);
 }
 
 // The block of `full` that lists what the last listing of `cut` lists, so that everything from
@@ -53,60 +37,9 @@ std::uint32_t endOfReach(const PathSet& full, const PathSet& cut) {
     return 0;
 }
 
-void appendEntry(LineSink& lines, char mark, const PathSet& set, std::size_t i) {
-    std::string& line = lines.beginLine();
-    line.push_back(mark);
-    line.push_back(' ');
-    line.append(set.path(i));
-    const std::int64_t size = set.entrySize(i);
-    if (size != PathSet::unknownSize && set.kind(i) == EntryKind::File) {
-        line.append(" (");
-        AppendPaddedNumber(line, size, 0);
-        line.append(" Bytes)");
-    }
-    lines.finishLine();
-}
-
-void appendChange(LineSink& lines, const PathSet& earlier, std::size_t i, const PathSet& later,
-                  std::size_t j) {
-    std::string& line = lines.beginLine();
-    line.append("~ ");
-    line.append(later.path(j));
-    line.append(" (");
-    AppendPaddedNumber(line, earlier.entrySize(i), 0);
-    line.append(" -> ");
-    AppendPaddedNumber(line, later.entrySize(j), 0);
-    line.append(" Bytes)");
-    lines.finishLine();
-}
-
-// "~ <path> (Größe gleich, geändert <before> -> <after>)" in local time; to the nanosecond where
-// the seconds are the same.
-void appendTimeChange(LineSink& lines, const PathSet& earlier, std::size_t i, const PathSet& later,
-                      std::size_t j) {
-    std::string before = LocalTimeText(earlier.modified(i));
-    std::string after = LocalTimeText(later.modified(j));
-    if (before == after) {
-        for (const auto& [text, time] :
-             {std::pair{&before, earlier.modified(i)}, std::pair{&after, later.modified(j)}}) {
-            const std::string nanoseconds = std::to_string(1000000000 + time.nanoseconds);
-            text->append(",").append(nanoseconds.substr(1));
-        }
-    }
-    std::string& line = lines.beginLine();
-    line.append("~ ");
-    line.append(later.path(j));
-    line.append(" (Größe gleich, geändert ");
-    line.append(before);
-    line.append(" -> ");
-    line.append(after);
-    line.append(")");
-    lines.finishLine();
-}
-
 bool timesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, std::size_t j) {
-    return earlier.kind(i) == EntryKind::File && later.kind(j) == EntryKind::File &&
-           earlier.timeKnown(i) && later.timeKnown(j) && earlier.modified(i) != later.modified(j);
+    return IsFileLike(earlier.kind(i)) && IsFileLike(later.kind(j)) && earlier.timeKnown(i) &&
+           later.timeKnown(j) && earlier.modified(i) != later.modified(j);
 }
 
 bool digestsDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, std::size_t j) {
@@ -115,17 +48,21 @@ bool digestsDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, 
     return !before.empty() && !after.empty() && before != after;
 }
 
-// "~ <path> (Inhalt geändert)": same size, other content.
-void appendContentChange(LineSink& lines, const PathSet& later, std::size_t j) {
-    std::string& line = lines.beginLine();
-    line.append("~ ");
-    line.append(later.path(j));
-    line.append(" (Inhalt geändert)");
-    lines.finishLine();
+// A text listing lists links and special files as files; only two lists that tell them apart
+// see a file that became a link.
+bool kindsDiffer(EntryKind a, EntryKind b, bool exactKinds) {
+    if (a == EntryKind::Unknown || b == EntryKind::Unknown)
+        return false;
+    if (!exactKinds && IsFileLike(a) && IsFileLike(b))
+        return false;
+    return a != b;
 }
 
-bool kindsDiffer(EntryKind a, EntryKind b) {
-    return a != b && a != EntryKind::Unknown && b != EntryKind::Unknown;
+// What --type asks for: an entry of unknown kind counts as a file.
+bool isOfKind(EntryKind kind, EntryKind wanted) {
+    if (kind == EntryKind::Unknown)
+        kind = EntryKind::File;
+    return kind == wanted;
 }
 
 bool sizesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, std::size_t j) {
@@ -136,24 +73,48 @@ bool sizesDiffer(const PathSet& earlier, std::size_t i, const PathSet& later, st
 
 } // namespace
 
-const SavedListing& ListingComparison::comparable(const SavedListing& list,
-                                                  const SavedListing& other,
-                                                  std::unique_ptr<SavedListing>& shown) {
-    if (list.exactNames && !other.exactNames)
-        shown = std::make_unique<SavedListing>(ShownForm(list));
-    if (list.form == ListingForm::Checksums || other.form == ListingForm::Checksums) {
-        if (!shown)
-            shown = std::make_unique<SavedListing>(list);
-        AlignPathsForChecksums(*shown, other);
+// A list of exact names is compared as a listing shows it where the other list is one; against
+// a checksum list, paths are spelt as that list's are (AlignPathsForChecksums). When each list
+// searched one folder, and another one, both are taken below their folders.
+ListingComparison::Prepared ListingComparison::prepare(const SavedListing& earlier,
+                                                       const SavedListing& later) {
+    Prepared prepared;
+    if (earlier.exactNames && !later.exactNames)
+        prepared.earlier = std::make_unique<SavedListing>(ShownForm(earlier));
+    if (later.exactNames && !earlier.exactNames)
+        prepared.later = std::make_unique<SavedListing>(ShownForm(later));
+    if (earlier.form == ListingForm::Checksums || later.form == ListingForm::Checksums) {
+        for (auto [side, list, other] : {std::tuple{&prepared.earlier, &earlier, &later},
+                                         std::tuple{&prepared.later, &later, &earlier}}) {
+            if (!*side)
+                *side = std::make_unique<SavedListing>(*list);
+            AlignPathsForChecksums(**side, *other);
+        }
+        return prepared;
     }
-    return shown ? *shown : list;
+    const SavedListing& first = prepared.earlier ? *prepared.earlier : earlier;
+    const SavedListing& second = prepared.later ? *prepared.later : later;
+    if (first.searchedFolders.size() != 1 || second.searchedFolders.size() != 1 ||
+        first.searchedFolders.front() == second.searchedFolders.front())
+        return prepared;
+    prepared.folders.emplace(first.searchedFolders.front(), second.searchedFolders.front());
+    prepared.earlier = std::make_unique<SavedListing>(BelowFolder(first, prepared.folders->first));
+    prepared.later = std::make_unique<SavedListing>(BelowFolder(second, prepared.folders->second));
+    return prepared;
 }
 
-ListingComparison::ListingComparison(const SavedListing& earlierList, const SavedListing& laterList)
-    : earlier_{comparable(earlierList, laterList, shownEarlier_), {}, {}},
-      later_{comparable(laterList, earlierList, shownLater_), {}, {}},
+ListingComparison::ListingComparison(const SavedListing& earlier, const SavedListing& later,
+                                     Options options)
+    : ListingComparison(prepare(earlier, later), earlier, later, options) {}
+
+ListingComparison::ListingComparison(Prepared prepared, const SavedListing& earlierList,
+                                     const SavedListing& laterList, Options options)
+    : prepared_(std::move(prepared)),
+      options_(options), earlier_{prepared_.earlier ? *prepared_.earlier : earlierList, {}, {}},
+      later_{prepared_.later ? *prepared_.later : laterList, {}, {}},
       compareTimes_(earlierList.withTimes && laterList.withTimes),
-      compareDigests_(earlierList.digest && earlierList.digest == laterList.digest) {
+      compareDigests_(earlierList.digest == laterList.digest ? earlierList.digest : std::nullopt),
+      exactKinds_(earlierList.exactKinds && laterList.exactKinds) {
     const SavedListing& earlier = earlier_.listing;
     const SavedListing& later = later_.listing;
     if (!earlier.searchedFor.isEmpty() && !later.searchedFor.isEmpty() &&
@@ -257,14 +218,63 @@ template <typename Visit> void ListingComparison::walk(Visit&& visit) const {
         const int order = i == before.size()  ? 1
                           : j == after.size() ? -1
                                               : before.compare(i, after, j);
-        if (order < 0) {
-            visit(oneSided(earlier_, i++, Outcome::Removed, true));
-        } else if (order > 0) {
-            visit(oneSided(later_, j++, Outcome::Added, false));
-        } else {
-            visit(bothSides(i++, j++));
-        }
+        Step step = order < 0   ? oneSided(earlier_, i++, Outcome::Removed, true)
+                    : order > 0 ? oneSided(later_, j++, Outcome::Added, false)
+                                : bothSides(i++, j++);
+        if (keeps(step))
+            visit(step);
     }
+}
+
+// Under --type, only steps of entries of that kind; of an entry that changed its kind, the side
+// of that kind.
+bool ListingComparison::keeps(Step& step) const {
+    if (!options_.only)
+        return true;
+    const bool earlierKept = step.earlier != none &&
+                             isOfKind(earlier_.listing.entries.kind(step.earlier), *options_.only);
+    const bool laterKept =
+        step.later != none && isOfKind(later_.listing.entries.kind(step.later), *options_.only);
+    if (step.outcome == Outcome::KindChanged && earlierKept != laterKept)
+        step.outcome = earlierKept ? Outcome::Removed : Outcome::Added;
+    // An entry both lists have is of the later list's kind, where that list knows it.
+    if (step.later != none && step.earlier != none &&
+        later_.listing.entries.kind(step.later) != EntryKind::Unknown &&
+        step.outcome != Outcome::Removed && step.outcome != Outcome::Added)
+        return laterKept;
+    return earlierKept || laterKept;
+}
+
+void ListingComparison::forEachDifference(
+    const std::function<void(const Difference&)>& visit) const {
+    walk([&](const Step& step) {
+        switch (step.outcome) {
+        case Outcome::Added:
+            visit({Change::Added, none, step.later});
+            break;
+        case Outcome::Removed:
+            visit({Change::Removed, step.earlier, none});
+            break;
+        case Outcome::Changed:
+            visit({Change::Changed, step.earlier, step.later, Difference::By::Size});
+            break;
+        case Outcome::ContentChanged:
+            visit({Change::Changed, step.earlier, step.later, Difference::By::Content});
+            break;
+        case Outcome::TimeChanged:
+            visit({Change::Changed, step.earlier, step.later, Difference::By::Time});
+            break;
+        case Outcome::KindChanged:
+            visit({Change::Removed, step.earlier, none});
+            visit({Change::Added, none, step.later});
+            break;
+        case Outcome::Same:
+        case Outcome::Open:
+        case Outcome::Digestless:
+        case Outcome::Passed:
+            break;
+        }
+    });
 }
 
 // An entry that only one list has: gone or new, unless the other list may just not show it or
@@ -293,14 +303,13 @@ ListingComparison::Step ListingComparison::bothSides(std::size_t i, std::size_t 
     const PathSet& before = earlier_.listing.entries;
     const PathSet& after = later_.listing.entries;
     Step step{Outcome::Same, i, j};
-    if (kindsDiffer(before.kind(i), after.kind(j)))
+    if (kindsDiffer(before.kind(i), after.kind(j), exactKinds_))
         step.outcome = Outcome::KindChanged;
     else if (sizesDiffer(before, i, after, j))
         step.outcome = Outcome::Changed;
     else if (compareDigests_ && digestsDiffer(before, i, after, j))
         step.outcome = Outcome::ContentChanged;
-    else if (compareDigests_ && before.kind(i) == EntryKind::File &&
-             after.kind(j) == EntryKind::File &&
+    else if (compareDigests_ && IsFileLike(before.kind(i)) && IsFileLike(after.kind(j)) &&
              before.digest(i).empty() != after.digest(j).empty())
         step.outcome = Outcome::Digestless;
     else if (compareTimes_ && timesDiffer(before, i, after, j))
@@ -356,152 +365,4 @@ void ListingComparison::count(const Step& step) {
     case Outcome::Passed:
         break;
     }
-}
-
-// Each path under which a list shows several entries is named once, changed or not; what lies
-// below such a path is left open without a name of its own.
-void ListingComparison::nameAlike(const Step& step) {
-    if (step.outcome == Outcome::Passed)
-        return;
-    const PathSet& before = earlier_.listing.entries;
-    const PathSet& after = later_.listing.entries;
-    if ((step.earlier != none && before.ambiguous(step.earlier)) ||
-        (step.later != none && after.ambiguous(step.later)))
-        complete_ = false;
-    for (const bool earlierSide : {true, false}) {
-        const PathSet& set = earlierSide ? before : after;
-        const std::size_t i = earlierSide ? step.earlier : step.later;
-        if (i != none && set.listedDifferently(i) && !set.shownAlike(i))
-            noteListedDifferently(set, i, earlierSide);
-    }
-    const bool earlierAlike = step.earlier != none && before.shownAlike(step.earlier);
-    const bool laterAlike = step.later != none && after.shownAlike(step.later);
-    if (!earlierAlike && !laterAlike)
-        return;
-    if (alikeNotes_.size() >= namedNotes) {
-        ++alikeUnnamed_;
-        return;
-    }
-    const QString which =
-        earlierAlike && laterAlike ? QStringLiteral("Beide Listen") : sideName(earlierAlike);
-    const std::string path = earlierAlike ? before.path(step.earlier) : after.path(step.later);
-    alikeNotes_.append(QStringLiteral("%1: Mehrere Einträge eines Verzeichnisses erscheinen als "
-                                      "%2; ob sie (und was darunter liegt) sich geändert haben, "
-                                      "bleibt offen")
-                           .arg(which, QString::fromStdString(path)));
-}
-
-// An entry that a list names twice with other sizes or times: which one is right, the list does
-// not say.
-void ListingComparison::noteListedDifferently(const PathSet& set, std::size_t i, bool earlierSide) {
-    if (alikeNotes_.size() >= namedNotes) {
-        ++alikeUnnamed_;
-        return;
-    }
-    const auto [first, other] = set.differingLines(i);
-    const QString where =
-        first > 0 && other > 0
-            ? QStringLiteral("steht in den Zeilen %1 und %2").arg(first).arg(other)
-            : QStringLiteral("steht mehrmals");
-    alikeNotes_.append(QStringLiteral("%1: %2 %3 mit verschiedener Größe, Zeit oder Prüfsumme; "
-                                      "ob es sich "
-                                      "geändert hat, bleibt offen")
-                           .arg(sideName(earlierSide), QString::fromStdString(set.path(i)), where));
-}
-
-QString ListingComparison::gapNote(const Gap& gap) const {
-    if (gap.open == 0)
-        return gap.text;
-    const QString ofList = otherListOf(gap.earlierSide);
-    switch (gap.kind) {
-    case GapKind::End:
-        return gap.text + QStringLiteral("; ") + entriesOpen(gap.open, ofList, "hinter ihrem Ende");
-    case GapKind::Folder:
-        return gap.text + QStringLiteral(" (") + entriesOpen(gap.open, ofList, "darin") +
-               QStringLiteral(")");
-    case GapKind::Sizes:
-        break;
-    }
-    return gap.text + (gap.open == 1
-                           ? QStringLiteral(" (1 geänderte Größe bleibt offen)")
-                           : QStringLiteral(" (%1 geänderte Größen bleiben offen)").arg(gap.open));
-}
-
-// The notes after those on the searches and forms: the gaps of the earlier and of the later
-// list, the first few folders of each by name and the rest summed up, then names shown alike.
-void ListingComparison::buildNotes() {
-    for (const bool earlierSide : {true, false}) {
-        int named = 0;
-        std::int64_t unnamed = 0;
-        std::int64_t unnamedOpen = 0;
-        for (const Gap& gap : gaps_) {
-            if (gap.earlierSide != earlierSide)
-                continue;
-            if (gap.kind != GapKind::End && named++ >= namedNotes) {
-                ++unnamed;
-                unnamedOpen += gap.open;
-                continue;
-            }
-            notes_.append(gapNote(gap));
-        }
-        if (unnamed > 0) {
-            notes_.append(QStringLiteral("%1: %2 weitere Verzeichnisse nicht oder ohne Größen "
-                                         "gelesen; %3 Einträge darin bleiben offen")
-                              .arg(sideName(earlierSide))
-                              .arg(unnamed)
-                              .arg(unnamedOpen));
-        }
-    }
-    digestless_.appendTo(notes_);
-    notes_ += alikeNotes_;
-    if (alikeUnnamed_ > 0) {
-        notes_.append(QStringLiteral("Unter %1 weiteren Pfaden erscheinen mehrere Einträge eines "
-                                     "Verzeichnisses, oder einer mehrmals mit verschiedener Größe "
-                                     "oder Zeit; ob sie (und was darunter liegt) sich geändert "
-                                     "haben, bleibt offen")
-                          .arg(alikeUnnamed_));
-    }
-}
-
-std::string ListingComparison::summary() const {
-    QString text =
-        QStringLiteral("%1 neu, %2 entfernt, %3 geändert").arg(added_).arg(removed_).arg(changed_);
-    if (!complete_ && open_ > 0)
-        text += QStringLiteral("; unvollständig, %1 offen (siehe Hinweis)").arg(open_);
-    else if (!complete_)
-        text += QStringLiteral("; unvollständig (siehe Hinweis)");
-    return text.toStdString();
-}
-
-void ListingComparison::appendDifferences(LineSink& lines) const {
-    const PathSet& before = earlier_.listing.entries;
-    const PathSet& after = later_.listing.entries;
-    walk([&](const Step& step) {
-        switch (step.outcome) {
-        case Outcome::Added:
-            appendEntry(lines, '+', after, step.later);
-            break;
-        case Outcome::Removed:
-            appendEntry(lines, '-', before, step.earlier);
-            break;
-        case Outcome::Changed:
-            appendChange(lines, before, step.earlier, after, step.later);
-            break;
-        case Outcome::ContentChanged:
-            appendContentChange(lines, after, step.later);
-            break;
-        case Outcome::TimeChanged:
-            appendTimeChange(lines, before, step.earlier, after, step.later);
-            break;
-        case Outcome::KindChanged:
-            appendEntry(lines, '-', before, step.earlier);
-            appendEntry(lines, '+', after, step.later);
-            break;
-        case Outcome::Same:
-        case Outcome::Open:
-        case Outcome::Digestless:
-        case Outcome::Passed:
-            break;
-        }
-    });
 }

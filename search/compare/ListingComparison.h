@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <QStringList>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An earlier listing compared with a later one, path by path: what is new, gone or changed. What
@@ -20,11 +22,46 @@
 // both lists give times, a file of equal size whose time differs has changed too, and where both
 // carry digests of one algorithm, a file whose digest differs. A checksum list names files with
 // their digests only: against it, what it cannot name (folders, entries without a digest) is
-// passed over, and its relative paths meet the other list's (AlignPathsForChecksums).
+// passed over, and its relative paths meet the other list's (AlignPathsForChecksums). When each
+// list searched one folder, and another one, paths compare below those folders, so that a copy
+// of a tree compares with its original. The differences come in path order, in which what a
+// folder holds follows the folder's own path.
 class ListingComparison final {
 public:
+    struct Options {
+        // Only differences of entries of this kind count (--type): files, folders or links. An
+        // entry whose kind neither list tells counts as a file, and so does a file of a text
+        // listing, which lists links and special files as files.
+        std::optional<EntryKind> only;
+    };
+
     // Compares two listings that could be read (no error). Counts and notes are ready at once.
-    ListingComparison(const SavedListing& earlier, const SavedListing& later);
+    ListingComparison(const SavedListing& earlier, const SavedListing& later, Options options = {});
+
+    // One difference: an entry that is new, gone, or changed in size, content or time.
+    enum class Change { Added, Removed, Changed };
+    struct Difference {
+        Change change;
+        std::size_t earlier; // the entry in earlierEntries(), or none
+        std::size_t later;   // the entry in laterEntries(), or none
+        // Changed: what tells it, the first of size, content and time that differs.
+        enum class By { Size, Content, Time } by = By::Size;
+    };
+    static constexpr std::size_t none = SIZE_MAX;
+    // Hands each difference on in path order; an entry that turned from a file into a folder or
+    // back is gone and new.
+    void forEachDifference(const std::function<void(const Difference&)>& visit) const;
+    // The two lists as compared: as a listing shows them where only one list holds exact names,
+    // and below the compared folders.
+    const PathSet& earlierEntries() const { return earlier_.listing.entries; }
+    const PathSet& laterEntries() const { return later_.listing.entries; }
+    // The earlier and the later list's folder, each spelt as its list spells it, when paths
+    // compare below them.
+    const std::optional<std::pair<std::string, std::string>>& comparedFolders() const {
+        return prepared_.folders;
+    }
+    // The algorithm of the digests compared, where both lists carry them.
+    std::optional<DigestAlgorithm> comparedDigests() const { return compareDigests_; }
 
     std::int64_t added() const { return added_; }
     std::int64_t removed() const { return removed_; }
@@ -44,10 +81,20 @@ public:
     // whose size changed, with the sizes in bytes where the lists know them, or whose time
     // changed at the same size ("(Größe gleich, geändert <local time> -> <local time>)"); a
     // folder's path ends in "/". An entry that turned from a file into a folder or back is gone
-    // and new.
+    // and new. (DifferenceOutput.cpp)
     void appendDifferences(LineSink& lines) const;
 
 private:
+    // The two lists as they are compared, where they had to be made so.
+    struct Prepared {
+        std::unique_ptr<SavedListing> earlier;
+        std::unique_ptr<SavedListing> later;
+        std::optional<std::pair<std::string, std::string>> folders;
+    };
+    static Prepared prepare(const SavedListing& earlier, const SavedListing& later);
+    ListingComparison(Prepared prepared, const SavedListing& earlier, const SavedListing& later,
+                      Options options);
+
     // What one list's gaps mean for the comparison.
     struct Side {
         const SavedListing& listing;
@@ -81,7 +128,6 @@ private:
         Digestless,
         Passed
     };
-    static constexpr std::size_t none = SIZE_MAX;
     struct Step {
         Outcome outcome;
         std::size_t earlier; // the entry in the earlier list, or none
@@ -94,22 +140,24 @@ private:
     template <typename Visit> void walk(Visit&& visit) const;
     Step oneSided(const Side& side, std::size_t i, Outcome outcome, bool earlierSide) const;
     Step bothSides(std::size_t i, std::size_t j) const;
+    bool keeps(Step& step) const;
     void count(const Step& step);
     void nameAlike(const Step& step);
     void noteListedDifferently(const PathSet& set, std::size_t i, bool earlierSide);
     void buildNotes();
     QString gapNote(const Gap& gap) const;
 
-    // A list of exact names as a listing shows them, where the other list is one.
-    static const SavedListing& comparable(const SavedListing& list, const SavedListing& other,
-                                          std::unique_ptr<SavedListing>& shown);
+    // Gaps and names shown alike are named one by one up to this many; the rest are summed up.
+    static constexpr int namedNotes = 20;
+    static QString sideName(bool earlierSide);
 
-    std::unique_ptr<SavedListing> shownEarlier_;
-    std::unique_ptr<SavedListing> shownLater_;
+    Prepared prepared_;
+    Options options_;
     Side earlier_;
     Side later_;
     bool compareTimes_ = false;
-    bool compareDigests_ = false;
+    std::optional<DigestAlgorithm> compareDigests_; // where both lists carry them
+    bool exactKinds_ = false;
     // What a checksum list on either side cannot name.
     std::optional<ChecksumListReach> earlierReach_;
     std::optional<ChecksumListReach> laterReach_;

@@ -1,18 +1,11 @@
 #include "compare/ListingReader.h"
 
-#include "base/PathText.h"
 #include "base/Utf8Text.h"
 #include "compare/ChecksumListing.h"
 #include "compare/FolderKey.h"
 #include "compare/JsonInventoryReader.h"
 #include "compare/ListingLineParser.h"
 #include "format/ListingLayout.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -220,6 +213,7 @@ void ListingReader::readHeaderLine(std::string_view line) {
             return failAtLine();
         listing_.searchedFor.append(
             searchedFolderLine(std::string(folder->folder), folder->recursive));
+        listing_.searchedFolders.push_back(FolderKey(std::string(folder->folder) + "/"));
         return;
     }
     if (state_ == State::HeaderMasks) {
@@ -396,6 +390,8 @@ SavedListing ListingReader::finish() {
             "Die Liste endet ohne die Summenzeilen am Schluss; sie ist wohl unvollständig"));
         break;
     }
+    if (listing_.form == ListingForm::Simple)
+        listing_.entries.knowFoldersByTheirEntries();
     listing_.entries.finish();
     return std::move(listing_);
 }
@@ -409,105 +405,4 @@ void ListingReader::fail(const QString& reason) {
 void ListingReader::failAtLine() {
     fail(QStringLiteral("Zeile %1 gehört nicht zu einer Liste von FolderInventory")
              .arg(lineNumber_));
-}
-
-namespace {
-
-// Feeds the reader from `fd` until the end, a fault in the text, a read error (its message is
-// returned) or a stop. Each read waits at most a moment, so a silent pipe or FIFO cannot hold
-// off a stop.
-QString readInto(ListingReader& reader, int fd, const KeepReading& keepReading) {
-    constexpr int waitMilliseconds = 100;
-    std::string piece(1 << 20, '\0');
-    for (;;) {
-        if (keepReading && !keepReading())
-            return QStringLiteral("Das Lesen wurde abgebrochen");
-        pollfd ready{fd, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, waitMilliseconds);
-        if (polled < 0 && errno != EINTR)
-            return QString::fromLocal8Bit(std::strerror(errno));
-        if (polled <= 0)
-            continue;
-        const ssize_t got = ::read(fd, piece.data(), piece.size());
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-                continue;
-            return QString::fromLocal8Bit(std::strerror(errno));
-        }
-        if (got == 0)
-            return {};
-        reader.addText(std::string_view(piece.data(), std::size_t(got)));
-        if (reader.failed())
-            return {};
-    }
-}
-
-SavedListing readNamed(ListingReader& reader, const QString& readError, const QString& shownName) {
-    SavedListing listing = reader.finish();
-    if (!readError.isEmpty()) {
-        listing.error =
-            QStringLiteral("%1 kann nicht gelesen werden: %2").arg(shownName, readError);
-    } else if (!listing.error.isEmpty()) {
-        listing.error = QStringLiteral("%1: %2").arg(shownName, listing.error);
-    }
-    return listing;
-}
-
-} // namespace
-
-SavedListing ReadListingFile(const QString& fileName, const KeepReading& keepReading) {
-    // Opened without waiting, so a FIFO without a writer cannot hold off a stop either.
-    const int fd =
-        ::open(PathTextBytes(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    ListingReader reader;
-    const QString error =
-        fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : readInto(reader, fd, keepReading);
-    if (fd >= 0)
-        ::close(fd);
-    return readNamed(reader, error, ShownPathText(fileName));
-}
-
-SavedListing ReadListingDescriptor(int fd, const QString& shownName,
-                                   const KeepReading& keepReading) {
-    ListingReader reader;
-    const QString error = readInto(reader, fd, keepReading);
-    return readNamed(reader, error, shownName);
-}
-
-SavedListing ReadListingText(std::string_view text) {
-    ListingReader reader;
-    reader.addText(text);
-    return reader.finish();
-}
-
-// As the header block shows them and the reader takes them: "Suchverzeichnisse", one line a
-// folder with its spelling for comparisons, a blank line, "Suchmasken: ...".
-QStringList SearchedForLines(const std::vector<SearchedFolder>& folders,
-                             std::string_view rawMasks) {
-    QStringList lines{QString::fromUtf8(searchedFolders.data(), qsizetype(searchedFolders.size()))};
-    for (const SearchedFolder& folder : folders) {
-        std::string key = folder.rawPath;
-        key.push_back('/');
-        key = std::string(folderIndent) + FolderKey(key) +
-              std::string(folder.recursive ? withSubfolders : withoutSubfolders);
-        lines.append(PathTextFromBytes(QByteArrayView(key.data(), qsizetype(key.size()))));
-    }
-    lines.append(QString());
-    const std::string masks = std::string(searchMasks) + std::string(rawMasks);
-    lines.append(PathTextFromBytes(QByteArrayView(masks.data(), qsizetype(masks.size()))));
-    return lines;
-}
-
-SavedListing ShownForm(const SavedListing& exact) {
-    SavedListing shown;
-    shown.entries = exact.entries.shownForm();
-    shown.error = exact.error;
-    shown.form = exact.form;
-    for (const QString& line : exact.searchedFor)
-        shown.searchedFor.append(ShownText(line, ControlCharacters::Listing));
-    shown.gaps = exact.gaps.shownForm();
-    shown.withTimes = exact.withTimes;
-    shown.digest = exact.digest;
-    shown.pathsFrom = exact.pathsFrom;
-    return shown;
 }

@@ -29,12 +29,18 @@ struct SavedListing {
     // The header's lines from "Suchverzeichnisse" to "Suchmasken: ...", each folder spelt as
     // FolderKey spells it; empty without header.
     QStringList searchedFor;
+    // The searched folders, each spelt as the list's folder texts are (FolderKey of the path with
+    // its "/"); empty without header.
+    std::vector<std::string> searchedFolders;
     // Where the list ends early; the caller adds what it knows of unread folders.
     ListingGaps gaps;
     // Names and folders are exact bytes (an inventory in JSON Lines, or a search's records) with
     // the entries' modification times.
     bool exactNames = false;
     bool withTimes = false;
+    // The kinds are exact: links and special files are told from files (an inventory in JSON
+    // Lines of format 2, or a search's records). In a text listing they are files.
+    bool exactKinds = false;
     // The algorithm of the files' digests, where the list carries them (an inventory in JSON
     // Lines made with --hash, or a search that read its files).
     std::optional<DigestAlgorithm> digest;
@@ -55,6 +61,11 @@ QStringList SearchedForLines(const std::vector<SearchedFolder>& folders, std::st
 
 // The listing as a listing of shown text, for a comparison with one (SavedListing::exactNames).
 SavedListing ShownForm(const SavedListing& exact);
+
+// The listing with its paths taken below `folder`, one of its searched folders: folder texts,
+// gaps and the header's folder lose that start, so that a copy of a tree in another place
+// compares path by path with its original.
+SavedListing BelowFolder(const SavedListing& listing, std::string_view folder);
 
 // Reads a listing of this program back, line by line as its text arrives in pieces: an inventory
 // in JSON Lines (JsonInventoryReader) when its first line is a JSON object (or starts as an

@@ -8,10 +8,24 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
+#include <unordered_set>
 
 namespace {
 
-// Compares a1 + a2 with b1 + b2 as byte strings without joining them.
+// The place of a byte in path order: "/" before every other byte, the others as unsigned.
+int pathRank(char byte) {
+    return byte == '/' ? -1 : static_cast<unsigned char>(byte);
+}
+
+// Compares the first `count` bytes of a and b in path order.
+int comparePathBytes(const char* a, const char* b, std::size_t count) {
+    if (std::memcmp(a, b, count) == 0)
+        return 0;
+    const auto [at, bt] = std::mismatch(a, a + count, b);
+    return pathRank(*at) < pathRank(*bt) ? -1 : 1;
+}
+
+// Compares a1 + a2 with b1 + b2 in path order without joining them.
 int compareJoined(std::string_view a1, std::string_view a2, std::string_view b1,
                   std::string_view b2) {
     for (;;) {
@@ -22,9 +36,8 @@ int compareJoined(std::string_view a1, std::string_view a2, std::string_view b1,
         if (a1.empty() || b1.empty())
             return (a1.empty() ? 0 : 1) - (b1.empty() ? 0 : 1);
         const std::size_t common = std::min(a1.size(), b1.size());
-        const int order = std::memcmp(a1.data(), b1.data(), common);
-        if (order != 0)
-            return order < 0 ? -1 : 1;
+        if (const int order = comparePathBytes(a1.data(), b1.data(), common); order != 0)
+            return order;
         a1.remove_prefix(common);
         b1.remove_prefix(common);
     }
@@ -139,7 +152,7 @@ std::pair<long long, long long> PathSet::differingLines(std::size_t i) const {
 void PathSet::markBelowShownAlike() {
     std::vector<std::string> alike;
     for (const Entry& entry : entries_) {
-        if (entry.shownAlike && entry.kind != EntryKind::File)
+        if (entry.shownAlike && !IsFileLike(entry.kind))
             alike.push_back(std::string(folderOf(entry)) + std::string(nameOf(entry)) + "/");
     }
     if (alike.empty())
@@ -166,8 +179,9 @@ void PathSet::rankFolders() {
     std::vector<std::uint32_t> order(folders_.size());
     for (std::uint32_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::sort(order.begin(), order.end(),
-              [this](std::uint32_t a, std::uint32_t b) { return folders_[a] < folders_[b]; });
+    std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return compareJoined(folders_[a], {}, folders_[b], {}) < 0;
+    });
     rank_.assign(folders_.size(), 0);
     std::vector<std::uint32_t> firstOfRank; // the folder that stands for each rank
     for (std::uint32_t place = 0; place < order.size(); ++place) {
@@ -175,7 +189,7 @@ void PathSet::rankFolders() {
             firstOfRank.push_back(order[place]);
         rank_[order[place]] = static_cast<std::uint32_t>(firstOfRank.size() - 1);
     }
-    // The texts that start with a given text follow it directly in byte order.
+    // The texts that start with a given text follow it directly in path order.
     lastBelow_.assign(firstOfRank.size(), 0);
     for (std::uint32_t r = 0; r < firstOfRank.size(); ++r) {
         const std::string_view text = folders_[firstOfRank[r]];
@@ -213,36 +227,80 @@ std::string PathSet::path(std::size_t i) const {
     return exactBytes_ ? DisplayText(text) : text;
 }
 
-// Each block again under its folder's shown text, with the entries it lists first, so that the
-// new set merges and marks them as a listing read back would.
-PathSet PathSet::shownForm() const {
+std::string PathSet::heldPath(std::size_t i) const {
+    std::string text(folderOf(entries_[i]));
+    text.append(nameOf(entries_[i]));
+    return text;
+}
+
+// Each block again under the folder text that `folderText` makes of it, with the entries it
+// lists first, each under the name and exactness that `name` gives, so that the new set merges
+// and marks them as a listing read back would.
+template <typename FolderText, typename Name>
+PathSet PathSet::rebuilt(FolderText&& folderText, Name&& name) const {
     std::vector<std::size_t> byBlock(entries_.size());
     std::iota(byBlock.begin(), byBlock.end(), std::size_t{0});
     std::stable_sort(byBlock.begin(), byBlock.end(), [this](std::size_t a, std::size_t b) {
         return entries_[a].block < entries_[b].block;
     });
-    PathSet shown;
-    shown.differentListings_ = differentListings_;
+    PathSet set;
+    set.differentListings_ = differentListings_;
     std::size_t next = 0;
+    std::string held;
     for (std::uint32_t block = 0; block < blockFolders_.size(); ++block) {
-        shown.startBlock(FolderKey(DisplayText(blockFolderText(block))));
+        set.startBlock(folderText(blockFolderText(block)));
         for (; next < byBlock.size() && entries_[byBlock[next]].block == block; ++next) {
             const Entry& entry = entries_[byBlock[next]];
-            const std::string column = DisplayText(nameOf(entry));
-            const std::string_view name = WithoutFill(column);
             EntryFacts facts{entry.kind,
                              entry.size,
-                             ShownNameIsExact(column, name),
+                             entry.exactName,
                              entry.timeKnown,
                              {entry.seconds, entry.nanoseconds},
                              entry.line,
                              digest(byBlock[next])};
-            shown.add(name, facts);
-            shown.entries_.back().listedDifferently = entry.listedDifferently;
+            const std::string_view newName = name(nameOf(entry), held, facts.exactName);
+            set.add(newName, facts);
+            set.entries_.back().listedDifferently = entry.listedDifferently;
         }
     }
-    shown.finish();
-    return shown;
+    set.finish();
+    return set;
+}
+
+// The names as a listing shows them, without trailing blanks.
+PathSet PathSet::shownForm() const {
+    return rebuilt([](std::string_view folder) { return FolderKey(DisplayText(folder)); },
+                   [](std::string_view raw, std::string& column, bool& exact) {
+                       column = DisplayText(raw);
+                       const std::string_view name = WithoutFill(column);
+                       exact = ShownNameIsExact(column, name);
+                       return name;
+                   });
+}
+
+PathSet PathSet::below(std::string_view start) const {
+    PathSet set = rebuilt(
+        [start](std::string_view folder) {
+            return std::string(folder.starts_with(start) ? folder.substr(start.size()) : folder);
+        },
+        [](std::string_view raw, std::string&, bool&) { return raw; });
+    set.exactBytes_ = exactBytes_;
+    return set;
+}
+
+// A simple listing names a folder's path as an entry of the folder above it, and gives it a
+// block of its own when it lists what the folder holds (its "." at least, which the mask "*.*"
+// matches).
+void PathSet::knowFoldersByTheirEntries() {
+    std::unordered_set<std::string_view> listed(folders_.begin(), folders_.end());
+    std::string path;
+    for (Entry& entry : entries_) {
+        if (entry.kind != EntryKind::Unknown)
+            continue;
+        path.assign(folderOf(entry)).append(nameOf(entry)).push_back('/');
+        if (listed.contains(path))
+            entry.kind = EntryKind::Folder;
+    }
 }
 
 PathSet PathSet::withFolderTexts(const std::function<std::string(std::string_view)>& key) const {

@@ -12,8 +12,14 @@
 #include <vector>
 
 // What a list says an entry is: an extended listing knows files from folders, a simple one
-// does not.
-enum class EntryKind : std::uint8_t { File, Folder, Unknown };
+// knows folders only where it lists what they hold. Links and special files are files in a text
+// listing; an inventory in JSON Lines and a search tell them apart.
+enum class EntryKind : std::uint8_t { File, Folder, Unknown, Link, Special };
+
+// Files, links and special files: what a text listing lists as a file.
+inline bool IsFileLike(EntryKind kind) {
+    return kind == EntryKind::File || kind == EntryKind::Link || kind == EntryKind::Special;
+}
 
 // What a list says about one entry.
 struct EntryFacts {
@@ -26,7 +32,7 @@ struct EntryFacts {
     bool exactName = false;
     // The modification time, where the list gives one.
     bool timeKnown = false;
-    FileTime modified;
+    FileTime modified = {};
     // The line of a saved list that names the entry; 0 where there is none.
     long long line = 0;
     // The file's digest in hexadecimal, where the list gives one (SavedListing::digest).
@@ -35,7 +41,9 @@ struct EntryFacts {
 
 // The entries of one listing as a set of paths, compact enough for lists of millions of lines:
 // every folder text once, the names in one block, 32 bytes an entry. A path is its folder text
-// (ending in "/") followed by its name; the set is ordered by path, bytes compared as unsigned.
+// (ending in "/") followed by its name; the set is ordered by path, bytes compared as unsigned but
+// "/" before every other byte, so that what a folder holds follows the folder's own entry
+// ("t/b", "t/b/x", "t/b.txt").
 // Entries arrive in blocks, one per listing of a folder (a search lists a folder once per mask).
 class PathSet final {
 public:
@@ -64,11 +72,21 @@ public:
     // with another size, time or digest (it changed between two listings, or the list was
     // edited) is ambiguous too: the list does not say which is right.
     void finish();
+    // Before finish: an entry of unknown kind whose path the list shows as a folder with entries
+    // of its own (a simple listing's "<path>/." or "<path>/<name>") is a folder.
+    void knowFoldersByTheirEntries();
+    // The same entries with `start` taken off each folder text that begins with it (a searched
+    // folder, so that paths compare below it).
+    PathSet below(std::string_view start) const;
 
     std::size_t size() const { return entries_.size(); }
     // The path as a comparison shows it: a folder's ends in "/"; exact bytes are shown by the
     // listing's display rule.
     std::string path(std::size_t i) const;
+    // The path as the list holds it: the exact bytes where it holds them, without a "/" at the
+    // end.
+    std::string heldPath(std::size_t i) const;
+    bool exactBytes() const { return exactBytes_; }
     std::string_view folderText(std::size_t i) const { return folderOf(entries_[i]); }
     std::string_view name(std::size_t i) const { return nameOf(entries_[i]); }
     EntryKind kind(std::size_t i) const { return entries_[i].kind; }
@@ -122,7 +140,7 @@ private:
         std::uint32_t block;
         std::int32_t nanoseconds;
         std::uint32_t line; // saturated
-        EntryKind kind : 2;
+        EntryKind kind : 3;
         bool exactName : 1;
         bool timeKnown : 1;
         bool shownAlike : 1 = false;
@@ -141,6 +159,8 @@ private:
         return names_.view().substr(entry.nameStart, entry.nameLength);
     }
     int compareEntries(const Entry& a, const PathSet& other, const Entry& b) const;
+    template <typename FolderText, typename Name>
+    PathSet rebuilt(FolderText&& folderText, Name&& name) const;
     bool factsDiffer(const Entry& a, const Entry& b) const;
     int pathOrder(const Entry& a, const Entry& b) const;
     void rankFolders();

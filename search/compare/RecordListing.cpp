@@ -8,6 +8,7 @@ RecordListing::RecordListing(ListingForm form, std::optional<DigestAlgorithm> di
     listing_.digest = form == ListingForm::Extended ? digest : std::nullopt;
     listing_.exactNames = true;
     listing_.withTimes = form == ListingForm::Extended;
+    listing_.exactKinds = true;
     listing_.entries.setExactBytes();
 }
 
@@ -20,18 +21,23 @@ void RecordListing::beginFolder(std::string_view folderText) {
     listing_.entries.startBlock(FolderKey(folderText));
 }
 
+// Kinds are kept as the search saw them, also in the simple form, so that a folder's path ends in
+// "/" and a folder that became a file shows.
 void RecordListing::entry(const EntryRecord& record) {
     if (record.kind == EntryRecord::Kind::Dot)
         return;
+    const EntryKind kind = record.kind == EntryRecord::Kind::Folder    ? EntryKind::Folder
+                           : record.kind == EntryRecord::Kind::Link    ? EntryKind::Link
+                           : record.kind == EntryRecord::Kind::Special ? EntryKind::Special
+                                                                       : EntryKind::File;
     if (listing_.form == ListingForm::Simple) {
-        listing_.entries.add(record.name,
-                             {EntryKind::Unknown, PathSet::unknownSize, true, false, {}});
+        listing_.entries.add(record.name, {.kind = kind, .exactName = true});
         return;
     }
-    const bool file = record.listedAsFile();
     // What could not be read stays unknown, so that it counts as no change.
+    const bool file = IsFileLike(kind);
     listing_.entries.add(record.name,
-                         {.kind = file ? EntryKind::File : EntryKind::Folder,
+                         {.kind = kind,
                           .size = file && record.sizeRead ? record.size : PathSet::unknownSize,
                           .exactName = true,
                           .timeKnown = record.timeRead,
@@ -44,15 +50,14 @@ void RecordListing::endFolder() {}
 void RecordListing::endRun() {}
 
 SavedListing RecordListing::finish(const TSearchFiles& settings, const RunOutcome& outcome) {
-    if (listing_.form == ListingForm::Extended) {
-        std::vector<SearchedFolder> folders;
-        for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
-            const QByteArray path = PathTextBytes(settings.Folders.at(i));
-            folders.push_back({path.toStdString(), IsFolderRecursive(settings, i)});
-        }
-        const QByteArray masks = PathTextBytes(settings.Masks);
-        listing_.searchedFor = SearchedForLines(folders, masks.toStdString());
+    std::vector<SearchedFolder> folders;
+    for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
+        const QByteArray path = PathTextBytes(settings.Folders.at(i));
+        folders.push_back({path.toStdString(), IsFolderRecursive(settings, i)});
+        listing_.searchedFolders.push_back(FolderKey(folders.back().rawPath + "/"));
     }
+    const QByteArray masks = PathTextBytes(settings.Masks);
+    listing_.searchedFor = SearchedForLines(folders, masks.toStdString());
     listing_.entries.finish();
     listing_.gaps = GapsOfRun(outcome, true);
     return std::move(listing_);

@@ -7,7 +7,8 @@
 
 // A search's records taken straight into a listing for a comparison, by their exact names, so
 // that no two names merge that a text listing would show alike. The extended form keeps kinds,
-// sizes and times; the simple form, as a simple listing, only which entries there are.
+// sizes and times; the simple form, as a simple listing, only which entries there are, and of
+// what kind.
 class RecordListing final : public RecordSink {
 public:
     // With `digest`, the search reads its files and the listing carries their digests.
@@ -20,8 +21,8 @@ public:
     void endRun() override;
 
     // The search's side of a comparison, for the window and the tool alike: what was taken, with
-    // the gaps that `outcome` names; an extended listing says what `settings` searched for, as its
-    // header would.
+    // the gaps that `outcome` names; it says what `settings` searched for, as an extended
+    // listing's header would.
     SavedListing finish(const TSearchFiles& settings, const RunOutcome& outcome);
 
 private:

@@ -1,58 +1,13 @@
 #include "format/JsonListing.h"
 
 #include "base/PathText.h"
-#include "base/Utf8Text.h"
+#include "format/JsonText.h"
 
-#include <charconv>
 #include <cstring>
 #include <QByteArray>
 #include <QSysInfo>
 
 namespace {
-
-void appendEscape(std::string& out, unsigned char byte) {
-    switch (byte) {
-    case '"':
-        out.append("\\\"");
-        return;
-    case '\\':
-        out.append("\\\\");
-        return;
-    case '\b':
-        out.append("\\b");
-        return;
-    case '\f':
-        out.append("\\f");
-        return;
-    case '\n':
-        out.append("\\n");
-        return;
-    case '\r':
-        out.append("\\r");
-        return;
-    case '\t':
-        out.append("\\t");
-        return;
-    default:
-        break;
-    }
-    static constexpr char hex[] = "0123456789abcdef";
-    out.append("\\u00");
-    out.push_back(hex[byte >> 4]);
-    out.push_back(hex[byte & 0x0F]);
-}
-
-void appendNumber(std::string& out, std::int64_t value) {
-    char digits[24];
-    out.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
-}
-
-void appendNumberField(std::string& out, std::string_view key, std::int64_t value) {
-    out.push_back('"');
-    out.append(key);
-    out.append("\":");
-    appendNumber(out, value);
-}
 
 std::string_view bytesOf(const QByteArray& bytes) {
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -63,50 +18,6 @@ std::string_view withoutTrailingSlash(std::string_view folder) {
     if (folder.size() > 1 && folder.back() == '/')
         folder.remove_suffix(1);
     return folder;
-}
-
-// Bytes that a JSON string cannot hold as they are.
-bool needsEscape(unsigned char byte) {
-    return byte < 0x20 || byte == '"' || byte == '\\';
-}
-
-// Appends `raw` as the inside of a JSON string: '"', '\' and the control characters escaped
-// and each byte that is not valid UTF-8 as U+FFFD. Returns false when a byte had to be replaced.
-// The escaped bytes are ASCII, so no character of several bytes spans one.
-bool appendJsonBody(std::string& out, std::string_view raw) {
-    bool valid = true;
-    std::size_t runStart = 0;
-    for (std::size_t pos = 0; pos < raw.size(); ++pos) {
-        const auto byte = static_cast<unsigned char>(raw[pos]);
-        if (!needsEscape(byte))
-            continue;
-        valid &= AppendValidUtf8(out, raw.substr(runStart, pos - runStart));
-        appendEscape(out, byte);
-        runStart = pos + 1;
-    }
-    valid &= AppendValidUtf8(out, raw.substr(runStart));
-    return valid;
-}
-
-void appendBase64(std::string& out, std::string_view raw) {
-    out.append(bytesOf(
-        QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size())).toBase64()));
-}
-
-// Appends `"<key>":"<string>"`, and, when `raw` is not valid UTF-8, `,"<key>_bytes":"<base64>"`.
-void appendJsonText(std::string& out, std::string_view key, std::string_view raw) {
-    out.push_back('"');
-    out.append(key);
-    out.append("\":\"");
-    const bool valid = appendJsonBody(out, raw);
-    out.push_back('"');
-    if (valid)
-        return;
-    out.append(",\"");
-    out.append(key);
-    out.append("_bytes\":\"");
-    appendBase64(out, raw);
-    out.push_back('"');
 }
 
 } // namespace
@@ -131,20 +42,20 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created, const To
     line.append(R"({"type":"inventory","format":2,"created":")");
     AppendUtcSeconds(line, created);
     line.append("\",");
-    appendJsonText(line, "host", bytesOf(QSysInfo::machineHostName().toUtf8()));
+    AppendJsonText(line, "host", bytesOf(QSysInfo::machineHostName().toUtf8()));
     line.append(R"(,"tool":{)");
-    appendJsonText(line, "name", tool.name);
+    AppendJsonText(line, "name", tool.name);
     line.push_back(',');
-    appendJsonText(line, "version", tool.version);
+    AppendJsonText(line, "version", tool.version);
     line.append(R"(},"searched":[)");
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const bool recursive = IsFolderRecursive(settings, i);
         line.append(i == 0 ? "{" : ",{");
-        appendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
+        AppendJsonText(line, "path", bytesOf(PathTextBytes(settings.Folders.at(i))));
         line.append(recursive ? R"(,"recursive":true})" : R"(,"recursive":false})");
     }
     line.append("],");
-    appendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
+    AppendJsonText(line, "masks", bytesOf(PathTextBytes(settings.Masks)));
     if (digest_) {
         line.append(R"(,"hash":")");
         line.append(DigestInfo(*digest_).name);
@@ -166,21 +77,21 @@ RecordSink::Needs JsonListing::needs() const {
 
 void JsonListing::beginFolder(std::string_view folderText) {
     folderJson_.assign("\"");
-    folderValid_ = appendJsonBody(folderJson_, folderText);
+    folderValid_ = AppendJsonBody(folderJson_, folderText);
 }
 
 // `"path":"<folder><name>"`, and the exact bytes where they are not valid UTF-8.
 void JsonListing::appendPath(std::string& line, const EntryRecord& record) {
     line.append(R"("path":)");
     line.append(folderJson_);
-    const bool nameValid = appendJsonBody(line, record.name);
+    const bool nameValid = AppendJsonBody(line, record.name);
     line.push_back('"');
     if (folderValid_ && nameValid)
         return;
     path_.assign(record.folder);
     path_.append(record.name);
     line.append(R"(,"path_bytes":")");
-    appendBase64(line, path_);
+    AppendBase64(line, path_);
     line.push_back('"');
 }
 
@@ -199,7 +110,7 @@ void JsonListing::entry(const EntryRecord& record) {
         ++files_;
         if (record.sizeRead) {
             line.push_back(',');
-            appendNumberField(line, "size", record.size);
+            AppendJsonNumber(line, "size", record.size);
             AddSize(bytes_, record.size);
         } else {
             line.append(R"(,"size":null)");
@@ -212,7 +123,7 @@ void JsonListing::entry(const EntryRecord& record) {
         ++links_;
         line.push_back(',');
         if (record.targetRead)
-            appendJsonText(line, "target", record.target);
+            AppendJsonText(line, "target", record.target);
         else
             line.append(R"("target":null)");
         break;
@@ -221,7 +132,8 @@ void JsonListing::entry(const EntryRecord& record) {
         ++special_;
         break;
     }
-    appendTime(line, record);
+    line.push_back(',');
+    AppendJsonTime(line, record.timeRead ? std::optional<FileTime>(record.modified) : std::nullopt);
     if (digest_ && record.kind == EntryRecord::Kind::File) {
         line.append(",\"");
         line.append(DigestInfo(*digest_).name);
@@ -238,34 +150,18 @@ void JsonListing::entry(const EntryRecord& record) {
     lines_.finishLine();
 }
 
-// "mtime" to the microsecond, which data tools take for a timestamp, and "mtime_ns" exact; null
-// where the time could not be read, and "mtime_ns" null where 64 bits cannot hold it.
-void JsonListing::appendTime(std::string& line, const EntryRecord& record) {
-    if (!record.timeRead) {
-        line.append(R"(,"mtime":null,"mtime_ns":null)");
-        return;
-    }
-    line.append(R"(,"mtime":")");
-    AppendUtcTimestamp(line, record.modified, TimeFraction::Microseconds);
-    line.append(R"(",)");
-    if (const std::optional<std::int64_t> nanoseconds = NanosecondsSinceEpoch(record.modified))
-        appendNumberField(line, "mtime_ns", *nanoseconds);
-    else
-        line.append(R"("mtime_ns":null)");
-}
-
 void JsonListing::endFolder() {}
 
 void JsonListing::endRun() {
     std::string& line = lines_.beginLine();
     line.append(R"({"type":"summary",)");
-    appendNumberField(line, "files", files_);
+    AppendJsonNumber(line, "files", files_);
     line.push_back(',');
-    appendNumberField(line, "folders", folders_);
+    AppendJsonNumber(line, "folders", folders_);
     line.push_back(',');
-    appendNumberField(line, "links", links_);
+    AppendJsonNumber(line, "links", links_);
     line.push_back(',');
-    appendNumberField(line, "special", special_);
+    AppendJsonNumber(line, "special", special_);
     line.push_back(',');
     line.append(R"("bytes":)");
     AppendByteTotal(line, bytes_);
@@ -291,11 +187,11 @@ void JsonListing::appendUnreadable(std::string& line) {
         for (const RunOutcome::Folder& folder : folders) {
             line.append(first ? "{" : ",{");
             first = false;
-            appendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+            AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
             line.append(R"(,"what":")");
             line.append(what);
             line.append(R"(",)");
-            appendJsonText(line, "reason",
+            AppendJsonText(line, "reason",
                            folder.error == 0 ? "während des Lesens geändert"
                                              : std::strerror(folder.error));
             line.push_back('}');
@@ -313,7 +209,7 @@ void JsonListing::appendLoops(std::string& line) {
     for (const RunOutcome::Folder& folder : outcome_.loops()) {
         line.append(first ? "{" : ",{");
         first = false;
-        appendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+        AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
         line.push_back('}');
     }
     line.push_back(']');

@@ -58,7 +58,6 @@ public:
 
 private:
     void appendPath(std::string& line, const EntryRecord& record);
-    void appendTime(std::string& line, const EntryRecord& record);
     void appendUnreadable(std::string& line);
     void appendLoops(std::string& line);
 

@@ -162,6 +162,9 @@ struct ModelEntry {
     bool folder = false;
     std::int64_t size = 0;
     bool alike = false; // stands for several entries, or lies below such a folder
+    // The shown name loses blanks at its end, so a simple listing cannot tie the folder to the
+    // entries below it and leaves its kind unknown.
+    bool blankEnd = false;
 };
 
 // The list's view of the tree: entries by shown path, those that several entries share marked,
@@ -172,7 +175,7 @@ std::map<std::string, ModelEntry> model(const std::string& root, const Tree& tre
     for (const auto& [path, node] : tree) {
         const std::string key = shownOf(root, path).key();
         if (++count[key] == 1)
-            shown[key] = {node.folder, node.size, false};
+            shown[key] = {node.folder, node.size, false, DisplayText(path).ends_with(' ')};
         else
             shown[key].alike = true;
     }
@@ -202,12 +205,17 @@ Expected expectedDifferences(const std::map<std::string, ModelEntry>& before,
         keys.insert(key);
     for (const auto& [key, entry] : after)
         keys.insert(key);
-    const auto line = [](char mark, const std::string& key, const ModelEntry& entry,
-                         bool kindKnown) {
+    // A simple listing knows a folder by the entries it lists below it ("<folder>/."), but
+    // not a file from a folder it could not read: its files' kind stays unknown.
+    const auto kindKnown = [](const ModelEntry& entry, bool withSizes) {
+        return withSizes || (entry.folder && !entry.blankEnd);
+    };
+    const auto line = [&kindKnown](char mark, const std::string& key, const ModelEntry& entry,
+                                   bool withSizes) {
         QString text = QString(QChar::fromLatin1(mark)) + ' ' + QString::fromStdString(key);
-        if (kindKnown && entry.folder)
+        if (entry.folder && kindKnown(entry, withSizes))
             text += '/';
-        else if (kindKnown)
+        else if (withSizes)
             text += QStringLiteral(" (%1 Bytes)").arg(entry.size);
         return text;
     };
@@ -224,9 +232,10 @@ Expected expectedDifferences(const std::map<std::string, ModelEntry>& before,
             expected.lines.append(line('-', key, b->second, sizesBefore));
         } else if (!inBefore) {
             expected.lines.append(line('+', key, a->second, sizesAfter));
-        } else if (sizesBefore && sizesAfter && a->second.folder != b->second.folder) {
-            expected.lines.append(line('-', key, b->second, true));
-            expected.lines.append(line('+', key, a->second, true));
+        } else if (kindKnown(b->second, sizesBefore) && kindKnown(a->second, sizesAfter) &&
+                   a->second.folder != b->second.folder) {
+            expected.lines.append(line('-', key, b->second, sizesBefore));
+            expected.lines.append(line('+', key, a->second, sizesAfter));
         } else if (sizesBefore && sizesAfter && !a->second.folder &&
                    a->second.size != b->second.size) {
             expected.lines.append(QStringLiteral("~ %1 (%2 -> %3 Bytes)")
