@@ -36,14 +36,33 @@ std::string resolved(std::string_view absoluteKey) {
     return key;
 }
 
-bool namesAbsolutePaths(const SavedListing& listing) {
+// A folder text that only names the same folder as the other list's texts once it is resolved:
+// an absolute one, or one with "." or ".." in it beyond a leading "./" ("../a/", "a/./b/").
+bool needsResolving(std::string_view folder) {
+    if (folder.starts_with('/'))
+        return true;
+    while (folder.starts_with("./"))
+        folder.remove_prefix(2);
+    for (std::size_t start = 0; start < folder.size();) {
+        std::size_t end = folder.find('/', start);
+        if (end == std::string_view::npos)
+            end = folder.size();
+        const std::string_view part = folder.substr(start, end - start);
+        if (part == "." || part == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool namesPathsToResolve(const SavedListing& listing) {
     const PathSet& set = listing.entries;
     for (std::size_t f = 0; f < set.folderCount(); ++f) {
-        if (set.folderTextAt(f).starts_with('/'))
+        if (needsResolving(set.folderTextAt(f)))
             return true;
     }
     for (const ListingGaps::Folder& folder : listing.gaps.folders) {
-        if (folder.folder.starts_with('/'))
+        if (needsResolving(folder.folder))
             return true;
     }
     return false;
@@ -113,7 +132,7 @@ void AlignPathsForChecksums(SavedListing& list, const SavedListing& other) {
     if (list.form != ListingForm::Checksums && other.form != ListingForm::Checksums)
         return;
     std::function<std::string(std::string_view)> key;
-    if (!namesAbsolutePaths(list) && !namesAbsolutePaths(other)) {
+    if (!namesPathsToResolve(list) && !namesPathsToResolve(other)) {
         key = [](std::string_view folder) {
             return std::string(folder.starts_with("./") ? folder.substr(2) : folder);
         };

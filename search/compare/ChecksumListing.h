@@ -36,9 +36,10 @@ bool IsChecksumLine(std::string_view line);
 
 // One side of a comparison where either side is a checksum list, its paths spelt as the other
 // side's will be: a checksum list names its files as they were given to the program that made
-// it, relative or absolute. When neither side names an absolute path, "./" at the start is left
-// out ("./a" is "a"); else each relative path is taken from `list.pathsFrom` (the working folder
-// where that is empty) and "." and ".." are resolved, so that it meets an absolute path.
+// it, relative or absolute. When neither side names an absolute path or one with "." or ".." in
+// it, "./" at the start is left out ("./a" is "a"); else each relative path is taken from
+// `list.pathsFrom` (the working folder where that is empty) and "." and ".." are resolved, so
+// that "b" in a list made in "sub" meets "../sub/b" and an absolute path.
 void AlignPathsForChecksums(SavedListing& list, const SavedListing& other);
 
 // What a checksum list cannot name, for its comparison with another list: folders, and entries

@@ -253,6 +253,14 @@ TEST_F(CliDigestTest, ComparesASearchWithAChecksumList) {
                                 tree.path(QStringLiteral("plain.new")) +
                                 " (3 Bytes)\n\n1 neu, 1 entfernt, 1 geändert\n");
 
+    // A list made in a subfolder names its files from there, as sha256sum -c reads them.
+    const CliResult below = RunShell(
+        QStringLiteral("cd \"$1/sub\\\\dir/inner\" && sha256sum deep ../../plain > \"$2.below\" && "
+                       "\"$0\" --compare \"$2.below\" -m 'deep;plain' ../.."),
+        {tree.root(), list});
+    EXPECT_EQ(below.exitCode, 0) << below.err.toStdString();
+    EXPECT_EQ(below.out, "0 neu, 0 entfernt, 0 geändert\n");
+
     // Without --hash the search reads the files with the list's algorithm; with another one only
     // which files there are is compared. A line that is none of a checksum list refuses the list.
     EXPECT_EQ(
@@ -272,6 +280,7 @@ TEST_F(CliDigestTest, ComparesASearchWithAChecksumList) {
         << blind.err.toStdString();
     QFile::remove(list);
     QFile::remove(list + QStringLiteral(".abs"));
+    QFile::remove(list + QStringLiteral(".below"));
 }
 
 } // namespace
