@@ -113,6 +113,26 @@ TEST_F(ResultWindowCompareTest, ShowsTheDifferencesInAComparisonWindowOfTheSameK
                            "Alle Dateien (*.*)"}));
 }
 
+// A copy of a tree in another folder compares path by path below the two folders, which the
+// report names under the earlier list's file.
+TEST_F(ResultWindowCompareTest, ACopyInAnotherFolderComparesBelowBothFolders) {
+    tree.file("original/a.txt", 5);
+    tree.file("kopie/a.txt", 5);
+    tree.file("kopie/b.txt", 9);
+    const QString earlier = save(SavedListingText(tree.path("original")));
+    OpenDialogSeam().setNextAnswer({true, earlier, {}});
+    show(SavedListingText(tree.path("kopie")));
+    QStringList lines;
+    closeReport([&](TfrmList& report) { lines = LinesOf(report.mList->lines()); });
+    compare();
+    EXPECT_EQ(lines,
+              QStringList({"Frühere Liste: " + earlier,
+                           "Verglichen werden " + tree.path("original") + "/ (frühere Liste) und " +
+                               tree.path("kopie") + "/ (neue Liste), Pfad für Pfad darunter",
+                           "1 neu, 0 entfernt, 0 geändert", "", "+ b.txt (9 Bytes)", "",
+                           "1 neu, 0 entfernt, 0 geändert"}));
+}
+
 // What the run knows the list on screen lacks (here: it was cancelled) opens the report as a
 // note, wrapped to the window's width, and what the run never reached is not counted as gone.
 TEST_F(ResultWindowCompareTest, WhatTheShownListLacksIsNotedAndLeftOpen) {
