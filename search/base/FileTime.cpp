@@ -203,8 +203,11 @@ std::optional<std::int64_t> NanosecondsSinceEpoch(FileTime time) {
 
 FileTime FromNanosecondsSinceEpoch(std::int64_t nanoseconds) {
     constexpr std::int64_t perSecond = 1000000000;
-    const std::int64_t seconds = floorDivide(nanoseconds, perSecond);
-    return FileTime{seconds, static_cast<std::int32_t>(nanoseconds - seconds * perSecond)};
+    // The remainder, not seconds * perSecond, which passes the range for the earliest count.
+    std::int64_t rest = nanoseconds % perSecond;
+    if (rest < 0)
+        rest += perSecond;
+    return FileTime{floorDivide(nanoseconds, perSecond), static_cast<std::int32_t>(rest)};
 }
 
 void AppendLocalTime(std::string& out, FileTime time) {
