@@ -122,6 +122,22 @@ std::optional<FileTime> carriedTime(const WrittenEntry& entry) {
     return FileTime{entry.modified.seconds, entry.modified.nanoseconds / 1000 * 1000};
 }
 
+// The kind an inventory's line gives back: links and special files are told from files.
+EntryKind kindOf(EntryRecord::Kind kind) {
+    switch (kind) {
+    case EntryRecord::Kind::Folder:
+        return EntryKind::Folder;
+    case EntryRecord::Kind::Link:
+        return EntryKind::Link;
+    case EntryRecord::Kind::Special:
+        return EntryKind::Special;
+    case EntryRecord::Kind::File:
+    case EntryRecord::Kind::Dot:
+        break;
+    }
+    return EntryKind::File;
+}
+
 // Two listings of one entry differ where both give a size or both a time, and those differ.
 bool listingsDiffer(const Expected& a, const Expected& b) {
     const bool sizes =
@@ -137,10 +153,9 @@ std::map<std::string, Expected> expectedEntries(const std::vector<WrittenBlock>&
             if (entry.kind == EntryRecord::Kind::Dot)
                 continue;
             const std::string path = FolderKey(block.folder) + entry.name;
-            const bool folder = entry.kind == EntryRecord::Kind::Folder;
             const bool withSize = entry.kind == EntryRecord::Kind::File && entry.sizeRead;
-            const Expected facts{folder ? EntryKind::Folder : EntryKind::File,
-                                 withSize ? entry.size : PathSet::unknownSize, carriedTime(entry)};
+            const Expected facts{kindOf(entry.kind), withSize ? entry.size : PathSet::unknownSize,
+                                 carriedTime(entry)};
             const auto [it, first] = expected.try_emplace(path, facts);
             if (!first && it->second.kind != facts.kind)
                 it->second.kindsDiffer = true;
