@@ -64,7 +64,9 @@ public:
     NewFiles(const std::unordered_set<std::string>& named, CheckOutput& output)
         : named_(named), output_(output) {}
 
-    Needs needs() const override { return Needs{false, false, false, std::nullopt, true}; }
+    Needs needs() const override {
+        return {.sizes = false, .times = false, .foldersFirst = false, .openFolder = true};
+    }
     void beginFolder(std::string_view) override {}
     void entry(const EntryRecord& record) override {
         struct stat st {};

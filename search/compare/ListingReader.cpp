@@ -287,18 +287,16 @@ void ListingReader::readEntry(std::string_view line) {
     const std::string_view name = WithoutFill(column);
     if (entry->directory) {
         if (name != "." && name != "..")
-            listing_.entries.add(name, {EntryKind::Folder,
-                                        PathSet::unknownSize,
-                                        ShownNameIsExact(column, name),
-                                        false,
-                                        {},
-                                        lineNumber_});
+            listing_.entries.add(name, {.kind = EntryKind::Folder,
+                                        .exactName = ShownNameIsExact(column, name),
+                                        .line = lineNumber_});
         return;
     }
     blockHasFiles_ = true;
-    listing_.entries.add(
-        name,
-        {EntryKind::File, entry->size, ShownNameIsExact(column, name), false, {}, lineNumber_});
+    listing_.entries.add(name, {.kind = EntryKind::File,
+                                .size = entry->size,
+                                .exactName = ShownNameIsExact(column, name),
+                                .line = lineNumber_});
 }
 
 // One path a line: the folder text up to the last "/", then the name. The entries "." and ".."
@@ -329,9 +327,7 @@ void ListingReader::readSimpleLine(std::string_view line) {
     if (column == "." || column == "..")
         return;
     const std::string_view name = WithoutFill(column);
-    listing_.entries.add(
-        name,
-        {EntryKind::Unknown, PathSet::unknownSize, ShownNameIsExact(column, name), false, {}});
+    listing_.entries.add(name, {.exactName = ShownNameIsExact(column, name)});
 }
 
 void ListingReader::startBlock(std::string_view folder) {

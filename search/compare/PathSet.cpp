@@ -251,13 +251,13 @@ PathSet PathSet::rebuilt(FolderText&& folderText, Name&& name) const {
         set.startBlock(folderText(blockFolderText(block)));
         for (; next < byBlock.size() && entries_[byBlock[next]].block == block; ++next) {
             const Entry& entry = entries_[byBlock[next]];
-            EntryFacts facts{entry.kind,
-                             entry.size,
-                             entry.exactName,
-                             entry.timeKnown,
-                             {entry.seconds, entry.nanoseconds},
-                             entry.line,
-                             digest(byBlock[next])};
+            EntryFacts facts{.kind = entry.kind,
+                             .size = entry.size,
+                             .exactName = entry.exactName,
+                             .timeKnown = entry.timeKnown,
+                             .modified = {entry.seconds, entry.nanoseconds},
+                             .line = entry.line,
+                             .digest = digest(byBlock[next])};
             const std::string_view newName = name(nameOf(entry), held, facts.exactName);
             set.add(newName, facts);
             set.entries_.back().listedDifferently = entry.listedDifferently;

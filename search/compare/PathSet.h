@@ -40,7 +40,7 @@ struct EntryFacts {
 };
 
 // The entries of one listing as a set of paths, compact enough for lists of millions of lines:
-// every folder text once, the names in one block, 32 bytes an entry. A path is its folder text
+// every folder text once, the names in one block, 48 bytes an entry. A path is its folder text
 // (ending in "/") followed by its name; the set is ordered by path, bytes compared as unsigned but
 // "/" before every other byte, so that what a folder holds follows the folder's own entry
 // ("t/b", "t/b/x", "t/b.txt").
@@ -149,7 +149,7 @@ private:
         bool hasDigest : 1 = false;    // its hexadecimal digest follows the name in names_
         std::uint8_t digestLength = 0; // in bytes, half the hexadecimal digits
     };
-    static_assert(sizeof(Entry) <= 48);
+    static_assert(sizeof(Entry) == 48, "the size an entry of the set is said to have above");
     struct DifferentListing {
         std::uint32_t firstLine;
         std::uint32_t otherLine;

@@ -82,7 +82,7 @@ SnapshotTree::SnapshotTree(const TSearchFiles& settings, ExtraTexts extraTexts)
 }
 
 RecordSink::Needs SnapshotTree::needs() const {
-    return Needs{true, true, true};
+    return {.sizes = true, .times = true, .foldersFirst = true};
 }
 
 // The folder of `folderText`, made with the folders above it that are missing. A folder with no
