@@ -1,7 +1,6 @@
 #include "digest/DigestStage.h"
 
 #include "base/ByteTotal.h"
-#include "walk/DescriptorBudget.h"
 
 #include <QByteArray>
 #include <utility>
@@ -81,13 +80,13 @@ void DigestStage::endRun() {
 DigestWindow::Folder DigestStage::holdFolder(int fd) {
     if (fd < 0)
         return nullptr;
-    DescriptorBudget& budget = DescriptorBudget::process();
-    if (!budget.tryTake()) {
+    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
+    if (!reserved) {
         while (!waiting_.empty() && !stopped_)
             handOnOldest();
-        budget.take();
     }
-    auto folder = std::make_shared<const FolderDescriptor>(FolderDescriptor::duplicate(fd));
+    auto folder = std::make_shared<const FolderDescriptor>(
+        FolderDescriptor::duplicate(std::move(reserved), fd));
     return folder->valid() ? folder : nullptr;
 }
 

@@ -32,12 +32,34 @@ FolderDescriptor& FolderDescriptor::operator=(FolderDescriptor&& other) noexcept
     return *this;
 }
 
+FolderDescriptor::Reservation FolderDescriptor::Reservation::tryMake() {
+    return Reservation(DescriptorBudget::process().tryTake());
+}
+
+FolderDescriptor::Reservation::~Reservation() {
+    if (held_)
+        DescriptorBudget::process().give();
+}
+
+void FolderDescriptor::takeOver(Reservation& reserved) {
+    if (!reserved.held_)
+        DescriptorBudget::process().take();
+    reserved.held_ = false;
+}
+
 FolderDescriptor FolderDescriptor::open(int parent, const char* name, Link link) {
+    return open(Reservation(false), parent, name, link);
+}
+
+FolderDescriptor FolderDescriptor::open(Reservation reserved, int parent, const char* name,
+                                        Link link) {
+    takeOver(reserved);
     const int flags = link == Link::Follow ? folderFlags : folderFlags | O_NOFOLLOW;
     return FolderDescriptor(::openat(parent, name, flags));
 }
 
-FolderDescriptor FolderDescriptor::duplicate(int fd) {
+FolderDescriptor FolderDescriptor::duplicate(Reservation reserved, int fd) {
+    takeOver(reserved);
     return FolderDescriptor(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
 }
 

@@ -48,9 +48,10 @@ FolderReadAhead::~FolderReadAhead() {
 }
 
 bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
-    if (!DescriptorBudget::process().tryTake())
+    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
+    if (!reserved)
         return false;
-    FolderDescriptor duplicate = FolderDescriptor::duplicate(parent);
+    FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), parent);
     if (!duplicate.valid())
         return false;
     auto level = std::make_shared<Level>(std::move(duplicate), names.size());
@@ -155,7 +156,8 @@ void FolderReadAhead::readNext() {
     --posted_;
     if (stop_ || !canStart())
         return;
-    budgetSpent_ = !DescriptorBudget::process().tryTake();
+    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
+    budgetSpent_ = !reserved;
     if (budgetSpent_)
         return;
     auto [level, index] = nextJob();
@@ -163,7 +165,7 @@ void FolderReadAhead::readNext() {
     job.state = Job::State::Running;
     ++ahead_;
     lock.unlock();
-    readJob(*level, job);
+    readJob(*level, job, std::move(reserved));
     lock.lock();
     finishJob(*level, job);
     postReads();
@@ -192,11 +194,14 @@ std::pair<std::shared_ptr<FolderReadAhead::Level>, std::size_t> FolderReadAhead:
 }
 
 // Runs without the lock: the job is this worker's until it is Done, and the level, held by the
-// caller, keeps its descriptor open. The descriptor budget has counted the job's descriptor.
-void FolderReadAhead::readJob(const Level& level, Job& job) {
+// caller, keeps its descriptor open. The descriptor budget has counted the job's descriptor in
+// `reserved`.
+void FolderReadAhead::readJob(const Level& level, Job& job,
+                              FolderDescriptor::Reservation reserved) {
     try {
-        FolderDescriptor folder = FolderDescriptor::open(level.parent.get(), job.name.c_str(),
-                                                         FolderDescriptor::Link::NoFollow);
+        FolderDescriptor folder =
+            FolderDescriptor::open(std::move(reserved), level.parent.get(), job.name.c_str(),
+                                   FolderDescriptor::Link::NoFollow);
         // Out of descriptors is this process's limit, not the folder's fault: the scan opens it.
         if (!folder.valid() && DescriptorBudget::exhausted(errno))
             return;

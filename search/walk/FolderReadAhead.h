@@ -72,7 +72,7 @@ private:
     bool canStart() const;
     std::size_t startable() const;
     std::pair<std::shared_ptr<Level>, std::size_t> nextJob();
-    void readJob(const Level& level, Job& job);
+    void readJob(const Level& level, Job& job, FolderDescriptor::Reservation reserved);
     void finishJob(Level& level, Job& job);
     void dropJob(Job& job);
     void closeJob(Job& job);

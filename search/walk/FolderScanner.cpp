@@ -236,7 +236,6 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
 FolderDescriptor FolderScanner::openCounted(int parent, const char* name,
                                             FolderDescriptor::Link link, int& error) {
     for (bool retried = false;; retried = true) {
-        DescriptorBudget::process().take();
         FolderDescriptor folder = FolderDescriptor::open(parent, name, link);
         if (folder.valid())
             return folder;
