@@ -211,16 +211,20 @@ void FolderReadAhead::readJob(const Level& level, Job& job,
             job.snapshot = freeSnapshot();
             // Asked after every 16 entries or size read; after 64 questions the read counts as
             // long.
-            const FolderSnapshot::KeepGoing keepGoing = [this, &level, &job,
-                                                         asked = 0](std::size_t found) mutable {
-                job.filesFound.store(found, std::memory_order_relaxed);
-                if (++asked == 64)
-                    job.long_ = true;
-                return !stop_ && !level.abandoned;
-            };
-            job.snapshot->setDetails(details_);
-            job.read =
-                job.snapshot->readOpen(job.folder.get(), mask_, withSizes_, keepGoing, 16, &pool_);
+            const FolderSnapshot::ReadOptions options{
+                .mask = mask_,
+                .sizes = withSizes_,
+                .details = details_,
+                .keepGoing =
+                    [this, &level, &job, asked = 0](std::size_t found) mutable {
+                        job.filesFound.store(found, std::memory_order_relaxed);
+                        if (++asked == 64)
+                            job.long_ = true;
+                        return !stop_ && !level.abandoned;
+                    },
+                .askEvery = 16,
+                .pool = &pool_};
+            job.read = job.snapshot->readOpen(job.folder.get(), options);
             job.bytes = job.snapshot->memoryBytes();
         }
         job.ready = true;

@@ -221,13 +221,18 @@ bool FolderScanner::waitForWorker(bool readingLong, std::size_t filesFound) {
 
 // Reads the open folder, pumping and testing for a cancel between the pieces of a long read.
 bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
-    const FolderSnapshot::KeepGoing keepGoing = [this](std::size_t filesFound) {
-        showReadProgress(filesFound);
-        progress_.processMessagesSoon();
-        return settings_.Searching;
-    };
-    snapshot.setDetails(details());
-    return snapshot.readOpen(fd, mask_, withSizes(), keepGoing, 1024, &pool_);
+    const FolderSnapshot::ReadOptions options{.mask = mask_,
+                                              .sizes = withSizes(),
+                                              .details = details(),
+                                              .keepGoing =
+                                                  [this](std::size_t filesFound) {
+                                                      showReadProgress(filesFound);
+                                                      progress_.processMessagesSoon();
+                                                      return settings_.Searching;
+                                                  },
+                                              .askEvery = 1024,
+                                              .pool = &pool_};
+    return snapshot.readOpen(fd, options);
 }
 
 // Opens the folder `name` relative to `parent`, counted by the budget; none with `error` set when

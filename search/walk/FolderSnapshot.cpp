@@ -133,12 +133,13 @@ void FolderSnapshot::clear() {
     workSinceAsked_ = 0;
 }
 
-bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
-                              const KeepGoing& keepGoing, std::size_t askEvery, WorkerPool* pool) {
+bool FolderSnapshot::readOpen(int fd, const ReadOptions& options) {
     clear();
-    keepGoing_ = keepGoing ? &keepGoing : nullptr;
-    askEvery_ = askEvery;
-    mask_ = &mask;
+    keepGoing_ = options.keepGoing ? &options.keepGoing : nullptr;
+    askEvery_ = options.askEvery;
+    mask_ = &options.mask;
+    details_ = options.details;
+    WorkerPool* const pool = options.pool;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         error_ = errno;
@@ -155,7 +156,7 @@ bool FolderSnapshot::readOpen(int fd, const MaskMatcher& mask, bool withSizes,
     }
     const std::size_t firstSorted = entries_.size();
     const bool complete = readEntries(fd, pool) && sortEntries(firstSorted) &&
-                          (!withSizes || (readSizes(fd, pool) && readTargets(fd)));
+                          (!options.sizes || (readSizes(fd, pool) && readTargets(fd)));
     keepGoing_ = nullptr;
     mask_ = nullptr;
     if (!complete) {

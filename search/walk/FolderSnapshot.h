@@ -61,16 +61,25 @@ public:
     FolderSnapshot(const FolderSnapshot&) = delete;
     FolderSnapshot& operator=(const FolderSnapshot&) = delete;
 
+    // What a read takes from its folder and how it asks whether to go on.
+    struct ReadOptions {
+        const MaskMatcher& mask;
+        // The size of each matching non-directory, and with it the details asked for (times of
+        // subfolders included).
+        bool sizes = false;
+        Details details = {};
+        // Asked after about `askEvery` entries of work (a size read counts as 16), and while
+        // waiting for workers that read sizes; only the calling thread asks it. None: never.
+        KeepGoing keepGoing = {};
+        std::size_t askEvery = 1024;
+        // Shares the size reads of a large or slow folder with its workers; none: all here.
+        WorkerPool* pool = nullptr;
+    };
+
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
     // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
-    // `keepGoing` is asked after about `askEvery` entries of work (a size read counts as 16),
-    // and while waiting for workers that read sizes. Only the calling thread asks it.
-    bool readOpen(int fd, const MaskMatcher& mask, bool withSizes, const KeepGoing& keepGoing,
-                  std::size_t askEvery = 1024, WorkerPool* pool = nullptr);
+    bool readOpen(int fd, const ReadOptions& options);
     bool stopped() const { return stopped_; }
-    // The reads that follow keep these details of the matching entries (times of subfolders
-    // included) with their sizes (readOpen's `withSizes`).
-    void setDetails(Details details) { details_ = details; }
 
     int error() const { return error_; }
     // The first error of a size read other than a vanished name (EACCES in a folder without

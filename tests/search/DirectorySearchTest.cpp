@@ -26,7 +26,8 @@ std::vector<Listed> read(const std::string& path, const QString& mask, bool size
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     EXPECT_GE(fd, 0) << path;
     FolderSnapshot snapshot;
-    EXPECT_TRUE(snapshot.readOpen(fd, MaskMatcher(mask), sizes, {}, 1024, pool)) << path;
+    const MaskMatcher matcher(mask);
+    EXPECT_TRUE(snapshot.readOpen(fd, {.mask = matcher, .sizes = sizes, .pool = pool})) << path;
     ::close(fd);
     std::vector<Listed> listed;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
