@@ -12,14 +12,11 @@ CliProgress::CliProgress(TSearchFiles& settings, QByteArrayList givenFolders, bo
       line_(showProgress ? std::make_unique<ProgressLine>(2) : nullptr),
       showWarnings_(showWarnings) {}
 
-void CliProgress::setSearchCaption(const QString& text) {
-    if (line_)
-        line_->setSearchCaption(text);
-}
-
-void CliProgress::setFoundCaption(const QString& text) {
-    if (line_)
-        line_->setFoundCaption(text);
+void CliProgress::searching(std::string_view folderPath, std::int64_t filesFound) {
+    if (!line_)
+        return;
+    line_->setSearchCaption(SearchCaption(folderPath));
+    line_->setFoundCaption(FoundCaption(filesFound));
 }
 
 // The engine pumps between entries and before every folder; a stop signal ends the search at

@@ -23,8 +23,7 @@ public:
     CliProgress(TSearchFiles& settings, QByteArrayList givenFolders, bool showProgress,
                 bool showWarnings);
 
-    void setSearchCaption(const QString& text) override;
-    void setFoundCaption(const QString& text) override;
+    void searching(std::string_view folderPath, std::int64_t filesFound) override;
     void processMessages() override;
     void processMessagesSoon() override;
     void folderUnreadable(const QByteArray& path, int error) override;

@@ -7,7 +7,8 @@
 //   walk/     the directory search: ScanFolder (FolderScanner.h) reads each folder into a
 //             FolderSnapshot through a FolderDescriptor (counted by DescriptorBudget), matches
 //             names by MaskMatcher, reads ahead and reads sizes on WorkerPool's threads
-//             (FolderReadAhead, SharedSizeReads, tuned by ScanTuning and WaitClock)
+//             (FolderReadAhead, SharedSizeReads, tuned by ScanTuning and WaitClock) and tells
+//             progress the folder and the files found so far (FoundCount)
 //   digest/   files' checksums: FileDigest reads a file whole relative to a folder the walk
 //             holds, DigestWindow several at once on the walk's workers, DigestStage between the
 //             walk and an output that wants digests (RunSearch puts it there)

@@ -45,17 +45,18 @@ constexpr Qt::WindowFlags progressWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 } // namespace
 
-// Shows the engine's progress captions in the window and pumps Qt's event loop.
+// Shows the engine's progress as the window's captions and pumps Qt's event loop.
 class TfrmLoad::Reporter final : public SearchProgress {
 public:
     explicit Reporter(TfrmLoad& window) : window_(window) {}
 
-    void setSearchCaption(const QString& text) override { window_.showSearchCaptionSoon(text); }
-    // The label sizes itself to its text. Digits are equally wide, so the size changes only
+    // The found label sizes itself to its text. Digits are equally wide, so the size changes only
     // when the length of the text does.
-    void setFoundCaption(const QString& text) override {
-        const bool resize = text.size() != window_.lbFound->text().size();
-        window_.lbFound->setText(text);
+    void searching(std::string_view folderPath, std::int64_t filesFound) override {
+        window_.showSearchCaptionSoon(SearchCaption(folderPath));
+        const QString found = FoundCaption(filesFound);
+        const bool resize = found.size() != window_.lbFound->text().size();
+        window_.lbFound->setText(found);
         if (resize)
             window_.lbFound->adjustSize();
     }

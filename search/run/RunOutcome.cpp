@@ -116,12 +116,8 @@ QString RunOutcome::details() const {
     return lines.join(QLatin1Char('\n'));
 }
 
-void RunOutcomeRecorder::setSearchCaption(const QString& text) {
-    inner_.setSearchCaption(text);
-}
-
-void RunOutcomeRecorder::setFoundCaption(const QString& text) {
-    inner_.setFoundCaption(text);
+void RunOutcomeRecorder::searching(std::string_view folderPath, std::int64_t filesFound) {
+    inner_.searching(folderPath, filesFound);
 }
 
 void RunOutcomeRecorder::processMessages() {

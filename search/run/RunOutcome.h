@@ -73,8 +73,7 @@ public:
     RunOutcomeRecorder(SearchProgress& inner, const TSearchFiles& settings, RunOutcome& outcome)
         : inner_(inner), settings_(settings), outcome_(outcome) {}
 
-    void setSearchCaption(const QString& text) override;
-    void setFoundCaption(const QString& text) override;
+    void searching(std::string_view folderPath, std::int64_t filesFound) override;
     void processMessages() override;
     void processMessagesSoon() override;
     void folderUnreadable(const QByteArray& path, int error) override;

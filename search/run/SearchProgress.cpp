@@ -1,8 +1,9 @@
 #include "run/SearchProgress.h"
 
+#include "base/Utf8Text.h"
+
 SearchProgress::~SearchProgress() = default;
-void SearchProgress::setSearchCaption(const QString&) {}
-void SearchProgress::setFoundCaption(const QString&) {}
+void SearchProgress::searching(std::string_view, std::int64_t) {}
 std::chrono::milliseconds SearchProgress::captionRefreshInterval() const {
     return std::chrono::milliseconds(100);
 }
@@ -16,3 +17,11 @@ void SearchProgress::folderLoop(const QByteArray&) {}
 void SearchProgress::readProgress(std::int64_t, std::int64_t) {}
 void SearchProgress::fileUnreadable(const QByteArray&, int) {}
 void SearchProgress::fileChangedWhileRead(const QByteArray&) {}
+
+QString SearchCaption(std::string_view folderPath) {
+    return QStringLiteral("Suchen in %1").arg(QString::fromStdString(DisplayText(folderPath)));
+}
+
+QString FoundCaption(std::int64_t filesFound) {
+    return QStringLiteral("Elemente gefunden: %1").arg(filesFound);
+}

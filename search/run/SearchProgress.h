@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <QByteArray>
 #include <QString>
+#include <string_view>
 
-// What the search engine tells the outside world while it runs: the two progress captions
-// (the folder being searched and the number of files found), the message pump that lets a
-// cancel click run, and, for whoever wants them, the folders that could not be read.
-// Every operation does nothing by default, so a plain SearchProgress runs the engine headless.
+// What the search engine tells the outside world while it runs: the folder being searched and the
+// number of files found, the message pump that lets a cancel click run, and, for whoever wants
+// them, the folders that could not be read. Every operation does nothing by default, so a plain
+// SearchProgress runs the engine headless.
 class SearchProgress {
 public:
     SearchProgress() = default;
@@ -16,12 +17,12 @@ public:
     SearchProgress(const SearchProgress&) = delete;
     SearchProgress& operator=(const SearchProgress&) = delete;
 
-    // "Suchen in <folder>", set once per folder and mask that has a matching entry.
-    virtual void setSearchCaption(const QString& text);
-    // "Elemente gefunden: <n>", set together with the search caption.
-    virtual void setFoundCaption(const QString& text);
-    // Within a long read or a long folder the captions are set again, with the folder being
-    // read and the files found so far, once they are this old; 100 ms by default.
+    // The folder being searched (its path as the walk names it, ending in "/", in the bytes the
+    // file system gives) and the files found in the whole search so far; told once per folder
+    // and mask that has a matching entry. A window shows them as SearchCaption and FoundCaption.
+    virtual void searching(std::string_view folderPath, std::int64_t filesFound);
+    // Within a long read or a long folder the progress is told again, with the folder being
+    // read and the files found so far, once it is this old; 100 ms by default.
     virtual std::chrono::milliseconds captionRefreshInterval() const;
     // Handles all pending window messages and returns.
     virtual void processMessages();
@@ -44,3 +45,8 @@ public:
     // A file changed while it was read for its digest (or read short); it has none.
     virtual void fileChangedWhileRead(const QByteArray& path);
 };
+
+// "Suchen in <folder>": the folder's path as a listing shows a name.
+QString SearchCaption(std::string_view folderPath);
+// "Elemente gefunden: <n>".
+QString FoundCaption(std::int64_t filesFound);

@@ -1,12 +1,12 @@
 #include "walk/FolderScanner.h"
 
 #include "base/PathText.h"
-#include "base/Utf8Text.h"
 #include "run/SearchProgress.h"
 #include "walk/DescriptorBudget.h"
 #include "walk/FolderDescriptor.h"
 #include "walk/FolderReadAhead.h"
 #include "walk/FolderSnapshot.h"
+#include "walk/FoundCount.h"
 #include "walk/MaskMatcher.h"
 
 #include <cerrno>
@@ -67,7 +67,7 @@ public:
     FolderScanner(TSearchFiles& settings, const QString& mask, bool recursive, RecordSink& records,
                   std::int64_t& filesFound, SearchProgress& progress, WorkerPool& pool)
         : settings_(settings), mask_(mask), recursive_(recursive), records_(records),
-          needs_(records.needs()), filesFound_(filesFound), progress_(progress), pool_(pool) {}
+          needs_(records.needs()), found_(filesFound), progress_(progress), pool_(pool) {}
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
@@ -117,7 +117,7 @@ private:
     bool recursive_;
     RecordSink& records_;
     const RecordSink::Needs needs_;
-    std::int64_t& filesFound_; // of the whole run, which the found caption shows
+    FoundCount found_; // of the whole run, which the progress shows
     SearchProgress& progress_;
     WorkerPool& pool_;
     EntryRecord record_; // the entry being handed on
@@ -130,11 +130,7 @@ private:
         std::size_t pathLength; // of path_ at that level
     };
     std::vector<HeldLevel> held_; // the top levels on the way down, owned by their scan calls
-    // Files that the folder being read or listed holds and filesFound_ does not count yet; the
-    // found caption counts them in, so it grows while a huge folder is read.
-    std::int64_t uncountedFiles_ = 0;
-    bool readCountShown_ = false; // a caption showed files found by the current folder's read
-    std::chrono::steady_clock::time_point lastReport_; // of the progress captions
+    std::chrono::steady_clock::time_point lastReport_; // of the progress
     // Started at the first descent; declared after mask_, which it reads until it is destroyed.
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
@@ -153,7 +149,7 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
     const bool read = readAheadSnapshot.get()
                           ? readAhead.read
                           : folder.valid() && readFolder(snapshot, folder.get());
-    const bool readCountShown = std::exchange(readCountShown_, false);
+    const bool readCountShown = found_.readEnded();
     if (!read) {
         if (!snapshot.stopped())
             progress_.folderUnreadable(currentPath(),
@@ -296,14 +292,11 @@ bool FolderScanner::onDescentChain(const FolderSnapshot& snapshot) const {
 }
 
 void FolderScanner::reportProgress() {
-    const QString folder = QString::fromStdString(DisplayText(path_));
-    progress_.setSearchCaption(QStringLiteral("Suchen in %1").arg(folder));
-    progress_.setFoundCaption(
-        QStringLiteral("Elemente gefunden: %1").arg(filesFound_ + uncountedFiles_));
+    progress_.searching(path_, found_.shown());
     lastReport_ = std::chrono::steady_clock::now();
 }
 
-// Within a long read or a long folder the captions are shown again, with the folder being read
+// Within a long read or a long folder the progress is shown again, with the folder being read
 // and the count so far, when the last showing is a while ago.
 bool FolderScanner::refreshProgress() {
     if (std::chrono::steady_clock::now() - lastReport_ < progress_.captionRefreshInterval())
@@ -314,15 +307,13 @@ bool FolderScanner::refreshProgress() {
 
 // A long read of a folder shows the files it has found so far on top of the totals.
 void FolderScanner::showReadProgress(std::size_t filesFound) {
-    uncountedFiles_ = static_cast<std::int64_t>(filesFound);
-    if (refreshProgress() && filesFound > 0)
-        readCountShown_ = true;
+    found_.reading(filesFound);
+    if (refreshProgress())
+        found_.shownWhileReading();
 }
 
-// The folder's captions show the files counted before it; when its read showed its files
-// already, they stay in the count, so the count never goes back.
 void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd) {
-    uncountedFiles_ = readCountShown ? static_cast<std::int64_t>(snapshot.matchedFiles()) : 0;
+    found_.beginListing(snapshot.matchedFiles(), readCountShown);
     reportProgress();
     records_.beginFolder(path_);
     record_.folder = path_;
@@ -378,11 +369,8 @@ void FolderScanner::handleEntry(const FolderSnapshot& snapshot, std::size_t i) {
     } else {
         records_.entry(recordOf(snapshot, i));
     }
-    if (isFile) {
-        ++filesFound_;
-        if (uncountedFiles_ > 0)
-            --uncountedFiles_;
-    }
+    if (isFile)
+        found_.fileHandedOn();
 }
 
 // The files among the entries handled (all, unless a cancel came), made from the snapshot rather

@@ -10,7 +10,7 @@
 
 // Lists `folder` for `mask` and hands its matching entries to `records`, reading what they need;
 // with `recursive`, then does the same in every subfolder, depth first. Counts the files in
-// `filesFound` (the found caption shows the count of the whole search), reports progress to
+// `filesFound` (the progress shows the count of the whole search), reports progress to
 // `progress` and stops when `settings.Searching` goes false. Subfolders and the sizes of large or
 // slow folders are read on `pool`'s workers.
 void ScanFolder(TSearchFiles& settings, const QString& folder, const QString& mask, bool recursive,

@@ -155,8 +155,8 @@ TEST(ListingComparisonTest, GapsLeaveTheirEntriesOpenAndTheRestCounts) {
     settings.Masks = "*.*";
     struct CancelInB final : SearchProgress {
         explicit CancelInB(TSearchFiles& s) : settings(s) {}
-        void setSearchCaption(const QString& text) override {
-            if (text.endsWith("/B/"))
+        void searching(std::string_view folderPath, std::int64_t) override {
+            if (folderPath.ends_with("/B/"))
                 settings.Searching = false;
         }
         TSearchFiles& settings;

@@ -12,8 +12,10 @@
 // Records what the engine reports and can act inside a pump, as a cancel click would.
 class RecordingProgress final : public SearchProgress {
 public:
-    void setSearchCaption(const QString& text) override { searchCaptions.append(text); }
-    void setFoundCaption(const QString& text) override { foundCaptions.append(text); }
+    void searching(std::string_view folderPath, std::int64_t filesFound) override {
+        searchCaptions.append(SearchCaption(folderPath));
+        foundCaptions.append(FoundCaption(filesFound));
+    }
     std::chrono::milliseconds captionRefreshInterval() const override { return refreshEvery; }
     void processMessages() override {
         ++pumps;

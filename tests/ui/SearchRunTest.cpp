@@ -317,14 +317,14 @@ TEST_F(SearchRunTest, LongFolderCaptionIsShortenedInTheMiddle) {
     for (int level = 0; path.size() < 540; ++level)
         path += QString("/Verzeichnis_%1").arg(level);
     path += "/Nummer_7/";
-    load->progress().setSearchCaption("Suchen in " + path);
+    load->progress().searching(path.toStdString(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return lbSearch->text().endsWith("/Nummer_7/"); }));
     const QString shown = lbSearch->text();
     EXPECT_TRUE(shown.startsWith("Suchen in /home/anna/Verzeichnis_0/")) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith("…/Nummer_7/")) << shown.toStdString();
     EXPECT_LE(lbSearch->heightForWidth(lbSearch->width()), lbSearch->height());
 
-    load->progress().setSearchCaption("Suchen in /home/anna/");
+    load->progress().searching("/home/anna/", 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return lbSearch->text() == "Suchen in /home/anna/"; }));
 }
 

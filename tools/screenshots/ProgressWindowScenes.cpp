@@ -13,9 +13,8 @@
 void ProgressWindowScenes(Shots& shots) {
     CreateFolderInventoryWindows();
     frmLoad->show();
-    frmLoad->progress().setSearchCaption(
-        QStringLiteral("Suchen in /home/anna/Dokumente/Steuer 2023/Belege/Quittungen Januar/"));
-    frmLoad->progress().setFoundCaption(QStringLiteral("Elemente gefunden: 12345"));
+    frmLoad->progress().searching("/home/anna/Dokumente/Steuer 2023/Belege/Quittungen Januar/",
+                                  12345);
     shots.save(*frmLoad, QStringLiteral("progress-window-searching"));
 
     // A path far longer than the label, shortened in the middle to the folder being read.
@@ -23,8 +22,7 @@ void ProgressWindowScenes(Shots& shots) {
     for (int level = 1; path.size() < 540; ++level)
         path += QStringLiteral("/Unterordner_mit_langem_Namen_%1").arg(level);
     path += QStringLiteral("/Nummer_7/");
-    frmLoad->progress().setSearchCaption(QStringLiteral("Suchen in ") + path);
-    frmLoad->progress().setFoundCaption(QStringLiteral("Elemente gefunden: 734512"));
+    frmLoad->progress().searching(path.toStdString(), 734512);
     if (!QTest::qWaitFor(
             [] { return frmLoad->lbSearch->text().endsWith(QStringLiteral("/Nummer_7/")); }))
         std::fprintf(stderr, "screenshot: the long path was not shown\n");
