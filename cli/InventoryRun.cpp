@@ -66,6 +66,19 @@ private:
     ListFileWriter& writer_;
 };
 
+// A stop never costs a complete list: an existing file named with -o stays, and the list found so
+// far goes beside it under a name that says it is incomplete, named here.
+int commitStopped(ListFileWriter& writer) {
+    writer.keepExistingFile();
+    const int status = CommitOutput(writer, false);
+    if (const QString beside = writer.shownKeptBesideName(); !beside.isEmpty()) {
+        PrintErrorLine(QStringLiteral("Abgebrochen: Die vorhandene Datei %1 bleibt, wie sie war; "
+                                      "die unvollständige Liste steht in %2")
+                           .arg(writer.shownFullName(), beside));
+    }
+    return status;
+}
+
 int exitStatus(int writeStatus, const RunOutcome& outcome) {
     if (outcome.cancelled())
         return ExitStatus::Interrupted;
@@ -99,5 +112,8 @@ int RunInventory(const CliOptions& options) {
         SearchListing(SearchFiles, options, streamed, run.progress, run.outcome);
         run.shown.finish();
     }
-    return exitStatus(CommitOutput(writer, standardOutput), run.outcome);
+    const int writeStatus = run.outcome.cancelled() && !standardOutput
+                                ? commitStopped(writer)
+                                : CommitOutput(writer, standardOutput);
+    return exitStatus(writeStatus, run.outcome);
 }

@@ -118,13 +118,13 @@ void SearchListing(TSearchFiles& settings, const CliOptions& options, LineSink& 
         table.begin();
         searchInto(settings, options, table, progress);
     } else if (options.simple) {
-        TextListing listing =
-            TextListing::simple(lines, options.fullPath, !options.noExtensions,
-                                options.nullTerminated ? NameBytes::Exact : NameBytes::Shown);
+        TextListing listing = TextListing::simple(
+            lines, options.fullPath, !options.noExtensions,
+            options.nullTerminated ? NameBytes::Exact : NameBytes::Shown, &outcome);
         searchInto(settings, options, listing, progress);
     } else {
         AppendHeaderBlock(settings, lines);
-        TextListing listing = TextListing::extended(lines);
+        TextListing listing = TextListing::extended(lines, &outcome);
         searchInto(settings, options, listing, progress);
     }
 }

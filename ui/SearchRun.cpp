@@ -3,6 +3,7 @@
 #include "base/FileTime.h"
 #include "format/HeaderBlock.h"
 #include "format/InventoryFile.h"
+#include "format/ListingFormat.h"
 #include "format/TextListing.h"
 #include "LineView.h"
 #include "MessageBox.h"
@@ -104,7 +105,7 @@ void SearchRun::search() {
         kept_->records.setDigest(DigestAlgorithm::Sha256);
     RunOutcomeRecorder progress(load_.progress(), SearchFiles, outcome_);
     TextListing listing = TextListing::of(lines_, extended, main_.cbFullPath->isChecked(),
-                                          main_.cbFileExts->isChecked());
+                                          main_.cbFileExts->isChecked(), &outcome_);
     RecordTee both(listing, kept_->records);
     RunSearch(SearchFiles, both, progress);
     kept_->outcome = outcome_;
@@ -134,8 +135,11 @@ void SearchRun::writeLines() {
         load_.processMessagesSoon();
     }
     Writing = false;
-    if (!lines_.isEmpty())
+    // Cut short while written, the list says so as one cut short while searched does.
+    if (!lines_.isEmpty()) {
         outcome_.setCancelled();
+        AppendCutShortLine(list);
+    }
 }
 
 // The bar moves on by one line each time; it is redrawn whenever its filled part grows by a

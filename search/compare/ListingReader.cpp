@@ -150,6 +150,13 @@ void ListingReader::failAsInventory(std::string_view firstLine) {
 void ListingReader::readListingLine(std::string_view line) {
     if (state_ != State::Failed && !isShownText(line))
         return state_ == State::Start ? fail(notComparable()) : failAtLine();
+    // A stop cut the list short: after the footer, or wherever the window's copy of the lines
+    // was stopped. What the search would have found beyond it is unknown.
+    if (line == cutShortLine && state_ != State::Failed && state_ != State::CutShort) {
+        listing_.gaps.endEarly(QStringLiteral("Die Suche wurde abgebrochen"));
+        state_ = State::CutShort;
+        return;
+    }
     switch (state_) {
     case State::Start:
         startForm(line);
@@ -162,6 +169,10 @@ void ListingReader::readListingLine(std::string_view line) {
         break;
     case State::Simple:
         readSimpleLine(line);
+        break;
+    case State::CutShort:
+        if (!line.empty())
+            failAtLine();
         break;
     case State::Failed:
         break;
@@ -380,6 +391,7 @@ SavedListing ListingReader::finish() {
     case State::Start: // nothing at all: a simple listing that found nothing
     case State::Simple:
     case State::End:
+    case State::CutShort:
         break;
     default:
         listing_.gaps.endEarly(QStringLiteral(

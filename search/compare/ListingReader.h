@@ -73,7 +73,8 @@ SavedListing BelowFolder(const SavedListing& listing, std::string_view folder);
 // (ChecksumListingReader) when its first line is a checksum line, else an extended
 // listing (header, "Verzeichnis von" headings, "<DIR>" and file lines, sums and footer, each
 // line where it can stand and in the form the writer gives it) or a simple listing with full or
-// relative paths. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
+// relative paths. Either may end with the line that says a stop cut it short, which leaves open
+// what lies beyond. Lines end in CR LF or LF and hold UTF-8 text without control characters, as
 // the listing shows every name. A simple listing of bare names or of names without
 // their extensions cannot be compared; anything else that is not such a listing is refused with
 // the number of the first line that does not fit, as soon as that line is seen.
@@ -115,6 +116,7 @@ private:
         FooterFolders,
         End,
         Simple,
+        CutShort, // after the line that says a stop cut the list short
         Json,
         Checksums,
         Failed,

@@ -111,6 +111,10 @@ QString CurrentDecimalSeparator() {
     return separator.isEmpty() ? QStringLiteral(".") : separator;
 }
 
+void AppendCutShortLine(LineSink& lines) {
+    lines.append(cutShortLine);
+}
+
 void AppendTotalsFooter(LineSink& lines, std::int64_t files, ByteTotal bytes, std::int64_t folders,
                         const QString& decimalSeparator) {
     for (std::size_t i = 0; i < blankLinesBeforeFooter; ++i)

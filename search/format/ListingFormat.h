@@ -48,6 +48,9 @@ QString FormatMegabytes(ByteTotal bytes, const QString& decimalSeparator);
 // The decimal separator of the user's locale now; a point when the locale gives none.
 QString CurrentDecimalSeparator();
 
+// The line that ends a listing that a stop cut short.
+void AppendCutShortLine(LineSink& lines);
+
 // The four lines of the totals footer.
 void AppendTotalsFooter(LineSink& lines, std::int64_t totalFiles, ByteTotal totalBytes,
                         std::int64_t totalFolders, const QString& decimalSeparator);

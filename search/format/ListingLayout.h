@@ -50,4 +50,9 @@ inline constexpr std::string_view totalMegabytes = " MB)";
 inline constexpr std::string_view totalFolders = " Verzeichnis(se)";
 inline constexpr std::size_t blankLinesBeforeFooter = 2;
 
+// The last line of a listing that a stop cut short ("Abbrechen", SIGINT or SIGTERM): after the
+// footer of the extended listing, after the last path of the simple one. It holds no "/", so it
+// is no path of a simple listing, and no number starts it, so it is no entry of an extended one.
+inline constexpr std::string_view cutShortLine = "Abgebrochen: Die Liste ist unvollständig.";
+
 } // namespace ListingLayout

@@ -1,16 +1,18 @@
 #include "format/TextListing.h"
 
-TextListing TextListing::extended(LineSink& lines) {
-    return TextListing(lines, true, false, true, NameBytes::Shown);
+TextListing TextListing::extended(LineSink& lines, const RunOutcome* outcome) {
+    return TextListing(lines, true, false, true, NameBytes::Shown, outcome);
 }
 
 TextListing TextListing::simple(LineSink& lines, bool fullPath, bool showExtensions,
-                                NameBytes bytes) {
-    return TextListing(lines, false, fullPath, showExtensions, bytes);
+                                NameBytes bytes, const RunOutcome* outcome) {
+    return TextListing(lines, false, fullPath, showExtensions, bytes, outcome);
 }
 
-TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool showExtensions) {
-    return extended ? TextListing::extended(lines) : simple(lines, fullPath, showExtensions);
+TextListing TextListing::of(LineSink& lines, bool extended, bool fullPath, bool showExtensions,
+                            const RunOutcome* outcome) {
+    return extended ? TextListing::extended(lines, outcome)
+                    : simple(lines, fullPath, showExtensions, NameBytes::Shown, outcome);
 }
 
 RecordSink::Needs TextListing::needs() const {
@@ -59,4 +61,6 @@ void TextListing::endRun() {
     if (extended_)
         AppendTotalsFooter(lines_, totals_.files, totals_.bytes, totals_.folders,
                            CurrentDecimalSeparator());
+    if (outcome_ && outcome_->cancelled() && bytes_ == NameBytes::Shown)
+        AppendCutShortLine(lines_);
 }

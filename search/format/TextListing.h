@@ -4,6 +4,7 @@
 #include "format/ListingFormat.h"
 #include "output/LineSink.h"
 #include "records/RecordSink.h"
+#include "run/RunOutcome.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +13,10 @@
 // heading, its directory lines ("." and ".." among them), its file lines and, when it has files,
 // a sum line, and closes with the totals footer; the simple listing gives one name or path per
 // entry, in the folder's order, without "." and ".." when its names are exact bytes (ending in
-// NUL). Links and special files are listed as files, with their own sizes.
+// NUL). Links and special files are listed as files, with their own sizes. Given the run's
+// `outcome`, a listing that a stop cut short ends with the line that says so
+// (AppendCutShortLine); a list of exact names ending in NUL bytes does not, since every item of
+// it is a path to a script.
 class TextListing final : public RecordSink {
 public:
     // What the extended listing counts for its footer: files and their bytes, and the folders
@@ -23,11 +27,13 @@ public:
         std::int64_t folders = 0;
     };
 
-    static TextListing extended(LineSink& lines);
+    static TextListing extended(LineSink& lines, const RunOutcome* outcome = nullptr);
     static TextListing simple(LineSink& lines, bool fullPath, bool showExtensions,
-                              NameBytes bytes = NameBytes::Shown);
+                              NameBytes bytes = NameBytes::Shown,
+                              const RunOutcome* outcome = nullptr);
     // The extended listing, or the simple one with the given options.
-    static TextListing of(LineSink& lines, bool extended, bool fullPath, bool showExtensions);
+    static TextListing of(LineSink& lines, bool extended, bool fullPath, bool showExtensions,
+                          const RunOutcome* outcome = nullptr);
 
     Needs needs() const override;
     void beginFolder(std::string_view folderText) override;
@@ -38,15 +44,17 @@ public:
     const Totals& totals() const { return totals_; }
 
 private:
-    TextListing(LineSink& lines, bool extended, bool fullPath, bool showExtensions, NameBytes bytes)
+    TextListing(LineSink& lines, bool extended, bool fullPath, bool showExtensions, NameBytes bytes,
+                const RunOutcome* outcome)
         : lines_(lines), extended_(extended), fullPath_(fullPath), showExtensions_(showExtensions),
-          bytes_(bytes) {}
+          bytes_(bytes), outcome_(outcome) {}
 
     LineSink& lines_;
     bool extended_;
     bool fullPath_;
     bool showExtensions_;
     NameBytes bytes_;
+    const RunOutcome* outcome_;
     Totals totals_;
     std::int64_t folderFiles_ = 0;
     ByteTotal folderBytes_ = 0;

@@ -5,6 +5,7 @@
 #include "output/OutputTarget.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <QFileInfo>
@@ -157,6 +158,7 @@ QString ListFileWriter::openReplacement() {
     }
     if (exists)
         keepModeOf(old);
+    replacesExisting_ = exists;
     return {};
 }
 
@@ -256,11 +258,43 @@ bool ListFileWriter::putInPlace() {
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0 && errno != EINTR)
         return false;
-    if (replacing && ::rename(temporaryName_.constData(), finalName_.constData()) != 0)
+    if (replacing && keepExisting_ && !putBeside())
+        return false;
+    if (replacing && !keepExisting_ &&
+        ::rename(temporaryName_.constData(), finalName_.constData()) != 0)
         return false;
     temporaryName_.clear();
     mode_ = Mode::Closed;
     return true;
+}
+
+// The first name of IncompleteName's that no file holds, taken without replacing one that
+// appears meanwhile; where the file system cannot rename so, by a second link.
+bool ListFileWriter::putBeside() {
+    for (int attempt = 0; attempt < linkAttempts; ++attempt) {
+        const QByteArray name = IncompleteName(finalName_, attempt);
+        bool moved = ::renameat2(AT_FDCWD, temporaryName_.constData(), AT_FDCWD, name.constData(),
+                                 RENAME_NOREPLACE) == 0;
+        if (!moved && (errno == EINVAL || errno == ENOSYS)) {
+            moved = ::link(temporaryName_.constData(), name.constData()) == 0;
+            if (moved)
+                ::unlink(temporaryName_.constData());
+        }
+        if (moved) {
+            besideName_ = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+QString ListFileWriter::shownKeptBesideName() const {
+    if (besideName_.isEmpty())
+        return {};
+    return QFileInfo(ShownPathText(PathTextFromBytes(besideName_))).absoluteFilePath();
 }
 
 bool ListFileWriter::nameUnnamed() {

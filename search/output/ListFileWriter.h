@@ -55,6 +55,15 @@ public:
     void append(std::string_view utf8Line) override;
     // Empty on success, else "Stream write error"; a replaced target is then unchanged.
     QString commit();
+    // The target is an existing regular file that commit would replace.
+    bool replacesExistingFile() const { return replacesExisting_; }
+    // For a list that a stop cut short: commit leaves an existing target as it is and puts the
+    // list beside it under a name that says it is incomplete and names no existing file
+    // (IncompleteName), so that a stop never costs a complete list.
+    void keepExistingFile() { keepExisting_ = replacesExisting_; }
+    // After commit: the name the list went to instead of the target, as messages show it; empty
+    // when it went to the target.
+    QString shownKeptBesideName() const;
     // Opening or a write has failed; commit will say so.
     bool failed() const { return failure_ != Failure::None; }
     Failure failure() const { return failure_; }
@@ -81,6 +90,7 @@ private:
     static Failure obstacleToReplacing(const QByteArray& finalName, const struct stat& old);
     void keepModeOf(const struct stat& old);
     bool putInPlace();
+    bool putBeside();
     bool nameUnnamed();
     void discard();
     void write(std::string_view text);
@@ -97,6 +107,9 @@ private:
     Failure failure_ = Failure::None;
     int error_ = 0;
     bool stopped_ = false;
+    bool replacesExisting_ = false;
+    bool keepExisting_ = false;
+    QByteArray besideName_; // where the list went instead, with keepExistingFile
 };
 
 // Appends a full stop to an error message whose last character comes after the full stop in

@@ -1,5 +1,7 @@
 #include "output/OutputTarget.h"
 
+#include "base/Utf8Text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -193,6 +195,22 @@ QByteArray FolderOf(const QByteArray& name) {
     if (slash < 0)
         return ".";
     return slash == 0 ? QByteArray("/") : name.left(slash);
+}
+
+QByteArray IncompleteName(const QByteArray& finalName, int attempt) {
+    const qsizetype nameStart = finalName.lastIndexOf('/') + 1;
+    const qsizetype dot = finalName.lastIndexOf('.');
+    const qsizetype extensionStart = dot > nameStart ? dot : finalName.size();
+    std::string scratch;
+    const bool utf8 =
+        AppendValidUtf8(scratch, std::string_view(finalName.constData() + nameStart,
+                                                  std::size_t(finalName.size() - nameStart)));
+    QByteArray mark = utf8 ? QByteArray(".unvollständig") : QByteArray(".unvollstaendig");
+    if (attempt > 0)
+        mark += '-' + QByteArray::number(attempt + 1);
+    const QByteArray extension = finalName.mid(extensionStart);
+    return TemporaryStem(finalName.left(extensionStart), mark.size() + extension.size()) + mark +
+           extension;
 }
 
 QByteArray TemporaryStem(const QByteArray& finalName, qsizetype extra) {

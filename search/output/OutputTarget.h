@@ -29,6 +29,14 @@ OutputTarget ClassifyOutputTarget(const QByteArray& fileName);
 // The folder of `name` ("." for a bare name, "/" for a name in the root).
 QByteArray FolderOf(const QByteArray& name);
 
+// The name beside `finalName` for a list that a stop cut short, at the `attempt`-th try (from 0):
+// "inv.txt" gives "inv.unvollständig.txt", so that it opens with the same program, then
+// "inv.unvollständig-2.txt" and so on; a name without an extension ("liste", ".profile") gets
+// the mark at its end. A name that is not UTF-8 gets it in ASCII ("unvollstaendig"), which reads
+// the same in whatever encoding its other bytes are. Shortened where the folder takes no name so
+// long.
+QByteArray IncompleteName(const QByteArray& finalName, int attempt);
+
 // `finalName` shortened at its end where needed, so that `extra` more bytes still make a name that
 // its folder's file system takes (a temporary name beside the target).
 QByteArray TemporaryStem(const QByteArray& finalName, qsizetype extra);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,11 +76,13 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
         EXPECT_FALSE(terminal.contains("nicht lesbar")) << terminal.toStdString();
         EXPECT_TRUE(result.out.startsWith("**    FolderInventory     **\n"));
 
-        // The footer closes the shortened list, and its folder count matches the headings.
+        // The footer closes the shortened list, its folder count matches the headings, and the
+        // last line says the list was cut short.
         const QRegularExpressionMatch footer =
             QRegularExpression(
                 "\n\n\n(\\d+) +Datei\\(en\\) insgesamt, \\d+ Bytes \\(~ \\d+\\.\\d\\d "
-                "MB\\)\n(\\d+) +Verzeichnis\\(se\\)\n$")
+                "MB\\)\n(\\d+) +Verzeichnis\\(se\\)\nAbgebrochen: Die Liste ist "
+                "unvollständig\\.\n$")
                 .match(QString::fromUtf8(result.out));
         ASSERT_TRUE(footer.hasMatch()) << result.out.right(300).toStdString();
         const qsizetype headings = result.out.count("\nVerzeichnis von ");
@@ -87,6 +90,75 @@ TEST_F(CliSignalTest, StopSignalEndsTheSearchButTheListIsStillWritten) {
         EXPECT_LT(headings, fullHeadings);
         EXPECT_GT(headings, 0);
     }
+}
+
+// A stop never costs a complete list. An existing file named with -o stays, and the list found so
+// far goes beside it under a name that says it is incomplete and keeps the extension; the next
+// stop takes the next free name, and a name that is not UTF-8 gets the mark in ASCII. A new name
+// takes the list itself. A listing cut short says so in its last line, which a comparison reads
+// as its end; a list of NUL-separated names, whose every item is a path, does not.
+TEST_F(CliSignalTest, StopKeepsAnExistingFileAndSavesTheListBesideIt) {
+    TempTree out;
+    const auto stopped = [&](const QStringList& arguments, QByteArray& terminal) {
+        bool sent = false;
+        const CliResult result =
+            RunCliOnTerminal(arguments + QStringList{"-m", "file_1"} + rootTimes(10000),
+                             terminalColumns, terminal, [&](const QByteArray& seen, qint64 pid) {
+                                 if (!sent && seen.contains("Suchen in ")) {
+                                     ::kill(static_cast<pid_t>(pid), SIGTERM);
+                                     sent = true;
+                                 }
+                             });
+        EXPECT_TRUE(sent) << "no progress seen";
+        EXPECT_EQ(result.exitCode, 130);
+        return result;
+    };
+    const auto contents = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(fehlt)");
+    };
+    const QByteArray cutShort = "\r\nAbgebrochen: Die Liste ist unvollständig.\r\n";
+    const QString list = out.path("inv.txt");
+    QFile old(list);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old\r\n");
+    old.close();
+    for (const char* beside : {"inv.unvollständig.txt", "inv.unvollständig-2.txt"}) {
+        QByteArray terminal;
+        stopped({"-o", list}, terminal);
+        EXPECT_EQ(contents(list), "old\r\n");
+        EXPECT_TRUE(terminal.contains(("Die vorhandene Datei " + list +
+                                       " bleibt, wie sie war; die unvollständige Liste steht "
+                                       "in " +
+                                       out.path(beside))
+                                          .toUtf8()))
+            << terminal.toStdString();
+        EXPECT_TRUE(contents(out.path(beside)).endsWith(" Verzeichnis(se)" + cutShort));
+    }
+    const CliResult compared =
+        RunCli({"--compare", out.path("inv.unvollständig.txt"), "-m", "file_1", tree->root()});
+    EXPECT_EQ(compared.exitCode, 2);
+    EXPECT_TRUE(compared.err.contains("Hinweis: Frühere Liste: Die Suche wurde abgebrochen"))
+        << compared.err.toStdString();
+
+    // The stop goes once the tool holds its new file open.
+    const CliResult notUtf8 =
+        RunShell("dir=$1; shift; name=$(printf '%s/inv\\374.txt' \"$dir\"); "
+                 "cp \"$dir/inv.txt\" \"$name\"; \"$0\" -q -s -p -o \"$name\" -m file_1 \"$@\" & "
+                 "pid=$!; until ls -l /proc/$pid/fd 2>/dev/null | grep -q deleted; do :; done; "
+                 "kill -TERM $pid; wait $pid",
+                 QStringList{out.root()} + rootTimes(10000));
+    EXPECT_EQ(notUtf8.exitCode, 130) << notUtf8.err.toStdString();
+    const QByteArray notUtf8Beside = QFile::encodeName(out.root()) + "/inv\xfc.unvollstaendig.txt";
+    EXPECT_EQ(::access(notUtf8Beside.constData(), F_OK), 0) << notUtf8.err.toStdString();
+
+    const QString fresh = out.path("neu.txt");
+    QByteArray terminal;
+    stopped({"-s", "-p", "-o", fresh}, terminal);
+    EXPECT_TRUE(contents(fresh).endsWith("/file_1" + cutShort));
+    const CliResult names = stopped({"-s", "-p", "-0"}, terminal);
+    EXPECT_TRUE(names.out.endsWith(QByteArray("/file_1\0", 8)));
+    EXPECT_FALSE(names.out.contains("Abgebrochen"));
 }
 
 // On a terminal the list is written once the search is done; a stop signal that comes while it

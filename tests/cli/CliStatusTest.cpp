@@ -290,6 +290,9 @@ TEST_F(CliStatusTest, HelpShowsTheWholeInterfaceInGerman) {
         EXPECT_TRUE(result.out.contains(option)) << option;
     for (const QString& line : QString::fromUtf8(result.out).split(QLatin1Char('\n')))
         EXPECT_LE(line.size(), 80) << line.toStdString();
+    // What a stop leaves: the last line of the list, and an existing file kept beside the new.
+    EXPECT_TRUE(result.out.contains("\"Abgebrochen: Die Liste ist\nunvollständig.\""));
+    EXPECT_TRUE(result.out.contains("NAME.unvollständig.ENDUNG"));
     EXPECT_EQ(RunCli({"-h", tree.path("Good")}).out, result.out);
 }
 

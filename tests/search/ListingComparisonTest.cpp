@@ -1,6 +1,7 @@
 #include "compare/ListingComparison.h"
 
 #include "format/HeaderBlock.h"
+#include "format/TextListing.h"
 #include "QtPrinters.h"
 #include "ScanHelpers.h"
 #include "SearchDriver.h"
@@ -153,19 +154,28 @@ TEST(ListingComparisonTest, GapsLeaveTheirEntriesOpenAndTheRestCounts) {
     TSearchFiles settings;
     AddSearchFolder(settings, tree.root(), true);
     settings.Masks = "*.*";
+    // The listing of the cancelled run ends with the line that says so, which the reader takes
+    // for its end.
     struct CancelInB final : SearchProgress {
         explicit CancelInB(TSearchFiles& s) : settings(s) {}
         void searching(std::string_view folderPath, std::int64_t) override {
-            if (folderPath.ends_with("/B/"))
+            inB = folderPath.ends_with("/B/");
+        }
+        void processMessages() override {
+            if (inB)
                 settings.Searching = false;
         }
         TSearchFiles& settings;
+        bool inB = false;
     } cancel(settings);
+    RunOutcome outcome;
+    RunOutcomeRecorder recorder(cancel, settings, outcome);
     ResultLines lines;
     AppendHeaderBlock(settings, lines);
-    RunSearchLines(settings, false, true, true, lines, cancel);
-    SavedListing cancelled = ReadListingText(lines.text());
-    cancelled.gaps.endEarly("Die Suche wurde abgebrochen");
+    TextListing listing = TextListing::extended(lines, &outcome);
+    RunSearch(settings, listing, recorder);
+    ASSERT_EQ(lines.view(lines.size() - 1), "Abgebrochen: Die Liste ist unvollständig.");
+    const SavedListing cancelled = ReadListingText(lines.text());
     const ListingComparison partial(earlier, cancelled);
     EXPECT_EQ(partial.removed(), 1); // A/a2
     EXPECT_EQ(partial.open(), 4);    // B/b1 and the files in C, locked and sizes

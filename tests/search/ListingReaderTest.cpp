@@ -160,6 +160,25 @@ TEST(ListingReaderTest, InventoryIsToldByItsFirstLine) {
     EXPECT_FALSE(cut.gaps.endedEarly.isEmpty());
 }
 
+// The line that says a stop cut a listing short ends it wherever it stands: after the footer, after
+// a simple listing's last path, or where the window's copy of the lines was stopped. Nothing but
+// blank lines may follow it.
+TEST(ListingReaderTest, CutShortLineEndsTheListing) {
+    const std::string cutShort = "Abgebrochen: Die Liste ist unvollständig.";
+    for (const std::vector<std::string>& lines :
+         {extendedListing,
+          std::vector<std::string>(extendedListing.begin(), extendedListing.begin() + 17),
+          std::vector<std::string>{"/d/a.txt", "/d/b.txt"}, std::vector<std::string>{}}) {
+        std::vector<std::string> cut = lines;
+        cut.push_back(cutShort);
+        const SavedListing listing = ReadListingText(withLineEnds(cut, "\r\n") + "\r\n");
+        EXPECT_TRUE(listing.error.isEmpty()) << listing.error.toStdString();
+        EXPECT_EQ(listing.gaps.endedEarly, "Die Suche wurde abgebrochen");
+    }
+    EXPECT_EQ(ReadListingText("/d/a.txt\n" + cutShort + "\n/d/b.txt\n").error,
+              "Zeile 3 gehört nicht zu einer Liste von FolderInventory");
+}
+
 // A stream that cannot be a listing is refused at its first line; nothing after it is kept.
 TEST(ListingReaderTest, StopsAtTheFirstFault) {
     ListingReader reader;

@@ -134,14 +134,16 @@ protected:
         return clickStart();
     }
 
-    // The first folder's block and the footer, nothing of the second folder.
+    // The first folder's block, the footer and the line that says the list was cut short,
+    // nothing of the second folder.
     void expectListStoppedInTheFirstFolder(const QStringList& shown) {
-        ASSERT_FALSE(shown.isEmpty());
+        ASSERT_GE(shown.size(), 3);
         EXPECT_EQ(shown.first(), "**    FolderInventory     **");
         EXPECT_EQ(shown.filter("Verzeichnis von " + tree.path("B")).size(), 0);
         EXPECT_GE(shown.filter("Verzeichnis von " + tree.path("A")).size(), 1);
-        EXPECT_TRUE(shown.at(shown.size() - 1).endsWith(" Verzeichnis(se)"));
-        EXPECT_TRUE(shown.at(shown.size() - 2).contains("Datei(en) insgesamt"));
+        EXPECT_EQ(shown.at(shown.size() - 1), "Abgebrochen: Die Liste ist unvollständig.");
+        EXPECT_TRUE(shown.at(shown.size() - 2).endsWith(" Verzeichnis(se)"));
+        EXPECT_TRUE(shown.at(shown.size() - 3).contains("Datei(en) insgesamt"));
         EXPECT_LT(shown.size(), expectedFor(true).size());
         EXPECT_FALSE(SearchFiles.Searching);
         EXPECT_FALSE(Writing);
@@ -272,7 +274,7 @@ TEST_F(SearchRunTest, CancelDuringTheHeaderShowsOnlyTheHeaderLinesWrittenSoFar) 
         }
     });
     const QStringList shown = clickStart();
-    EXPECT_EQ(shown, expectedFor(true).mid(0, 3));
+    EXPECT_EQ(shown, expectedFor(true).mid(0, 3) << "Abgebrochen: Die Liste ist unvollständig.");
     EXPECT_EQ(seenWindowState.value, 3);
     EXPECT_EQ(seenWindowState.incompleteNote, "unvollständig: abgebrochen");
 }
@@ -286,7 +288,8 @@ TEST_F(SearchRunTest, EnterOnTheFocusedCancelButtonCancels) {
             QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
         }
     });
-    EXPECT_EQ(clickStart(), expectedFor(true).mid(0, 2));
+    EXPECT_EQ(clickStart(), expectedFor(true).mid(0, 2)
+                                << "Abgebrochen: Die Liste ist unvollständig.");
 }
 
 // "Abbrechen" holds the focus and shows it: without the focus it is drawn differently.
