@@ -35,25 +35,15 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
     return *this;
 }
 
-void ByteBuffer::append(std::string_view bytes) {
-    if (bytes.empty())
-        return;
-    if (capacity_ - size_ < bytes.size()) {
-        // Bytes of this very buffer move with it.
-        const bool own = data_ != nullptr && bytes.data() >= data_ && bytes.data() < data_ + size_;
-        const std::size_t offset = own ? static_cast<std::size_t>(bytes.data() - data_) : 0;
-        grow(size_ + bytes.size());
-        if (own)
-            bytes = std::string_view(data_ + offset, bytes.size());
-    }
+void ByteBuffer::appendGrowing(std::string_view bytes) {
+    // Bytes of this very buffer move with it.
+    const bool own = data_ != nullptr && bytes.data() >= data_ && bytes.data() < data_ + size_;
+    const std::size_t offset = own ? static_cast<std::size_t>(bytes.data() - data_) : 0;
+    grow(size_ + bytes.size());
+    if (own)
+        bytes = std::string_view(data_ + offset, bytes.size());
     std::memcpy(data_ + size_, bytes.data(), bytes.size());
     size_ += bytes.size();
-}
-
-void ByteBuffer::push_back(char byte) {
-    if (size_ == capacity_)
-        grow(size_ + 1);
-    data_[size_++] = byte;
 }
 
 void ByteBuffer::reserve(std::size_t capacity) {
@@ -63,6 +53,22 @@ void ByteBuffer::reserve(std::size_t capacity) {
             throw std::bad_alloc();
         data_ = static_cast<char*>(moved);
         capacity_ = capacity;
+    }
+}
+
+void ByteBuffer::shrinkTo(std::size_t size) {
+    if (size >= size_)
+        return;
+    size_ = size;
+    if (size == 0) {
+        std::free(std::exchange(data_, nullptr));
+        capacity_ = 0;
+        return;
+    }
+    // Shrinking in place cannot fail for want of memory; should it, the block stays as it is.
+    if (void* const kept = std::realloc(data_, size)) {
+        data_ = static_cast<char*>(kept);
+        capacity_ = size;
     }
 }
 

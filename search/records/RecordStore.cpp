@@ -1,6 +1,8 @@
 #include "records/RecordStore.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
@@ -49,6 +51,64 @@ EntryRecord::Kind kindOf(unsigned tag) {
 
 std::uint64_t zigzag(std::int64_t value) {
     return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
+}
+
+// One stored item, made on the stack and stored with one append: its tag, numbers (seven bits a
+// byte, the lowest first, the top bit set on all bytes but the last) and the bytes of a name or
+// a digest. Bytes too many for the room left go to the store on their own.
+class ItemBytes final {
+public:
+    explicit ItemBytes(ByteBuffer& store) : store_(store) {}
+    ItemBytes(const ItemBytes&) = delete;
+    ItemBytes& operator=(const ItemBytes&) = delete;
+    ~ItemBytes() { flush(); }
+
+    void put(unsigned char byte) { bytes_[used_++] = static_cast<char>(byte); }
+    void number(std::uint64_t value) {
+        while (value >= 0x80) {
+            put(static_cast<unsigned char>((value & 0x7F) | 0x80));
+            value >>= 7;
+        }
+        put(static_cast<unsigned char>(value));
+    }
+    void signedNumber(std::int64_t value) { number(zigzag(value)); }
+    void text(std::string_view bytes) {
+        if (used_ + bytes.size() + numbersRoom > bytes_.size()) {
+            flush();
+            store_.append(bytes);
+            return;
+        }
+        std::memcpy(bytes_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+
+private:
+    static constexpr std::size_t numbersRoom = 40; // four numbers of at most ten bytes each
+    void flush() {
+        store_.append(std::string_view(bytes_.data(), used_));
+        used_ = 0;
+    }
+
+    ByteBuffer& store_;
+    std::array<char, 336> bytes_; // a tag, two numbers, a name of 255 bytes, four numbers
+    std::size_t used_ = 0;
+};
+
+// The length of the start that two names share, compared eight bytes at a time.
+std::size_t SharedStart(std::string_view a, std::string_view b) {
+    const std::size_t length = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            break;
+    }
+    while (i < length && a[i] == b[i])
+        ++i;
+    return i;
 }
 
 std::int64_t unzigzag(std::uint64_t value) {
@@ -113,9 +173,10 @@ RecordSink::Needs RecordStore::needs() const {
 }
 
 void RecordStore::beginFolder(std::string_view folderText) {
-    data_.push_back(static_cast<char>(folderBegin));
-    putNumber(folderText.size());
-    data_.append(folderText);
+    ItemBytes item(data_);
+    item.put(folderBegin);
+    item.number(folderText.size());
+    item.text(folderText);
     lastName_.clear();
 }
 
@@ -127,30 +188,31 @@ void RecordStore::entry(const EntryRecord& record) {
     tag |= record.sizeRead ? 0u : unsigned{sizeUnread};
     tag |= record.timeRead ? 0u : unsigned{timeUnread};
     tag |= record.targetRead ? unsigned{withTarget} : 0u;
-    data_.push_back(static_cast<char>(tag));
-    const auto shared = static_cast<std::size_t>(
-        std::mismatch(lastName_.begin(), lastName_.end(), record.name.begin(), record.name.end())
-            .first -
-        lastName_.begin());
-    putNumber(shared);
-    putNumber(record.name.size() - shared);
-    data_.append(record.name.substr(shared));
-    lastName_.assign(record.name);
+    const std::size_t shared = SharedStart(lastName_, record.name);
+    const std::string_view rest = record.name.substr(shared);
+    ItemBytes item(data_);
+    item.put(static_cast<unsigned char>(tag));
+    item.number(shared);
+    item.number(rest.size());
+    item.text(rest);
     if (!folder)
-        putSigned(record.size);
+        item.signedNumber(record.size);
     // Seconds as the difference to the entry before (mostly 0 or small); nanoseconds as they are.
-    putSigned(static_cast<std::int64_t>(static_cast<std::uint64_t>(record.modified.seconds) -
-                                        static_cast<std::uint64_t>(lastTime_.seconds)));
-    putNumber(static_cast<std::uint64_t>(record.modified.nanoseconds));
-    lastTime_ = record.modified;
+    item.signedNumber(
+        static_cast<std::int64_t>(static_cast<std::uint64_t>(record.modified.seconds) -
+                                  static_cast<std::uint64_t>(lastTime_.seconds)));
+    item.number(static_cast<std::uint64_t>(record.modified.nanoseconds));
     if (record.targetRead) {
-        putNumber(record.target.size());
-        data_.append(record.target);
+        item.number(record.target.size());
+        item.text(record.target);
     }
     if (digest_ && record.kind == EntryRecord::Kind::File) {
-        putNumber(record.digest.size());
-        data_.append(record.digest);
+        item.number(record.digest.size());
+        item.text(record.digest);
     }
+    lastName_.resize(shared);
+    lastName_.append(rest);
+    lastTime_ = record.modified;
 }
 
 void RecordStore::endFolder() {
@@ -158,18 +220,6 @@ void RecordStore::endFolder() {
 }
 
 void RecordStore::endRun() {}
-
-void RecordStore::putNumber(std::uint64_t value) {
-    while (value >= 0x80) {
-        data_.push_back(static_cast<char>((value & 0x7F) | 0x80));
-        value >>= 7;
-    }
-    data_.push_back(static_cast<char>(value));
-}
-
-void RecordStore::putSigned(std::int64_t value) {
-    putNumber(zigzag(value));
-}
 
 // Each folder is read twice from its start: its subfolders on the first pass, its files on the
 // second, with the time chain taken up again where the folder began.

@@ -31,9 +31,6 @@ public:
     void replay(RecordSink& sink) const;
 
 private:
-    void putNumber(std::uint64_t value);
-    void putSigned(std::int64_t value);
-
     ByteBuffer data_;
     std::string lastName_; // of the folder being stored
     FileTime lastTime_;

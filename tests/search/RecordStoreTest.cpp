@@ -56,6 +56,10 @@ TEST(RecordStoreTest, ReplayGivesWhatTheScanHandedOnInTheListingsOrder) {
     tree.rawFile("A", "badly", 6);
     ASSERT_EQ(::symlink("zz.txt\xff", QFile::encodeName(tree.path("A/link")).constData()), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path("A/Sub/pipe")).constData(), 0600), 0);
+    // A name of the longest kind, and a folder whose text is longer than one stored item's room.
+    tree.file("A/" + QString(255, QLatin1Char('n')), 7);
+    tree.file("A/" + QString(200, QLatin1Char('d')) + "/" + QString(200, QLatin1Char('e')) + "/f",
+              8);
     const timespec old[2] = {{-86400, 5}, {-86400, 5}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(tree.path("A/Sub")).constData(), old, 0), 0);
     TSearchFiles settings;
