@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QScrollBar>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -58,6 +60,29 @@ void appendWrapped(ResultLines& lines, const QString& text, int indent, int colu
     lines.append(line.toStdString());
 }
 
+// The shown lines as the reader takes a text: each with its line feed, so each line is checked as
+// a line of a saved list is.
+class ReaderFeed final : public LineSink {
+public:
+    explicit ReaderFeed(ListingReader& reader) : reader_(reader) {}
+    void append(std::string_view line) override {
+        text_.assign(line);
+        text_.push_back('\n');
+        reader_.addText(text_);
+    }
+
+private:
+    ListingReader& reader_;
+    std::string text_;
+};
+
+SavedListing listingOfLines(const ShownLines& lines) {
+    ListingReader reader;
+    ReaderFeed feed(reader);
+    lines.copyTo(feed);
+    return reader.finish();
+}
+
 // The run's records as the listing compared, with their digests where the run read them and the
 // gaps its outcome names. Against a checksum list, which names files only, the records tell files
 // from folders whatever listing the window shows.
@@ -97,7 +122,7 @@ void CompareWithEarlierList(QWidget& owner, const ShownList& shown, ListFileMemo
         showReport(owner, earlier, listingOfRun(*shown.run, earlier), fileName);
         return;
     }
-    SavedListing later = ReadListingText(shown.lines.text());
+    SavedListing later = listingOfLines(shown.lines);
     if (!later.error.isEmpty()) {
         ShowErrorBox(&owner, QStringLiteral("Die angezeigte Liste lässt sich nicht vergleichen: ") +
                                  later.error);

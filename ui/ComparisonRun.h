@@ -3,6 +3,7 @@
 #include "compare/ListingGaps.h"
 #include "compare/ListingReader.h"
 #include "output/ResultLines.h"
+#include "ShownLines.h"
 
 #include <QString>
 
@@ -13,7 +14,7 @@ struct KeptRun;
 // The list in a result window, with what the run that made it knows it lacks, and the run's
 // records where the window keeps them: then those are compared, by their exact names and times.
 struct ShownList {
-    const ResultLines& lines;
+    const ShownLines& lines;
     ListingGaps gaps;
     const KeptRun* run = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
+#include <utility>
 
 namespace {
 
@@ -63,7 +64,7 @@ LineView::~LineView() = default;
 // ---- The list --------------------------------------------------------------------------------
 
 void LineView::clear() {
-    lines_ = ResultLines(); // gives the memory of a long list back
+    lines_ = ShownLines(); // gives the memory of a long list back
     widest_.clear();
     selection_.moveTo({});
     preferredX_ = -1;
@@ -74,6 +75,20 @@ void LineView::clear() {
 void LineView::append(std::string_view utf8Line) {
     lines_.append(utf8Line);
     widest_.noteLine(utf8Line);
+    markLayoutDirty();
+}
+
+void LineView::takeHiddenLines(ShownLines lines) {
+    clear();
+    lines_ = std::move(lines);
+    lines_.hideAll();
+}
+
+void LineView::showNextLine() {
+    const qsizetype shown = lines_.size();
+    lines_.showNext();
+    const ShownLines::Line added = lines_.line(shown);
+    widest_.noteLine(added.text, added.trailingBlanks);
     markLayoutDirty();
 }
 

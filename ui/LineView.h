@@ -1,7 +1,7 @@
 #pragma once
 
 #include "output/LineSink.h"
-#include "output/ResultLines.h"
+#include "ShownLines.h"
 #include "TextSelection.h"
 #include "WidestLine.h"
 
@@ -16,11 +16,12 @@ class QMenu;
 class QPainter;
 
 // A read-only text box for long result lists in a fixed-pitch font. The lines live in one UTF-8
-// buffer (ResultLines), so a million lines cost their text plus one offset each; appending copies
-// the line's bytes and only marks the scroll range for a later update; painting lays out only the
-// rows in view. It scrolls, moves a text cursor, selects by mouse and keyboard and copies to the
-// clipboard like a read-only memo. Where the cursor and the selection stand is kept by a
-// TextSelection; this class turns keys, clicks and pixels into its positions and draws them.
+// buffer without their trailing blanks (ShownLines), so a million lines cost little more than
+// their text; appending copies the line's bytes and only marks the scroll range for a later
+// update; painting lays out only the rows in view. Lines gathered elsewhere can be taken over
+// whole and shown one by one. It scrolls, moves a text cursor, selects by mouse and keyboard and
+// copies to the clipboard like a read-only memo. Where the cursor and the selection stand is kept
+// by a TextSelection; this class turns keys, clicks and pixels into its positions and draws them.
 class LineView final : public QAbstractScrollArea, public LineSink {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LineView)
@@ -32,13 +33,17 @@ public:
     void clear();
     // Appends one line as the new last line; the text holds no line feed.
     void append(std::string_view utf8Line) override;
-    // Room for `lines` more lines of `textBytes` bytes, so a long list is not grown step by step.
-    void reserve(qsizetype lines, std::size_t textBytes) { lines_.reserve(lines, textBytes); }
+    // Takes `lines` over in place of the list, every one of them hidden: each showNextLine then
+    // appends the next of them, without a copy, and dropHiddenLines forgets the rest.
+    void takeHiddenLines(ShownLines lines);
+    bool hasHiddenLines() const { return lines_.hiddenCount() > 0; }
+    void showNextLine();
+    void dropHiddenLines() { lines_.dropHidden(); }
 
     qsizetype lineCount() const { return lines_.size(); }
     QString line(qsizetype index) const;
-    // The whole text, every line followed by a line feed, for saving without a copy.
-    const ResultLines& lines() const { return lines_; }
+    // The lines shown, for saving and comparing.
+    const ShownLines& lines() const { return lines_; }
 
     void selectAll();
     void copy() const;
@@ -98,7 +103,7 @@ private:
     void paintRow(QPainter& painter, qsizetype row, int top);
     void paintFocusFrame();
 
-    ResultLines lines_;
+    ShownLines lines_;
     WidestLine widest_;
     bool layoutDirty_ = false;
 

@@ -7,11 +7,11 @@
 #include "format/TextListing.h"
 #include "LineView.h"
 #include "MessageBox.h"
-#include "output/LineQueue.h"
 #include "records/RecordSink.h"
 #include "run/RunOutcome.h"
 #include "run/SearchSettings.h"
 #include "SearchDriver.h"
+#include "ShownLines.h"
 #include "uList.h"
 #include "uLoad.h"
 #include "uMain.h"
@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <utility>
 
 namespace {
 
@@ -64,9 +65,10 @@ private:
     TfrmMain& main_;
     TfrmLoad& load_;
     TfrmList& list_;
-    // The header block (extended output) and the result lines. Each line leaves the queue as
-    // it reaches the result window, so a long list is held once, not twice.
-    LineQueue lines_;
+    // The header block (extended output) and the result lines, gathered as the result window
+    // keeps them; the window takes them over whole and shows them line by line, so a long list
+    // is held once and never copied.
+    ShownLines lines_;
     // What the list leaves out: a cancel, folders or sizes that could not be read.
     RunOutcome outcome_;
     // The records of the search, kept compact for saving as a table or JSON Lines.
@@ -123,20 +125,22 @@ void SearchRun::showWriting() {
 }
 
 // Every line reaches the result window on its own, in order, and moves the bar by one; the
-// flag is tested before each line, so "Abbrechen" stops the writing at once.
+// flag is tested before each line, so "Abbrechen" stops the writing at once and the lines not
+// shown yet are dropped.
 void SearchRun::writeLines() {
     LineView& list = *list_.mList;
-    list.clear();
-    list.reserve(lines_.size(), lines_.textBytes());
+    list.takeHiddenLines(std::move(lines_));
+    lines_ = ShownLines();
     Writing = true;
-    while (!lines_.isEmpty() && Writing) {
-        list.append(lines_.takeFront());
+    while (list.hasHiddenLines() && Writing) {
+        list.showNextLine();
         stepBar();
         load_.processMessagesSoon();
     }
     Writing = false;
     // Cut short while written, the list says so as one cut short while searched does.
-    if (!lines_.isEmpty()) {
+    if (list.hasHiddenLines()) {
+        list.dropHiddenLines();
         outcome_.setCancelled();
         AppendCutShortLine(list);
     }
@@ -156,7 +160,6 @@ void SearchRun::stepBar() {
 }
 
 void SearchRun::finish() {
-    lines_ = LineQueue();
     load_.hide();
     list_.setOutcome(outcome_);
     list_.setKeptRun(std::move(kept_));

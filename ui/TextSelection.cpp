@@ -64,12 +64,6 @@ QString TextSelection::rowText(qsizetype row) const {
     return row < lines_.size() ? lines_.at(row) : QString();
 }
 
-std::size_t TextSelection::rowOffset(qsizetype row) const {
-    if (row >= lines_.size())
-        return lines_.byteSize();
-    return static_cast<std::size_t>(lines_.view(row).data() - lines_.text().data());
-}
-
 void TextSelection::moveTo(TextPosition position, bool keepAnchor) {
     position.row = std::clamp<qsizetype>(position.row, 0, rowCount() - 1);
     position.column = std::clamp<qsizetype>(position.column, 0, rowText(position.row).size());
@@ -108,12 +102,10 @@ QString TextSelection::selectedText() const {
     const auto [from, to] = Ordered(anchor_, cursor_);
     if (from.row == to.row)
         return rowText(from.row).mid(from.column, to.column - from.column);
-    // The rows in between are taken from the buffer as they stand, line feeds included.
+    // The rows in between are taken from the lines as they stand, line feeds included.
     QByteArray text = rowText(from.row).mid(from.column).toUtf8();
     text.append('\n');
-    const std::size_t begin = rowOffset(from.row + 1);
-    const std::size_t stop = rowOffset(to.row);
-    text.append(lines_.text().data() + begin, static_cast<qsizetype>(stop - begin));
+    lines_.appendLines(from.row + 1, to.row, text);
     text.append(rowText(to.row).left(to.column).toUtf8());
     return QString::fromUtf8(text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/ResultLines.h"
+#include "ShownLines.h"
 
 #include <compare>
 #include <cstddef>
@@ -46,7 +46,7 @@ class TextSelection final {
     Q_DISABLE_COPY_MOVE(TextSelection)
 
 public:
-    explicit TextSelection(const ResultLines& lines) : lines_(lines) {}
+    explicit TextSelection(const ShownLines& lines) : lines_(lines) {}
 
     // Every line is a row, and so is the empty row behind the last line break.
     qsizetype rowCount() const { return lines_.size() + 1; }
@@ -79,9 +79,7 @@ public:
     std::optional<TextPosition> target(TextMotion motion) const;
 
 private:
-    std::size_t rowOffset(qsizetype row) const;
-
-    const ResultLines& lines_;
+    const ShownLines& lines_;
     TextPosition anchor_;
     TextPosition cursor_;
 };

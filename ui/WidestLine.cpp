@@ -10,10 +10,10 @@ void WidestLine::clear() {
     paintedPixels_ = 0;
 }
 
-void WidestLine::noteLine(std::string_view utf8Line) {
+void WidestLine::noteLine(std::string_view utf8Text, std::size_t trailingBlanks) {
     // A line has at most as many characters as bytes, so only longer lines need counting.
-    if (utf8Line.size() > characters_)
-        characters_ = std::max(characters_, CountCharacters(utf8Line));
+    if (utf8Text.size() + trailingBlanks > characters_)
+        characters_ = std::max(characters_, CountCharacters(utf8Text) + trailingBlanks);
 }
 
 bool WidestLine::notePainted(qreal width, qreal cell) {

@@ -10,7 +10,8 @@
 class WidestLine final {
 public:
     void clear();
-    void noteLine(std::string_view utf8Line);
+    // A line of `utf8Text` followed by `trailingBlanks` blanks.
+    void noteLine(std::string_view utf8Text, std::size_t trailingBlanks = 0);
     // Records a painted row's width; true when it is wider than the text was thought to be.
     bool notePainted(qreal width, qreal cell);
     // The painted widths no longer hold, as after a change of font.

@@ -35,7 +35,7 @@ QFont ListFont() {
 }
 
 // Writes every line followed by CR LF; the file is replaced only when all of it was written.
-QString WriteListFile(const ResultLines& lines, const QString& fileName) {
+QString WriteListFile(const ShownLines& lines, const QString& fileName) {
     ListFileWriter writer(fileName);
     if (QString error = writer.open(); !error.isEmpty())
         return error;

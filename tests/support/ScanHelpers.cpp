@@ -88,14 +88,6 @@ std::string SimpleListingText(const QString& folder) {
     return std::string(lines.text());
 }
 
-QStringList LinesOf(const ResultLines& lines) {
-    QStringList texts;
-    texts.reserve(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        texts.append(lines.at(i));
-    return texts;
-}
-
 QString DirLine(const QString& name) {
     return QStringLiteral("0          ") + (QStringLiteral("<DIR> ") + name).leftJustified(50);
 }

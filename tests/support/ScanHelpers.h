@@ -65,8 +65,15 @@ std::string SavedListingText(const QString& folder, const QString& masks = QStri
 // ending in LF as the command-line tool writes it.
 std::string SimpleListingText(const QString& folder);
 
-// The lines as texts, for comparing whole listings.
-QStringList LinesOf(const ResultLines& lines);
+// The lines as texts, for comparing whole listings: of a ResultLines, or of any list of lines
+// with size() and at().
+template <typename Lines> QStringList LinesOf(const Lines& lines) {
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        texts.append(lines.at(i));
+    return texts;
+}
 
 // A directory line and a file line as the listing writes them.
 QString DirLine(const QString& name);

@@ -35,7 +35,7 @@ protected:
         return columns;
     }
 
-    ResultLines lines;
+    ShownLines lines;
     TextSelection selection{lines};
 };
 
