@@ -114,6 +114,7 @@ void SearchRun::search() {
 }
 
 void SearchRun::showWriting() {
+    load_.showCaptionsNow(); // the last folder and count of the search stay in the window
     load_.lbSearching->setText(WritingText);
     load_.Progress->show();
     load_.lbSearch->hide();
@@ -132,11 +133,20 @@ void SearchRun::writeLines() {
     list.takeHiddenLines(std::move(lines_));
     lines_ = ShownLines();
     Writing = true;
+    // A bar given a value that moves its filled part draws itself at once, which costs far more
+    // than a line; it is drawn when the window takes its messages, as often as a change could
+    // show, and at the end.
+    load_.Progress->setUpdatesEnabled(false);
     while (list.hasHiddenLines() && Writing) {
         list.showNextLine();
         stepBar();
-        load_.processMessagesSoon();
+        if (load_.pumpIsDue()) {
+            load_.Progress->setUpdatesEnabled(true);
+            load_.progress().processMessages();
+            load_.Progress->setUpdatesEnabled(false);
+        }
     }
+    load_.Progress->setUpdatesEnabled(true);
     Writing = false;
     // Cut short while written, the list says so as one cut short while searched does.
     if (list.hasHiddenLines()) {
@@ -146,9 +156,9 @@ void SearchRun::writeLines() {
     }
 }
 
-// The bar moves on by one line each time; it is redrawn whenever its filled part grows by a
-// pixel. Setting the value in between would change nothing on screen yet cost more than the
-// line itself, so the value is handed to the bar exactly at those steps and at the end.
+// The bar moves on by one line each time. Setting the value when its filled part has not grown
+// by a pixel would change nothing, so the value is handed to the bar exactly at those steps and
+// at the end.
 void SearchRun::stepBar() {
     ++written_;
     if (written_ < nextVisibleStep_ && written_ < total_)

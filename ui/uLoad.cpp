@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <utility>
 
 TfrmLoad* frmLoad = nullptr;
 
@@ -35,8 +36,8 @@ constexpr int readSteps = 1000;
 constexpr qint64 pumpIntervalMs = 3;
 // The clock is read only every so many calls: a call comes every microsecond or so.
 constexpr unsigned callsPerClockCheck = 16;
-// The folder being searched is shown anew at most this often.
-constexpr qint64 searchCaptionIntervalMs = 100;
+// The folder being searched and the count of files found are shown anew at most this often.
+constexpr qint64 captionIntervalMs = 100;
 // A title bar, so the window can be moved, and no border icons at all: without the system menu,
 // minimise, maximise and close hints Qt asks the window manager (Motif hints) for the title and
 // border decorations only. Window managers that take from those hints only whether there is a
@@ -50,15 +51,12 @@ class TfrmLoad::Reporter final : public SearchProgress {
 public:
     explicit Reporter(TfrmLoad& window) : window_(window) {}
 
-    // The found label sizes itself to its text. Digits are equally wide, so the size changes only
-    // when the length of the text does.
+    // Only kept here: the captions are made when they are shown.
     void searching(std::string_view folderPath, std::int64_t filesFound) override {
-        window_.showSearchCaptionSoon(SearchCaption(folderPath));
-        const QString found = FoundCaption(filesFound);
-        const bool resize = found.size() != window_.lbFound->text().size();
-        window_.lbFound->setText(found);
-        if (resize)
-            window_.lbFound->adjustSize();
+        window_.searchPath_.assign(folderPath);
+        window_.filesFound_ = filesFound;
+        window_.captionsPending_ = true;
+        window_.showCaptionsSoon();
     }
     void processMessages() override {
         QCoreApplication::processEvents();
@@ -86,8 +84,8 @@ TfrmLoad::TfrmLoad(QWidget* parent)
     PlaceOnFirstShow(*this);
     UseToolbarWindowType(*this);
     sinceLastPump_.start();
-    searchCaptionTimer_.setSingleShot(true);
-    connect(&searchCaptionTimer_, &QTimer::timeout, this, &TfrmLoad::showSearchCaption);
+    captionTimer_.setSingleShot(true);
+    connect(&captionTimer_, &QTimer::timeout, this, &TfrmLoad::showCaptions);
 }
 
 TfrmLoad::~TfrmLoad() = default;
@@ -151,24 +149,37 @@ void TfrmLoad::createControls() {
     setFocusProxy(btnCancel);
 }
 
-// The first caption shows at once, a later one once the one before has been shown for a while;
+// The first captions show at once, later ones once those before have been shown for a while;
 // of several in that time, the last.
-void TfrmLoad::showSearchCaptionSoon(const QString& caption) {
-    searchCaption_ = caption;
-    if (searchCaptionTimer_.isActive())
+void TfrmLoad::showCaptionsSoon() {
+    if (captionTimer_.isActive())
         return;
     const qint64 shownFor =
-        sinceSearchCaptionShown_.isValid() ? sinceSearchCaptionShown_.elapsed() : LLONG_MAX;
-    if (shownFor >= searchCaptionIntervalMs)
-        showSearchCaption();
+        sinceCaptionsShown_.isValid() ? sinceCaptionsShown_.elapsed() : LLONG_MAX;
+    if (shownFor >= captionIntervalMs)
+        showCaptions();
     else
-        searchCaptionTimer_.start(static_cast<int>(searchCaptionIntervalMs - shownFor));
+        captionTimer_.start(static_cast<int>(captionIntervalMs - shownFor));
+}
+
+void TfrmLoad::showCaptionsNow() {
+    captionTimer_.stop();
+    showCaptions();
 }
 
 // A path too long for the label is shortened in the middle, so the folder being read shows.
-void TfrmLoad::showSearchCaption() {
-    lbSearch->setText(FitFolderCaption(searchCaption_, *lbSearch));
-    sinceSearchCaptionShown_.start();
+// The found label sizes itself to its text; digits are equally wide, so the size changes only
+// when the length of the text does.
+void TfrmLoad::showCaptions() {
+    if (std::exchange(captionsPending_, false)) {
+        lbSearch->setText(FitFolderCaption(SearchCaption(searchPath_), *lbSearch));
+        const QString found = FoundCaption(filesFound_);
+        const bool resize = found.size() != lbFound->text().size();
+        lbFound->setText(found);
+        if (resize)
+            lbFound->adjustSize();
+    }
+    sinceCaptionsShown_.start();
 }
 
 // The bar runs over the sizes of the files found so far, which grow while the search goes on; the

@@ -3,11 +3,13 @@
 #include "run/ReadRate.h"
 #include "run/SearchProgress.h"
 
+#include <cstdint>
 #include <memory>
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -32,6 +34,10 @@ public:
     // Pumps pending messages unless the last pump was only moments ago; used between lines of
     // the writing phase, where a pump with nothing pending would cost more than the line.
     void processMessagesSoon();
+    // Whether the last pump was long enough ago for the next.
+    bool pumpIsDue();
+    // Shows the captions the search reported last, if they are not shown yet.
+    void showCaptionsNow();
 
     QLabel* lbClickCancel = nullptr;
     QPushButton* btnCancel = nullptr;
@@ -56,9 +62,8 @@ private:
     class Reporter;
 
     void createControls();
-    bool pumpIsDue();
-    void showSearchCaptionSoon(const QString& caption);
-    void showSearchCaption();
+    void showCaptionsSoon();
+    void showCaptions();
     void showReadProgress(std::int64_t bytesRead, std::int64_t bytesFound);
 
 public:
@@ -69,11 +74,14 @@ private:
     std::unique_ptr<Reporter> reporter_;
     QElapsedTimer sinceLastPump_;
     unsigned callsSinceClockCheck_ = 0;
-    // The folder caption as the engine reported it last; shown, fitted to lbSearch, at most
-    // every so often, since fitting a long path takes a while and a faster change is unreadable.
-    QString searchCaption_;
-    QElapsedTimer sinceSearchCaptionShown_;
-    QTimer searchCaptionTimer_;
+    // The captions as the engine reported them last; shown at most every so often, since a
+    // faster change is unreadable, fitting a long path takes a while, and each change repaints
+    // the window.
+    std::string searchPath_;
+    std::int64_t filesFound_ = 0;
+    bool captionsPending_ = false;
+    QElapsedTimer sinceCaptionsShown_;
+    QTimer captionTimer_;
     ReadRate readRate_;
 };
 
