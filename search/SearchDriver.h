@@ -20,7 +20,7 @@
 //             out by ListingFormat and ListingLayout), CsvListing, JsonListing, HeaderBlock;
 //             InventoryFile saves a kept run as a table, JSON Lines or the snapshot; SumsListing
 //             writes checksum lists (SumsLine)
-//   output/   where the lines go: LineSink; ResultLines (the window's), LineQueue, LineStream,
+//   output/   where the lines go: LineSink; ResultLines (a list kept whole), LineStream,
 //             ListFileWriter (a file or standard output, by OutputTarget and FdOutput)
 //   compare/  lists read back and compared: ListingReader (ListingLineParser,
 //             JsonInventoryReader) fills a PathSet (folders keyed by FolderKey) and ListingGaps;

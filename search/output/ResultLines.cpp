@@ -6,12 +6,6 @@ void ResultLines::append(std::string_view utf8Line) {
     data_.push_back('\n');
 }
 
-void ResultLines::reserve(qsizetype lines, std::size_t textBytes) {
-    const auto count = static_cast<std::size_t>(lines);
-    starts_.reserve(starts_.size() + count);
-    data_.reserve(data_.size() + textBytes + count);
-}
-
 void ResultLines::clear() {
     data_.clear();
     starts_.clear();

@@ -17,8 +17,6 @@ public:
 
     void append(std::string_view utf8Line) override;
     void clear();
-    // Room for `lines` more lines of `textBytes` bytes in all (line feeds not counted).
-    void reserve(qsizetype lines, std::size_t textBytes);
 
     qsizetype size() const { return static_cast<qsizetype>(starts_.size()); }
     bool isEmpty() const { return starts_.empty(); }
