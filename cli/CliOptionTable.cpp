@@ -6,11 +6,12 @@
 namespace {
 
 constexpr std::string_view searchGroup = "Suche";
+constexpr std::string_view scopeGroup = "Auslassen und Filtern";
 constexpr std::string_view outputGroup = "Ausgabe";
 constexpr std::string_view compareGroup = "Vergleich";
 constexpr std::string_view generalGroup = "Allgemein";
 
-constexpr std::array<CliOptionSpec, 17> optionTable{{
+constexpr std::array<CliOptionSpec, 24> optionTable{{
     {CliOption::Masks, "masks", "m", "TEXT",
      "Dateimasken, getrennt durch \";\" (Vorgabe \"*.*\"), so wie eingegeben", searchGroup},
     {CliOption::Recurse, "recurse", "rR", "",
@@ -22,6 +23,35 @@ constexpr std::array<CliOptionSpec, 17> optionTable{{
      "\"l\" symbolische Verknüpfungen; gilt für jede Ausgabe (die erweiterte Liste zeigt nur "
      "Verzeichnisse mit solchen Einträgen, ihre Summen zählen nur diese)",
      searchGroup, false, "f d l"},
+    {CliOption::Exclude, "exclude", "", "MASKEN",
+     "Dateien und Verzeichnisse auslassen, auf die eine der Masken passt (getrennt durch \";\", "
+     "wie bei -m, auch mehrmals anzugeben): eine Maske ohne \"/\" passt auf den Namen, wo er "
+     "auch liegt (\".git;node_modules\"), eine mit \"/\" auf den Pfad unterhalb des "
+     "Suchverzeichnisses (\"Projekte/*/build\"); ein ausgelassenes Verzeichnis wird nicht "
+     "geöffnet",
+     scopeGroup},
+    {CliOption::OneFileSystem, "one-file-system", "", "",
+     "Verzeichnisse auf einem anderen Dateisystem als ihr Suchverzeichnis (Einhängepunkte) "
+     "aufführen, aber nicht betreten (wie du -x, find -xdev)",
+     scopeGroup},
+    {CliOption::MaxDepth, "max-depth", "", "N",
+     "Unterverzeichnisse nur bis N Ebenen unter dem Suchverzeichnis betreten; tiefere werden "
+     "aufgeführt, aber nicht betreten (0 wie -n)",
+     scopeGroup},
+    {CliOption::MinSize, "min-size", "", "GRÖSSE",
+     "nur Dateien ab GRÖSSE Bytes aufführen (auch mit k, M, G, T für 1024, 1024², 1024³, "
+     "1024⁴ Bytes: \"10M\"); Verzeichnisse werden aufgeführt wie sonst, Summen zählen, was "
+     "aufgeführt ist",
+     scopeGroup},
+    {CliOption::MaxSize, "max-size", "", "GRÖSSE", "nur Dateien bis GRÖSSE Bytes aufführen",
+     scopeGroup},
+    {CliOption::Newer, "newer", "", "WANN",
+     "nur Dateien, die nach WANN geändert wurden: ein Datum (2026-01-31), Datum und Uhrzeit "
+     "(2026-01-31T14:30) in Ortszeit, oder eine Zeitspanne zurück von jetzt (30d, 12h; "
+     "Einheiten s, min, h, d, w)",
+     scopeGroup},
+    {CliOption::Older, "older", "", "WANN",
+     "nur Dateien, die spätestens WANN geändert wurden (wie --newer angegeben)", scopeGroup},
     {CliOption::Simple, "simple", "s", "", "einfache Ausgabe (Vorgabe: erweiterte Ausgabe)",
      outputGroup},
     {CliOption::FullPath, "full-path", "p", "",

@@ -24,6 +24,13 @@ enum class CliOption {
     Check,
     Null,
     Type,
+    Exclude,
+    OneFileSystem,
+    MaxDepth,
+    MinSize,
+    MaxSize,
+    Newer,
+    Older,
 };
 
 struct CliOptionSpec {

@@ -1,7 +1,9 @@
 #include "CliOptions.h"
 
+#include "base/FileTime.h"
 #include "base/PathText.h"
 #include "CliOptionTable.h"
+#include "scope/ScopeText.h"
 
 #include <string_view>
 
@@ -46,6 +48,8 @@ private:
     bool takeNextValue(const QString& shownName, QByteArray& value);
     bool acceptValue(const CliOptionSpec& entry, const QString& shownName, const QByteArray& value);
     void apply(const CliOptionSpec& entry, const QByteArray& value);
+    void applyScope(const CliOptionSpec& entry, const QByteArray& value);
+    void checkRanges();
     void fail(const QString& message);
 
     const QByteArrayList& arguments_;
@@ -53,11 +57,19 @@ private:
     bool recursive_ = true;
     bool optionsEnded_ = false;
     CliParseResult result_;
+    const FileTime now_ = CurrentTime();
+    // The option and value as given that set each end of the size and time ranges.
+    QString minSize_;
+    QString maxSize_;
+    QString newer_;
+    QString older_;
 };
 
 CliParseResult CliParser::parse() {
     while (next_ < arguments_.size() && result_.error.isEmpty())
         parseArgument(arguments_.at(next_++));
+    if (result_.error.isEmpty())
+        checkRanges();
     if (result_.error.isEmpty() && result_.options.folders.empty()) {
         result_.options.folders.push_back({".", recursive_});
         result_.options.folderDefaulted = true;
@@ -135,8 +147,8 @@ bool CliParser::takeNextValue(const QString& shownName, QByteArray& value) {
     return true;
 }
 
-// A mask text may be empty (it gives no masks); a file name may not. An option with a set of
-// values takes only those.
+// A file name may not be empty; a mask text may (it gives no masks), and an empty value of the
+// scope is read as any other. An option with a set of values takes only those.
 bool CliParser::acceptValue(const CliOptionSpec& entry, const QString& shownName,
                             const QByteArray& value) {
     if (!entry.values.empty()) {
@@ -147,7 +159,7 @@ bool CliParser::acceptValue(const CliOptionSpec& entry, const QString& shownName
                  .arg(shown(value), shownName, values.join(QStringLiteral(", "))));
         return false;
     }
-    if (entry.option == CliOption::Masks || !value.isEmpty())
+    if (!entry.fileValue || !value.isEmpty())
         return true;
     fail(QStringLiteral("die Option \"%1\" verlangt einen Dateinamen").arg(shownName));
     return false;
@@ -213,7 +225,72 @@ void CliParser::apply(const CliOptionSpec& entry, const QByteArray& value) {
                        : value == "l" ? EntryRecord::Kind::Link
                                       : EntryRecord::Kind::File;
         break;
+    case CliOption::OneFileSystem:
+        options.scope.OneFileSystem = true;
+        break;
+    case CliOption::Exclude:
+    case CliOption::MaxDepth:
+    case CliOption::MinSize:
+    case CliOption::MaxSize:
+    case CliOption::Newer:
+    case CliOption::Older:
+        applyScope(entry, value);
+        break;
     }
+}
+
+// A value of the scope, read as the option asks; the last of an option given twice counts, but
+// every --exclude adds its masks.
+void CliParser::applyScope(const CliOptionSpec& entry, const QByteArray& value) {
+    SearchScope& scope = result_.options.scope;
+    if (entry.option == CliOption::Exclude) {
+        if (!value.isEmpty()) {
+            if (!scope.Exclusions.isEmpty())
+                scope.Exclusions += QLatin1Char(';');
+            scope.Exclusions += PathTextFromBytes(value);
+        }
+        return;
+    }
+    const QString text = QString::fromUtf8(value);
+    const QString given = QStringLiteral("--%1 %2").arg(TableText(entry.longName), shown(value));
+    QString error;
+    bool read = false;
+    switch (entry.option) {
+    case CliOption::MaxDepth:
+        read = (scope.MaxDepth = ParseDepthText(text, error)).has_value();
+        break;
+    case CliOption::MinSize:
+        read = (scope.MinSize = ParseSizeText(text, error)).has_value();
+        minSize_ = given;
+        break;
+    case CliOption::MaxSize:
+        read = (scope.MaxSize = ParseSizeText(text, error)).has_value();
+        maxSize_ = given;
+        break;
+    case CliOption::Newer:
+        read = (scope.NewerThan = ParseWhenText(text, now_, error)).has_value();
+        newer_ = given;
+        break;
+    case CliOption::Older:
+        read = (scope.OlderThan = ParseWhenText(text, now_, error)).has_value();
+        older_ = given;
+        break;
+    default:
+        break;
+    }
+    if (!read) {
+        fail(QStringLiteral("ungültiger Wert \"%1\" für die Option \"--%2\": %3")
+                 .arg(shown(value), TableText(entry.longName), error));
+    }
+}
+
+// Ranges that no file can lie in are a mistake, not an empty list.
+void CliParser::checkRanges() {
+    const SearchScope& scope = result_.options.scope;
+    if (scope.MinSize && scope.MaxSize && *scope.MinSize > *scope.MaxSize)
+        fail(QStringLiteral("\"%1\" liegt über \"%2\"").arg(minSize_, maxSize_));
+    else if (scope.NewerThan && scope.OlderThan && !(*scope.NewerThan < *scope.OlderThan))
+        fail(QStringLiteral("\"%1\" liegt nicht vor \"%2\"").arg(newer_, older_));
 }
 
 void CliParser::fail(const QString& message) {

@@ -2,6 +2,7 @@
 
 #include "base/DigestAlgorithm.h"
 #include "records/EntryRecord.h"
+#include "scope/SearchScope.h"
 
 #include <optional>
 #include <QByteArray>
@@ -46,6 +47,10 @@ struct CliOptions {
     std::optional<QByteArray> compareTo;
     std::vector<FolderArgument> folders;
     bool folderDefaulted = false; // no folder was given: "." stands in
+    // What the search leaves out and which files it keeps (--exclude, --one-file-system,
+    // --max-depth, --min-size, --max-size, --newer, --older); a span such as "30d" counts back
+    // from the time the arguments were read.
+    SearchScope scope;
 };
 
 // The parsed options, or a usage error message (German, without the program name).
@@ -57,5 +62,7 @@ struct CliParseResult {
 // Parses the arguments after the program name in order, as getopt_long does with permutation:
 // options may stand anywhere, short options may be bundled ("-sp", "-m*.txt"), long options take
 // their value as "--masks=TEXT" or as the next argument, and "--" ends the options. Everything
-// else is a folder, taken exactly as given. The options are those of CliOptionTable().
+// else is a folder, taken exactly as given. The options are those of CliOptionTable(). A value
+// of the scope that cannot be read, a minimum size above the maximum and a --newer time that is
+// not before the --older one are usage errors that name the option and the value.
 CliParseResult ParseCliArguments(const QByteArrayList& arguments);

@@ -58,6 +58,10 @@ void CliProgress::fileChangedWhileRead(const QByteArray& path) {
     warn("keine Prüfsumme, während des Lesens geändert: " + path);
 }
 
+void CliProgress::searchedFolderExcluded(const QByteArray& path) {
+    warn("Suchverzeichnis ausgelassen, es passt zu --exclude: " + ShownFolder(path, givenFolders_));
+}
+
 void CliProgress::warn(const QByteArray& message) {
     if (!showWarnings_)
         return;

@@ -14,9 +14,10 @@
 // What the search tells the command-line tool: the progress captions go to the terminal line
 // (when there is one), the pumps turn a stop signal into a cleared `Searching` flag, and a folder
 // that could not be read, whose sizes could not be read, or that loops back onto the way down to
-// it is named on standard error, as is each file that could not be read whole for its digest. The
-// tool hears of each such folder once, through the RunOutcomeRecorder that keeps them in the
-// run's outcome (CliRun). While files are read, the line shows bytes read, rate and time left.
+// it is named on standard error, as is each file that could not be read whole for its digest and
+// a searched folder that an exclusion mask leaves out (which is no failure). The tool hears of
+// each such folder once, through the RunOutcomeRecorder that keeps them in the run's outcome
+// (CliRun). While files are read, the line shows bytes read, rate and time left.
 class CliProgress final : public SearchProgress {
 public:
     // `givenFolders`: the folder arguments as given, so that warnings name them that way.
@@ -32,7 +33,7 @@ public:
     void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
     void fileUnreadable(const QByteArray& path, int error) override;
     void fileChangedWhileRead(const QByteArray& path) override;
-
+    void searchedFolderExcluded(const QByteArray& path) override;
     // Removes the progress line before the list is written.
     void finish();
 

@@ -98,7 +98,8 @@ const char* const closing =
     "  folderinventory-cli -s -p -0 -m \"*.tmp\" /srv/daten | xargs -0 rm --\n"
     "  folderinventory-cli --format sums . > SHA256SUMS && sha256sum -c SHA256SUMS\n"
     "  folderinventory-cli --check SHA256SUMS .\n"
-    "  folderinventory-cli --compare inventar.txt -m \"*.pdf;*.doc\" ~/Dokumente\n";
+    "  folderinventory-cli --compare inventar.txt -m \"*.pdf;*.doc\" ~/Dokumente\n"
+    "  folderinventory-cli --exclude \".git;node_modules\" --newer 30d ~/Projekte\n";
 
 } // namespace
 

@@ -37,6 +37,7 @@ void FillSearchSettings(TSearchFiles& settings, const CliOptions& options) {
     for (const FolderArgument& folder : options.folders)
         AddSearchFolder(settings, PathTextFromBytes(folder.path), folder.recursive);
     settings.Masks = PathTextFromBytes(options.masks);
+    settings.Scope = options.scope;
 }
 
 QByteArrayList GivenFolders(const CliOptions& options) {

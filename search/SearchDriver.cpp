@@ -1,12 +1,16 @@
 #include "SearchDriver.h"
 
+#include "base/PathText.h"
 #include "base/SplitText.h"
 #include "digest/DigestStage.h"
+#include "scope/ExclusionRule.h"
 #include "walk/FolderScanner.h"
 #include "walk/WorkerPool.h"
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -22,6 +26,23 @@ private:
     bool& flag_;
 };
 
+// The searched folders that an exclusion mask matches by name: each is said once and left out.
+std::vector<bool> excludedFolders(const TSearchFiles& settings, SearchProgress& progress) {
+    std::vector<bool> excluded(std::size_t(settings.Folders.size()), false);
+    const ExclusionRule rule(settings.Scope.Exclusions);
+    if (rule.empty())
+        return excluded;
+    for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
+        const QByteArray folder = PathTextBytes(settings.Folders.at(i));
+        if (folder.isEmpty() || !rule.excludesSearchedFolder(std::string_view(
+                                    folder.constData(), std::size_t(folder.size()))))
+            continue;
+        excluded[std::size_t(i)] = true;
+        progress.searchedFolderExcluded(folder);
+    }
+    return excluded;
+}
+
 } // namespace
 
 void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& progress) {
@@ -34,6 +55,7 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
     std::int64_t filesFound = 0;
     if (settings.Folders.size() != settings.Recurse.size())
         return;
+    const std::vector<bool> excluded = excludedFolders(settings, progress);
 
     // One pool of workers for every folder and mask of the run; its threads start with the first
     // folder read ahead.
@@ -49,6 +71,8 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
         for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
             if (!settings.Searching)
                 break;
+            if (excluded[std::size_t(i)])
+                continue;
             progress.processMessages();
             ScanFolder(settings, settings.Folders.at(i), mask, IsRecursive(settings.Recurse.at(i)),
                        sink, filesFound, progress, pool);

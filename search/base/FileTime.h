@@ -14,6 +14,9 @@ struct FileTime {
     std::int32_t nanoseconds = 0; // 0 to 999,999,999
 
     friend bool operator==(const FileTime&, const FileTime&) = default;
+    friend bool operator<(const FileTime& a, const FileTime& b) {
+        return a.seconds != b.seconds ? a.seconds < b.seconds : a.nanoseconds < b.nanoseconds;
+    }
 };
 
 // The time now.

@@ -91,6 +91,7 @@ QString ListingComparison::gapNote(const Gap& gap) const {
 // The notes after those on the searches and forms: the gaps of the earlier and of the later
 // list, the first few folders of each by name and the rest summed up, then names shown alike.
 void ListingComparison::buildNotes() {
+    addScopeNote();
     for (const bool earlierSide : {true, false}) {
         int named = 0;
         std::int64_t unnamed = 0;
@@ -132,4 +133,11 @@ std::string ListingComparison::summary() const {
     else if (!complete_)
         text += QStringLiteral("; unvollständig (siehe Hinweis)");
     return text.toStdString();
+}
+
+// Lists of different scopes compare only within the narrower one.
+void ListingComparison::addScopeNote() {
+    const QString note = ScopeNote(*earlier_.reach, *later_.reach, outside_);
+    if (!note.isEmpty())
+        notes_.append(note);
 }

@@ -1,5 +1,7 @@
 #include "compare/JsonInventoryReader.h"
 
+#include "base/FileTime.h"
+#include "base/PathText.h"
 #include "compare/FolderKey.h"
 
 #include <QByteArray>
@@ -74,6 +76,8 @@ private:
     bool unreadable(const simdjson::dom::array& folders, bool& filesOnly);
     bool loops(const simdjson::dom::array& folders);
     void addGap(const std::string& path, ListingGaps::FolderGap gap);
+    bool scope(const object& scope);
+    bool notEntered(const simdjson::dom::array& folders);
 
     JsonInventoryReader& reader_;
     const object& line_;
@@ -115,6 +119,40 @@ bool JsonLineReader::header() {
         reader_.listing_.digest = DigestAlgorithmNamed(hash);
         if (!reader_.listing_.digest)
             return fail(QStringLiteral("unbekanntes Prüfsummenverfahren \"%1\"").arg(text(hash)));
+    }
+    object given;
+    if (!line_["scope"].get_object().get(given))
+        return scope(given);
+    return true;
+}
+
+// "scope":{...}: the parts of the scope that were set.
+bool JsonLineReader::scope(const object& given) {
+    SearchScope& scope = reader_.listing_.scope;
+    std::string exclusions;
+    if (readBytes(given, "exclude", "exclude_bytes", exclusions))
+        scope.Exclusions =
+            PathTextFromBytes(QByteArrayView(exclusions.data(), qsizetype(exclusions.size())));
+    bool oneFileSystem = false;
+    scope.OneFileSystem = !given["one_file_system"].get_bool().get(oneFileSystem) && oneFileSystem;
+    for (const auto& [key, value] :
+         {std::pair{"max_depth", &scope.MaxDepth}, std::pair{"min_size", &scope.MinSize},
+          std::pair{"max_size", &scope.MaxSize}}) {
+        std::int64_t number = 0;
+        const simdjson::error_code error = given[key].get_int64().get(number);
+        if (error == simdjson::SUCCESS && number >= 0)
+            *value = number;
+        else if (error != simdjson::NO_SUCH_FIELD)
+            return fail(QStringLiteral("der Umfang nennt \"%1\" falsch").arg(QLatin1String(key)));
+    }
+    for (const auto& [key, value] :
+         {std::pair{"newer", &scope.NewerThan}, std::pair{"older", &scope.OlderThan}}) {
+        std::string_view time;
+        const simdjson::error_code error = given[key].get_string().get(time);
+        if (error == simdjson::SUCCESS && (*value = ParseUtcTimestamp(time)))
+            continue;
+        if (error != simdjson::NO_SUCH_FIELD)
+            return fail(QStringLiteral("der Umfang nennt \"%1\" falsch").arg(QLatin1String(key)));
     }
     return true;
 }
@@ -227,6 +265,10 @@ bool JsonLineReader::summary() {
     bool complete = false;
     if (line_["complete"].get_bool().get(complete))
         return fail(QStringLiteral("die Zusammenfassung sagt nicht, ob die Liste vollständig ist"));
+    reader_.listing_.notEnteredKnown = true;
+    simdjson::dom::array notEnteredFolders;
+    if (!line_["not_entered"].get_array().get(notEnteredFolders) && !notEntered(notEnteredFolders))
+        return false;
     if (complete)
         return true;
     ListingGaps& gaps = reader_.listing_.gaps;
@@ -272,6 +314,17 @@ bool JsonLineReader::loops(const simdjson::dom::array& folders) {
         if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path))
             return fail(QStringLiteral("eine Dateisystemschleife ohne Pfad"));
         addGap(path, ListingGaps::FolderGap::Loop);
+    }
+    return true;
+}
+
+bool JsonLineReader::notEntered(const simdjson::dom::array& folders) {
+    for (const element folder : folders) {
+        object entry;
+        std::string path;
+        if (folder.get_object().get(entry) || !readBytes(entry, "path", "path_bytes", path))
+            return fail(QStringLiteral("ein nicht betretenes Verzeichnis ohne Pfad"));
+        reader_.listing_.notEntered.push_back(FolderKey(path + '/'));
     }
     return true;
 }

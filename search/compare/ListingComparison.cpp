@@ -110,8 +110,8 @@ ListingComparison::ListingComparison(const SavedListing& earlier, const SavedLis
 ListingComparison::ListingComparison(Prepared prepared, const SavedListing& earlierList,
                                      const SavedListing& laterList, Options options)
     : prepared_(std::move(prepared)),
-      options_(options), earlier_{prepared_.earlier ? *prepared_.earlier : earlierList, {}, {}},
-      later_{prepared_.later ? *prepared_.later : laterList, {}, {}},
+      options_(options), earlier_{prepared_.earlier ? *prepared_.earlier : earlierList, {}, {}, {}},
+      later_{prepared_.later ? *prepared_.later : laterList, {}, {}, {}},
       compareTimes_(earlierList.withTimes && laterList.withTimes),
       compareDigests_(earlierList.digest == laterList.digest ? earlierList.digest : std::nullopt),
       exactKinds_(earlierList.exactKinds && laterList.exactKinds) {
@@ -140,6 +140,8 @@ ListingComparison::ListingComparison(Prepared prepared, const SavedListing& earl
                           : QStringLiteral("Nur eine der beiden Listen trägt Prüfsummen; "
                                            "verglichen werden Größen und Zeiten"));
     }
+    earlier_.reach = std::make_unique<ScopeReach>(earlier);
+    later_.reach = std::make_unique<ScopeReach>(later);
     addGaps(earlier_, later_, true);
     addGaps(later_, earlier_, false);
     walk([this](const Step& step) {
@@ -272,6 +274,7 @@ void ListingComparison::forEachDifference(
         case Outcome::Open:
         case Outcome::Digestless:
         case Outcome::Passed:
+        case Outcome::Outside:
             break;
         }
     });
@@ -282,12 +285,15 @@ void ListingComparison::forEachDifference(
 ListingComparison::Step ListingComparison::oneSided(const Side& side, std::size_t i,
                                                     Outcome outcome, bool earlierSide) const {
     const PathSet& set = side.listing.entries;
+    const ScopeReach& otherScope = *(earlierSide ? later_ : earlier_).reach;
     Step step{outcome, earlierSide ? i : none, earlierSide ? none : i};
     const std::optional<ChecksumListReach>& otherReach = earlierSide ? laterReach_ : earlierReach_;
     if (otherReach && otherReach->beyond(side.listing, i)) {
         step.outcome = Outcome::Passed;
     } else if (set.ambiguous(i)) {
         step.outcome = Outcome::Open;
+    } else if (otherScope.limits() && !otherScope.reaches(set, i)) {
+        step.outcome = Outcome::Outside;
     } else if (set.block(i) >= side.beyondOtherEnd) {
         step.outcome = Outcome::Open;
         step.gap = side.otherEndGap;
@@ -360,6 +366,9 @@ void ListingComparison::count(const Step& step) {
         complete_ = false;
         digestless_.add(earlier_.listing.entries.digest(step.earlier).empty(),
                         later_.listing.entries.path(step.later));
+        break;
+    case Outcome::Outside:
+        ++outside_;
         break;
     case Outcome::Same:
     case Outcome::Passed:

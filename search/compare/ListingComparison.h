@@ -2,6 +2,7 @@
 
 #include "compare/ChecksumListing.h"
 #include "compare/ListingReader.h"
+#include "compare/ScopeReach.h"
 #include "output/LineSink.h"
 
 #include <cstddef>
@@ -25,7 +26,9 @@
 // passed over, and its relative paths meet the other list's (AlignPathsForChecksums). When each
 // list searched one folder, and another one, paths compare below those folders, so that a copy
 // of a tree compares with its original. The differences come in path order, in which what a
-// folder holds follows the folder's own path.
+// folder holds follows the folder's own path. An entry that only one list has and that lies
+// outside the other list's scope (ScopeReach) is neither new nor gone: the other search would
+// not have listed it.
 class ListingComparison final {
 public:
     struct Options {
@@ -67,6 +70,8 @@ public:
     std::int64_t removed() const { return removed_; }
     std::int64_t changed() const { return changed_; }
     std::int64_t open() const { return open_; }
+    // Entries that only one list has and that lie outside the other list's scope.
+    std::int64_t outsideScope() const { return outside_; }
     // Nothing new, gone or changed.
     bool same() const { return added_ == 0 && removed_ == 0 && changed_ == 0; }
     // Everything could be compared: neither list has a gap or names shown alike.
@@ -98,6 +103,8 @@ private:
     // What one list's gaps mean for the comparison.
     struct Side {
         const SavedListing& listing;
+        // What this list's search reaches, for the entries of the other list.
+        std::unique_ptr<ScopeReach> reach;
         // For each folder of the list: the gap of the other list whose unread folder holds it,
         // and the gap of this list that left its sizes unread; -1 for none.
         std::vector<int> unreadByOther;
@@ -115,7 +122,8 @@ private:
     };
     // Same: both lists have the entry and nothing differs that they show. Digestless: only one
     // list gives the file's digest, so whether its content changed stays open. Passed: an entry
-    // that the other list, a checksum list, could not name.
+    // that the other list, a checksum list, could not name. Outside: only one list has the
+    // entry, and the other's scope does not reach it.
     enum class Outcome {
         Added,
         Removed,
@@ -126,7 +134,8 @@ private:
         Same,
         Open,
         Digestless,
-        Passed
+        Passed,
+        Outside
     };
     struct Step {
         Outcome outcome;
@@ -145,6 +154,7 @@ private:
     void nameAlike(const Step& step);
     void noteListedDifferently(const PathSet& set, std::size_t i, bool earlierSide);
     void buildNotes();
+    void addScopeNote();
     QString gapNote(const Gap& gap) const;
 
     // Gaps and names shown alike are named one by one up to this many; the rest are summed up.
@@ -170,5 +180,6 @@ private:
     std::int64_t removed_ = 0;
     std::int64_t changed_ = 0;
     std::int64_t open_ = 0;
+    std::int64_t outside_ = 0;
     bool complete_ = true;
 };

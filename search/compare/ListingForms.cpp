@@ -40,6 +40,10 @@ SavedListing ShownForm(const SavedListing& exact) {
     shown.exactKinds = exact.exactKinds;
     shown.digest = exact.digest;
     shown.pathsFrom = exact.pathsFrom;
+    shown.scope = exact.scope;
+    shown.notEnteredKnown = exact.notEnteredKnown;
+    for (const std::string& folder : exact.notEntered)
+        shown.notEntered.push_back(FolderKey(DisplayText(folder)));
     return shown;
 }
 

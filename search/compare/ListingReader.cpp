@@ -6,6 +6,7 @@
 #include "compare/JsonInventoryReader.h"
 #include "compare/ListingLineParser.h"
 #include "format/ListingLayout.h"
+#include "format/ScopeLines.h"
 
 namespace {
 
@@ -201,8 +202,9 @@ void ListingReader::startForm(std::string_view line) {
     }
 }
 
-// The header: its fixed lines, the searched folders, a blank line, the masks, the rule. The
-// lines from "Suchverzeichnisse" on say what was searched.
+// The header: its fixed lines, the searched folders, a blank line, the masks, the lines of the
+// scope where it has one, the rule. The lines from "Suchverzeichnisse" to the masks say what was
+// searched.
 void ListingReader::readHeaderLine(std::string_view line) {
     if (state_ == State::Header) {
         if (line != headerLines[headerLine_])
@@ -234,9 +236,10 @@ void ListingReader::readHeaderLine(std::string_view line) {
         state_ = State::HeaderEnd;
         return;
     }
-    if (line != frameRule)
-        return failAtLine();
-    state_ = State::BlockBlank1;
+    if (line == frameRule)
+        state_ = State::BlockBlank1;
+    else if (!ReadScopeLine(line, listing_.scope))
+        failAtLine();
 }
 
 // The blocks and the footer, each line only where the writer puts it.

@@ -3,6 +3,7 @@
 #include "base/DigestAlgorithm.h"
 #include "compare/ListingGaps.h"
 #include "compare/PathSet.h"
+#include "scope/SearchScope.h"
 
 #include <functional>
 #include <memory>
@@ -47,6 +48,13 @@ struct SavedListing {
     // The folder that the list's relative paths start from, where it is not the working folder
     // (a checksum list opened in the window names paths from its own folder).
     std::string pathsFrom;
+    // What the search left out beyond its masks, as the header or inventory line says.
+    SearchScope scope;
+    // With one file system: the folders on other file systems that the search listed but did
+    // not enter, each spelt as FolderKey spells it, where the list names them (an inventory in
+    // JSON Lines, a search's own run); a text listing does not.
+    std::vector<std::string> notEntered;
+    bool notEnteredKnown = false;
 };
 
 // What a listing of these folders and masks says in its header about what was searched, as

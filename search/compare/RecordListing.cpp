@@ -50,6 +50,14 @@ void RecordListing::endFolder() {}
 void RecordListing::endRun() {}
 
 SavedListing RecordListing::finish(const TSearchFiles& settings, const RunOutcome& outcome) {
+    listing_.scope = settings.Scope;
+    listing_.notEnteredKnown = true;
+    for (const RunOutcome::Folder& folder : outcome.foldersOnOtherFileSystems()) {
+        std::string path = folder.path.toStdString();
+        if (path.empty() || path.back() != '/')
+            path.push_back('/');
+        listing_.notEntered.push_back(FolderKey(path));
+    }
     std::vector<SearchedFolder> folders;
     for (qsizetype i = 0; i < settings.Folders.size(); ++i) {
         const QByteArray path = PathTextBytes(settings.Folders.at(i));

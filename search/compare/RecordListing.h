@@ -21,8 +21,8 @@ public:
     void endRun() override;
 
     // The search's side of a comparison, for the window and the tool alike: what was taken, with
-    // the gaps that `outcome` names; it says what `settings` searched for, as an extended
-    // listing's header would.
+    // the gaps that `outcome` names and the folders on other file systems that it did not enter;
+    // it says what `settings` searched for, as an extended listing's header would.
     SavedListing finish(const TSearchFiles& settings, const RunOutcome& outcome);
 
 private:

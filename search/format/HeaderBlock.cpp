@@ -3,6 +3,7 @@
 #include "base/PathText.h"
 #include "base/Utf8Text.h"
 #include "format/ListingLayout.h"
+#include "format/ScopeLines.h"
 
 #include <string>
 #include <string_view>
@@ -37,5 +38,6 @@ void AppendHeaderBlock(const TSearchFiles& settings, LineSink& lines) {
     masks.append(searchMasks);
     appendShown(masks, settings.Masks);
     lines.finishLine();
+    AppendScopeLines(settings.Scope, lines);
     lines.append(frameRule);
 }

@@ -20,6 +20,67 @@ std::string_view withoutTrailingSlash(std::string_view folder) {
     return folder;
 }
 
+void appendTimeField(std::string& out, std::string_view key, FileTime time) {
+    out.push_back('"');
+    out.append(key);
+    out.append("\":\"");
+    AppendUtcSeconds(out, time);
+    out.push_back('"');
+}
+
+// `,"<key>":[{"path":…},…]`.
+void appendFolderList(std::string& line, std::string_view key,
+                      const std::vector<RunOutcome::Folder>& folders) {
+    line.append(",\"");
+    line.append(key);
+    line.append("\":[");
+    bool first = true;
+    for (const RunOutcome::Folder& folder : folders) {
+        line.append(first ? "{" : ",{");
+        first = false;
+        AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
+        line.push_back('}');
+    }
+    line.push_back(']');
+}
+
+// `,"scope":{...}` with the parts of the scope that are set, when any is.
+void appendScope(std::string& line, const SearchScope& scope) {
+    if (!scope.any())
+        return;
+    line.append(R"(,"scope":{)");
+    bool first = true;
+    const auto next = [&] {
+        if (!first)
+            line.push_back(',');
+        first = false;
+    };
+    if (scope.hasExclusions()) {
+        next();
+        AppendJsonText(line, "exclude", bytesOf(PathTextBytes(scope.Exclusions)));
+    }
+    if (scope.OneFileSystem) {
+        next();
+        line.append(R"("one_file_system":true)");
+    }
+    for (const auto& [key, value] :
+         {std::pair{"max_depth", scope.MaxDepth}, std::pair{"min_size", scope.MinSize},
+          std::pair{"max_size", scope.MaxSize}}) {
+        if (value) {
+            next();
+            AppendJsonNumber(line, key, *value);
+        }
+    }
+    for (const auto& [key, value] :
+         {std::pair{"newer", scope.NewerThan}, std::pair{"older", scope.OlderThan}}) {
+        if (value) {
+            next();
+            appendTimeField(line, key, *value);
+        }
+    }
+    line.push_back('}');
+}
+
 } // namespace
 
 std::string_view KindName(EntryRecord::Kind kind) {
@@ -66,6 +127,7 @@ void JsonListing::begin(const TSearchFiles& settings, FileTime created, const To
         line.append(KindName(*kept_));
         line.append("\"]");
     }
+    appendScope(line, settings.Scope);
     line.push_back('}');
     lines_.finishLine();
 }
@@ -165,6 +227,9 @@ void JsonListing::endRun() {
     line.push_back(',');
     line.append(R"("bytes":)");
     AppendByteTotal(line, bytes_);
+    // The folders on other file systems that one file system kept the walk out of.
+    if (!outcome_.foldersOnOtherFileSystems().empty())
+        appendFolderList(line, "not_entered", outcome_.foldersOnOtherFileSystems());
     if (outcome_.complete()) {
         line.append(R"(,"complete":true})");
     } else {
@@ -204,13 +269,5 @@ void JsonListing::appendUnreadable(std::string& line) {
 }
 
 void JsonListing::appendLoops(std::string& line) {
-    line.append(R"(,"loops":[)");
-    bool first = true;
-    for (const RunOutcome::Folder& folder : outcome_.loops()) {
-        line.append(first ? "{" : ",{");
-        first = false;
-        AppendJsonText(line, "path", withoutTrailingSlash(bytesOf(folder.path)));
-        line.push_back('}');
-    }
-    line.push_back(']');
+    appendFolderList(line, "loops", outcome_.loops());
 }

@@ -14,7 +14,7 @@
 
 // The inventory for programs, as JSON Lines (UTF-8, one object per line), format 2:
 //   {"type":"inventory","format":2,"created":"<UTC>","host":…,"tool":{"name":…,"version":…},
-//    "searched":[{"path":…,"recursive":…}],"masks":…,"hash":"sha256"}
+//    "searched":[{"path":…,"recursive":…}],"masks":…,"hash":"sha256","scope":{…}}
 //   {"type":"file","path":…,"size":123,"mtime":"2026-12-08T06:43:18.123456Z",
 //    "mtime_ns":1796712198123456789,"sha256":…}
 //   {"type":"folder","path":…,"mtime":…,"mtime_ns":…}
@@ -26,7 +26,11 @@
 // line: a size or time that could not be read is null, and so is the target of a link that could
 // not be read and the digest of a file that could not be read whole; "mtime" is UTC to the
 // microsecond, "mtime_ns" the exact nanoseconds since 1970. "hash" and the field named for it are
-// there when the inventory carries digests. A path, target, folder or mask text that is not valid
+// there when the inventory carries digests. "scope" is there only when the search was given one,
+// with the parts that are set: "exclude" (the masks, or "exclude_bytes"), "one_file_system":true,
+// "max_depth", "min_size", "max_size" (numbers), "newer", "older" (UTC, to the second). With one
+// file system, the summary names the folders on other file systems that were listed but not
+// entered in "not_entered":[{"path":…}]. A path, target, folder or mask text that is not valid
 // UTF-8 shows its bad bytes as U+FFFD and carries its exact bytes, base64-encoded, in
 // "path_bytes" ("target_bytes", "masks_bytes"). With a kind filter the inventory line names it
 // ("kinds":["file"]). "bytes" sums the sizes of the files. The summary says "complete":false when

@@ -22,6 +22,22 @@ inline constexpr std::string_view folderIndent = " ";
 inline constexpr std::string_view withSubfolders = " [mit Unterverzeichnissen]";
 inline constexpr std::string_view withoutSubfolders = " [ohne Unterverzeichnisse]";
 inline constexpr std::string_view searchMasks = "Suchmasken: ";
+// Behind the masks, only when the search was given a scope, one line for each part of it that is
+// set: "Ausschließen: <masks>", "Nur ein Dateisystem", "Tiefe: höchstens <n> Ebenen",
+// "Größe: mindestens <n> Bytes, höchstens <n> Bytes" and "Geändert: nach <time>, spätestens
+// <time>" (either half alone where only one is set; times as ScopeTimeText writes them).
+inline constexpr std::string_view scopeExclusions = "Ausschließen: ";
+inline constexpr std::string_view scopeOneFileSystem = "Nur ein Dateisystem";
+inline constexpr std::string_view scopeDepth = "Tiefe: höchstens ";
+inline constexpr std::string_view scopeDepthUnit = " Ebenen";
+inline constexpr std::string_view scopeSize = "Größe: ";
+inline constexpr std::string_view scopeTime = "Geändert: ";
+inline constexpr std::string_view scopeAtLeast = "mindestens ";
+inline constexpr std::string_view scopeAtMost = "höchstens ";
+inline constexpr std::string_view scopeBytes = " Bytes";
+inline constexpr std::string_view scopeAfter = "nach ";
+inline constexpr std::string_view scopeUntil = "spätestens ";
+inline constexpr std::string_view scopeAnd = ", ";
 
 // A folder's heading: two blank lines, "Verzeichnis von <folder text>", a blank line.
 inline constexpr std::string_view folderHeading = "Verzeichnis von ";

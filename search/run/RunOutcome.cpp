@@ -76,6 +76,10 @@ void RunOutcome::addFileNotRead(const QByteArray& path, int error) {
     filesNotRead_.push_back({path, error});
 }
 
+bool RunOutcome::addFolderOnOtherFileSystem(const QByteArray& path) {
+    return otherFileSystems_.add(path, 0);
+}
+
 bool RunOutcome::anyFolderLeftOut() const {
     return !unreadable_.folders.empty() || !sizesUnreadable_.folders.empty() ||
            !loops_.folders.empty() || !filesNotRead_.empty();
@@ -161,4 +165,13 @@ void RunOutcomeRecorder::fileUnreadable(const QByteArray& path, int error) {
 void RunOutcomeRecorder::fileChangedWhileRead(const QByteArray& path) {
     outcome_.addFileNotRead(path, 0);
     inner_.fileChangedWhileRead(path);
+}
+
+void RunOutcomeRecorder::folderOnOtherFileSystem(const QByteArray& path) {
+    if (outcome_.addFolderOnOtherFileSystem(path))
+        inner_.folderOnOtherFileSystem(path);
+}
+
+void RunOutcomeRecorder::searchedFolderExcluded(const QByteArray& path) {
+    inner_.searchedFolderExcluded(path);
 }

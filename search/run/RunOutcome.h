@@ -29,6 +29,9 @@ public:
     // A file that could not be read for its digest (errno in `error`), or, with `error` 0, that
     // changed while it was read.
     void addFileNotRead(const QByteArray& path, int error);
+    // A folder on another file system, with one file system listed but not entered: left out as
+    // asked, so the list stays complete.
+    bool addFolderOnOtherFileSystem(const QByteArray& path);
 
     bool cancelled() const { return cancelled_; }
     const std::vector<Folder>& unreadableFolders() const { return unreadable_.folders; }
@@ -37,6 +40,9 @@ public:
     }
     const std::vector<Folder>& loops() const { return loops_.folders; }
     const std::vector<Folder>& filesNotRead() const { return filesNotRead_; }
+    const std::vector<Folder>& foldersOnOtherFileSystems() const {
+        return otherFileSystems_.folders;
+    }
     // Some folder was not read, read without sizes or not entered as a loop, or some file has no
     // digest for want of a whole read.
     bool anyFolderLeftOut() const;
@@ -62,6 +68,7 @@ private:
     Folders sizesUnreadable_;
     Folders loops_;
     std::vector<Folder> filesNotRead_;
+    Folders otherFileSystems_;
 };
 
 // Passes everything on to `inner` and notes in `outcome` what the run leaves out; `inner` hears of
@@ -82,6 +89,8 @@ public:
     void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
     void fileUnreadable(const QByteArray& path, int error) override;
     void fileChangedWhileRead(const QByteArray& path) override;
+    void folderOnOtherFileSystem(const QByteArray& path) override;
+    void searchedFolderExcluded(const QByteArray& path) override;
 
 private:
     SearchProgress& inner_;

@@ -25,3 +25,6 @@ QString SearchCaption(std::string_view folderPath) {
 QString FoundCaption(std::int64_t filesFound) {
     return QStringLiteral("Elemente gefunden: %1").arg(filesFound);
 }
+void SearchProgress::folderOnOtherFileSystem(const QByteArray&) {}
+
+void SearchProgress::searchedFolderExcluded(const QByteArray&) {}

@@ -44,6 +44,11 @@ public:
     virtual void fileUnreadable(const QByteArray& path, int error);
     // A file changed while it was read for its digest (or read short); it has none.
     virtual void fileChangedWhileRead(const QByteArray& path);
+    // A folder lies on another file system than its searched folder and, with one file system,
+    // is listed but not entered. Changes no listing line.
+    virtual void folderOnOtherFileSystem(const QByteArray& path);
+    // A searched folder matches an exclusion mask by its name and is left out whole.
+    virtual void searchedFolderExcluded(const QByteArray& path);
 };
 
 // "Suchen in <folder>": the folder's path as a listing shows a name.

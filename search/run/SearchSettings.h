@@ -1,14 +1,18 @@
 #pragma once
 
+#include "scope/SearchScope.h"
+
 #include <QString>
 #include <QStringList>
 
 // The search settings: which folders to search, whether each one is searched with its
-// subfolders, the mask text, and the flag that is up while a search runs.
+// subfolders, the mask text, what the search leaves out beyond the masks, and the flag that is up
+// while a search runs.
 struct TSearchFiles {
     QStringList Folders; // folder paths in the order they were added; duplicates allowed
     QStringList Recurse; // parallel to Folders: "true" or "false"
     QString Masks;       // the mask text as typed, masks separated by ";"
+    SearchScope Scope;   // exclusions, one file system, depth, size and age; none by default
     bool Searching = false;
 };
 

@@ -1,5 +1,7 @@
 #include "snapshot/HtmlSnapshot.h"
 
+#include "base/PathText.h"
+#include "scope/ScopeText.h"
 #include "snapshot/SnapshotPage.h"
 #include "snapshot/SnapshotParts.h"
 #include "snapshot/SnapshotText.h"
@@ -12,6 +14,28 @@ namespace {
 std::string contentPolicy(const SnapshotPageText& page) {
     return "default-src 'none'; script-src " + ContentHash(page.script) + "; style-src " +
            ContentHash(page.style) + "; base-uri 'none'; form-action 'none'";
+}
+
+// "mindestens A, höchstens B" and the like: the ends of a range that are set.
+template <typename Value, typename Text>
+std::string rangeText(const std::optional<Value>& low, std::string_view lowWord,
+                      const std::optional<Value>& high, std::string_view highWord, Text&& text) {
+    std::string range;
+    if (low)
+        range.append(lowWord).append(text(*low));
+    if (low && high)
+        range.append(", ");
+    if (high)
+        range.append(highWord).append(text(*high));
+    return range;
+}
+
+std::string bytesText(std::int64_t bytes) {
+    return std::to_string(bytes) + " Bytes";
+}
+
+std::string timeText(FileTime time) {
+    return ScopeTimeText(time).toStdString();
 }
 
 } // namespace
@@ -36,6 +60,7 @@ void HtmlSnapshot::addColumn(std::string title,
 void HtmlSnapshot::begin(const TSearchFiles& settings, FileTime created) {
     settings_ = settings;
     created_ = created;
+    addScopeFacts(settings.Scope);
     SnapshotTree::ExtraTexts extraTexts;
     if (!columns_.empty()) {
         extraTexts = [this](const EntryRecord& record, std::string& out) {
@@ -46,6 +71,24 @@ void HtmlSnapshot::begin(const TSearchFiles& settings, FileTime created) {
         };
     }
     tree_ = std::make_unique<SnapshotTree>(settings_, std::move(extraTexts));
+}
+
+// How the search was narrowed, in the words of the extended listing's header.
+void HtmlSnapshot::addScopeFacts(const SearchScope& scope) {
+    if (scope.hasExclusions())
+        addFact("Ausschließen", PathTextBytes(scope.Exclusions).toStdString());
+    if (scope.OneFileSystem)
+        addFact("Dateisysteme", "nur das des Suchverzeichnisses");
+    if (scope.MaxDepth)
+        addFact("Tiefe", "höchstens " + std::to_string(*scope.MaxDepth) + " Ebenen");
+    if (scope.filtersBySize()) {
+        addFact("Größe",
+                rangeText(scope.MinSize, "mindestens ", scope.MaxSize, "höchstens ", bytesText));
+    }
+    if (scope.filtersByTime()) {
+        addFact("Geändert",
+                rangeText(scope.NewerThan, "nach ", scope.OlderThan, "spätestens ", timeText));
+    }
 }
 
 void HtmlSnapshot::addFact(std::string label, std::string value) {

@@ -59,6 +59,8 @@ public:
     };
 
 private:
+    void addScopeFacts(const SearchScope& scope);
+
     LineSink& lines_;
     const RunOutcome& outcome_;
     const std::optional<DigestAlgorithm> digest_;

@@ -21,22 +21,23 @@ struct FolderReadAhead::Job {
 };
 
 struct FolderReadAhead::Level {
-    Level(FolderDescriptor descriptor, std::size_t count)
-        : parent(std::move(descriptor)), jobs(count) {}
+    Level(FolderDescriptor descriptor, std::size_t count, std::string_view relativeFolder)
+        : parent(std::move(descriptor)), relative(relativeFolder), jobs(count) {}
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
 
     const FolderDescriptor parent;
+    const std::string relative; // the parent's path below the searched folder
     std::vector<Job> jobs;
     std::size_t nextTaken = 0;          // the job the scan takes next
     std::size_t nextStarted = 0;        // the first job nobody has started
     std::atomic<bool> abandoned{false}; // read by the worker reading one of its folders
 };
 
-FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, bool withSizes,
+FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, const WalkScope& scope, bool withSizes,
                                  FolderSnapshot::Details details, WorkerPool& pool)
-    : mask_(mask), withSizes_(withSizes), details_(details), pool_(pool), tuning_(pool.tuning()),
-      tasks_(pool) {}
+    : mask_(mask), scope_(scope), withSizes_(withSizes), details_(details), pool_(pool),
+      tuning_(pool.tuning()), tasks_(pool) {}
 
 FolderReadAhead::~FolderReadAhead() {
     stop_ = true;
@@ -47,14 +48,15 @@ FolderReadAhead::~FolderReadAhead() {
         popLevel();
 }
 
-bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names) {
+bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names,
+                                std::string_view relativeFolder) {
     FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
     if (!reserved)
         return false;
     FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), parent);
     if (!duplicate.valid())
         return false;
-    auto level = std::make_shared<Level>(std::move(duplicate), names.size());
+    auto level = std::make_shared<Level>(std::move(duplicate), names.size(), relativeFolder);
     for (std::size_t i = 0; i < names.size(); ++i)
         level->jobs[i].name = std::move(names[i]);
     const std::lock_guard lock(mutex_);
@@ -125,6 +127,11 @@ void FolderReadAhead::giveBack() {
             job.ready = false;
         }
     }
+}
+
+ReadAheadSnapshot::~ReadAheadSnapshot() {
+    if (snapshot_)
+        readAhead_->recycle(std::move(snapshot_));
 }
 
 void FolderReadAhead::recycle(std::unique_ptr<FolderSnapshot> snapshot) {
@@ -211,7 +218,7 @@ void FolderReadAhead::readJob(const Level& level, Job& job,
             job.snapshot = freeSnapshot();
             // Asked after every 16 entries or size read; after 64 questions the read counts as
             // long.
-            const FolderSnapshot::ReadOptions options{
+            FolderSnapshot::ReadOptions options{
                 .mask = mask_,
                 .sizes = withSizes_,
                 .details = details_,
@@ -223,7 +230,10 @@ void FolderReadAhead::readJob(const Level& level, Job& job,
                         return !stop_ && !level.abandoned;
                     },
                 .askEvery = 16,
-                .pool = &pool_};
+                .pool = &pool_,
+                .files = &scope_.files()};
+            if (scope_.excludesByName())
+                options.exclusion = scope_.exclusionFor(level.relative + job.name + '/');
             job.read = job.snapshot->readOpen(job.folder.get(), options);
             job.bytes = job.snapshot->memoryBytes();
         }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "scope/MaskMatcher.h"
 #include "walk/FolderDescriptor.h"
 #include "walk/FolderSnapshot.h"
-#include "walk/MaskMatcher.h"
+#include "walk/WalkScope.h"
 #include "walk/WorkerPool.h"
 
 #include <atomic>
@@ -12,18 +13,20 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // Reads subfolders on the run's workers ahead of the scan. For each folder it is about to descend
-// from, the scan hands over the subfolders it will enter, in its order; workers open them
-// relative to the folder's descriptor and read them, the deepest folder's subfolders first,
-// since the scan needs those soonest. Each folder is one task of the pool, posted while there
-// are folders to start and room for them, so the pool sees how much reading waits for a worker.
-// The scan takes the results in its order and reads a subfolder itself when no worker has
-// started on it. How far the workers run ahead is bounded by a number of folders, a memory
-// budget and the process's descriptor budget (DescriptorBudget), so a tree of any size is read
-// in bounded memory and within the descriptor limit. Workers only read: every line, warning and
-// total stays with the scan, in its order.
+// from, the scan hands over the subfolders it will enter (as the walk's scope decides), in its
+// order; workers open them relative to the folder's descriptor and read them, the deepest
+// folder's subfolders first, since the scan needs those soonest. Each folder is one task of the
+// pool, posted while there are folders to start and room for them, so the pool sees how much
+// reading waits for a worker. The scan takes the results in its order and reads a subfolder
+// itself when no worker has started on it. How far the workers run ahead is bounded by a number
+// of folders, a memory budget and the process's descriptor budget (DescriptorBudget), so a tree
+// of any size is read in bounded memory and within the descriptor limit. Workers only read:
+// every line, warning and total stays with the scan, in its order.
 class FolderReadAhead final {
 public:
     // One subfolder as the scan takes it.
@@ -36,18 +39,20 @@ public:
         std::unique_ptr<FolderSnapshot> snapshot;
     };
 
-    // `mask` and `pool` must outlive this object. `details` are kept with the sizes.
-    FolderReadAhead(const MaskMatcher& mask, bool withSizes, FolderSnapshot::Details details,
-                    WorkerPool& pool);
+    // `mask`, `scope` and `pool` must outlive this object. `details` are kept with the sizes.
+    // Each read leaves out what `scope` says.
+    FolderReadAhead(const MaskMatcher& mask, const WalkScope& scope, bool withSizes,
+                    FolderSnapshot::Details details, WorkerPool& pool);
     // Stops the reads under way at their next test and waits for them.
     ~FolderReadAhead();
     FolderReadAhead(const FolderReadAhead&) = delete;
     FolderReadAhead& operator=(const FolderReadAhead&) = delete;
 
     // Offers the subfolders `names` of the open folder `parent` (which keeps its own
-    // descriptor; a duplicate is held here) as the next level. False when the descriptor budget
-    // grants no duplicate or it could not be made: the scan then reads that level itself.
-    bool pushLevel(int parent, std::vector<std::string> names);
+    // descriptor; a duplicate is held here), whose path below the searched folder is
+    // `relativeFolder` ("" or ending in "/"), as the next level. False when the descriptor
+    // budget grants no duplicate or it could not be made: the scan then reads that level itself.
+    bool pushLevel(int parent, std::vector<std::string> names, std::string_view relativeFolder);
     // Asked between short waits for a worker; `readingLong` once the folder has taken the
     // worker more than a few pieces of work, with the matching files its read has found so
     // far. False stops the wait.
@@ -79,6 +84,7 @@ private:
     std::unique_ptr<FolderSnapshot> freeSnapshot();
 
     const MaskMatcher& mask_;
+    const WalkScope& scope_;
     const bool withSizes_;
     const FolderSnapshot::Details details_;
     WorkerPool& pool_;
@@ -93,4 +99,19 @@ private:
     bool budgetSpent_ = false;   // the descriptor budget refused the last folder to start
     std::atomic<bool> stop_{false};
     WorkerPool::Group tasks_;
+};
+
+// Gives a snapshot that a worker read back for reuse once its folder is done.
+class ReadAheadSnapshot final {
+public:
+    ReadAheadSnapshot(FolderReadAhead* readAhead, std::unique_ptr<FolderSnapshot> snapshot)
+        : readAhead_(readAhead), snapshot_(std::move(snapshot)) {}
+    ~ReadAheadSnapshot();
+    ReadAheadSnapshot(const ReadAheadSnapshot&) = delete;
+    ReadAheadSnapshot& operator=(const ReadAheadSnapshot&) = delete;
+    FolderSnapshot* get() const { return snapshot_.get(); }
+
+private:
+    FolderReadAhead* readAhead_;
+    std::unique_ptr<FolderSnapshot> snapshot_;
 };

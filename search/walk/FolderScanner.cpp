@@ -2,12 +2,13 @@
 
 #include "base/PathText.h"
 #include "run/SearchProgress.h"
+#include "scope/MaskMatcher.h"
 #include "walk/DescriptorBudget.h"
 #include "walk/FolderDescriptor.h"
 #include "walk/FolderReadAhead.h"
 #include "walk/FolderSnapshot.h"
 #include "walk/FoundCount.h"
-#include "walk/MaskMatcher.h"
+#include "walk/WalkScope.h"
 
 #include <cerrno>
 #include <chrono>
@@ -30,28 +31,6 @@ namespace {
 // still be the folder that was read (device and inode). The top folder is always held.
 constexpr std::size_t heldLevels = 48;
 
-// Gives a snapshot that a worker read back for reuse once its folder is done.
-class ReadAheadSnapshot final {
-public:
-    ReadAheadSnapshot(FolderReadAhead* readAhead, std::unique_ptr<FolderSnapshot> snapshot)
-        : readAhead_(readAhead), snapshot_(std::move(snapshot)) {}
-    ~ReadAheadSnapshot() {
-        if (snapshot_)
-            readAhead_->recycle(std::move(snapshot_));
-    }
-    ReadAheadSnapshot(const ReadAheadSnapshot&) = delete;
-    ReadAheadSnapshot& operator=(const ReadAheadSnapshot&) = delete;
-    FolderSnapshot* get() const { return snapshot_.get(); }
-
-private:
-    FolderReadAhead* readAhead_;
-    std::unique_ptr<FolderSnapshot> snapshot_;
-};
-
-bool isSubfolder(const FolderSnapshot::Entry& entry, std::string_view name) {
-    return entry.directory && !FolderSnapshot::isDotEntry(name);
-}
-
 // A path beyond the system's limit could not be opened by its path: such a folder delivers
 // nothing, however it is reached.
 bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
@@ -66,13 +45,14 @@ class FolderScanner final {
 public:
     FolderScanner(TSearchFiles& settings, const QString& mask, bool recursive, RecordSink& records,
                   std::int64_t& filesFound, SearchProgress& progress, WorkerPool& pool)
-        : settings_(settings), mask_(mask), recursive_(recursive), records_(records),
+        : settings_(settings), mask_(mask), scope_(settings.Scope, recursive), records_(records),
           needs_(records.needs()), found_(filesFound), progress_(progress), pool_(pool) {}
 
     void scanTop(const QByteArray& folder) {
         path_.assign(folder.constData(), static_cast<std::size_t>(folder.size()));
         if (path_.empty() || path_.back() != '/')
             path_.push_back('/');
+        topLength_ = path_.size();
         // The folder the user named may itself be a link; nothing below it may.
         FolderDescriptor top;
         int error = ENAMETOOLONG;
@@ -84,7 +64,9 @@ public:
 private:
     void scan(std::size_t depth, FolderDescriptor folder, int openError,
               FolderReadAhead::Result readAhead);
-    bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth);
+    using Verdict = WalkScope::Verdict;
+    bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth,
+                        const std::vector<Verdict>& descents);
     bool waitForWorker(bool readingLong, std::size_t filesFound);
     bool isHeld(std::size_t depth) const { return depth < held_.size(); }
     bool mayHold(std::size_t depth) const;
@@ -110,11 +92,12 @@ private:
     const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
     void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
     void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
-    void descend(const FolderSnapshot& snapshot, std::size_t depth);
+    void descend(const FolderSnapshot& snapshot, std::size_t depth,
+                 const std::vector<Verdict>& descents);
 
     TSearchFiles& settings_;
     MaskMatcher mask_;
-    bool recursive_;
+    WalkScope scope_;
     RecordSink& records_;
     const RecordSink::Needs needs_;
     FoundCount found_; // of the whole run, which the progress shows
@@ -122,8 +105,10 @@ private:
     WorkerPool& pool_;
     EntryRecord record_; // the entry being handed on
 
-    std::string path_;                     // the folder text of the current level, ending in "/"
-    std::deque<FolderSnapshot> snapshots_; // one per depth, reused from folder to folder
+    std::string path_;          // the folder text of the current level, ending in "/"
+    std::size_t topLength_ = 0; // of path_ at the searched folder; the rest is the path below it
+    std::deque<FolderSnapshot> snapshots_;      // one per depth, reused from folder to folder
+    std::deque<std::vector<Verdict>> descents_; // one per depth, for each entry of its snapshot
     std::vector<std::pair<dev_t, ino_t>> chain_;
     struct HeldLevel {
         int fd;
@@ -131,7 +116,8 @@ private:
     };
     std::vector<HeldLevel> held_; // the top levels on the way down, owned by their scan calls
     std::chrono::steady_clock::time_point lastReport_; // of the progress
-    // Started at the first descent; declared after mask_, which it reads until it is destroyed.
+    // Started at the first descent; declared after mask_ and scope_, which it reads until it is
+    // destroyed.
     std::unique_ptr<FolderReadAhead> readAhead_;
 };
 
@@ -163,6 +149,13 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
         progress_.folderLoop(currentPath());
         return;
     }
+    if (depth == 0)
+        scope_.setSearchedDevice(snapshot.device());
+    // What becomes of each subfolder; the scan and the read-ahead both go by it.
+    if (descents_.size() <= depth)
+        descents_.emplace_back();
+    std::vector<Verdict>& descents = descents_[depth];
+    scope_.decide(snapshot, depth, folder.get(), descents);
     const bool hold = mayHold(depth);
     if (hold)
         held_.push_back({folder.get(), path_.size()});
@@ -173,7 +166,7 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
         listEntries(snapshot, readCountShown, needs_.openFolder ? folder.get() : -1);
     if (!hold)
         folder.reset();
-    descend(snapshot, depth);
+    descend(snapshot, depth, descents);
     chain_.pop_back();
     if (hold)
         held_.pop_back();
@@ -182,28 +175,28 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
 // The held levels are the top ones without a gap: the top folder always, a level below only
 // when its parent is held and the descriptor budget leaves room.
 bool FolderScanner::mayHold(std::size_t depth) const {
-    if (depth == 0)
-        return true;
-    return depth == held_.size() && depth < heldLevels && DescriptorBudget::process().mayKeep();
+    return depth == 0 ||
+           (depth == held_.size() && depth < heldLevels && DescriptorBudget::process().mayKeep());
 }
 
-// Hands the subfolders of the folder at `depth` to the workers, when they can open them relative
-// to a descriptor held for the whole pass.
-bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth) {
-    if (!recursive_ || !isHeld(depth))
+// Hands the subfolders of the folder at `depth` that the scan enters to the workers, when they
+// can open them relative to a descriptor held for the whole pass.
+bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth,
+                                   const std::vector<Verdict>& descents) {
+    if (!isHeld(depth))
         return false;
     std::vector<std::string> names;
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
-        const FolderSnapshot::Entry& entry = snapshot.entry(i);
-        const std::string_view name = snapshot.name(entry);
-        if (isSubfolder(entry, name) && fitsPathLimit(path_.size(), name))
+        const std::string_view name = snapshot.name(snapshot.entry(i));
+        if (descents[i].descent == WalkScope::Descent::Enter && fitsPathLimit(path_.size(), name))
             names.emplace_back(name);
     }
     if (names.empty())
         return false;
     if (!readAhead_)
-        readAhead_ = std::make_unique<FolderReadAhead>(mask_, withSizes(), details(), pool_);
-    return readAhead_->pushLevel(held_.back().fd, std::move(names));
+        readAhead_ =
+            std::make_unique<FolderReadAhead>(mask_, scope_, withSizes(), details(), pool_);
+    return readAhead_->pushLevel(held_.back().fd, std::move(names), path_.substr(topLength_));
 }
 
 // Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
@@ -227,7 +220,10 @@ bool FolderScanner::readFolder(FolderSnapshot& snapshot, int fd) {
                                                       return settings_.Searching;
                                                   },
                                               .askEvery = 1024,
-                                              .pool = &pool_};
+                                              .pool = &pool_,
+                                              .exclusion =
+                                                  scope_.exclusionFor(path_.substr(topLength_)),
+                                              .files = &scope_.files()};
     return snapshot.readOpen(fd, options);
 }
 
@@ -384,10 +380,12 @@ void FolderScanner::handOnFiles(const FolderSnapshot& snapshot, std::size_t hand
 }
 
 // The subfolder pass takes every entry of the folder, whether or not its name matches the mask,
-// so folders are entered even when their names don't match.
-void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
+// so folders are entered even when their names don't match; a subfolder that the scope keeps
+// out of the walk is listed only.
+void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth,
+                            const std::vector<Verdict>& descents) {
     const std::size_t folderLength = path_.size();
-    const bool readingAhead = startReadAhead(snapshot, depth);
+    const bool readingAhead = startReadAhead(snapshot, depth, descents);
     const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong,
                                                             std::size_t filesFound) {
         return waitForWorker(readingLong, filesFound);
@@ -395,14 +393,20 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth) {
     for (std::size_t i = 0; i < snapshot.count(); ++i) {
         if (!settings_.Searching)
             break;
-        const FolderSnapshot::Entry& entry = snapshot.entry(i);
-        const std::string_view name = snapshot.name(entry);
-        if (!isSubfolder(entry, name) || !recursive_)
+        const Verdict verdict = descents[i];
+        if (verdict.descent == WalkScope::Descent::Pass)
             continue;
+        const std::string_view name = snapshot.name(snapshot.entry(i));
         progress_.processMessagesSoon();
         path_.resize(folderLength);
         path_.append(name);
         path_.push_back('/');
+        if (verdict.descent == WalkScope::Descent::OtherFileSystem)
+            progress_.folderOnOtherFileSystem(currentPath());
+        else if (verdict.descent == WalkScope::Descent::Unknown)
+            progress_.folderUnreadable(currentPath(), verdict.error);
+        if (verdict.descent != WalkScope::Descent::Enter)
+            continue;
         int error = ENAMETOOLONG;
         FolderDescriptor folder;
         FolderReadAhead::Result result;

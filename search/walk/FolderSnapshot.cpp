@@ -139,6 +139,8 @@ bool FolderSnapshot::readOpen(int fd, const ReadOptions& options) {
     askEvery_ = options.askEvery;
     mask_ = &options.mask;
     details_ = options.details;
+    exclusion_ = options.exclusion.empty() ? nullptr : &options.exclusion;
+    files_ = options.files != nullptr && options.files->filtersFiles() ? options.files : nullptr;
     WorkerPool* const pool = options.pool;
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -156,9 +158,13 @@ bool FolderSnapshot::readOpen(int fd, const ReadOptions& options) {
     }
     const std::size_t firstSorted = entries_.size();
     const bool complete = readEntries(fd, pool) && sortEntries(firstSorted) &&
-                          (!options.sizes || (readSizes(fd, pool) && readTargets(fd)));
+                          (!(options.sizes || files_) || (readSizes(fd, pool) && readTargets(fd)));
+    if (complete && files_)
+        keepFilesInRange();
     keepGoing_ = nullptr;
     mask_ = nullptr;
+    exclusion_ = nullptr;
+    files_ = nullptr;
     if (!complete) {
         const int error = error_;
         const bool stopped = stopped_;
@@ -249,6 +255,8 @@ void FolderSnapshot::addEntry(std::string_view name, unsigned char type) {
     thread_local std::string key;
     key.clear();
     AppendUpperKey(key, name);
+    if (exclusion_ != nullptr && !isDotEntry(name) && exclusion_->excludesKey(key))
+        return;
     Entry e{};
     e.keyStart = prefixOf(key, 0);
     e.keyNext = prefixOf(key, 8);
@@ -287,7 +295,7 @@ bool FolderSnapshot::sortEntries(std::size_t first) {
 
 // Only this thread asks keepGoing (it may pump the window's events); workers see its stop.
 bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
-    if (details_.times)
+    if (details_.times || (files_ && files_->filtersByTime()))
         times_.assign(entries_.size(), FileTime());
     SharedSizeReads reads(
         entries_.size(), matched_,
@@ -300,6 +308,19 @@ bool FolderSnapshot::readSizes(int fd, WorkerPool* pool) {
                       [this] { return askNow(); });
     sizeError_ = reads.firstError();
     return complete;
+}
+
+// The matching files outside the size and time ranges match no more; one that could not be
+// looked up stays, as nothing is known of it to leave it out by (the size error names its folder).
+void FolderSnapshot::keepFilesInRange() {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        Entry& e = entries_[i];
+        if (!e.matched || e.directory || e.statFailed || files_->keepsFile(e.size, modified(i)))
+            continue;
+        e.matched = false;
+        --matched_;
+        --matchedFiles_;
+    }
 }
 
 // Reads the sizes of the matching files among the entries [begin, end), up to a stop; gives the

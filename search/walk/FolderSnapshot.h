@@ -2,7 +2,9 @@
 
 #include "base/FileTime.h"
 #include "records/EntryRecord.h"
-#include "walk/MaskMatcher.h"
+#include "scope/ExclusionRule.h"
+#include "scope/MaskMatcher.h"
+#include "scope/SearchScope.h"
 #include "walk/SharedSizeReads.h"
 
 #include <atomic>
@@ -12,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // Our directory search: reads one folder completely with getdents64 and then offers its entries
@@ -74,6 +77,12 @@ public:
         std::size_t askEvery = 1024;
         // Shares the size reads of a large or slow folder with its workers; none: all here.
         WorkerPool* pool = nullptr;
+        // What the read leaves out: entries whose names `exclusion` matches are not taken at all
+        // (no size read, never listed, never entered), and matching files outside the size and
+        // time ranges of `files` match no more once their sizes and times are read (they are
+        // read for that whatever `sizes` says).
+        FolderExclusion exclusion = {};
+        const SearchScope* files = nullptr;
     };
 
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
@@ -115,6 +124,7 @@ private:
     bool sortEntries(std::size_t first);
     bool readSizes(int fd, WorkerPool* pool);
     bool readTargets(int fd);
+    void keepFilesInRange();
     SharedSizeReads::RunResult readSizeRange(int fd, std::size_t begin, std::size_t end,
                                              const std::atomic<bool>& stop);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.
@@ -134,7 +144,9 @@ private:
     std::vector<Target> targetIndex_;
     std::string targets_;
     Details details_;
-    const MaskMatcher* mask_ = nullptr; // while reading
+    const FolderExclusion* exclusion_ = nullptr; // while reading
+    const SearchScope* files_ = nullptr;         // while reading
+    const MaskMatcher* mask_ = nullptr;          // while reading
     std::size_t matched_ = 0;
     std::size_t matchedFiles_ = 0; // of the entries whose kind is known yet
     int error_ = 0;

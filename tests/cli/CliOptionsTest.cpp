@@ -115,11 +115,17 @@ TEST(CliOptionsTest, ParserAndHelpFollowTheOptionTable) {
             names.append(QByteArray("-") + name);
         for (const QByteArray& name : names) {
             QByteArrayList call{name};
-            // A value of its own set where it has one.
+            // A value of its own set where it has one, a number or a span where it reads one.
             const std::string_view value = entry.values.substr(0, entry.values.find(' '));
-            if (!entry.argumentName.empty())
-                call.append(value.empty() ? QByteArray("wert")
-                                          : QByteArray(value.data(), qsizetype(value.size())));
+            const std::string_view argument = entry.argumentName;
+            if (!value.empty())
+                call.append(QByteArray(value.data(), qsizetype(value.size())));
+            else if (argument == "N" || argument == "GRÖSSE")
+                call.append("1");
+            else if (argument == "WANN")
+                call.append("1d");
+            else if (!argument.empty())
+                call.append("wert");
             EXPECT_TRUE(errorOf(call).isEmpty()) << name.toStdString();
         }
     }

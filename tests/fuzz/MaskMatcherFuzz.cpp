@@ -7,7 +7,7 @@
 #include "base/PathText.h"
 #include "base/Utf8Text.h"
 #include "FuzzCheck.h"
-#include "walk/MaskMatcher.h"
+#include "scope/MaskMatcher.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "walk/MaskMatcher.h"
+#include "scope/MaskMatcher.h"
 
 #include "base/PathText.h"
 #include "base/Utf8Text.h"

@@ -37,6 +37,8 @@ QStringList Scan(const QString& folder, const QString& mask, ScanOptions options
                  ScanTotals* totals) {
     TSearchFiles settings;
     settings.Searching = true;
+    if (options.scope)
+        settings.Scope = *options.scope;
     ScanTotals local;
     ScanTotals& t = totals ? *totals : local;
     SearchProgress silent;

@@ -27,6 +27,7 @@ struct ScanOptions {
     bool extended = true;
     SearchProgress* progress = nullptr; // receives the reports; none when null
     const ScanTuning* tuning = nullptr; // the worker pool's numbers; the defaults when null
+    const SearchScope* scope = nullptr; // Scan: what the search leaves out; nothing when null
 };
 
 // ScanFolder with the listing's lines (TextListing): extended output writes a heading, the
