@@ -96,6 +96,7 @@ void SearchRun::showSearching() {
 // records of the run before go first, so the two are never held at once.
 void SearchRun::search() {
     SearchFiles.Masks = main_.edFileMasks->text();
+    SearchFiles.Scope = main_.searchScope(CurrentTime());
     const bool extended = main_.rbAdvOutPut->isChecked();
     if (extended)
         AppendHeaderBlock(SearchFiles, lines_);

@@ -8,6 +8,7 @@
 #include "ScreenPlacement.h"
 #include "SearchRun.h"
 #include "Startup.h"
+#include "uOptions.h"
 #include "WindowKeys.h"
 
 #include <iterator>
@@ -29,7 +30,7 @@ bool Writing = false;
 namespace {
 
 constexpr int ClientWidth = 484;
-constexpr int ClientHeight = 277;
+constexpr int ClientHeight = 333;
 constexpr int FolderItemHeight = 13;
 constexpr int CsidlDrives = 17;
 constexpr int ToolTipWakeUpMs = 250;
@@ -88,6 +89,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QDialog(parent) {
     setToolTips();
     FormCreate();
     FitFontToCaptions(*this);
+    showScopeOptions();
     connectHandlers();
     IgnoreEscape(*this);
     PlaceOnFirstShow(*this);
@@ -104,7 +106,7 @@ void TfrmMain::FormCreate() {
 // pixels lower than the window's original offsets (4 in the settings group, 3 in the two inner
 // groups), clear of the frame line; the window's size and the groups' bottom margins allow it.
 void TfrmMain::createSettingsGroup() {
-    gbSettings = placeGroup(this, "gbSettings", {8, 8, 473, 233}, QStringLiteral("Einstellungen"));
+    gbSettings = placeGroup(this, "gbSettings", {8, 8, 473, 289}, QStringLiteral("Einstellungen"));
     lbDirectories = place<QLabel>(gbSettings, "lbDirectories", {8, 20, 65, 13},
                                   QStringLiteral("Verzeichnisse"));
     lbFolders = new FolderListBox(gbSettings, FolderItemHeight);
@@ -121,7 +123,21 @@ void TfrmMain::createSettingsGroup() {
     edFileMasks = place<QLineEdit>(gbSettings, "edFileMasks", {200, 108, 265, 21});
     edFileMasks->setMaxLength(std::numeric_limits<int>::max());
     edFileMasks->setText(DefaultMasks);
+    createScopeRow();
     createOutputGroup();
+}
+
+// Below the masks: the exclusion masks, and the button to the further options with what is set.
+void TfrmMain::createScopeRow() {
+    lbExclude =
+        place<QLabel>(gbSettings, "lbExclude", {8, 144, 80, 13}, QStringLiteral("Ausschließen:"));
+    edExclude = place<QLineEdit>(gbSettings, "edExclude", {92, 140, 373, 21});
+    edExclude->setMaxLength(std::numeric_limits<int>::max());
+    lbExclude->setBuddy(edExclude);
+    btnOptions = place<QPushButton>(gbSettings, "btnOptions", {8, 168, 113, 25},
+                                    QStringLiteral("Optionen..."));
+    lbOptions = place<QLabel>(gbSettings, "lbOptions", {128, 174, 337, 13});
+    showScopeOptions();
 }
 
 void TfrmMain::createRecurseGroup() {
@@ -137,7 +153,7 @@ void TfrmMain::createRecurseGroup() {
 }
 
 void TfrmMain::createOutputGroup() {
-    gbOutPut = placeGroup(gbSettings, "gbOutPut", {8, 140, 457, 89}, QStringLiteral("Ausgabe"));
+    gbOutPut = placeGroup(gbSettings, "gbOutPut", {8, 196, 457, 89}, QStringLiteral("Ausgabe"));
     cbFileExts = place<QCheckBox>(gbOutPut, "cbFileExts", {8, 67, 441, 17},
                                   QStringLiteral("Dateiendungen anzeigen"));
     cbFileExts->setChecked(true);
@@ -155,24 +171,25 @@ void TfrmMain::createOutputGroup() {
 }
 
 void TfrmMain::createButtonRow() {
-    btnGo = place<QPushButton>(this, "btnGo", {8, 248, 113, 25}, QStringLiteral("Start!"));
+    btnGo = place<QPushButton>(this, "btnGo", {8, 304, 113, 25}, QStringLiteral("Start!"));
     QFont bold;
     bold.setBold(true);
     btnGo->setFont(bold);
     btnGo->setDefault(true);
-    btnReset = place<QPushButton>(this, "btnReset", {128, 248, 113, 25},
+    btnReset = place<QPushButton>(this, "btnReset", {128, 304, 113, 25},
                                   QStringLiteral("Felder zurücksetzen"));
-    btnQuit = place<QPushButton>(this, "btnQuit", {368, 248, 113, 25}, QStringLiteral("Beenden"));
-    btnAbout = place<QPushButton>(this, "btnAbout", {248, 248, 113, 25}, QStringLiteral("Über..."));
+    btnQuit = place<QPushButton>(this, "btnQuit", {368, 304, 113, 25}, QStringLiteral("Beenden"));
+    btnAbout = place<QPushButton>(this, "btnAbout", {248, 304, 113, 25}, QStringLiteral("Über..."));
 }
 
 // Group by group, as the window's tab order runs: the settings group with its two inner groups,
 // then the button row, where "Beenden" comes before "Über...".
 void TfrmMain::arrangeTabOrder() {
-    QWidget* const order[] = {lbFolders,      btnAddDir,   btnRemoveDir, cbUseSettingsForAll,
-                              cbRecurse,      edFileMasks, cbFileExts,   rbAdvOutPut,
-                              rbSimpleOutPut, cbFullPath,  cbHash,       btnGo,
-                              btnReset,       btnQuit,     btnAbout};
+    QWidget* const order[] = {lbFolders,  btnAddDir,   btnRemoveDir,   cbUseSettingsForAll,
+                              cbRecurse,  edFileMasks, edExclude,      btnOptions,
+                              cbFileExts, rbAdvOutPut, rbSimpleOutPut, cbFullPath,
+                              cbHash,     btnGo,       btnReset,       btnQuit,
+                              btnAbout};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -189,6 +206,16 @@ void TfrmMain::setToolTips() {
     edFileMasks->setToolTip(
         QStringLiteral("Geben Sie die Dateitypen ein, nach denen gesucht werden soll. Sie können "
                        "auch Wildcards, wie * oder ? verwenden."));
+    const QString exclude = QStringLiteral(
+        "Dateien und Verzeichnisse, die ausgelassen werden, als Masken getrennt durch \";\" "
+        "(wie bei den Dateien, ohne Leerzeichen): eine Maske ohne \"/\" passt auf den Namen, "
+        "wo er auch liegt (.git;node_modules), eine mit \"/\" auf den Pfad unterhalb des "
+        "Suchverzeichnisses (Projekte/*/build). Ein ausgelassenes Verzeichnis wird nicht "
+        "geöffnet.");
+    lbExclude->setToolTip(exclude);
+    edExclude->setToolTip(exclude);
+    btnOptions->setToolTip(QStringLiteral("Weitere Optionen der Suche: nur ein Dateisystem, "
+                                          "Tiefe, Größe und Alter der Dateien."));
     cbFileExts->setToolTip(QStringLiteral("Sollen die Endungen der Dateien angezeigt werden?"));
     rbAdvOutPut->setToolTip(
         QStringLiteral("Erweiterte Ausgabe der Ergebnisse, mit Anzeige der Dateigröße etc."));
@@ -222,6 +249,7 @@ void TfrmMain::connectHandlers() {
     connect(cbRecurse, &QCheckBox::toggled, this, &TfrmMain::cbRecurseClick);
     connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
     connect(btnReset, &QPushButton::clicked, this, &TfrmMain::btnResetClick);
+    connect(btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
     for (QRadioButton* style : {rbAdvOutPut, rbSimpleOutPut}) {
         connect(style, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked)
@@ -308,10 +336,38 @@ void TfrmMain::btnResetClick() {
     cbUseSettingsForAll->setChecked(true);
     cbRecurse->setChecked(true);
     edFileMasks->setText(DefaultMasks);
+    edExclude->clear();
+    scopeOptions_ = ScopeOptions();
+    showScopeOptions();
     rbAdvOutPut->setChecked(true);
     cbFullPath->setEnabled(false);
     cbFileExts->setEnabled(false);
     cbHash->setChecked(false);
+}
+
+void TfrmMain::btnOptionsClick() {
+    TfrmOptions dialog(this, scopeOptions_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    scopeOptions_ = dialog.options();
+    showScopeOptions();
+}
+
+// The summary beside "Optionen...", shortened at its end where it is too long; its tool-tip
+// holds it whole.
+void TfrmMain::showScopeOptions() {
+    const QString summary = ScopeOptionsSummary(scopeOptions_);
+    lbOptions->setText(
+        lbOptions->fontMetrics().elidedText(summary, Qt::ElideRight, lbOptions->width()));
+    lbOptions->setToolTip(summary);
+}
+
+SearchScope TfrmMain::searchScope(FileTime now) const {
+    SearchScope scope;
+    ScopeField field = ScopeField::None;
+    ReadScopeOptions(scopeOptions_, now, scope, field);
+    scope.Exclusions = edExclude->text();
+    return scope;
 }
 
 void TfrmMain::btnAboutClick() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScopeOptions.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -11,7 +13,8 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-// The main window: the folder list with its recursion flags, the masks and the output style.
+// The main window: the folder list with its recursion flags, the masks, the exclusions, the
+// further options of the search behind "Optionen..." and the output style.
 // It is a QDialog because a dialog gives the default-button behaviour of "Start!" (Enter presses
 // it unless another push button has the focus); the window flags make it an ordinary top-level
 // window with a minimize box; Escape does not close it.
@@ -29,6 +32,11 @@ public:
     // Row of the selected entry of lbFolders, -1 when none is selected.
     int selectedFolderIndex() const;
 
+    // What the search leaves out and keeps, as the exclusion field and the options say; spans
+    // count back from `now`. The options were checked when they were taken.
+    SearchScope searchScope(FileTime now) const;
+    const ScopeOptions& scopeOptions() const { return scopeOptions_; }
+
     // Controls in the order of the window's declaration; the search run reads them.
     QGroupBox* gbSettings = nullptr;
     QLabel* lbDirectories = nullptr;
@@ -40,6 +48,10 @@ public:
     QCheckBox* cbRecurse = nullptr;
     QLabel* lbFileMasks = nullptr;
     QLineEdit* edFileMasks = nullptr;
+    QLabel* lbExclude = nullptr;
+    QLineEdit* edExclude = nullptr;
+    QPushButton* btnOptions = nullptr;
+    QLabel* lbOptions = nullptr;
     QGroupBox* gbOutPut = nullptr;
     QCheckBox* cbFileExts = nullptr;
     QPushButton* btnGo = nullptr;
@@ -64,6 +76,7 @@ public:
     void btnAboutClick();
     void btnResetClick();
     void rbAdvOutPutClick();
+    void btnOptionsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -72,6 +85,8 @@ private:
     void FormCreate();
     void createSettingsGroup();
     void createRecurseGroup();
+    void createScopeRow();
+    void showScopeOptions();
     void createOutputGroup();
     void createButtonRow();
     void arrangeTabOrder();
@@ -80,6 +95,8 @@ private:
     void appendFolderEntry(const QString& path);
     void addFolder(const QString& path);
     void addDroppedFolders(const QStringList& folders);
+
+    ScopeOptions scopeOptions_;
 };
 
 extern TfrmMain* frmMain;

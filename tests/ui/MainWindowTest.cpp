@@ -115,13 +115,14 @@ TEST_F(MainWindowTest, TabRunsGroupByGroupWithQuitBeforeAbout) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     EXPECT_EQ(tabCycle(window, list),
               QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll",
-                           "cbRecurse", "edFileMasks", "rbAdvOutPut", "cbHash", "btnGo", "btnReset",
-                           "btnQuit", "btnAbout"}));
-    click(simple);
-    EXPECT_EQ(tabCycle(window, list),
-              QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll",
-                           "cbRecurse", "edFileMasks", "cbFileExts", "rbSimpleOutPut", "cbFullPath",
+                           "cbRecurse", "edFileMasks", "edExclude", "btnOptions", "rbAdvOutPut",
                            "cbHash", "btnGo", "btnReset", "btnQuit", "btnAbout"}));
+    click(simple);
+    EXPECT_EQ(
+        tabCycle(window, list),
+        QStringList({"lbFolders", "btnAddDir", "btnRemoveDir", "cbUseSettingsForAll", "cbRecurse",
+                     "edFileMasks", "edExclude", "btnOptions", "cbFileExts", "rbSimpleOutPut",
+                     "cbFullPath", "cbHash", "btnGo", "btnReset", "btnQuit", "btnAbout"}));
 }
 
 TEST_F(MainWindowTest, AddedFolderComesFromTheChooserWithoutTrailingSeparator) {
@@ -435,6 +436,75 @@ TEST_F(MainWindowTest, QuitClosesTheWindowAndSignalsTheEnd) {
     click(button("btnQuit"));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(finished.count(), 1);
+}
+
+// The options dialog is reached by keyboard, takes only values it can read (an error box names
+// the field and the value, which keeps the focus), and a cancel leaves everything as it was;
+// "Felder zurücksetzen" clears the exclusions and the options.
+TEST_F(MainWindowTest, OptionsDialogTakesOnlyReadableValues) {
+    auto* exclude = FindControl<QLineEdit>(*window, "edExclude");
+    auto* summary = FindControl<QLabel>(*window, "lbOptions");
+    EXPECT_TRUE(exclude->text().isEmpty());
+    EXPECT_EQ(summary->text(), "keine weiteren Einschränkungen");
+    EXPECT_FALSE(exclude->toolTip().isEmpty());
+    QPushButton* options = button("btnOptions");
+    EXPECT_EQ(options->text(), "Optionen...");
+
+    ErrorBoxSeam().reset();
+    ErrorBoxSeam().setNextAnswer(MessageBoxAnswer::Ok);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const auto guard = qScopeGuard([dialog] {
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        EXPECT_EQ(dialog->windowTitle(), "Optionen");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [dialog] { return dialog->isAncestorOf(QApplication::focusWidget()); }));
+        QTest::keyClick(dialog, Qt::Key_T, Qt::AltModifier);
+        auto* depth = FindControl<QLineEdit>(*dialog, "edMaxDepth");
+        ASSERT_EQ(QApplication::focusWidget(), depth);
+        QTest::keyClicks(depth, "zwei");
+        QTest::keyClick(depth, Qt::Key_Return);
+        ASSERT_TRUE(dialog->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), depth);
+        QTest::keyClicks(depth, "2");
+        QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
+        // A button's mnemonic clicks it after its short animation.
+        auto* oneFileSystem = FindControl<QCheckBox>(*dialog, "cbOneFileSystem");
+        EXPECT_TRUE(QTest::qWaitFor([oneFileSystem] { return oneFileSystem->isChecked(); }));
+        QTest::keyClick(dialog, Qt::Key_N, Qt::AltModifier);
+        auto* newer = FindControl<QLineEdit>(*dialog, "edNewer");
+        ASSERT_EQ(QApplication::focusWidget(), newer);
+        QTest::keyClicks(newer, "30d");
+        QTest::keyClick(newer, Qt::Key_Return);
+    });
+    options->setFocus();
+    QTest::keyClick(options, Qt::Key_Space);
+    ASSERT_EQ(ErrorBoxSeam().requests().size(), 1u);
+    EXPECT_EQ(ErrorBoxSeam().requests().front().text,
+              "Ungültiger Wert \"zwei\" bei \"Tiefe\": erwartet wird eine ganze Zahl ab 0.");
+    EXPECT_EQ(summary->toolTip(), "ein Dateisystem, höchstens 2 Ebenen, geändert nach 30d");
+    EXPECT_TRUE(window->searchScope(FileTime{1'000'000'000, 0}).OneFileSystem);
+    EXPECT_EQ(window->searchScope(FileTime{1'000'000'000, 0}).NewerThan,
+              (FileTime{1'000'000'000 - 30 * 86400, 0}));
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(FindControl<QLineEdit>(*dialog, "edMaxDepth")->text(), "2");
+        QTest::keyClicks(FindControl<QLineEdit>(*dialog, "edMinSize"), "1k");
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    click(options);
+    EXPECT_EQ(summary->toolTip(), "ein Dateisystem, höchstens 2 Ebenen, geändert nach 30d");
+
+    QTest::keyClicks(exclude, ".git");
+    click(button("btnReset"));
+    EXPECT_TRUE(exclude->text().isEmpty());
+    EXPECT_EQ(summary->text(), "keine weiteren Einschränkungen");
+    EXPECT_FALSE(window->searchScope(CurrentTime()).any());
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -195,6 +196,39 @@ TEST_F(SearchRunTest, StartSettingsListEverythingExtendedWithSubfolders) {
 
     click(simple);
     EXPECT_EQ(clickStart(), QStringList({".", "..", "a.txt", "b.doc", "sub", ".", "..", "c.txt"}));
+}
+
+// Exclusions typed into the window and options set in their dialog shape the run: the
+// header names them, the excluded folder and the files below the minimum size are gone, and the
+// folder deeper than allowed is listed but not entered.
+TEST_F(SearchRunTest, ExclusionsAndOptionsFromTheWindowShapeTheRun) {
+    tree.file("A/node_modules/m.js", 60);
+    tree.file("A/sub/deeper/d.txt", 70);
+    addFolder(tree.path("A"));
+    auto* exclude = FindControl<QLineEdit>(*window, "edExclude");
+    QTest::mouseClick(exclude, Qt::LeftButton);
+    QTest::keyClicks(exclude, "node_modules");
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClicks(FindControl<QLineEdit>(*dialog, "edMaxDepth"), "1");
+        QTest::keyClicks(FindControl<QLineEdit>(*dialog, "edMinSize"), "25");
+        QTest::mouseClick(FindControl<QPushButton>(*dialog, "btnOk"), Qt::LeftButton);
+    });
+    click(button("btnOptions"));
+    EXPECT_EQ(FindControl<QLabel>(*window, "lbOptions")->text(), "höchstens 1 Ebenen, ab 25");
+
+    const QStringList shown = clickStart();
+    const QString a = tree.path("A");
+    EXPECT_EQ(shown.mid(7, 4),
+              QStringList({"Suchmasken: *.*", "Ausschließen: node_modules",
+                           "Tiefe: höchstens 1 Ebenen", "Größe: mindestens 25 Bytes"}));
+    EXPECT_TRUE(shown.contains(FileLine(30, "c.txt")));
+    EXPECT_TRUE(shown.contains(DirLine("deeper")));
+    for (const QString& gone : {FileLine(10, "a.txt"), FileLine(20, "b.doc"),
+                                DirLine("node_modules"), "Verzeichnis von " + a + "/sub/deeper/"})
+        EXPECT_FALSE(shown.contains(gone)) << gone.toStdString();
+    EXPECT_TRUE(shown.contains("1 Datei(en), 30 Bytes"));
 }
 
 TEST_F(SearchRunTest, EnterStartsTheRunToo) {
