@@ -26,8 +26,12 @@
 # (warm), of the big files after dropping the page cache against cat, its memory, and a SIGINT
 # in the middle of a 2 GB file (and a click on "Abbrechen" there in the window).
 #
+# Exclusions: the extended listing of a tree of 200,000 files whose top folder holding 90 % of
+# them is excluded, against the whole listing (exclude_vs_full: an excluded subtree costs nothing).
+#
 # FI_BENCH_ONLY picks sections, separated by commas: t200k (the tool, the window and the snapshot
-# on T200K), t1m (T1M and the huge folder), compare, share, hash (hash_cancel: its cancel alone).
+# on T200K), t1m (T1M and the huge folder), compare, exclude, share, hash (hash_cancel: its
+# cancel alone).
 # FI_BENCH_ONLY=hash bench/run.sh gives the checksum figures alone; the summary then checks only
 # the figures measured.
 set -euo pipefail
@@ -168,6 +172,33 @@ cli_json_rounds() {
     figure find_times_t200k_ms "$(us_to_ms "$find_us")"
     figure cli_json_t200k_ms "$(us_to_ms "$json_us")"
     cli_json_ratio=$(calc "$json_us / $find_us")
+}
+
+# exclude_rounds: a tree of 200,000 files whose top folder "big" holds 90 % of them (36 x 49
+# folders of 100 files, beside 4 x 49 in "rest"): the extended listing with "big" excluded
+# against the whole listing, interleaved round by round; sets exclude_ratio.
+exclude_rounds() {
+    local tree=$work/exclude200k round
+    mkdir -p "$tree/big" "$tree/rest"
+    "$tree_tool" "$tree/big" 100 36 49 | sed "s/^/# exclude200k big: /"
+    "$tree_tool" "$tree/rest" 100 4 49 | sed "s/^/# exclude200k rest: /"
+    find "$tree" -printf '%s %p\n' > /dev/null
+    local -a fulls=() excluded=()
+    for ((round = 0; round <= runs; round++)); do
+        local f e
+        f=$(elapsed_us "$cli" "$tree")
+        e=$(elapsed_us "$cli" --exclude big "$tree")
+        if ((round > 0)); then
+            fulls+=("$f") excluded+=("$e")
+        fi
+    done
+    local full_us excluded_us
+    full_us=$(median "${fulls[@]}")
+    excluded_us=$(median "${excluded[@]}")
+    figure cli_full_exclude200k_ms "$(us_to_ms "$full_us")"
+    figure cli_excluded_exclude200k_ms "$(us_to_ms "$excluded_us")"
+    exclude_ratio=$(calc "$excluded_us / $full_us")
+    remove_tree "$tree"
 }
 
 cli_profile() {
@@ -541,7 +572,7 @@ compare_rounds() {
 
 cli_json_ratio=n/a cli_ext_ratio=n/a cli_simple_ratio=n/a gui_ratio=n/a gui_rss_ratio=n/a cancel_worst=n/a
 gui_cli_ratio=n/a share_folders_ratio=n/a share_entries_ratio=n/a share_deep_ratio=n/a
-cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a
+cli_cold_ratio=n/a cli_cancel_worst=n/a gui_cancel_big=n/a cli_rss_big=n/a exclude_ratio=n/a
 html_bytes_ratio=n/a html_open=n/a html_search=n/a
 note "build $build ($(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")), $(nproc) cores"
 note "load at start: $(load_average)"
@@ -629,6 +660,11 @@ compare_ms=n/a compare_rss=n/a compare_json_ms=n/a
 if [ -x "$cli" ] && section compare; then
     compare_rounds
     compare_json_rounds
+fi
+
+if [ -x "$cli" ] && section exclude; then
+    exclude_rounds
+    figure exclude_vs_full "$exclude_ratio"
 fi
 
 share_reason=$(share_unavailable)
@@ -784,6 +820,7 @@ check cli_json_vs_find "$cli_json_ratio" 0.7
 check html_bytes_per_entry "$html_bytes_ratio" 60
 check html_open_1m_ms "$html_open" 3000
 check html_search_1m_ms "$html_search" 300
+check exclude_vs_full "$exclude_ratio" 0.15
 check share_folders_vs_find "$share_folders_ratio" 0.12
 check share_entries_vs_find "$share_entries_ratio" 0.25
 check share_deep_vs_find "$share_deep_ratio" 0.06
