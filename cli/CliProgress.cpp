@@ -44,6 +44,11 @@ void CliProgress::folderLoop(const QByteArray& path) {
     warn("Dateisystemschleife erkannt: " + ShownFolder(path, givenFolders_));
 }
 
+void CliProgress::folderReadInPart(const QByteArray& path) {
+    warn("Abgebrochen beim Lesen von " + ShownFolder(path, givenFolders_) +
+         ": aufgeführt ist, was bis dahin gelesen war");
+}
+
 void CliProgress::readProgress(std::int64_t bytesRead, std::int64_t bytesFound) {
     rate_.update(bytesRead);
     if (line_)

@@ -30,6 +30,7 @@ public:
     void folderUnreadable(const QByteArray& path, int error) override;
     void folderSizesUnreadable(const QByteArray& path, int error) override;
     void folderLoop(const QByteArray& path) override;
+    void folderReadInPart(const QByteArray& path) override;
     void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
     void fileUnreadable(const QByteArray& path, int error) override;
     void fileChangedWhileRead(const QByteArray& path) override;

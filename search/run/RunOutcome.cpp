@@ -90,7 +90,9 @@ QString RunOutcome::summary() const {
         return {};
     QStringList parts;
     if (cancelled_)
-        parts.append(QStringLiteral("abgebrochen"));
+        parts.append(readInPart_.isEmpty()
+                         ? QStringLiteral("abgebrochen")
+                         : QStringLiteral("abgebrochen, 1 Verzeichnis nur teilweise gelesen"));
     if (const std::size_t count = unreadable_.folders.size(); count > 0)
         parts.append(folderCount(count) + QStringLiteral(" nicht lesbar"));
     if (const std::size_t count = sizesUnreadable_.folders.size(); count > 0)
@@ -108,6 +110,8 @@ QString RunOutcome::summary() const {
 QString RunOutcome::details() const {
     QStringList lines;
     std::size_t room = detailedFolders;
+    if (!readInPart_.isEmpty())
+        lines.append(QStringLiteral("nur teilweise gelesen: ") + shownFolder(readInPart_));
     appendDetails(lines, unreadable_.folders, QStringLiteral("nicht lesbar: "), room);
     appendDetails(lines, sizesUnreadable_.folders, QStringLiteral("Größen nicht lesbar: "), room);
     appendDetails(lines, loops_.folders, QStringLiteral("Dateisystemschleife: "), room);
@@ -146,6 +150,11 @@ void RunOutcomeRecorder::folderUnreadable(const QByteArray& path, int error) {
 void RunOutcomeRecorder::folderSizesUnreadable(const QByteArray& path, int error) {
     if (outcome_.addFolderWithUnreadableSizes(path, error))
         inner_.folderSizesUnreadable(path, error);
+}
+
+void RunOutcomeRecorder::folderReadInPart(const QByteArray& path) {
+    outcome_.setReadInPart(path);
+    inner_.folderReadInPart(path);
 }
 
 void RunOutcomeRecorder::folderLoop(const QByteArray& path) {

@@ -32,6 +32,8 @@ public:
     // A folder on another file system, with one file system listed but not entered: left out as
     // asked, so the list stays complete.
     bool addFolderOnOtherFileSystem(const QByteArray& path);
+    // The folder a stop came in while it was read; what was read of it is listed.
+    void setReadInPart(const QByteArray& path) { readInPart_ = path; }
 
     bool cancelled() const { return cancelled_; }
     const std::vector<Folder>& unreadableFolders() const { return unreadable_.folders; }
@@ -43,6 +45,7 @@ public:
     const std::vector<Folder>& foldersOnOtherFileSystems() const {
         return otherFileSystems_.folders;
     }
+    const QByteArray& readInPart() const { return readInPart_; }
     // Some folder was not read, read without sizes or not entered as a loop, or some file has no
     // digest for want of a whole read.
     bool anyFolderLeftOut() const;
@@ -69,6 +72,7 @@ private:
     Folders loops_;
     std::vector<Folder> filesNotRead_;
     Folders otherFileSystems_;
+    QByteArray readInPart_;
 };
 
 // Passes everything on to `inner` and notes in `outcome` what the run leaves out; `inner` hears of
@@ -85,6 +89,7 @@ public:
     void processMessagesSoon() override;
     void folderUnreadable(const QByteArray& path, int error) override;
     void folderSizesUnreadable(const QByteArray& path, int error) override;
+    void folderReadInPart(const QByteArray& path) override;
     void folderLoop(const QByteArray& path) override;
     void readProgress(std::int64_t bytesRead, std::int64_t bytesFound) override;
     void fileUnreadable(const QByteArray& path, int error) override;

@@ -14,6 +14,7 @@ void SearchProgress::processMessagesSoon() {
 void SearchProgress::folderUnreadable(const QByteArray&, int) {}
 void SearchProgress::folderSizesUnreadable(const QByteArray&, int) {}
 void SearchProgress::folderLoop(const QByteArray&) {}
+void SearchProgress::folderReadInPart(const QByteArray&) {}
 void SearchProgress::readProgress(std::int64_t, std::int64_t) {}
 void SearchProgress::fileUnreadable(const QByteArray&, int) {}
 void SearchProgress::fileChangedWhileRead(const QByteArray&) {}

@@ -37,6 +37,8 @@ public:
     // A folder is already on the way down to it (a bind mount looping back) and is not entered
     // again. Changes no listing line.
     virtual void folderLoop(const QByteArray& path);
+    // A stop came while the folder was read: the entries read until then are listed.
+    virtual void folderReadInPart(const QByteArray& path);
     // While files are read for their digests: the bytes read so far, and the sizes of the files
     // found so far that are read; again at most once a caption refresh interval.
     virtual void readProgress(std::int64_t bytesRead, std::int64_t bytesFound);

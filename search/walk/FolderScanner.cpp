@@ -88,7 +88,7 @@ private:
     FolderSnapshot::Details details() const {
         return {.times = needs_.times, .targets = needs_.targets};
     }
-    void listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd);
+    void listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd, bool whole);
     const EntryRecord& recordOf(const FolderSnapshot& snapshot, std::size_t i);
     void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
     void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
@@ -136,12 +136,16 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
                           ? readAhead.read
                           : folder.valid() && readFolder(snapshot, folder.get());
     const bool readCountShown = found_.readEnded();
-    if (!read) {
+    // A stop while the folder was read: what was read of it is listed.
+    const bool readInPart = !read && snapshot.stopped() && !settings_.Searching;
+    if (!read && !readInPart) {
         if (!snapshot.stopped())
             progress_.folderUnreadable(currentPath(),
                                        folder.valid() ? snapshot.error() : openError);
         return;
     }
+    if (readInPart)
+        progress_.folderReadInPart(currentPath());
     if (snapshot.sizeError() != 0)
         progress_.folderSizesUnreadable(currentPath(), snapshot.sizeError());
     // A folder already on the way down (a bind mount looping back) is not entered again.
@@ -163,7 +167,7 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
     // A folder that is not held stays open while its entries are handed on, when the sink reads
     // them relative to it.
     if (snapshot.matchedCount() > 0)
-        listEntries(snapshot, readCountShown, needs_.openFolder ? folder.get() : -1);
+        listEntries(snapshot, readCountShown, needs_.openFolder ? folder.get() : -1, readInPart);
     if (!hold)
         folder.reset();
     descend(snapshot, depth, descents);
@@ -308,7 +312,9 @@ void FolderScanner::showReadProgress(std::size_t filesFound) {
         found_.shownWhileReading();
 }
 
-void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd) {
+// With `whole`, every matching entry is listed even after a cancel.
+void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountShown, int folderFd,
+                                bool whole) {
     found_.beginListing(snapshot.matchedFiles(), readCountShown);
     reportProgress();
     records_.beginFolder(path_);
@@ -322,7 +328,7 @@ void FolderScanner::listEntries(const FolderSnapshot& snapshot, bool readCountSh
         if (!snapshot.entry(i).matched)
             continue;
         if (!first) {
-            if (!settings_.Searching)
+            if (!settings_.Searching && !whole)
                 break;
             progress_.processMessagesSoon();
         }

@@ -157,23 +157,65 @@ bool FolderSnapshot::readOpen(int fd, const ReadOptions& options) {
         addEntry("..", DT_DIR);
     }
     const std::size_t firstSorted = entries_.size();
-    const bool complete = readEntries(fd, pool) && sortEntries(firstSorted) &&
-                          (!(options.sizes || files_) || (readSizes(fd, pool) && readTargets(fd)));
-    if (complete && files_)
+    const bool sizes = options.sizes || files_ != nullptr;
+    const bool read = readEntries(fd, pool);
+    const bool sorted = read && sortEntries(firstSorted);
+    const bool complete = sorted && (!sizes || (readSizes(fd, pool) && readTargets(fd)));
+    if (!complete && stopped_)
+        keepReadSoFar(firstSorted, sorted, sizes);
+    if ((complete || stopped_) && files_)
         keepFilesInRange();
     keepGoing_ = nullptr;
     mask_ = nullptr;
     exclusion_ = nullptr;
     files_ = nullptr;
-    if (!complete) {
-        const int error = error_;
-        const bool stopped = stopped_;
-        clear();
-        error_ = error;
-        stopped_ = stopped;
+    if (complete)
+        return true;
+    if (stopped_) {
         return false;
     }
-    return true;
+    const int error = error_;
+    clear();
+    error_ = error;
+    return false;
+}
+
+// After a stop: entries whose kind is not known yet go, the rest is put in order, and where sizes
+// were asked for, entries not looked up yet go too (a subfolder needs no look-up without times).
+void FolderSnapshot::keepReadSoFar(std::size_t firstSorted, bool sorted, bool sizes) {
+    const bool withTimes = !times_.empty();
+    const auto kept = [&](std::size_t i) {
+        const Entry& e = entries_[i];
+        if (!unknownType_.empty() && unknownType_[i])
+            return false;
+        if (!sizes || !e.matched || e.lookedUp || isDotEntry(name(e)))
+            return true;
+        return e.directory && !details_.times;
+    };
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < entries_.size(); ++from) {
+        if (!kept(from))
+            continue;
+        entries_[to] = entries_[from];
+        if (withTimes)
+            times_[to] = times_[from];
+        ++to;
+    }
+    entries_.resize(to);
+    if (withTimes)
+        times_.resize(to);
+    unknownType_.clear();
+    if (!sorted) {
+        std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(std::min(firstSorted, to)),
+                  entries_.end(),
+                  [this](const Entry& a, const Entry& b) { return entryBefore(a, b); });
+    }
+    matched_ = 0;
+    matchedFiles_ = 0;
+    for (const Entry& e : entries_) {
+        matched_ += e.matched ? 1 : 0;
+        matchedFiles_ += e.matched && !e.directory ? 1 : 0;
+    }
 }
 
 std::size_t FolderSnapshot::memoryBytes() const {
@@ -238,6 +280,7 @@ bool FolderSnapshot::readEntries(int fd) {
             e.directory = S_ISDIR(st.st_mode);
             setFileKindFromMode(e, st.st_mode);
         }
+        unknownType_[i] = 0;
         matchedFiles_ += e.matched && !e.directory ? 1 : 0;
         if (!keepGoing(workPerSizeRead))
             return false;
@@ -276,21 +319,24 @@ void FolderSnapshot::addEntry(std::string_view name, unsigned char type) {
 // Sorts in blocks and merges them pairwise, asking between steps, so no single step of a huge
 // folder takes long; small folders are one block.
 bool FolderSnapshot::sortEntries(std::size_t first) {
-    const std::string_view names = names_;
-    const auto before = [names](const Entry& a, const Entry& b) {
-        if (a.keyStart != b.keyStart)
-            return a.keyStart < b.keyStart;
-        if (a.keyNext != b.keyNext)
-            return a.keyNext < b.keyNext;
-        const std::string_view nameA = names.substr(a.nameOffset, a.nameLength);
-        const std::string_view nameB = names.substr(b.nameOffset, b.nameLength);
-        const int byKey = compareKeys(nameA, nameB);
-        if (byKey != 0)
-            return byKey < 0;
-        return nameA < nameB;
-    };
-    return SortInSteps(entries_, first, sortBlock, askEvery_, before,
-                       [this](std::size_t work) { return keepGoing(work); });
+    return SortInSteps(
+        entries_, first, sortBlock, askEvery_,
+        [this](const Entry& a, const Entry& b) { return entryBefore(a, b); },
+        [this](std::size_t work) { return keepGoing(work); });
+}
+
+// The listing's order: by the upper-case key, then by the bytes.
+bool FolderSnapshot::entryBefore(const Entry& a, const Entry& b) const {
+    if (a.keyStart != b.keyStart)
+        return a.keyStart < b.keyStart;
+    if (a.keyNext != b.keyNext)
+        return a.keyNext < b.keyNext;
+    const std::string_view nameA = name(a);
+    const std::string_view nameB = name(b);
+    const int byKey = compareKeys(nameA, nameB);
+    if (byKey != 0)
+        return byKey < 0;
+    return nameA < nameB;
 }
 
 // Only this thread asks keepGoing (it may pump the window's events); workers see its stop.
@@ -336,6 +382,7 @@ SharedSizeReads::RunResult FolderSnapshot::readSizeRange(int fd, std::size_t beg
             continue;
         struct stat st {};
         ++result.reads;
+        e.lookedUp = true;
         // A name that vanished since the read, or one that may not be looked up, shows size 0;
         // its size and time are unknown.
         if (::fstatat(fd, names_.c_str() + e.nameOffset, &st, AT_SYMLINK_NOFOLLOW) == 0) {

@@ -48,6 +48,7 @@ public:
         bool special : 1; // a pipe, socket or device
         // The entry could not be looked up when sizes (and times) were read: they are unknown.
         bool statFailed : 1;
+        bool lookedUp : 1; // its size (and time) read, or tried
     };
 
     // What a read keeps beyond names, kinds and sizes.
@@ -86,7 +87,9 @@ public:
     };
 
     // Reads the open folder `fd`, which stays open. Returns false with `error()` set when it
-    // cannot be read, or with `stopped()` when `keepGoing` said stop; the snapshot is then empty.
+    // cannot be read (the snapshot is then empty), or with `stopped()` when `keepGoing` said stop:
+    // the snapshot then keeps the entries read whole until then, in order, each with what was
+    // asked of it (the names of a folder read in part, its files only once their sizes are read).
     bool readOpen(int fd, const ReadOptions& options);
     bool stopped() const { return stopped_; }
 
@@ -125,6 +128,8 @@ private:
     bool readSizes(int fd, WorkerPool* pool);
     bool readTargets(int fd);
     void keepFilesInRange();
+    void keepReadSoFar(std::size_t firstSorted, bool sorted, bool sizes);
+    bool entryBefore(const Entry& a, const Entry& b) const;
     SharedSizeReads::RunResult readSizeRange(int fd, std::size_t begin, std::size_t end,
                                              const std::atomic<bool>& stop);
     // Counts `work` done since the caller was last asked and asks it once askEvery_ is reached.

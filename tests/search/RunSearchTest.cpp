@@ -200,41 +200,61 @@ TEST_F(RunSearchTest, CancelInTheFirstFolderOfSeveralKeepsTheTotalsSoFar) {
     EXPECT_FALSE(settings.Searching);
 }
 
-// A cancel while a large folder is still being read ends the read at its next piece: the folders
-// before it are listed, the large one and everything after it are not, and the footer follows.
-TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadEndsTheReadWithThePartialList) {
+// A cancel while a large folder is still being read ends the read at its next piece and lists
+// what was read of it, in order, named as read in part; nothing after it is searched.
+TEST_F(RunSearchTest, CancelWhileALargeFolderIsReadListsWhatWasReadOfIt) {
     tree.file("A/x.txt", 7);
     tree.folder("big");
     for (int i = 0; i < 3000; ++i)
-        tree.rawFile("big", "f" + std::to_string(i), 0);
+        tree.rawFile("big", "f" + std::to_string(10000 + i), 3);
     tree.file("later/y.txt", 1);
-    TSearchFiles settings;
-    for (const char* folder : {"A", "big", "later"})
-        AddSearchFolder(settings, tree.path(folder), true);
-    settings.Masks = "*.*";
-    RecordingProgress progress;
-    progress.refreshEvery = std::chrono::milliseconds(0); // every piece of a read shows its folder
-    ResultLines lines;
-    bool cancelledInTheRead = false;
-    progress.onPump = [&](int) {
-        // While "big" is read, its caption shows and its heading is not there yet.
-        const QString big = tree.path("big") + "/";
-        if (!progress.searchCaptions.isEmpty() &&
-            progress.searchCaptions.last() == "Suchen in " + big &&
-            !LinesOf(lines).contains("Verzeichnis von " + big)) {
-            cancelledInTheRead = true;
-            settings.Searching = false;
-        }
+    const QString big = tree.path("big") + "/";
+    const auto search = [&](bool extended, int cancelAtPumpOfAllFound) {
+        TSearchFiles settings;
+        for (const char* folder : {"A", "big", "later"})
+            AddSearchFolder(settings, tree.path(folder), true);
+        settings.Masks = "*.*";
+        RecordingProgress progress;
+        progress.refreshEvery = std::chrono::milliseconds(0); // every piece shows its folder
+        int pumpsWithAllFound = 0;
+        progress.onPump = [&](int) {
+            if (progress.searchCaptions.isEmpty() ||
+                progress.searchCaptions.last() != "Suchen in " + big)
+                return;
+            if (cancelAtPumpOfAllFound == 0 ||
+                (progress.foundCaptions.last() == FoundCaption(3001) && // with A's file
+                 ++pumpsWithAllFound == cancelAtPumpOfAllFound))
+                settings.Searching = false;
+        };
+        ResultLines lines;
+        RunSearchLines(settings, true, true, extended, lines, progress);
+        EXPECT_EQ(progress.readInPart, QByteArrayList({big.toUtf8()}));
+        return LinesOf(lines);
     };
-    RunSearchLines(settings, false, true, true, lines, progress);
-    const QStringList listed = LinesOf(lines);
-    EXPECT_TRUE(cancelledInTheRead);
-    EXPECT_EQ(headingsOf(listed), QStringList({"A/"}));
-    EXPECT_TRUE(listed.contains(FileLine(7, "x.txt")));
-    EXPECT_EQ(listed.mid(listed.size() - 2),
-              QStringList({"1          Datei(en) insgesamt, 7 Bytes (~ 0,00 MB)",
-                           "1          Verzeichnis(se)"}));
-    EXPECT_TRUE(progress.unreadable.empty());
+
+    // Cancelled while the names are read: some of them, in order, and nothing of "later".
+    const QStringList simple = search(false, 0);
+    const QStringList ofBig =
+        simple.filter(QRegularExpression("^" + QRegularExpression::escape(big + "f")));
+    EXPECT_GT(ofBig.size(), 0);
+    EXPECT_LT(ofBig.size(), 3000);
+    QStringList sorted = ofBig;
+    sorted.sort();
+    EXPECT_EQ(ofBig, sorted);
+    EXPECT_TRUE(simple.contains(tree.path("A") + "/x.txt"));
+    EXPECT_TRUE(simple.filter("later").isEmpty());
+
+    // Cancelled while the sizes are read: the files whose sizes were read, with them, and the
+    // folder's sum of exactly those.
+    const QStringList extended = search(true, 2);
+    EXPECT_TRUE(extended.contains("Verzeichnis von " + big));
+    const QStringList files = extended.filter(QRegularExpression(" f1\\d{4} *$"));
+    ASSERT_GT(files.size(), 0);
+    for (const QString& line : files)
+        EXPECT_EQ(line, FileLine(3, line.trimmed().section(' ', -1)));
+    EXPECT_TRUE(extended.contains(
+        QString("%1 Datei(en), %2 Bytes").arg(files.size()).arg(3 * files.size())));
+    EXPECT_TRUE(extended.filter("later").isEmpty());
 }
 
 } // namespace

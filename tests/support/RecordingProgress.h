@@ -25,6 +25,7 @@ public:
     void folderUnreadable(const QByteArray& path, int error) override {
         unreadable.push_back({path, error});
     }
+    void folderReadInPart(const QByteArray& path) override { readInPart.append(path); }
 
     struct Unreadable {
         QByteArray path;
@@ -37,4 +38,5 @@ public:
     int pumps = 0;
     std::function<void(int)> onPump;
     std::vector<Unreadable> unreadable;
+    QByteArrayList readInPart;
 };
