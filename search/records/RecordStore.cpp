@@ -78,6 +78,8 @@ public:
             store_.append(bytes);
             return;
         }
+        if (bytes.empty())
+            return; // an empty view may have no data to copy from
         std::memcpy(bytes_.data() + used_, bytes.data(), bytes.size());
         used_ += bytes.size();
     }
