@@ -45,7 +45,6 @@ public:
     const std::vector<Folder>& foldersOnOtherFileSystems() const {
         return otherFileSystems_.folders;
     }
-    const QByteArray& readInPart() const { return readInPart_; }
     // Some folder was not read, read without sizes or not entered as a loop, or some file has no
     // digest for want of a whole read.
     bool anyFolderLeftOut() const;

@@ -169,11 +169,8 @@ bool FolderSnapshot::readOpen(int fd, const ReadOptions& options) {
     mask_ = nullptr;
     exclusion_ = nullptr;
     files_ = nullptr;
-    if (complete)
-        return true;
-    if (stopped_) {
-        return false;
-    }
+    if (complete || stopped_)
+        return complete;
     const int error = error_;
     clear();
     error_ = error;
