@@ -44,7 +44,7 @@ void DigestStage::entry(const EntryRecord& record) {
             folder_ = holdFolder(record.folderFd);
         }
         if (folder_) {
-            window_.push(folder_, waiting.text);
+            window_.push(folder_, waiting.text, record.size);
             waiting.inWindow = true;
         } else if (record.folderFd >= 0) {
             // No descriptor to spare: the file is read here, in its turn.

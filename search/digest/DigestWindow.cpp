@@ -1,7 +1,20 @@
 #include "digest/DigestWindow.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <utility>
+
+namespace {
+
+// A worker reads up to this many files, or this many bytes, before it gives its thread back to
+// the pool's other tasks and queues again.
+constexpr std::size_t batchFiles = 64;
+constexpr std::int64_t batchBytes = 16 * 1024 * 1024;
+// Files up to this size are read by the owner while it waits: one piece, soon done, so that the
+// owner's turn with the oldest file never waits long for it.
+constexpr std::int64_t ownerReadsUpTo = 256 * 1024;
+
+} // namespace
 
 DigestWindow::DigestWindow(WorkerPool& pool, DigestAlgorithm algorithm, DigestLink link,
                            std::size_t filesInFlight)
@@ -12,57 +25,96 @@ DigestWindow::~DigestWindow() {
     stop();
 }
 
-void DigestWindow::push(Folder folder, std::string name) {
+void DigestWindow::push(Folder folder, std::string name, std::int64_t size) {
     const std::lock_guard lock(mutex_);
     if (slots_.empty() || slots_.back().folder != folder)
         ++folders_;
-    slots_.push_back(Slot{std::move(folder), std::move(name), Slot::State::Waiting, FileDigest()});
+    slots_.push_back(
+        Slot{std::move(folder), std::move(name), size, Slot::State::Waiting, FileDigest()});
     ++size_;
-    postWaiting();
+    postReaders();
 }
 
-// Gives waiting files to the workers, oldest first, while fewer than filesInFlight_ are read.
-// Called with the lock held; the pool never calls back into the window under its own lock.
-void DigestWindow::postWaiting() {
-    while (!stopped_ && inFlight_ < filesInFlight_ && firstWaiting_ < slots_.size()) {
-        Slot& slot = slots_[firstWaiting_];
-        const bool posted = group_.post(WorkerPool::Priority::Ahead, [this, &slot] { read(slot); });
-        if (!posted)
-            return; // no worker: the owner reads the file itself when it comes to it
-        slot.state = Slot::State::Taken;
-        ++firstWaiting_;
-        ++inFlight_;
+// Posts a reader for each waiting file while fewer than filesInFlight_ are posted. Called with
+// the lock held; the pool never calls back into the window under its own lock.
+void DigestWindow::postReaders() {
+    while (!stopped_ && readers_ < filesInFlight_ && firstWaiting_ + readers_ < slots_.size()) {
+        if (!group_.post(WorkerPool::Priority::Ahead, [this] { readWaiting(); }))
+            return; // no worker: the owner reads the files itself when it comes to them
+        ++readers_;
     }
 }
 
-void DigestWindow::read(Slot& slot) {
+// A worker's task: reads the waiting files in their order, up to a batch.
+void DigestWindow::readWaiting() {
+    std::unique_lock lock(mutex_);
+    std::int64_t bytes = 0;
+    for (std::size_t files = 0; files < batchFiles && bytes < batchBytes; ++files) {
+        if (stopped_ || firstWaiting_ >= slots_.size())
+            break;
+        Slot& slot = slots_[firstWaiting_];
+        slot.state = Slot::State::Taken;
+        ++firstWaiting_;
+        lock.unlock();
+        const int folder = slot.folder ? slot.folder->get() : AT_FDCWD;
+        FileDigest digest =
+            DigestFile(method_, folder, slot.name.c_str(), link_, stop_, bytesRead_);
+        lock.lock();
+        slot.digest = std::move(digest);
+        slot.state = Slot::State::Done;
+        bytes += std::max<std::int64_t>(slot.size, 0);
+        if (ownerWaits_ && &slot == &slots_.front())
+            slotDone_.notify_one();
+    }
+    --readers_;
+    postReaders();
+}
+
+// The file the owner reads itself while it waits for the oldest one: the oldest when no worker
+// took it, else the next waiting one when it is small. None when stopped.
+DigestWindow::Slot* DigestWindow::ownRead(const Slot& oldest) {
+    if (stopped_ || firstWaiting_ >= slots_.size())
+        return nullptr;
+    Slot& next = slots_[firstWaiting_];
+    if (&next == &oldest || (next.size >= 0 && next.size <= ownerReadsUpTo))
+        return &next;
+    return nullptr;
+}
+
+// Reads `slot` on the owner's thread, the lock released meanwhile.
+void DigestWindow::readHere(std::unique_lock<std::mutex>& lock, Slot& slot,
+                            const std::function<bool()>& goOn) {
+    slot.state = Slot::State::Taken;
+    ++firstWaiting_;
+    lock.unlock();
     const int folder = slot.folder ? slot.folder->get() : AT_FDCWD;
-    FileDigest digest = DigestFile(method_, folder, slot.name.c_str(), link_, stop_, bytesRead_);
-    const std::lock_guard lock(mutex_);
+    FileDigest digest =
+        DigestFile(method_, folder, slot.name.c_str(), link_, stop_, bytesRead_, goOn);
+    lock.lock();
     slot.digest = std::move(digest);
     slot.state = Slot::State::Done;
-    --inFlight_;
-    postWaiting();
-    slotDone_.notify_all();
 }
 
 bool DigestWindow::waitOldest(std::chrono::milliseconds slice, const std::function<bool()>& goOn) {
     std::unique_lock lock(mutex_);
     Slot& oldest = slots_.front();
-    if (oldest.state == Slot::State::Waiting && !stopped_) {
-        oldest.state = Slot::State::Taken;
-        ++firstWaiting_;
-        lock.unlock();
-        const int folder = oldest.folder ? oldest.folder->get() : AT_FDCWD;
-        FileDigest digest =
-            DigestFile(method_, folder, oldest.name.c_str(), link_, stop_, bytesRead_, goOn);
-        lock.lock();
-        oldest.digest = std::move(digest);
-        oldest.state = Slot::State::Done;
-        return true;
+    if (slice.count() > 0) {
+        while (oldest.state != Slot::State::Done) {
+            Slot* own = ownRead(oldest);
+            if (own == nullptr)
+                break;
+            readHere(lock, *own, goOn);
+        }
+    } else if (oldest.state == Slot::State::Waiting && readers_ == 0 && !stopped_) {
+        readHere(lock, oldest, goOn); // no worker will take it
     }
-    return slotDone_.wait_for(lock, slice,
-                              [&] { return oldest.state == Slot::State::Done || stopped_; });
+    if (slice.count() <= 0) // without a wait: a wait of none would still sleep in the system
+        return oldest.state == Slot::State::Done || stopped_;
+    ownerWaits_ = true;
+    const bool done = slotDone_.wait_for(
+        lock, slice, [&] { return oldest.state == Slot::State::Done || stopped_; });
+    ownerWaits_ = false;
+    return done;
 }
 
 FileDigest DigestWindow::takeOldest() {
@@ -76,7 +128,7 @@ FileDigest DigestWindow::takeOldest() {
         --folders_;
     if (firstWaiting_ > 0)
         --firstWaiting_;
-    postWaiting();
+    postReaders();
     return digest;
 }
 
@@ -90,6 +142,6 @@ void DigestWindow::stop() {
     while (!group_.waitIdle(std::chrono::milliseconds(100))) {
     }
     const std::lock_guard lock(mutex_);
-    inFlight_ = 0;
+    readers_ = 0;
     slotDone_.notify_all();
 }

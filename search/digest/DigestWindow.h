@@ -16,9 +16,11 @@
 
 // Files read for their digests on a run's workers, several at a time, and their digests taken
 // in the order the files were handed in, whatever the number of workers. Its owner bounds how
-// many files it hands in before it takes the oldest; of those, up to `filesInFlight` are given
-// to the workers at once, and each worker that reads holds one piece of a file in memory.
-// Files are handed in and taken on one thread, the owner's.
+// many files it hands in before it takes the oldest; of those, up to `filesInFlight` are read at
+// once, and each thread that reads holds one piece of a file in memory. A worker reads file
+// after file, in the order handed in, up to a batch, so that small files cost no hand-off each;
+// the owner, when it has to wait, reads small files itself instead. Files are handed in and
+// taken on one thread, the owner's.
 class DigestWindow final {
 public:
     // The folder a file is named in, held open until its last file has been read; none: the
@@ -33,13 +35,17 @@ public:
     DigestWindow& operator=(const DigestWindow&) = delete;
 
     DigestAlgorithm algorithm() const { return method_.algorithm(); }
-    void push(Folder folder, std::string name);
+    // `size`: the file's size as listed, where known; the owner reads a small file itself
+    // rather than wait.
+    void push(Folder folder, std::string name, std::int64_t size = unknownSize);
+    static constexpr std::int64_t unknownSize = -1;
     // Files handed in and not taken yet, and the folders they are named in.
     std::size_t size() const { return size_; }
     std::size_t folders() const { return folders_; }
-    // Waits up to `slice` until the oldest file has been read (or found unreadable); a file that
-    // no worker took is read here, with `goOn` asked between its pieces (see DigestFile). True
-    // once it is ready.
+    // Waits up to `slice` until the oldest file has been read (or found unreadable). Meanwhile
+    // the oldest file, when no worker took it, and small files waiting are read here, with
+    // `goOn` asked between their pieces (see DigestFile). True once the oldest is ready; a zero
+    // slice only looks.
     bool waitOldest(std::chrono::milliseconds slice, const std::function<bool()>& goOn = {});
     // The oldest file's digest, once it is ready.
     FileDigest takeOldest();
@@ -53,12 +59,16 @@ private:
     struct Slot {
         Folder folder;
         std::string name;
+        std::int64_t size = unknownSize;
         enum class State { Waiting, Taken, Done } state = State::Waiting;
         FileDigest digest;
     };
 
-    void postWaiting();
-    void read(Slot& slot);
+    void postReaders();
+    void readWaiting();
+    Slot* ownRead(const Slot& oldest);
+    void readHere(std::unique_lock<std::mutex>& lock, Slot& slot,
+                  const std::function<bool()>& goOn);
 
     DigestMethod method_;
     const DigestLink link_;
@@ -72,7 +82,8 @@ private:
     std::condition_variable slotDone_;
     std::deque<Slot> slots_;       // oldest first; references stay valid while in the deque
     std::size_t firstWaiting_ = 0; // slots before it were taken by a worker or the owner
-    std::size_t inFlight_ = 0;     // taken by workers and not done
+    std::size_t readers_ = 0;      // tasks posted that read waiting files, queued or running
+    bool ownerWaits_ = false;      // the owner waits for the oldest file
     bool stopped_ = false;
 
     // Last: withdrawn and waited for before the slots go.

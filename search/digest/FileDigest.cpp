@@ -106,8 +106,8 @@ ssize_t readPiece(int fd, unsigned char* buffer, std::size_t capacity) {
     }
 }
 
-// Reads the open file to its end into the digest. Returns the outcome unless the file was read
-// whole; `total` counts the bytes read.
+// Reads the open file into the digest up to its size, or to its end where it ends sooner.
+// Returns the outcome unless it was read so far; `total` counts the bytes read.
 std::optional<FileDigest> readWhole(int fd, std::int64_t size, EVP_MD_CTX* context,
                                     const std::atomic<bool>& stop,
                                     std::atomic<std::int64_t>& bytesRead,
@@ -128,6 +128,10 @@ std::optional<FileDigest> readWhole(int fd, std::int64_t size, EVP_MD_CTX* conte
         if (total > size)
             return outcome(FileDigest::Outcome::Changed); // grew while it was read
         EVP_DigestUpdate(context, buffer.get(), static_cast<std::size_t>(got));
+        // The size is reached: no read for the end is needed, as a file that grew meanwhile
+        // shows it in its size or times after the read.
+        if (total == size)
+            return std::nullopt;
     }
 }
 

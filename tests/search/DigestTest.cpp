@@ -150,20 +150,23 @@ TEST(FileDigestTest, AStopEndsTheReadOfAHugeFileInTheMiddle) {
     EXPECT_LT(bytesRead.load(), std::int64_t{100} << 30);
 }
 
-// Large files first, so that the small ones behind them are read before them by other workers;
-// the digests still come in the order handed in, the same with one file in flight as with many.
+// Large files first, so that the small ones behind them are read before them by other workers
+// (and, where their sizes are known, by the owner while it waits); the digests still come in the
+// order handed in, the same with one file in flight as with many.
 TEST(DigestWindowTest, DigestsComeInTheOrderHandedInWhateverTheFilesInFlight) {
     const TempTree tree;
+    const auto sizeOf = [](std::size_t i) { return i < 4 ? 2 * 1048576 + i : (i * 977) % 40000; };
     std::vector<std::string> names;
     std::vector<std::string> paths;
     for (unsigned i = 0; i < 120; ++i) {
         names.push_back("f" + std::to_string(i));
         paths.push_back(tree.rootBytes() + "/" + names.back());
-        writeFile(paths.back(), i < 4 ? 2 * 1048576 + i : (i * 977) % 40000, i);
+        writeFile(paths.back(), sizeOf(i), i);
     }
     const std::vector<std::string> expected = ReferenceDigests("sha256", paths);
     ASSERT_EQ(expected.size(), paths.size());
-    for (const std::size_t inFlight : {std::size_t{1}, std::size_t{16}}) {
+    for (const auto& [inFlight, sizesKnown] :
+         {std::pair{std::size_t{1}, false}, {std::size_t{16}, false}, {std::size_t{16}, true}}) {
         WorkerPool pool;
         DigestWindow window(pool, DigestAlgorithm::Sha256, DigestLink::NoFollow, inFlight);
         const auto folder = std::make_shared<const FolderDescriptor>(FolderDescriptor::open(
@@ -177,9 +180,11 @@ TEST(DigestWindowTest, DigestsComeInTheOrderHandedInWhateverTheFilesInFlight) {
                 got.push_back(window.takeOldest().hex);
             }
             if (i < names.size())
-                window.push(folder, names[i]);
+                window.push(folder, names[i],
+                            sizesKnown ? static_cast<std::int64_t>(sizeOf(i))
+                                       : DigestWindow::unknownSize);
         }
-        EXPECT_EQ(got, expected) << inFlight << " in flight";
+        EXPECT_EQ(got, expected) << inFlight << " in flight, sizes known: " << sizesKnown;
         EXPECT_EQ(window.folders(), 0u);
     }
 }
