@@ -6,38 +6,80 @@
 #include <atomic>
 #include <cerrno>
 
+namespace {
+
+// Folders this many levels below the searched folder hand nothing on, as the scan holds no
+// deeper folder open: each level keeps the identities of the folders above it for the loop test,
+// and their number stays bounded in a tree of any depth.
+constexpr std::size_t handOnLevels = 48;
+
+bool onChain(const std::vector<FolderReadAhead::FolderId>& chain,
+             const FolderReadAhead::FolderId& folder) {
+    return std::find(chain.begin(), chain.end(), folder) != chain.end();
+}
+
+} // namespace
+
+// What the worker that read a folder decided for its subfolders: what becomes of each entry, and
+// the level it hands on (none when there is nothing to hand on or no descriptor for it).
+struct FolderReadAhead::Decision {
+    std::vector<WalkScope::Verdict> descents;
+    LevelPointer subfolders;
+};
+
+// One folder of a level; a level may have very many, so a job is small until it is read.
 struct FolderReadAhead::Job {
     enum class State { Pending, Running, Done, Taken };
     std::string name;
+    std::unique_ptr<FolderSnapshot> snapshot;
+    std::unique_ptr<Decision> decision;
+    std::size_t bytes = 0;
+    std::atomic<std::size_t> filesFound{0}; // as the worker's read last reported
     State state = State::Pending;
-    bool ready = false; // Done with a result; false: the scan reads the folder itself
     FolderDescriptor folder;
     int openError = 0;
+    bool ready = false; // Done with a result; false: the scan reads the folder itself
     bool read = false;
-    std::unique_ptr<FolderSnapshot> snapshot;
-    std::size_t bytes = 0;
-    std::atomic<bool> long_{false};         // the worker has asked whether to go on many times
-    std::atomic<std::size_t> filesFound{0}; // as the worker's read last reported
+    std::atomic<bool> long_{false}; // the worker has asked whether to go on many times
 };
 
+// The subfolders of one folder. A level that a worker made offers nothing until its folder's
+// job is done (nextStarted starts at the end).
 struct FolderReadAhead::Level {
-    Level(FolderDescriptor descriptor, std::size_t count, std::string_view relativeFolder)
-        : parent(std::move(descriptor)), relative(relativeFolder), jobs(count) {}
+    Level(FolderDescriptor descriptor, std::vector<std::string> names, std::string relativeFolder,
+          std::size_t levelDepth, std::vector<FolderId> folders)
+        : parent(std::move(descriptor)), relative(std::move(relativeFolder)), depth(levelDepth),
+          chain(std::move(folders)), jobs(names.size()), nextStarted(names.size()) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            jobs[i].name = std::move(names[i]);
+    }
     Level(const Level&) = delete;
     Level& operator=(const Level&) = delete;
+    std::size_t memoryBytes() const;
 
     const FolderDescriptor parent;
-    const std::string relative; // the parent's path below the searched folder
+    const std::string relative;        // the parent's path below the searched folder
+    const std::size_t depth;           // the parent's levels below the searched folder
+    const std::vector<FolderId> chain; // the parent and the folders above it
     std::vector<Job> jobs;
     std::size_t nextTaken = 0;          // the job the scan takes next
-    std::size_t nextStarted = 0;        // the first job nobody has started
+    std::size_t nextStarted;            // the first job nobody has started
     std::atomic<bool> abandoned{false}; // read by the worker reading one of its folders
 };
 
+std::size_t FolderReadAhead::Level::memoryBytes() const {
+    std::size_t bytes = sizeof(Level) + jobs.capacity() * sizeof(Job) +
+                        chain.capacity() * sizeof(FolderId) + relative.capacity();
+    for (const Job& job : jobs)
+        bytes += job.name.capacity();
+    return bytes;
+}
+
 FolderReadAhead::FolderReadAhead(const MaskMatcher& mask, const WalkScope& scope, bool withSizes,
-                                 FolderSnapshot::Details details, WorkerPool& pool)
+                                 FolderSnapshot::Details details, WorkerPool& pool,
+                                 std::size_t searchedLength)
     : mask_(mask), scope_(scope), withSizes_(withSizes), details_(details), pool_(pool),
-      tuning_(pool.tuning()), tasks_(pool) {}
+      tuning_(pool.tuning()), searchedLength_(searchedLength), tasks_(pool) {}
 
 FolderReadAhead::~FolderReadAhead() {
     stop_ = true;
@@ -48,21 +90,38 @@ FolderReadAhead::~FolderReadAhead() {
         popLevel();
 }
 
-bool FolderReadAhead::pushLevel(int parent, std::vector<std::string> names,
-                                std::string_view relativeFolder) {
+std::vector<std::string>
+FolderReadAhead::subfoldersToRead(const FolderSnapshot& snapshot,
+                                  const std::vector<WalkScope::Verdict>& descents,
+                                  std::size_t folderLength) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < snapshot.count(); ++i) {
+        const std::string_view name = snapshot.name(snapshot.entry(i));
+        if (descents[i].descent == WalkScope::Descent::Enter &&
+            WalkScope::fitsPathLimit(folderLength, name))
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+FolderReadAhead::Subfolders FolderReadAhead::pushLevel(int parent, std::vector<std::string> names,
+                                                       std::string_view relativeFolder,
+                                                       std::size_t depth,
+                                                       const std::vector<FolderId>& chain) {
     FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
     if (!reserved)
-        return false;
+        return {};
     FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), parent);
     if (!duplicate.valid())
-        return false;
-    auto level = std::make_shared<Level>(std::move(duplicate), names.size(), relativeFolder);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        level->jobs[i].name = std::move(names[i]);
+        return {};
+    auto level = std::make_shared<Level>(std::move(duplicate), std::move(names),
+                                         std::string(relativeFolder), depth, chain);
     const std::lock_guard lock(mutex_);
+    startable_ += level->nextStarted;
+    level->nextStarted = 0;
     levels_.push_back(std::move(level));
     postReads();
-    return true;
+    return Subfolders(this);
 }
 
 FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting) {
@@ -82,11 +141,14 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
             return stopped;
         }
     }
+    // Room for the level the folder hands on, before anything changes.
+    levels_.reserve(levels_.size() + 1);
     ++level.nextTaken;
     Result result;
     if (job.state == Job::State::Pending) {
         // Nobody has started on it: the scan is ahead of the workers and reads it itself.
-        level.nextStarted = std::max(level.nextStarted, level.nextTaken);
+        ++level.nextStarted;
+        --startable_;
         job.state = Job::State::Taken;
         return result;
     }
@@ -96,6 +158,15 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
     result.openError = job.openError;
     result.read = job.read;
     result.snapshot = std::move(job.snapshot);
+    if (job.decision) {
+        result.decided = true;
+        result.descents = std::move(job.decision->descents);
+        if (job.decision->subfolders) {
+            levels_.push_back(std::move(job.decision->subfolders));
+            result.subfolders = Subfolders(this);
+        }
+        job.decision.reset();
+    }
     --ahead_;
     aheadBytes_ -= job.bytes;
     postReads();
@@ -103,23 +174,32 @@ FolderReadAhead::Result FolderReadAhead::takeNext(const KeepWaiting& keepWaiting
 }
 
 void FolderReadAhead::popLevel() {
-    std::unique_lock lock(mutex_);
-    const std::shared_ptr<Level> level = std::move(levels_.back());
+    const std::lock_guard lock(mutex_);
+    const LevelPointer level = std::move(levels_.back());
     levels_.pop_back();
-    level->abandoned = true;
-    level->nextStarted = level->jobs.size();
-    for (Job& job : level->jobs) {
-        if (job.state == Job::State::Done)
-            dropJob(job);
-    }
+    retire(*level);
     postReads();
+}
+
+FolderReadAhead::Subfolders& FolderReadAhead::Subfolders::operator=(Subfolders&& other) noexcept {
+    if (this != &other) {
+        if (readAhead_ != nullptr)
+            readAhead_->popLevel();
+        readAhead_ = std::exchange(other.readAhead_, nullptr);
+    }
+    return *this;
+}
+
+FolderReadAhead::Subfolders::~Subfolders() {
+    if (readAhead_ != nullptr)
+        readAhead_->popLevel();
 }
 
 // Closes what the workers have read and the scan has not taken yet; the scan reads those
 // folders itself when it comes to them.
 void FolderReadAhead::giveBack() {
     const std::lock_guard lock(mutex_);
-    for (const std::shared_ptr<Level>& level : levels_) {
+    for (const LevelPointer& level : levels_) {
         for (Job& job : level->jobs) {
             if (job.state != Job::State::Done || !job.folder.valid())
                 continue;
@@ -151,7 +231,7 @@ void FolderReadAhead::postReads() {
     const std::size_t room = ahead_ < tuning_.maxAhead && aheadBytes_ < tuning_.aheadBytes
                                  ? tuning_.maxAhead - ahead_
                                  : 0;
-    const std::size_t wanted = std::min({startable(), room, budgetSpent_ ? std::size_t{1} : room});
+    const std::size_t wanted = std::min({startable_, room, budgetSpent_ ? std::size_t{1} : room});
     while (posted_ < wanted && tasks_.post(WorkerPool::Priority::Ahead, [this] { readNext(); }))
         ++posted_;
 }
@@ -167,7 +247,11 @@ void FolderReadAhead::readNext() {
     budgetSpent_ = !reserved;
     if (budgetSpent_)
         return;
-    auto [level, index] = nextJob();
+    const auto [level, index] = nextJob();
+    if (!level)
+        return;
+    ++level->nextStarted;
+    --startable_;
     Job& job = level->jobs[index];
     job.state = Job::State::Running;
     ++ahead_;
@@ -179,24 +263,34 @@ void FolderReadAhead::readNext() {
 }
 
 bool FolderReadAhead::canStart() const {
-    return ahead_ < tuning_.maxAhead && aheadBytes_ < tuning_.aheadBytes && startable() > 0;
+    return ahead_ < tuning_.maxAhead && aheadBytes_ < tuning_.aheadBytes && startable_ > 0;
 }
 
-// Folders offered and not started, in every level.
-std::size_t FolderReadAhead::startable() const {
-    std::size_t count = 0;
-    for (const std::shared_ptr<Level>& level : levels_)
-        count += level->jobs.size() - level->nextStarted;
-    return count;
-}
-
-// The first unstarted folder of the deepest level that has one.
-std::pair<std::shared_ptr<FolderReadAhead::Level>, std::size_t> FolderReadAhead::nextJob() {
+// The unstarted folder the scan comes to first, from the deepest level up.
+std::pair<FolderReadAhead::LevelPointer, std::size_t> FolderReadAhead::nextJob() const {
     for (auto it = levels_.rbegin(); it != levels_.rend(); ++it) {
-        Level& level = **it;
-        if (level.nextStarted < level.jobs.size())
-            return {*it, level.nextStarted++};
+        auto found = firstUnstarted(*it);
+        if (found.first)
+            return found;
     }
+    return {nullptr, 0};
+}
+
+// In the scan's order: the folders after the one the scan is in, each followed by the subfolders
+// it has handed on. Jobs start in their level's order, so those before nextStarted have begun; a
+// running job's fields are its worker's.
+std::pair<FolderReadAhead::LevelPointer, std::size_t>
+FolderReadAhead::firstUnstarted(const LevelPointer& level) {
+    for (std::size_t i = level->nextTaken; i < level->nextStarted; ++i) {
+        const Job& job = level->jobs[i];
+        if (job.state != Job::State::Done || !job.decision || !job.decision->subfolders)
+            continue;
+        auto found = firstUnstarted(job.decision->subfolders);
+        if (found.first)
+            return found;
+    }
+    if (level->nextStarted < level->jobs.size())
+        return {level, level->nextStarted};
     return {nullptr, 0};
 }
 
@@ -236,23 +330,75 @@ void FolderReadAhead::readJob(const Level& level, Job& job,
                 options.exclusion = scope_.exclusionFor(level.relative + job.name + '/');
             job.read = job.snapshot->readOpen(job.folder.get(), options);
             job.bytes = job.snapshot->memoryBytes();
+            if (job.read)
+                handOn(level, job);
         }
         job.ready = true;
     } catch (...) {
         // Out of memory here: the scan reads the folder itself and meets the error there.
         job.folder.reset();
         job.snapshot.reset();
+        job.decision.reset();
         job.bytes = 0;
         job.ready = false;
     }
 }
 
+// Decides, as the scan will, which subfolders of the folder just read are entered, and makes
+// them the level the folder hands on, with a descriptor of its own. A folder already on the way
+// down to it (a bind mount looping back) is not entered; the scan tells so when it comes there.
+void FolderReadAhead::handOn(const Level& level, Job& job) {
+    const FolderSnapshot& snapshot = *job.snapshot;
+    const FolderId folder{snapshot.device(), snapshot.inode()};
+    const std::size_t depth = level.depth + 1;
+    if (depth >= handOnLevels || onChain(level.chain, folder))
+        return;
+    job.decision = std::make_unique<Decision>();
+    Decision& decision = *job.decision;
+    scope_.decide(snapshot, depth, job.folder.get(), decision.descents);
+    job.bytes += sizeof(Decision) + decision.descents.capacity() * sizeof(WalkScope::Verdict);
+    const std::string relative = level.relative + job.name + '/';
+    std::vector<std::string> names =
+        subfoldersToRead(snapshot, decision.descents, searchedLength_ + relative.size());
+    if (names.empty())
+        return;
+    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
+    if (!reserved)
+        return;
+    FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), job.folder.get());
+    if (!duplicate.valid())
+        return;
+    std::vector<FolderId> chain = level.chain;
+    chain.push_back(folder);
+    decision.subfolders = std::make_shared<Level>(std::move(duplicate), std::move(names), relative,
+                                                  depth, std::move(chain));
+    job.bytes += decision.subfolders->memoryBytes();
+}
+
+// A folder read for a level still wanted offers the subfolders it hands on.
 void FolderReadAhead::finishJob(Level& level, Job& job) {
     job.state = Job::State::Done;
     aheadBytes_ += job.bytes;
-    if (level.abandoned)
+    if (level.abandoned) {
         dropJob(job);
+    } else if (job.decision && job.decision->subfolders) {
+        Level& subfolders = *job.decision->subfolders;
+        startable_ += subfolders.nextStarted;
+        subfolders.nextStarted = 0;
+    }
     jobDone_.notify_all();
+}
+
+// Gives a level up with all it has handed on: nothing more of it starts, what was read is
+// closed, and reads under way end at their next test.
+void FolderReadAhead::retire(Level& level) {
+    level.abandoned = true;
+    startable_ -= level.jobs.size() - level.nextStarted;
+    level.nextStarted = level.jobs.size();
+    for (Job& job : level.jobs) {
+        if (job.state == Job::State::Done)
+            dropJob(job);
+    }
 }
 
 // Closes and frees what a job read for a level that was given up.
@@ -262,10 +408,13 @@ void FolderReadAhead::dropJob(Job& job) {
     --ahead_;
 }
 
-// Closes a read job's descriptor and frees its snapshot.
+// Closes a read job's descriptor, frees its snapshot and gives up what it handed on.
 void FolderReadAhead::closeJob(Job& job) {
     job.folder.reset();
     job.snapshot.reset();
+    if (job.decision && job.decision->subfolders)
+        retire(*job.decision->subfolders);
+    job.decision.reset();
     aheadBytes_ -= job.bytes;
     job.bytes = 0;
 }

@@ -31,12 +31,6 @@ namespace {
 // still be the folder that was read (device and inode). The top folder is always held.
 constexpr std::size_t heldLevels = 48;
 
-// A path beyond the system's limit could not be opened by its path: such a folder delivers
-// nothing, however it is reached.
-bool fitsPathLimit(std::size_t folderLength, std::string_view name) {
-    return folderLength + name.size() + 1 < PATH_MAX;
-}
-
 // One ScanFolder call: the walk over a folder and its subfolders. The path of the folder being
 // listed lives in one buffer that grows by a name on each descent and shrinks on the way back;
 // it names the folder in the records, while the file system is reached through descriptors.
@@ -65,8 +59,8 @@ private:
     void scan(std::size_t depth, FolderDescriptor folder, int openError,
               FolderReadAhead::Result readAhead);
     using Verdict = WalkScope::Verdict;
-    bool startReadAhead(const FolderSnapshot& snapshot, std::size_t depth,
-                        const std::vector<Verdict>& descents);
+    FolderReadAhead::Subfolders startReadAhead(const FolderSnapshot& snapshot, std::size_t depth,
+                                               const std::vector<Verdict>& descents);
     bool waitForWorker(bool readingLong, std::size_t filesFound);
     bool isHeld(std::size_t depth) const { return depth < held_.size(); }
     bool mayHold(std::size_t depth) const;
@@ -93,7 +87,7 @@ private:
     void handleEntry(const FolderSnapshot& snapshot, std::size_t i);
     void handOnFiles(const FolderSnapshot& snapshot, std::size_t handled);
     void descend(const FolderSnapshot& snapshot, std::size_t depth,
-                 const std::vector<Verdict>& descents);
+                 const std::vector<Verdict>& descents, FolderReadAhead::Subfolders&& handedOn);
 
     TSearchFiles& settings_;
     MaskMatcher mask_;
@@ -109,7 +103,7 @@ private:
     std::size_t topLength_ = 0; // of path_ at the searched folder; the rest is the path below it
     std::deque<FolderSnapshot> snapshots_;      // one per depth, reused from folder to folder
     std::deque<std::vector<Verdict>> descents_; // one per depth, for each entry of its snapshot
-    std::vector<std::pair<dev_t, ino_t>> chain_;
+    std::vector<FolderReadAhead::FolderId> chain_;
     struct HeldLevel {
         int fd;
         std::size_t pathLength; // of path_ at that level
@@ -155,11 +149,15 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
     }
     if (depth == 0)
         scope_.setSearchedDevice(snapshot.device());
-    // What becomes of each subfolder; the scan and the read-ahead both go by it.
+    // What becomes of each subfolder; the scan and the read-ahead both go by it, as decided once
+    // by the worker that read the folder and handed its subfolders on, or here.
     if (descents_.size() <= depth)
         descents_.emplace_back();
     std::vector<Verdict>& descents = descents_[depth];
-    scope_.decide(snapshot, depth, folder.get(), descents);
+    if (readAhead.decided)
+        descents.swap(readAhead.descents);
+    else
+        scope_.decide(snapshot, depth, folder.get(), descents);
     const bool hold = mayHold(depth);
     if (hold)
         held_.push_back({folder.get(), path_.size()});
@@ -170,7 +168,7 @@ void FolderScanner::scan(std::size_t depth, FolderDescriptor folder, int openErr
         listEntries(snapshot, readCountShown, needs_.openFolder ? folder.get() : -1, readInPart);
     if (!hold)
         folder.reset();
-    descend(snapshot, depth, descents);
+    descend(snapshot, depth, descents, std::move(readAhead.subfolders));
     chain_.pop_back();
     if (hold)
         held_.pop_back();
@@ -185,22 +183,20 @@ bool FolderScanner::mayHold(std::size_t depth) const {
 
 // Hands the subfolders of the folder at `depth` that the scan enters to the workers, when they
 // can open them relative to a descriptor held for the whole pass.
-bool FolderScanner::startReadAhead(const FolderSnapshot& snapshot, std::size_t depth,
-                                   const std::vector<Verdict>& descents) {
+FolderReadAhead::Subfolders FolderScanner::startReadAhead(const FolderSnapshot& snapshot,
+                                                          std::size_t depth,
+                                                          const std::vector<Verdict>& descents) {
     if (!isHeld(depth))
-        return false;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < snapshot.count(); ++i) {
-        const std::string_view name = snapshot.name(snapshot.entry(i));
-        if (descents[i].descent == WalkScope::Descent::Enter && fitsPathLimit(path_.size(), name))
-            names.emplace_back(name);
-    }
+        return {};
+    std::vector<std::string> names =
+        FolderReadAhead::subfoldersToRead(snapshot, descents, path_.size());
     if (names.empty())
-        return false;
+        return {};
     if (!readAhead_)
-        readAhead_ =
-            std::make_unique<FolderReadAhead>(mask_, scope_, withSizes(), details(), pool_);
-    return readAhead_->pushLevel(held_.back().fd, std::move(names), path_.substr(topLength_));
+        readAhead_ = std::make_unique<FolderReadAhead>(mask_, scope_, withSizes(), details(), pool_,
+                                                       topLength_);
+    return readAhead_->pushLevel(held_.back().fd, std::move(names), path_.substr(topLength_), depth,
+                                 chain_);
 }
 
 // Between short waits for a worker: the pump turns and a cancel ends the wait. A long read shows
@@ -387,11 +383,14 @@ void FolderScanner::handOnFiles(const FolderSnapshot& snapshot, std::size_t hand
 
 // The subfolder pass takes every entry of the folder, whether or not its name matches the mask,
 // so folders are entered even when their names don't match; a subfolder that the scope keeps
-// out of the walk is listed only.
+// out of the walk is listed only. The subfolders a worker has handed on are read ahead already.
 void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth,
-                            const std::vector<Verdict>& descents) {
+                            const std::vector<Verdict>& descents,
+                            FolderReadAhead::Subfolders&& handedOn) {
     const std::size_t folderLength = path_.size();
-    const bool readingAhead = startReadAhead(snapshot, depth, descents);
+    const FolderReadAhead::Subfolders level =
+        handedOn ? std::move(handedOn) : startReadAhead(snapshot, depth, descents);
+    const bool readingAhead = static_cast<bool>(level);
     const FolderReadAhead::KeepWaiting keepWaiting = [this](bool readingLong,
                                                             std::size_t filesFound) {
         return waitForWorker(readingLong, filesFound);
@@ -417,7 +416,7 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth,
         FolderDescriptor folder;
         FolderReadAhead::Result result;
         // The subfolders handed to the workers are exactly these, in this order.
-        if (fitsPathLimit(folderLength, name)) {
+        if (WalkScope::fitsPathLimit(folderLength, name)) {
             if (readingAhead)
                 result = readAhead_->takeNext(keepWaiting);
             if (result.stopped)
@@ -432,8 +431,6 @@ void FolderScanner::descend(const FolderSnapshot& snapshot, std::size_t depth,
         scan(depth + 1, std::move(folder), error, std::move(result));
     }
     path_.resize(folderLength);
-    if (readingAhead)
-        readAhead_->popLevel();
 }
 
 } // namespace

@@ -21,7 +21,8 @@ struct ScanTuning {
     std::chrono::microseconds slowRead{250};
     std::size_t judgedReads = 16;
 
-    // Folders read ahead and not taken yet (each holds a descriptor), and their memory.
+    // Folders read ahead and not taken yet (each holds a descriptor, and one more for the
+    // subfolders it hands on), and their memory.
     std::size_t maxAhead = 128;
     std::size_t aheadBytes = 32 * 1024 * 1024;
     // Snapshots kept for reuse are few and small; a large folder's memory is given back.

@@ -1,6 +1,7 @@
 #include "walk/WalkScope.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -23,6 +24,10 @@ WalkScope::Descent WalkScope::descent(int parent, std::size_t depth, const char*
         return Descent::Unknown;
     }
     return st.st_dev == device_ ? Descent::Enter : Descent::OtherFileSystem;
+}
+
+bool WalkScope::fitsPathLimit(std::size_t folderLength, std::string_view name) {
+    return folderLength + name.size() + 1 < PATH_MAX;
 }
 
 void WalkScope::decide(const FolderSnapshot& snapshot, std::size_t depth, int fd,

@@ -50,6 +50,11 @@ public:
     void decide(const FolderSnapshot& snapshot, std::size_t depth, int fd,
                 std::vector<Verdict>& verdicts) const;
 
+    // Whether the subfolder `name` of a folder whose path is `folderLength` bytes long can be
+    // opened: a path beyond the system's limit could not be opened by its path, so such a
+    // folder delivers nothing, however it is reached.
+    static bool fitsPathLimit(std::size_t folderLength, std::string_view name);
+
     // What the read of the folder `relativeFolder` below the searched folder ("" itself, else
     // ending in "/") leaves out by name.
     FolderExclusion exclusionFor(std::string_view relativeFolder) const {

@@ -1,3 +1,4 @@
+#include "OpenedFolders.h"
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
 #include "TempTree.h"
@@ -180,11 +181,11 @@ TEST_F(ScanFolderTest, CancelInTheMiddleOfAFolderKeepsWhatWasFound) {
     EXPECT_EQ(t.bytes, bytes);
 }
 
-// Subfolders are read ahead on worker threads: a cancel amid them keeps the lines found so far,
-// in order, and every folder opened ahead is closed again.
+// Subfolders are read ahead on worker threads, and theirs in turn: a cancel amid them keeps the
+// lines found so far, in order, and every folder opened ahead is closed again.
 TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThemAll) {
     for (int i = 0; i < 200; ++i)
-        tree.file(QString("Daten/d%1/f.txt").arg(i, 3, 10, QChar('0')), i);
+        tree.file(QString("Daten/d%1/s/f.txt").arg(i, 3, 10, QChar('0')), i);
     const ScanOptions simple{.recursive = true, .fullPath = true, .extended = false};
     const QStringList full = Scan(daten, "*.*", simple);
     const auto openDescriptors = [] { return QDir("/proc/self/fd").count(); };
@@ -194,7 +195,7 @@ TEST_F(ScanFolderTest, CancelWhileSubfoldersAreReadAheadKeepsAPrefixAndClosesThe
     settings.Searching = true;
     ResultLines lines;
     RecordingProgress progress;
-    // About 60 subfolders in: "Daten" gives 204 lines, each subfolder three.
+    // About 30 subfolders in: "Daten" gives 204 lines, each subfolder three and its own three.
     progress.onPump = [&](int) {
         if (lines.size() >= 400)
             settings.Searching = false;
@@ -286,6 +287,40 @@ TEST_F(ScanFolderTest, ListingIsTheSameHoweverTheWorkersShareTheReads) {
         EXPECT_EQ(totals.files, expectedTotals.files);
         EXPECT_EQ(totals.folders, expectedTotals.folders);
     }
+}
+
+// A folder replaced by a link after its parent was read is followed neither by the scan nor by
+// the workers reading ahead: it is unreadable, and where the link leads is never opened.
+TEST_F(ScanFolderTest, FolderReplacedByALinkAfterItWasSeenIsNotFollowed) {
+    tree.file("Daten/Alt/tief/a.txt", 1);
+    tree.folder("Daten/Zuletzt");
+    tree.file("Woanders/tief/b.txt", 1);
+    OpenedFolders opened;
+    for (const char* folder : {"Daten/Zuletzt", "Woanders", "Woanders/tief"})
+        opened.watch(tree.path(folder));
+    TSearchFiles settings;
+    settings.Searching = true;
+    ResultLines lines;
+    RecordingProgress progress;
+    // While "Daten" is listed, before any of its subfolders is opened, "Alt" becomes a link.
+    // Then the scan waits until the workers have started on both subfolders, in their order.
+    progress.onPump = [&](int pump) {
+        if (pump == 1) {
+            ASSERT_TRUE(QFile::rename(tree.path("Daten/Alt"), tree.path("Daten/Alt-vorher")));
+            tree.symlink(tree.path("Woanders"), "Daten/Alt");
+        } else if (lines.size() == 5) {
+            ASSERT_TRUE(opened.waitUntilOpened(tree.path("Daten/Zuletzt")));
+        }
+    };
+    ScanTotals t;
+    WorkerPool pool(AsOnASlowShare());
+    ScanFolderLines(settings, daten, "*.*", true, true, true, false, lines, t, progress, pool);
+    const QStringList listed = LinesOf(lines);
+    EXPECT_TRUE(listed.contains(daten + "/Alt"));
+    EXPECT_FALSE(listed.contains(daten + "/Alt/tief"));
+    ASSERT_EQ(progress.unreadable.size(), 1u);
+    EXPECT_EQ(progress.unreadable.front().path, QFile::encodeName(daten + "/Alt/"));
+    EXPECT_EQ(opened.opened(), QStringList({tree.path("Daten/Zuletzt")}));
 }
 
 TEST_F(ScanFolderTest, NothingHappensWhenTheSearchIsNotRunning) {

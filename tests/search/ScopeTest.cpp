@@ -1,5 +1,6 @@
 #include "base/Utf8Text.h"
 #include "format/ScopeLines.h"
+#include "OpenedFolders.h"
 #include "output/ResultLines.h"
 #include "RecordingProgress.h"
 #include "ScanHelpers.h"
@@ -171,6 +172,51 @@ TEST(WalkScopeTest, ScanAndReadAheadLeaveOutTheSame) {
                   plain);
         EXPECT_TRUE(progress.unreadable.empty());
     }
+}
+
+// However deep the workers read ahead, they open no folder that the walk does not enter: none
+// excluded by name or by path, none deeper than allowed, nothing below those. The listing is the
+// same as without reading ahead.
+TEST(WalkScopeTest, ReadingAheadOpensNoFolderOutsideTheWalk) {
+    TempTree tree;
+    QStringList outside;
+    for (int i = 0; i < 27; ++i) {
+        const QString folder = QStringLiteral("d%1/e%2/f%3/").arg(i / 9).arg(i / 3 % 3).arg(i % 3);
+        tree.file(folder + "x.txt", 1);
+        tree.file(folder + "g/h/x.txt", 1);
+        outside << folder + "g" << folder + "g/h";
+        tree.file(QStringLiteral("d%1/skip/s/x.txt").arg(i / 9), 1);
+        outside << QStringLiteral("d%1/skip").arg(i / 9) << QStringLiteral("d%1/skip/s").arg(i / 9);
+    }
+    outside << "d1/e2"
+            << "d1/e2/f0"
+            << "d1/e2/f1"
+            << "d1/e2/f2";
+    OpenedFolders opened;
+    for (const QString& folder : outside)
+        opened.watch(tree.path(folder));
+    SearchScope scope;
+    scope.Exclusions = QStringLiteral("skip;d1/e2");
+    scope.MaxDepth = 3;
+    ScanTuning alone;
+    alone.maxAhead = 0;
+    const auto scan = [&](const ScanTuning& tuning) {
+        return Scan(tree.root(), "*.*",
+                    {.recursive = true,
+                     .fullPath = true,
+                     .extended = false,
+                     .tuning = &tuning,
+                     .scope = &scope});
+    };
+    const QStringList plain = scan(alone);
+    EXPECT_TRUE(plain.contains(tree.path("d2/e2/f2/g")));
+    EXPECT_TRUE(plain.contains(tree.path("d1/e1/f1/x.txt")));
+    // "." and ".." in each folder entered, and its folders: d0 to d2, in each d e0 to e2 (in d1
+    // no e2), in each e f0 to f2; in each of the 24 folders f x.txt and g.
+    EXPECT_EQ(plain.size(), 5 + 3 * 2 + 8 + 8 * 5 + 24 * 4);
+    for (const ScanTuning& tuning : {ScanTuning(), AsOnASlowShare()})
+        EXPECT_EQ(scan(tuning), plain);
+    EXPECT_EQ(opened.opened(), QStringList());
 }
 
 } // namespace
