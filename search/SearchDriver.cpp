@@ -2,6 +2,7 @@
 
 #include "base/PathText.h"
 #include "base/SplitText.h"
+#include "base/VectorState.h"
 #include "digest/DigestStage.h"
 #include "scope/ExclusionRule.h"
 #include "walk/FolderScanner.h"
@@ -58,7 +59,8 @@ void RunSearch(TSearchFiles& settings, RecordSink& records, SearchProgress& prog
     const std::vector<bool> excluded = excludedFolders(settings, progress);
 
     // One pool of workers for every folder and mask of the run; its threads start with the first
-    // folder read ahead.
+    // folder read ahead, with this thread's vector registers, which the pump may have left in use.
+    ClearUpperVectorRegisters();
     WorkerPool pool;
     // An output that wants digests gets the records through the stage that reads the files.
     std::optional<DigestStage> digests;

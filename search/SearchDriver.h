@@ -32,7 +32,7 @@
 //             the narrower scope (ScopeReach); ChecksumList reads checksum lists, which
 //             ChecksumCheck (beside this driver) checks
 //   base/     texts, bytes and the process under all of them: Utf8Text, PathText, FileTime,
-//             ByteBuffer, SplitText, StopSignalMask, ProcessStart, DigestAlgorithm
+//             ByteBuffer, SplitText, StopSignalMask, ProcessStart, DigestAlgorithm, VectorState
 //
 // Includes name the folder ("walk/FolderScanner.h") and run one way: base/ uses nothing of the
 // engine; scope/ uses base/; run/ uses base/ and scope/; records/ and output/ use base/; walk/

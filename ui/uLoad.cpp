@@ -1,5 +1,6 @@
 #include "uLoad.h"
 
+#include "base/VectorState.h"
 #include "CaptionFont.h"
 #include "FolderCaption.h"
 #include "run/SearchSettings.h"
@@ -58,8 +59,11 @@ public:
         window_.captionsPending_ = true;
         window_.showCaptionsSoon();
     }
+    // The drawing may leave the vector registers in use, which would slow the search's own
+    // code and the workers it starts after the pump.
     void processMessages() override {
         QCoreApplication::processEvents();
+        ClearUpperVectorRegisters();
         window_.sinceLastPump_.restart();
     }
     void processMessagesSoon() override { window_.processMessagesSoon(); }
