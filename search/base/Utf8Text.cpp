@@ -1,7 +1,10 @@
 #include "base/Utf8Text.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstdint>
+#include <cstring>
 #include <QChar>
 
 namespace {
@@ -17,20 +20,61 @@ bool isPrintableAsciiByte(unsigned char byte) {
     return byte >= 0x20 && byte < 0x7F;
 }
 
+// Names are mostly ASCII, so the loops over them take eight bytes at a time where they can.
+constexpr std::uint64_t everyByte(unsigned char byte) {
+    return 0x0101010101010101ULL * byte;
+}
+constexpr std::uint64_t topBits = everyByte(0x80);
+
+std::uint64_t eightBytes(const char* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// No byte of `word` is a control character or beyond ASCII. Below 0x80 no byte carries into the
+// next: taking 0x20 sets the top bit of a byte below 0x20, adding 1 that of 0x7F (DEL).
+bool allPrintableAscii(std::uint64_t word) {
+    return ((word | (word - everyByte(0x20)) | (word + everyByte(0x01))) & topBits) == 0;
+}
+
 std::size_t endOfAscii(std::string_view text, std::size_t pos) {
+    while (pos + 8 <= text.size() && (eightBytes(text.data() + pos) & topBits) == 0)
+        pos += 8;
     while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80)
         ++pos;
     return pos;
 }
 
-// ASCII letters upper-cased, every other ASCII byte as it is; one append for the whole run.
+// The ASCII bytes of `word` with "a" to "z" upper-cased. Added to bytes below 0x80, 0x1F sets the
+// top bit from "a" on and 0x05 from past "z", without a carry into the next byte.
+std::uint64_t upperAscii(std::uint64_t word) {
+    const std::uint64_t fromA = word + everyByte(0x80 - 'a');
+    const std::uint64_t pastZ = word + everyByte(0x80 - 'z' - 1);
+    const std::uint64_t lower = fromA & ~pastZ & topBits;
+    return word - (lower >> 2); // 0x20 in each lower-case letter
+}
+
+// ASCII letters upper-cased, every other ASCII byte as it is; one append for the whole run. The
+// last eight bytes of a run of eight or more are done again from the source, which changes
+// nothing already done.
 void appendUpperAscii(std::string& out, std::string_view ascii) {
     const std::size_t start = out.size();
     out.append(ascii);
     char* const upper = out.data() + start;
-    for (std::size_t i = 0; i < ascii.size(); ++i) {
-        if (upper[i] >= 'a' && upper[i] <= 'z')
-            upper[i] = static_cast<char>(upper[i] - ('a' - 'A'));
+    if (ascii.size() < 8) {
+        for (std::size_t i = 0; i < ascii.size(); ++i) {
+            if (upper[i] >= 'a' && upper[i] <= 'z')
+                upper[i] = static_cast<char>(upper[i] - ('a' - 'A'));
+        }
+        return;
+    }
+    for (std::size_t i = 0;; i += 8) {
+        const std::size_t at = std::min(i, ascii.size() - 8);
+        const std::uint64_t word = upperAscii(eightBytes(ascii.data() + at));
+        std::memcpy(upper + at, &word, sizeof word);
+        if (at == ascii.size() - 8)
+            return;
     }
 }
 
@@ -157,6 +201,11 @@ std::size_t AppendDisplayText(std::string& out, std::string_view raw, ControlCha
     std::size_t runStart = 0;
     std::size_t pos = 0;
     while (pos < raw.size()) {
+        if (raw.size() - pos >= 8 && allPrintableAscii(eightBytes(raw.data() + pos))) {
+            characters += 8;
+            pos += 8;
+            continue;
+        }
         ++characters;
         const auto byte = static_cast<unsigned char>(raw[pos]);
         if (isPrintableAsciiByte(byte)) {

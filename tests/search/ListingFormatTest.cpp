@@ -101,6 +101,23 @@ TEST(DisplayText, ControlCharactersAndInvalidBytes) {
     EXPECT_EQ(AppendDisplayText(shown, "x\xff\xfey"), 4u);
 }
 
+// Long names go eight bytes at a time: a control character, DEL, a blank or "~" and a character
+// beyond ASCII are each found at every place of a name longer than such a step.
+TEST(DisplayText, ControlCharactersAnywhereInLongNames) {
+    for (std::size_t at = 0; at < 19; ++at) {
+        const std::string plain(19, 'n');
+        const auto with = [&](std::string_view piece) {
+            return plain.substr(0, at) + std::string(piece) + plain.substr(at);
+        };
+        EXPECT_EQ(DisplayText(with("\x1F")), with("?")) << at;
+        EXPECT_EQ(DisplayText(with("\x7F")), with("?")) << at;
+        EXPECT_EQ(DisplayText(with(" ~")), with(" ~")) << at;
+        EXPECT_EQ(DisplayText(with("\xFF")), with("\xEF\xBF\xBD")) << at;
+        std::string shown;
+        EXPECT_EQ(AppendDisplayText(shown, with("ü")), 20u) << at;
+    }
+}
+
 TEST(SimpleLines, ExtensionCutting) {
     const auto simple = [](std::string_view name, bool fullPath) {
         ResultLines lines;

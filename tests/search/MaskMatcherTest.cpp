@@ -67,6 +67,12 @@ TEST(MaskMatcher, KeyOfEveryCharacterIsItsUpperCaseForm) {
     EXPECT_EQ(UpperKey("\xE0\x80\xA1x"), "\xE0\x80\xA1X");
     EXPECT_EQ(UpperKey("\xED\xA0\x80x"), "\xED\xA0\x80X");
     EXPECT_EQ(UpperKey("\xC3"), "\xC3");
+    // Long ASCII runs go eight bytes at a time: only "a" to "z" change, not their neighbours.
+    EXPECT_EQ(UpperKey("@`az{~AZ[ 09azAZ-_.xyz"), "@`AZ{~AZ[ 09AZAZ-_.XYZ");
+    EXPECT_EQ(UpperKey("abcdefghijklmnopqrstuvwxyz\xC3\xA4"
+                       "bcdefghijklm"),
+              "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC3\x84"
+              "BCDEFGHIJKLM");
 }
 
 TEST(MaskMatcher, BracketsAndBackslashAreLiteral) {
