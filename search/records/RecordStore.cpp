@@ -1,7 +1,6 @@
 #include "records/RecordStore.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace {
@@ -53,17 +52,19 @@ std::uint64_t zigzag(std::int64_t value) {
     return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
 }
 
-// One stored item, made on the stack and stored with one append: its tag, numbers (seven bits a
-// byte, the lowest first, the top bit set on all bytes but the last) and the bytes of a name or
-// a digest. Bytes too many for the room left go to the store on their own.
+// One stored item, written straight into the store: its tag, numbers (seven bits a byte, the
+// lowest first, the top bit set on all bytes but the last) and the bytes of names or a digest.
+// The room for all of it is asked for at once.
 class ItemBytes final {
 public:
-    explicit ItemBytes(ByteBuffer& store) : store_(store) {}
+    // Room for a tag, up to seven numbers and `textBytes` bytes of text.
+    ItemBytes(ByteBuffer& store, std::size_t textBytes)
+        : store_(store), begin_(store.room(textBytes + numbersRoom)), end_(begin_) {}
     ItemBytes(const ItemBytes&) = delete;
     ItemBytes& operator=(const ItemBytes&) = delete;
-    ~ItemBytes() { flush(); }
+    ~ItemBytes() { store_.commit(static_cast<std::size_t>(end_ - begin_)); }
 
-    void put(unsigned char byte) { bytes_[used_++] = static_cast<char>(byte); }
+    void put(unsigned char byte) { *end_++ = static_cast<char>(byte); }
     void number(std::uint64_t value) {
         while (value >= 0x80) {
             put(static_cast<unsigned char>((value & 0x7F) | 0x80));
@@ -73,27 +74,18 @@ public:
     }
     void signedNumber(std::int64_t value) { number(zigzag(value)); }
     void text(std::string_view bytes) {
-        if (used_ + bytes.size() + numbersRoom > bytes_.size()) {
-            flush();
-            store_.append(bytes);
-            return;
-        }
         if (bytes.empty())
             return; // an empty view may have no data to copy from
-        std::memcpy(bytes_.data() + used_, bytes.data(), bytes.size());
-        used_ += bytes.size();
+        std::memcpy(end_, bytes.data(), bytes.size());
+        end_ += bytes.size();
     }
 
 private:
-    static constexpr std::size_t numbersRoom = 40; // four numbers of at most ten bytes each
-    void flush() {
-        store_.append(std::string_view(bytes_.data(), used_));
-        used_ = 0;
-    }
+    static constexpr std::size_t numbersRoom = 1 + 7 * 10; // a tag, seven numbers of ten bytes
 
     ByteBuffer& store_;
-    std::array<char, 336> bytes_; // a tag, two numbers, a name of 255 bytes, four numbers
-    std::size_t used_ = 0;
+    char* begin_;
+    char* end_;
 };
 
 // The length of the start that two names share, compared eight bytes at a time.
@@ -175,7 +167,7 @@ RecordSink::Needs RecordStore::needs() const {
 }
 
 void RecordStore::beginFolder(std::string_view folderText) {
-    ItemBytes item(data_);
+    ItemBytes item(data_, folderText.size());
     item.put(folderBegin);
     item.number(folderText.size());
     item.text(folderText);
@@ -192,7 +184,9 @@ void RecordStore::entry(const EntryRecord& record) {
     tag |= record.targetRead ? unsigned{withTarget} : 0u;
     const std::size_t shared = SharedStart(lastName_, record.name);
     const std::string_view rest = record.name.substr(shared);
-    ItemBytes item(data_);
+    const bool withDigest = digest_ && record.kind == EntryRecord::Kind::File;
+    ItemBytes item(data_, rest.size() + (record.targetRead ? record.target.size() : 0) +
+                              (withDigest ? record.digest.size() : 0));
     item.put(static_cast<unsigned char>(tag));
     item.number(shared);
     item.number(rest.size());
@@ -208,7 +202,7 @@ void RecordStore::entry(const EntryRecord& record) {
         item.number(record.target.size());
         item.text(record.target);
     }
-    if (digest_ && record.kind == EntryRecord::Kind::File) {
+    if (withDigest) {
         item.number(record.digest.size());
         item.text(record.digest);
     }

@@ -84,4 +84,28 @@ TEST(ByteBuffer, AppendsItsOwnBytesWhileGrowing) {
     EXPECT_EQ(buffer.size(), std::size_t{3} << 20);
 }
 
+// Bytes written in place, then the buffer cut to a large and to a small size and grown again:
+// the bytes kept stay as they were, in every size of block.
+TEST(ByteBuffer, KeepsItsBytesWhenCutAndGrownAgain) {
+    ByteBuffer buffer;
+    std::string model;
+    const auto grow = [&](std::size_t bytes) {
+        for (std::size_t i = 0; i < bytes; i += 1000) {
+            char* const room = buffer.room(1000);
+            for (std::size_t j = 0; j < 1000; ++j)
+                room[j] = static_cast<char>('a' + (model.size() + j) % 26);
+            buffer.commit(1000);
+            model.append(std::string_view(room, 1000));
+        }
+    };
+    grow(std::size_t{5} << 20);
+    for (const std::size_t size : {std::size_t{3} << 20, std::size_t{2000}, std::size_t{0}}) {
+        buffer.shrinkTo(size);
+        model.resize(size);
+        ASSERT_EQ(buffer.view(), model);
+        grow(std::size_t{2} << 20);
+        ASSERT_EQ(buffer.view(), model);
+    }
+}
+
 } // namespace
