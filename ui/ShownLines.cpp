@@ -1,5 +1,6 @@
 #include "ShownLines.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -34,7 +35,16 @@ std::size_t TrailingBlanks(std::string_view line) {
 
 } // namespace
 
-void ShownLines::append(std::string_view utf8Line) {
+// Blanks the text ends in join those after it; of more than a count byte holds, the first stay
+// in the text.
+void ShownLines::store(std::string_view text, std::size_t blanks) {
+    if (!text.empty() && text.back() == ' ') {
+        const std::size_t own = TrailingBlanks(text);
+        text.remove_suffix(own);
+        blanks += own;
+    }
+    const std::size_t counted = std::min(blanks, maxCountedBlanks);
+    const std::size_t kept = blanks - counted;
     const std::size_t at = text_.size();
     const auto index = static_cast<std::size_t>(count_);
     if ((index >> groupShift) >= groupStarts_.size())
@@ -43,10 +53,16 @@ void ShownLines::append(std::string_view utf8Line) {
     if (fromGroup > std::numeric_limits<std::uint32_t>::max())
         throw std::bad_alloc(); // some thousand lines of gigabytes each
     const auto offset = static_cast<std::uint32_t>(fromGroup);
-    const std::size_t blanks = TrailingBlanks(utf8Line);
-    offsets_.append(std::string_view(reinterpret_cast<const char*>(&offset), sizeof offset));
-    text_.append(utf8Line.substr(0, utf8Line.size() - blanks));
-    text_.push_back(static_cast<char>(static_cast<unsigned char>(blanks)));
+    // Room in both first, so that running out of memory leaves neither changed.
+    const std::size_t bytes = text.size() + kept + 1;
+    char* const line = text_.room(bytes);
+    std::memcpy(offsets_.room(sizeof offset), &offset, sizeof offset);
+    offsets_.commit(sizeof offset);
+    if (!text.empty()) // an empty view may have no data to copy from
+        std::memcpy(line, text.data(), text.size());
+    std::memset(line + text.size(), ' ', kept);
+    line[bytes - 1] = static_cast<char>(static_cast<unsigned char>(counted));
+    text_.commit(bytes);
     if (shown_ == count_)
         ++shown_;
     ++count_;

@@ -31,7 +31,7 @@ public:
 
     // Adds a line after the last one; it is shown unless lines before it are hidden. Throws
     // std::bad_alloc when memory runs out.
-    void append(std::string_view utf8Line) override;
+    void append(std::string_view utf8Line) override { store(utf8Line, 0); }
 
     // The lines shown; hidden lines follow them.
     qsizetype size() const { return shown_; }
@@ -53,7 +53,13 @@ public:
     // Hands every shown line, whole and in order, to `sink`.
     void copyTo(LineSink& sink) const;
 
+protected:
+    void appendPadded(std::string& line, std::size_t blanks) override { store(line, blanks); }
+
 private:
+    // Keeps a line of `text` followed by `blanks` blanks.
+    void store(std::string_view text, std::size_t blanks);
+
     // Where line i begins in the text.
     std::size_t start(qsizetype i) const {
         const auto index = static_cast<std::size_t>(i);

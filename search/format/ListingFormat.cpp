@@ -44,9 +44,8 @@ void AppendDirectoryLine(LineSink& lines, std::string_view rawName) {
     AppendPaddedNumber(line, 0, directoryNumberWidth);
     line.append(columnGap);
     line.append(directoryMark);
-    const std::size_t shown = AppendDisplayText(line, rawName);
-    padTo(line, directoryMark.size() + shown, nameWidth);
-    lines.finishLine();
+    const std::size_t shown = directoryMark.size() + AppendDisplayText(line, rawName);
+    lines.finishLine(shown < nameWidth ? nameWidth - shown : 0);
 }
 
 void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName) {
@@ -54,8 +53,7 @@ void AppendFileLine(LineSink& lines, std::int64_t size, std::string_view rawName
     AppendPaddedNumber(line, size, fileNumberWidth);
     line.append(columnGap);
     const std::size_t shown = AppendDisplayText(line, rawName);
-    padTo(line, shown, nameWidth);
-    lines.finishLine();
+    lines.finishLine(shown < nameWidth ? nameWidth - shown : 0);
 }
 
 void AppendFolderSum(LineSink& lines, std::int64_t files, ByteTotal bytes) {

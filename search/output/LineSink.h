@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,14 +12,21 @@ public:
     virtual void append(std::string_view utf8Line) = 0;
 
     // Lets a formatter build a line in place: begin, write to the end of the returned string,
-    // then finish, which appends it.
+    // then finish, which appends it, followed by `trailingBlanks` blanks.
     std::string& beginLine() {
         line_.clear();
         return line_;
     }
-    void finishLine() { append(line_); }
+    void finishLine(std::size_t trailingBlanks = 0) { appendPadded(line_, trailingBlanks); }
 
 protected:
+    // Takes the line built in `line` followed by `blanks` blanks; `line` may be changed. A sink
+    // that keeps lines without their trailing blanks takes the count as it is.
+    virtual void appendPadded(std::string& line, std::size_t blanks) {
+        line.append(blanks, ' ');
+        append(line);
+    }
+
     LineSink() = default;
     ~LineSink() = default;
     LineSink(const LineSink&) = default;

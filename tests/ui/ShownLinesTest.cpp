@@ -51,6 +51,29 @@ TEST(ShownLines, EveryLineComesBackWholeWithItsTrailingBlanks) {
               sample[10] + '\n' + sample[11] + '\n' + sample[12] + '\n' + sample[13] + '\n');
 }
 
+// A line handed over with the count of blanks after it comes back as the same line handed over
+// whole, also where the text ends in blanks of its own or the blanks are more than a count byte
+// holds.
+TEST(ShownLines, LineWithBlanksAfterItComesBackAsTheWholeLine) {
+    ShownLines padded;
+    ShownLines whole;
+    const std::vector<std::string> texts = {"", "name", "name  ", std::string(250, ' '),
+                                            "x" + std::string(300, ' ')};
+    for (const std::string& text : texts) {
+        for (const std::size_t blanks : {0, 1, 10, 255, 400}) {
+            padded.beginLine().append(text);
+            padded.finishLine(blanks);
+            whole.append(text + std::string(blanks, ' '));
+        }
+    }
+    ASSERT_EQ(padded.size(), whole.size());
+    EXPECT_EQ(Text(padded), Text(whole));
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(padded.line(i).text, whole.line(i).text) << "line " << i;
+        EXPECT_EQ(padded.line(i).trailingBlanks, whole.line(i).trailingBlanks) << "line " << i;
+    }
+}
+
 TEST(ShownLines, HiddenLinesAreShownOneByOneOrDropped) {
     ShownLines lines;
     for (const char* line : {"eins   ", "zwei", "drei "})
