@@ -84,11 +84,13 @@ void LineView::takeHiddenLines(ShownLines lines) {
     lines_.hideAll();
 }
 
-void LineView::showNextLine() {
-    const qsizetype shown = lines_.size();
-    lines_.showNext();
-    const ShownLines::Line added = lines_.line(shown);
-    widest_.noteLine(added.text, added.trailingBlanks);
+void LineView::showNextLines(qsizetype count) {
+    for (; count > 0; --count) {
+        const qsizetype shown = lines_.size();
+        lines_.showNext();
+        const ShownLines::Line added = lines_.line(shown);
+        widest_.noteLine(added.text, added.trailingBlanks);
+    }
     markLayoutDirty();
 }
 

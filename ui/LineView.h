@@ -33,11 +33,13 @@ public:
     void clear();
     // Appends one line as the new last line; the text holds no line feed.
     void append(std::string_view utf8Line) override;
-    // Takes `lines` over in place of the list, every one of them hidden: each showNextLine then
+    // Takes `lines` over in place of the list, every one of them hidden: showNextLines then
     // appends the next of them, without a copy, and dropHiddenLines forgets the rest.
     void takeHiddenLines(ShownLines lines);
     bool hasHiddenLines() const { return lines_.hiddenCount() > 0; }
-    void showNextLine();
+    qsizetype hiddenLineCount() const { return lines_.hiddenCount(); }
+    // Shows the next `count` hidden lines; there must be as many.
+    void showNextLines(qsizetype count);
     void dropHiddenLines() { lines_.dropHidden(); }
 
     qsizetype lineCount() const { return lines_.size(); }

@@ -31,6 +31,9 @@
 
 namespace {
 
+// Lines shown at most before the next test whether the message pump is due.
+constexpr qint64 linesPerPumpTest = 256;
+
 // One press of "Start!": search, header, writing, result window. The progress window is
 // application-modal, so while it is shown the main window takes no input and keeps its look.
 class SearchRun final {
@@ -59,7 +62,7 @@ private:
     void search();
     void showWriting();
     void writeLines();
-    void stepBar();
+    void stepBar(qint64 lines);
     void finish();
 
     TfrmMain& main_;
@@ -126,9 +129,10 @@ void SearchRun::showWriting() {
     load_.repaint();
 }
 
-// Every line reaches the result window on its own, in order, and moves the bar by one; the
-// flag is tested before each line, so "Abbrechen" stops the writing at once and the lines not
-// shown yet are dropped.
+// The lines reach the result window in order and move the bar by one each. A click on
+// "Abbrechen" can only come while the bar is given a new value or while the window takes its
+// messages, so the lines go in runs up to the next of those, and the flag is tested after each
+// run: a cancel stops the writing at once and the lines not shown yet are dropped.
 void SearchRun::writeLines() {
     LineView& list = *list_.mList;
     list.takeHiddenLines(std::move(lines_));
@@ -139,8 +143,10 @@ void SearchRun::writeLines() {
     // show, and at the end.
     load_.Progress->setUpdatesEnabled(false);
     while (list.hasHiddenLines() && Writing) {
-        list.showNextLine();
-        stepBar();
+        const qsizetype count = std::min<qint64>({std::max<qint64>(nextVisibleStep_ - written_, 1),
+                                                  linesPerPumpTest, list.hiddenLineCount()});
+        list.showNextLines(count);
+        stepBar(count);
         if (load_.pumpIsDue()) {
             load_.Progress->setUpdatesEnabled(true);
             load_.progress().processMessages();
@@ -157,11 +163,11 @@ void SearchRun::writeLines() {
     }
 }
 
-// The bar moves on by one line each time. Setting the value when its filled part has not grown
-// by a pixel would change nothing, so the value is handed to the bar exactly at those steps and
-// at the end.
-void SearchRun::stepBar() {
-    ++written_;
+// The bar moves on by the lines shown. Setting the value when its filled part has not grown by a
+// pixel would change nothing, so the value is handed to the bar exactly at those steps and at
+// the end.
+void SearchRun::stepBar(qint64 lines) {
+    written_ += lines;
     if (written_ < nextVisibleStep_ && written_ < total_)
         return;
     load_.Progress->setValue(static_cast<int>(std::min(written_, total_)));
