@@ -35,10 +35,12 @@ void DigestWindow::push(Folder folder, std::string name, std::int64_t size) {
     postReaders();
 }
 
-// Posts a reader for each waiting file while fewer than filesInFlight_ are posted. Called with
-// the lock held; the pool never calls back into the window under its own lock.
+// Posts a reader for each waiting file that no free reader will take, while fewer than
+// filesInFlight_ are posted. Called with the lock held; the pool never calls back into the window
+// under its own lock.
 void DigestWindow::postReaders() {
-    while (!stopped_ && readers_ < filesInFlight_ && firstWaiting_ + readers_ < slots_.size()) {
+    while (!stopped_ && readers_ < filesInFlight_ &&
+           firstWaiting_ + (readers_ - readingReaders_) < slots_.size()) {
         if (!group_.post(WorkerPool::Priority::Ahead, [this] { readWaiting(); }))
             return; // no worker: the owner reads the files itself when it comes to them
         ++readers_;
@@ -55,11 +57,14 @@ void DigestWindow::readWaiting() {
         Slot& slot = slots_[firstWaiting_];
         slot.state = Slot::State::Taken;
         ++firstWaiting_;
+        ++readingReaders_;
+        postReaders(); // the files behind it may want another reader now
         lock.unlock();
         const int folder = slot.folder ? slot.folder->get() : AT_FDCWD;
         FileDigest digest =
             DigestFile(method_, folder, slot.name.c_str(), link_, stop_, bytesRead_);
         lock.lock();
+        --readingReaders_;
         slot.digest = std::move(digest);
         slot.state = Slot::State::Done;
         bytes += std::max<std::int64_t>(slot.size, 0);
@@ -143,5 +148,6 @@ void DigestWindow::stop() {
     }
     const std::lock_guard lock(mutex_);
     readers_ = 0;
+    readingReaders_ = 0;
     slotDone_.notify_all();
 }

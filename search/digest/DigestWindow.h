@@ -80,10 +80,11 @@ private:
 
     std::mutex mutex_;
     std::condition_variable slotDone_;
-    std::deque<Slot> slots_;       // oldest first; references stay valid while in the deque
-    std::size_t firstWaiting_ = 0; // slots before it were taken by a worker or the owner
-    std::size_t readers_ = 0;      // tasks posted that read waiting files, queued or running
-    bool ownerWaits_ = false;      // the owner waits for the oldest file
+    std::deque<Slot> slots_;         // oldest first; references stay valid while in the deque
+    std::size_t firstWaiting_ = 0;   // slots before it were taken by a worker or the owner
+    std::size_t readers_ = 0;        // tasks posted that read waiting files, queued or running
+    std::size_t readingReaders_ = 0; // of those, the ones in the middle of a file
+    bool ownerWaits_ = false;        // the owner waits for the oldest file
     bool stopped_ = false;
 
     // Last: withdrawn and waited for before the slots go.
