@@ -54,19 +54,11 @@ void DigestWindow::readWaiting() {
     for (std::size_t files = 0; files < batchFiles && bytes < batchBytes; ++files) {
         if (stopped_ || firstWaiting_ >= slots_.size())
             break;
-        Slot& slot = slots_[firstWaiting_];
-        slot.state = Slot::State::Taken;
-        ++firstWaiting_;
+        Slot& slot = takeWaiting();
         ++readingReaders_;
         postReaders(); // the files behind it may want another reader now
-        lock.unlock();
-        const int folder = slot.folder ? slot.folder->get() : AT_FDCWD;
-        FileDigest digest =
-            DigestFile(method_, folder, slot.name.c_str(), link_, stop_, bytesRead_);
-        lock.lock();
+        read(lock, slot);
         --readingReaders_;
-        slot.digest = std::move(digest);
-        slot.state = Slot::State::Done;
         bytes += std::max<std::int64_t>(slot.size, 0);
         if (ownerWaits_ && &slot == &slots_.front())
             slotDone_.notify_one();
@@ -75,22 +67,17 @@ void DigestWindow::readWaiting() {
     postReaders();
 }
 
-// The file the owner reads itself while it waits for the oldest one: the oldest when no worker
-// took it, else the next waiting one when it is small. None when stopped.
-DigestWindow::Slot* DigestWindow::ownRead(const Slot& oldest) {
-    if (stopped_ || firstWaiting_ >= slots_.size())
-        return nullptr;
-    Slot& next = slots_[firstWaiting_];
-    if (&next == &oldest || (next.size >= 0 && next.size <= ownerReadsUpTo))
-        return &next;
-    return nullptr;
-}
-
-// Reads `slot` on the owner's thread, the lock released meanwhile.
-void DigestWindow::readHere(std::unique_lock<std::mutex>& lock, Slot& slot,
-                            const std::function<bool()>& goOn) {
+// The first waiting file, taken for a read.
+DigestWindow::Slot& DigestWindow::takeWaiting() {
+    Slot& slot = slots_[firstWaiting_];
     slot.state = Slot::State::Taken;
     ++firstWaiting_;
+    return slot;
+}
+
+// Reads `slot`, the lock released meanwhile.
+void DigestWindow::read(std::unique_lock<std::mutex>& lock, Slot& slot,
+                        const std::function<bool()>& goOn) {
     lock.unlock();
     const int folder = slot.folder ? slot.folder->get() : AT_FDCWD;
     FileDigest digest =
@@ -100,21 +87,27 @@ void DigestWindow::readHere(std::unique_lock<std::mutex>& lock, Slot& slot,
     slot.state = Slot::State::Done;
 }
 
+// Whether the owner reads the first waiting file itself while it waits for the oldest one: the
+// oldest when no worker took it, else the next waiting one when it is small.
+bool DigestWindow::ownerReadsNext(const Slot& oldest) const {
+    if (stopped_ || firstWaiting_ >= slots_.size())
+        return false;
+    const Slot& next = slots_[firstWaiting_];
+    return &next == &oldest || (next.size >= 0 && next.size <= ownerReadsUpTo);
+}
+
 bool DigestWindow::waitOldest(std::chrono::milliseconds slice, const std::function<bool()>& goOn) {
     std::unique_lock lock(mutex_);
     Slot& oldest = slots_.front();
-    if (slice.count() > 0) {
-        while (oldest.state != Slot::State::Done) {
-            Slot* own = ownRead(oldest);
-            if (own == nullptr)
-                break;
-            readHere(lock, *own, goOn);
-        }
-    } else if (oldest.state == Slot::State::Waiting && readers_ == 0 && !stopped_) {
-        readHere(lock, oldest, goOn); // no worker will take it
-    }
-    if (slice.count() <= 0) // without a wait: a wait of none would still sleep in the system
+    if (slice.count() <= 0) {
+        // Only a look, unless no worker will take the oldest: a wait of none would still sleep
+        // in the system.
+        if (oldest.state == Slot::State::Waiting && readers_ == 0 && !stopped_)
+            read(lock, takeWaiting(), goOn);
         return oldest.state == Slot::State::Done || stopped_;
+    }
+    while (oldest.state != Slot::State::Done && ownerReadsNext(oldest))
+        read(lock, takeWaiting(), goOn);
     ownerWaits_ = true;
     const bool done = slotDone_.wait_for(
         lock, slice, [&] { return oldest.state == Slot::State::Done || stopped_; });

@@ -66,9 +66,10 @@ private:
 
     void postReaders();
     void readWaiting();
-    Slot* ownRead(const Slot& oldest);
-    void readHere(std::unique_lock<std::mutex>& lock, Slot& slot,
-                  const std::function<bool()>& goOn);
+    Slot& takeWaiting();
+    void read(std::unique_lock<std::mutex>& lock, Slot& slot,
+              const std::function<bool()>& goOn = {});
+    bool ownerReadsNext(const Slot& oldest) const;
 
     DigestMethod method_;
     const DigestLink link_;

@@ -108,17 +108,12 @@ FolderReadAhead::Subfolders FolderReadAhead::pushLevel(int parent, std::vector<s
                                                        std::string_view relativeFolder,
                                                        std::size_t depth,
                                                        const std::vector<FolderId>& chain) {
-    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
-    if (!reserved)
+    LevelPointer level = makeLevel(parent, std::move(names), std::string(relativeFolder), depth,
+                                   std::vector<FolderId>(chain));
+    if (!level)
         return {};
-    FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), parent);
-    if (!duplicate.valid())
-        return {};
-    auto level = std::make_shared<Level>(std::move(duplicate), std::move(names),
-                                         std::string(relativeFolder), depth, chain);
     const std::lock_guard lock(mutex_);
-    startable_ += level->nextStarted;
-    level->nextStarted = 0;
+    offer(*level);
     levels_.push_back(std::move(level));
     postReads();
     return Subfolders(this);
@@ -362,17 +357,33 @@ void FolderReadAhead::handOn(const Level& level, Job& job) {
         subfoldersToRead(snapshot, decision.descents, searchedLength_ + relative.size());
     if (names.empty())
         return;
-    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
-    if (!reserved)
-        return;
-    FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), job.folder.get());
-    if (!duplicate.valid())
-        return;
     std::vector<FolderId> chain = level.chain;
     chain.push_back(folder);
-    decision.subfolders = std::make_shared<Level>(std::move(duplicate), std::move(names), relative,
-                                                  depth, std::move(chain));
-    job.bytes += decision.subfolders->memoryBytes();
+    decision.subfolders =
+        makeLevel(job.folder.get(), std::move(names), relative, depth, std::move(chain));
+    if (decision.subfolders)
+        job.bytes += decision.subfolders->memoryBytes();
+}
+
+// The subfolders `names` of the open folder `parent` as a level, holding a duplicate of its
+// descriptor; none when the descriptor budget grants none or it could not be made.
+FolderReadAhead::LevelPointer FolderReadAhead::makeLevel(int parent, std::vector<std::string> names,
+                                                         std::string relative, std::size_t depth,
+                                                         std::vector<FolderId> chain) {
+    FolderDescriptor::Reservation reserved = FolderDescriptor::Reservation::tryMake();
+    if (!reserved)
+        return nullptr;
+    FolderDescriptor duplicate = FolderDescriptor::duplicate(std::move(reserved), parent);
+    if (!duplicate.valid())
+        return nullptr;
+    return std::make_shared<Level>(std::move(duplicate), std::move(names), std::move(relative),
+                                   depth, std::move(chain));
+}
+
+// Lets the workers start on the folders of `level`, which offered none so far.
+void FolderReadAhead::offer(Level& level) {
+    startable_ += level.nextStarted;
+    level.nextStarted = 0;
 }
 
 // A folder read for a level still wanted offers the subfolders it hands on.
@@ -382,9 +393,7 @@ void FolderReadAhead::finishJob(Level& level, Job& job) {
     if (level.abandoned) {
         dropJob(job);
     } else if (job.decision && job.decision->subfolders) {
-        Level& subfolders = *job.decision->subfolders;
-        startable_ += subfolders.nextStarted;
-        subfolders.nextStarted = 0;
+        offer(*job.decision->subfolders);
     }
     jobDone_.notify_all();
 }

@@ -120,6 +120,9 @@ private:
     static std::pair<LevelPointer, std::size_t> firstUnstarted(const LevelPointer& level);
     void readJob(const Level& level, Job& job, FolderDescriptor::Reservation reserved);
     void handOn(const Level& level, Job& job);
+    static LevelPointer makeLevel(int parent, std::vector<std::string> names, std::string relative,
+                                  std::size_t depth, std::vector<FolderId> chain);
+    void offer(Level& level);
     void finishJob(Level& level, Job& job);
     void retire(Level& level);
     void dropJob(Job& job);
